@@ -1,0 +1,43 @@
+# Folders list their sources by glob, so adding a unit is adding its files.
+
+# vra_library(<target> <folders...> LIBS <libs...>): a static library of every .cpp in the folders.
+function(vra_library target)
+  cmake_parse_arguments(ARG "" "" "LIBS;EXCLUDE" ${ARGN})
+  set(sources)
+  foreach(dir ${ARG_UNPARSED_ARGUMENTS})
+    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+    list(APPEND sources ${found})
+  endforeach()
+  foreach(ex ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "${ex}$")
+  endforeach()
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# vra_test(<folder> LIBS <libs...>): one test program for tests/<folder>; a main.cpp in the
+# folder replaces GoogleTest's (Qt tests need a QApplication).
+function(vra_test folder)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(NOT sources)
+    return()
+  endif()
+  set(target test_${folder})
+  add_executable(${target} ${sources})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+    target_link_libraries(${target} PRIVATE GTest::gtest GTest::gmock)
+  else()
+    target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
+  endif()
+  foreach(lib ${ARG_LIBS})
+    if(TARGET ${lib})
+      target_link_libraries(${target} PRIVATE ${lib})
+    endif()
+  endforeach()
+  gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()
