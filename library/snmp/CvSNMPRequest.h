@@ -1,0 +1,61 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/CvSNMPVarList.h"
+
+// One SNMP request over a variable list, with its own copy of the device and security settings.
+// Synchronous operations block until the answer or the time-out; asynchronous ones return at once
+// and complete later on the UI thread through a posted event, never inside the call that sent
+// them. Destroying the request cancels what is outstanding: no completion runs afterwards.
+//
+// SNMP failures (error statuses, time-outs, USM reports) are returned as CvSNMPError; failures of
+// the access layer itself (an invalid address, a text that does not convert) throw
+// CvSNMPException from synchronous calls, and from asynchronous ones are returned as false with
+// the failure posted to the completion (it never runs inside the call).
+class CvSNMPRequest {
+public:
+    using Completion = std::function<void(const CvSNMPError&)>;
+
+    CvSNMPRequest();  // copies CvSNMPSession::Defaults(); one retry
+    ~CvSNMPRequest();
+    CvSNMPRequest(const CvSNMPRequest&) = delete;
+    CvSNMPRequest& operator=(const CvSNMPRequest&) = delete;
+
+    CvSNMPSettings Settings;  // Settings.timeout in units of 10 ms (scaled by the time scale)
+    int Retries = 1;
+    CvSNMPVarList VarList;
+
+    // Reads the readable items: one get for SVT_SV (".0" appended) and MVT_SV (OIDs as written),
+    // a get-next walk for tables (one row per round trip, rows into VarList.Rows()). On success
+    // VarList.Values() (scalars) or VarList.Rows() (tables) hold the new values.
+    CvSNMPError Get();
+    // Sends the sendable items' current VarList.Values() with the write community: for tables
+    // (except the index columns) at the given instance suffix, for SVT_SV at ".0", for MVT_SV as
+    // written. No sendable item: a set without variables.
+    CvSNMPError Set(const std::string& instance = "");
+
+    // Asynchronous forms: true once sent. VarList is updated just before the completion runs; a
+    // walk buffers its rows and writes them whole at its end, so two walks never interleave.
+    bool GetAsync(Completion done);
+    bool SetAsync(Completion done, const std::string& instance = "");
+
+    // Asked before each further row of an asynchronous walk; false ends the walk with code 0 and
+    // the rows read so far.
+    std::function<bool()> ContinueWalk;
+
+    bool Busy() const;  // an asynchronous operation is outstanding
+    void Cancel();      // drops every outstanding operation; no completion runs for them
+
+    // The page's result routine; the bound request layer calls it in its order of completion.
+    void SetResultRoutine(std::function<void(const CvSNMPError&)> routine) { result_ = std::move(routine); }
+    const std::function<void(const CvSNMPError&)>& ResultRoutine() const { return result_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::function<void(const CvSNMPError&)> result_;
+};
