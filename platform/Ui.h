@@ -24,13 +24,15 @@ struct BoxRecord {
 };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     virtual BoxResult messageBox(QWidget* parent, const QString& caption, const QString& text,
                                  BoxButtons buttons) = 0;
     // filter in the original form ".dcf document|*.dcf|All Files|*.*"; empty result = cancelled.
-    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& defaultExt) = 0;
-    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultExt) = 0;
+    virtual QString openFileName(QWidget* parent, const QString& filter,
+                                 const QString& defaultExt) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& filter,
+                                 const QString& defaultExt) = 0;
     virtual void beep() = 0;
     // Ends the application with the exit code (the real one exits the process).
     virtual void terminate(int exitCode) = 0;
@@ -39,27 +41,30 @@ public:
     virtual QDateTime now() = 0;
 };
 
-// The installed implementation (the Qt one unless a test installed another).
+// The installed implementation (the Qt one unless a test installed another). Installing null
+// puts the Qt one back.
 Ui& ui();
 void installUi(std::unique_ptr<Ui> ui);
 
 // ".dcf document|*.dcf|All Files|*.*" -> "dcf document (*.dcf);;All Files (*.*)"
 QString toQtFilter(const QString& filter);
 
-// The test double: records boxes, answers with the queued results (Ok when none is queued),
+// The test double: records boxes, answers OK/Cancel boxes with the queued results (Ok when none
+// is queued; an OK-only box answers Ok and leaves the queue alone),
 // returns queued file names, counts beeps and records terminate() instead of exiting.
 class ScriptedUi : public Ui {
-public:
+  public:
     std::vector<BoxRecord> boxes;
-    std::vector<BoxResult> answers;  // consumed front first
+    std::vector<BoxResult> answers;    // consumed front first
     QStringList openNames, saveNames;  // consumed front first; empty = cancelled
     int beeps = 0;
     int terminatedWith = -1;
     std::vector<int> waits;
-    QDateTime clock;  // invalid = the real clock
+    QDateTime clock;                              // invalid = the real clock
     std::function<void(const BoxRecord&)> onBox;  // called before answering
 
-    BoxResult messageBox(QWidget*, const QString& caption, const QString& text, BoxButtons buttons) override;
+    BoxResult messageBox(QWidget*, const QString& caption, const QString& text,
+                         BoxButtons buttons) override;
     QString openFileName(QWidget*, const QString&, const QString&) override;
     QString saveFileName(QWidget*, const QString&, const QString&) override;
     void beep() override { ++beeps; }

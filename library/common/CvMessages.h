@@ -12,6 +12,10 @@ namespace CvMessages {
 // -1101..-1114. An unknown code gives "(ViZURU++) Unknown error <code>!".
 std::string text(int code);
 
+// The TFTP server's text of a status code 3..0 or -1101..-1114 (code 0 is "(CvTFTP)
+// Disconnected." here, where text(0) is the SNMP "(ViZURU++) Ok!"); other codes as text().
+std::string tftpText(int code);
+
 // Replaces every occurrence of a placeholder such as "[FILENAME]" by plain text.
 std::string fill(std::string text, std::string_view placeholder, std::string_view value);
 
