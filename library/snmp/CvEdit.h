@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QString>
+#include <memory>
+
+class CvEditConstraint;
+
+// An edit with the input rules of a "%" format specifier. The rules limit what the user types
+// (a refused keystroke beeps) and are checked when the focus leaves the edit; text that the
+// program writes is never cut, so a device value longer than the typing limit is shown whole.
+class CvEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit CvEdit(QWidget* parent = nullptr);
+    ~CvEdit() override;
+
+    // The rules for this edit (shared with the binding that made them); null removes them.
+    void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint);
+    const CvEditConstraint* Constraint() const { return constraint_.get(); }
+
+    // The edit that the advance character, or a full typing width under the "a" flag, moves to.
+    void SetNextEdit(CvEdit* next) { next_ = next; }
+    CvEdit* NextEdit() const { return next_; }
+
+    // Writes a text as the program does: fires no textEdited and ignores the typing rules.
+    void SetText(const QString& text);
+    QString Text() const { return text(); }
+
+    // Checks the whole text against the rules; false shows a "Warning" box with the rule's
+    // message and puts the focus back. Runs when the focus leaves the edit.
+    bool CheckOnLeave();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    std::shared_ptr<const CvEditConstraint> constraint_;
+    CvEdit* next_ = nullptr;
+    bool checking_ = false;
+};

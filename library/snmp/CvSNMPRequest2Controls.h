@@ -1,0 +1,184 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/snmp/CvSNMPRequest.h"
+#include "library/snmp/CvSNMPVarList.h"
+
+class QWidget;
+class QComboBox;
+class QLabel;
+class QCheckBox;
+class CvEdit;
+class CvListView;
+class CvStatusBar;
+class CvEditConstraint;
+
+namespace cv_detail {
+// Owns the embedded request ahead of the members that refer to it.
+struct RequestHolder {
+    RequestHolder();
+    ~RequestHolder();
+    std::unique_ptr<CvSNMPRequest> request_;
+};
+}  // namespace cv_detail
+
+// A request bound to form controls: Get reads the device into the controls, Set collects the
+// controls into the items and writes them. Mode 1 (the default) is asynchronous: Get and Set
+// return once the request is issued and the outcome arrives later, on the UI thread, in this
+// order: controls filled, after hook, result routine, closure, then the re-read that follows a
+// set. Mode 0 blocks until the answer or the time-out.
+class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder {
+    Q_OBJECT
+  public:
+    using Closure = std::function<void(CvSNMPRequest2Controls* sender, const CvSNMPError& error)>;
+    using Hook = void (*)();
+
+    explicit CvSNMPRequest2Controls(QWidget* owner);
+    ~CvSNMPRequest2Controls() override;  // cancels what is outstanding; nothing runs afterwards
+    CvSNMPRequest2Controls(const CvSNMPRequest2Controls&) = delete;
+    CvSNMPRequest2Controls& operator=(const CvSNMPRequest2Controls&) = delete;
+
+    // The embedded request: device settings, retries, the result routine (SetResultRoutine).
+    CvSNMPRequest& request() { return *request_; }
+    const CvSNMPRequest& request() const { return *request_; }
+
+    int Mode = 1;         // 0 synchronous, 1 asynchronous
+    int Timeout = 100;    // units of 10 ms; copied into the request at each Get and Set
+    bool Enabled = true;  // cleared: Get and Set send nothing and return false; a walk stops
+
+    Closure OnAfterGet;  // asynchronous get ended (success or failure); a walk calls it once
+    Closure OnAfterSet;  // asynchronous set ended (success or failure)
+
+    Hook BeforeGetHook = nullptr;  // before every Get
+    Hook BeforeSetHook = nullptr;  // before every Set
+    Hook AfterGetHook = nullptr;   // after a synchronous get, or an asynchronous one that succeeded
+    Hook AfterSetHook = nullptr;   // after a synchronous set, or an asynchronous one that succeeded
+
+    // The items and their values: the embedded request's list. Pages assign a new list
+    // (VarList = CvSNMPVarList(table, type, keys)) and change access words
+    // (VarList.GetItem(i).access = 6) before a set.
+    CvSNMPVarList& VarList;
+
+    // An operation of this request is in flight.
+    bool Busy() const;
+
+    // Reads the items into the bound controls. Synchronous: true on success, false on an SNMP
+    // failure; a failure of the access layer (or a value a control cannot take) throws
+    // CvSNMPException. Asynchronous: true once issued (false when it cannot be sent).
+    bool Get();
+    // Writes the writable items. prepare: first clears every value and collects the bound
+    // controls (and the selected list-view row) into the items. reread: reads a table list again
+    // afterwards. text is accepted and ignored. Results as for Get.
+    bool Set(bool reread, bool prepare, const char* text = "");
+
+    // Where error lines of asynchronous answers go; null shows them in a message box captioned
+    // with the program's file name.
+    void SetLogTarget(CvStatusBar* statusBar);
+    CvStatusBar* LogTarget() const;
+
+    // The table row (index into VarList.Rows()) that the next Set writes; -1 when none is.
+    int SelectedTableRow() const { return selectedRow_; }
+
+    // The owner form given to the constructor.
+    QWidget* Owner() const;
+
+  protected:
+    // Shows the values just read in the bound controls (or rows in the list view).
+    virtual void FillControls() = 0;
+    // Copies the bound controls' contents into VarList.Values() before a set with prepare.
+    virtual void CollectControls() = 0;
+
+    // The line written to the log target for an error met while an answer was processed.
+    std::string LogLine(const std::string& error) const;
+    void WriteLog(const std::string& error);
+
+    int selectedRow_ = -1;
+
+  private:
+    bool getSync();
+    bool getAsync();
+    bool setSync(bool reread, const std::string& instance);
+    bool setAsync(bool reread, const std::string& instance);
+    bool prepareSet(bool prepare, std::string& instance);
+    void completeGet(const CvSNMPError& error, bool sent);
+    void completeSet(const CvSNMPError& error, bool sent, bool reread);
+    static void runHook(Hook hook);
+
+    QPointer<QWidget> owner_;
+    QPointer<CvStatusBar> logTarget_;
+    int readsInFlight_ = 0;
+    int setsInFlight_ = 0;
+    bool lastWasSet_ = false;
+};
+
+// The request bound to edits, combo boxes, labels, check boxes and one list view, each control
+// bound to one item by its index in VarList. Writing a control from here fires no page handler
+// (pages listen to activated, textEdited and clicked); a list-view selection notifies always.
+class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
+    Q_OBJECT
+  public:
+    explicit CvSNMPRequest2Edits(QWidget* owner);
+    ~CvSNMPRequest2Edits() override;
+
+    // A drop-down list filled with the item's option texts in list order: index i stands for
+    // the list's i-th value. Throws -518 without an option list, -504 for a bad index.
+    void AssociateComboBox(int item, QComboBox* comboBox);
+    // One edit per "%" specifier of the format ("%s", "%h", "%i", "%u", "%f", "%n<delimiter>",
+    // with rules in braces); literal text between specifiers splits and joins the value.
+    // Throws "(CvCommon) Bad format specifier of edit's constraint!" for a bad format.
+    void AssociateEdit(int item, const char* format, std::initializer_list<CvEdit*> edits);
+    void AssociateEdit(int item, const char* format, CvEdit* edit) {
+        AssociateEdit(item, format, {edit});
+    }
+    // The caption shows the item's value text after each read; a set sends the caption.
+    void AssociateLabel(int item, QLabel* label);
+    // Checked when the value is above 0; a set sends 1 or 0. Throws -517 for an item without
+    // option list and without boolean syntax.
+    void AssociateCheckBox(int item, QCheckBox* checkBox);
+    // The list view shows one row per table row; selecting a row (by user or code) loads it into
+    // the other bound controls and makes it the row the next Set writes. selectFirst selects
+    // row 0 after each read.
+    void AssociateListView(CvListView* listView, bool selectFirst);
+
+    CvListView* ListView() const;
+
+  protected:
+    // Extension points for requests that list only some rows or caption them differently.
+    // Called before a read fills the list view.
+    virtual void BeginListFill() {}
+    // Whether a table row (index into VarList.Rows()) gets a list-view row.
+    virtual bool AcceptRow(const CvSNMPRow& row, int tableRow);
+    // The caption and sub-items of the list-view row for a table row; by default the cells of
+    // the list's columns in column order.
+    virtual void BuildListRow(const CvSNMPRow& row, int tableRow, QString& caption,
+                              QStringList& subItems);
+    // The display text of one item's value: the option list's text when there is one.
+    QString CellText(int item, const std::string& value) const;
+    // The item shown in each list-view column (hidden kinds first, then the listed items).
+    const std::vector<int>& ColumnItems() const { return columnItems_; }
+
+    void FillControls() override;
+    void CollectControls() override;
+
+  private:
+    struct Binding;
+    void bindingCheck(int item, QWidget* control);
+    void showValues(const std::vector<std::string>& values);
+    void fillListView();
+    void onRowSelected(int row);
+    void buildColumns();
+
+    std::vector<std::unique_ptr<Binding>> bindings_;
+    QPointer<CvListView> listView_;
+    bool selectFirst_ = false;
+    std::vector<int> columnItems_;
+};
