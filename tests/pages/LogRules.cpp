@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "pages/tools/Systemlog.h"
+
+namespace {
+
+void expectEntry(const QString& line, const char* time, const char* type, const char* message) {
+    const LogEntry e = splitLogLine(line);
+    EXPECT_EQ(e.time, QString::fromLatin1(time)) << line.toStdString();
+    EXPECT_EQ(e.type, QString::fromLatin1(type)) << line.toStdString();
+    EXPECT_EQ(e.message, QString::fromLatin1(message)) << line.toStdString();
+}
+
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes) {
+    const QString path = dir.filePath("LogFile.RD");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+}  // namespace
+
+TEST(LogParser, SplitsTimeTypeAndMessageAndDropsFreeText) {
+    expectEntry("t1|x[SYS]hello", "t1", "SYS", "hello");
+    expectEntry("Jan  1 00:00:05 |syslogd: [WLAN]station joined", "Jan  1 00:00:05", "WLAN",
+                "station joined");
+}
+
+TEST(LogParser, KeepsLeadingBlankOfMessageAndTrimsTime) {
+    expectEntry("  t |x[SYS] leading blank", "t", "SYS", " leading blank");
+}
+
+TEST(LogParser, LineWithoutDelimitersIsAllMessage) {
+    expectEntry("no delimiters here", "", "", "no delimiters here");
+}
+
+TEST(LogParser, MissingOpeningBracketRemovesNothing) {
+    expectEntry("t|x SYS] m", "t", "x SYS", " m");
+}
+
+TEST(LogParser, MissingClosingBracketGivesEmptyTypeAndWholeRest) {
+    expectEntry("t|x [WLAN no close", "t", "", "WLAN no close");
+}
+
+TEST(LogParser, MissingBarKeepsBracketRules) {
+    expectEntry("x[NOTICE]m", "", "NOTICE", "m");
+    expectEntry("a[b|c]d", "a[b", "c", "d");
+}
+
+TEST(LogFileLoading, SplitsLfCrlfAndCrLinesAsLatin1) {
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QByteArray("a|[SYS]1\r\nb|[SYS]2\n\nc|[SYS]\xe9\rd"));
+    QStringList lines{"stale"};
+    ASSERT_TRUE(loadLogLines(path, lines));
+    EXPECT_EQ(lines,
+              (QStringList{"a|[SYS]1", "b|[SYS]2", "", QString::fromUtf8("c|[SYS]\u00e9"), "d"}));
+}
+
+TEST(LogFileLoading, EmptyFileGivesNoLinesAndMissingFileKeepsOldOnes) {
+    QTemporaryDir dir;
+    QStringList lines{"old"};
+    EXPECT_FALSE(loadLogLines(dir.filePath("absent"), lines));
+    EXPECT_EQ(lines, QStringList{"old"});
+    ASSERT_TRUE(loadLogLines(writeFile(dir, QByteArray()), lines));
+    EXPECT_TRUE(lines.isEmpty());
+}
+
+TEST(NetworkAddress, MasksEachOctet) {
+    EXPECT_EQ(networkAddress("192.168.0.50", "255.255.255.0"), "192.168.0.0");
+    EXPECT_EQ(networkAddress("10.0.0.200", "255.255.255.128"), "10.0.0.128");
+    EXPECT_EQ(networkAddress("10.0.0.5", "255.255.255.128"), "10.0.0.0");
+}
+
+TEST(NetworkAddress, NonNumericOrMissingOctetsCountAsZeroAndOnlyLowBitsCount) {
+    EXPECT_EQ(networkAddress("192.x.0.50", "255.255.255.0"), "192.0.0.0");
+    EXPECT_EQ(networkAddress("", ""), "0.0.0.0");
+    EXPECT_EQ(networkAddress("10.1", "255.255.255.255"), "10.0.0.0");
+    EXPECT_EQ(networkAddress("257.1.1.1.9", "255.255.255.255"), "1.1.1.0");
+}
+
+TEST(ServerAddressChoice, FirstInterfaceOnTheDeviceNetworkWins) {
+    const std::vector<LocalAddress> locals{{"127.0.0.1", "255.0.0.0"},
+                                           {"192.168.1.7", "255.255.255.0"},
+                                           {"192.168.0.7", "255.255.255.0"},
+                                           {"192.168.0.9", "255.255.255.0"}};
+    EXPECT_EQ(addressOnDeviceNetwork(locals, "192.168.0.50", "255.255.255.0"), "192.168.0.7");
+    EXPECT_EQ(addressOnDeviceNetwork(locals, "192.168.2.50", "255.255.255.0"), "");
+}
+
+TEST(ServerAddressChoice, SlashTwentyFiveSeparatesUpperAndLowerHalves) {
+    const std::vector<LocalAddress> locals{{"10.0.0.5", "255.255.255.128"}};
+    EXPECT_EQ(addressOnDeviceNetwork(locals, "10.0.0.200", "255.255.255.128"), "");
+    EXPECT_EQ(addressOnDeviceNetwork(locals, "10.0.0.100", "255.255.255.128"), "10.0.0.5");
+}
+
+TEST(ServerAddressChoice, UnknownDeviceAddressMatchesNoInterface) {
+    const std::vector<LocalAddress> locals{{"127.0.0.1", "255.0.0.0"}, {"10.2.3.4", "255.255.0.0"}};
+    EXPECT_EQ(addressOnDeviceNetwork(locals, "", ""), "");
+}
+
+TEST(TransferPaths, EitherSeparatorSplitsFolderAndName) {
+    EXPECT_EQ(folderOfPath("/tmp/a/b.dcf"), "/tmp/a");
+    EXPECT_EQ(bareNameOfPath("/tmp/a/b.dcf"), "b.dcf");
+    EXPECT_EQ(folderOfPath("C:\\cfg\\b.dcf"), "C:\\cfg");
+    EXPECT_EQ(bareNameOfPath("/tmp/x\\y.bin"), "y.bin");
+    EXPECT_EQ(lastSeparator("plain.dcf"), -1);
+    EXPECT_EQ(bareNameOfPath("plain.dcf"), "plain.dcf");
+}
