@@ -1,0 +1,181 @@
+// The menu handlers that open pages. A page joins the menu in two small edits here: include its
+// header below, and give its handler's entry in pageOpeners() an opener instead of null, e.g.
+//     {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
+// An entry whose opener is null keeps its menu item disabled. A handler that does more than open
+// its page (the band and radio re-reads) keeps that below, outside the table.
+
+#include <QCoreApplication>
+#include <exception>
+#include <vector>
+
+#include "app/Main.h"
+#include "platform/Ui.h"
+
+namespace {
+
+void showPageFailure(const QString& text) {
+    platform::ui().messageBox(MainForm, QCoreApplication::applicationName(), text,
+                              platform::BoxButtons::Ok);
+}
+
+// Creates the page without a parent, keeps it in its global pointer while it is shown modally,
+// then deletes it and clears the pointer, also when an exception leaves the page, so that no
+// late routine reaches a deleted page through the global.
+template <class Page>
+void openPage(Page*& global) {
+    try {
+        global = new Page(nullptr);
+        global->exec();
+    } catch (const std::exception& failure) {
+        showPageFailure(QString::fromLocal8Bit(failure.what()));
+    } catch (...) {
+        showPageFailure(QStringLiteral("Internal error!"));
+    }
+    delete global;
+    global = nullptr;
+}
+
+// A page that is not kept in any global pointer (the About box).
+template <class Page>
+void openUnstored() {
+    Page* page = nullptr;
+    openPage(page);
+}
+
+struct PageOpener {
+    TMainForm::Handler handler;
+    void (*open)();
+};
+
+const std::vector<PageOpener>& pageOpeners() {
+    static const std::vector<PageOpener> openers = {
+        {&TMainForm::Information1Click, nullptr},
+        {&TMainForm::hWirelessBand1Click, nullptr},
+        {&TMainForm::hLan1Click, nullptr},
+        {&TMainForm::adPerformance1Click, nullptr},
+        {&TMainForm::Mac1Click, nullptr},
+        {&TMainForm::WLANPartition1Click, nullptr},
+        {&TMainForm::Ad_MultiSSIDClick, nullptr},
+        {&TMainForm::DHCPServer1Click, nullptr},
+        {&TMainForm::Intrusion1Click, nullptr},
+        {&TMainForm::Scheduling1Click, nullptr},
+        {&TMainForm::QosSetting1Click, nullptr},
+        {&TMainForm::VlanSetting1Click, nullptr},
+        {&TMainForm::UserLimitClick, nullptr},
+        {&TMainForm::tAdmin1Click, nullptr},
+        {&TMainForm::tSystem1Click, nullptr},
+        {&TMainForm::Firmware1Click, nullptr},
+        {&TMainForm::TimeClick, nullptr},
+        {&TMainForm::tUpdate1Click, nullptr},
+        {&TMainForm::stEthernet1Click, nullptr},
+        {&TMainForm::Client1Click, nullptr},
+        {&TMainForm::WDSInformation1Click, nullptr},
+        {&TMainForm::Ethernet1Click, nullptr},
+        {&TMainForm::WLAN1Click, nullptr},
+        {&TMainForm::ViewLog1Click, nullptr},
+        {&TMainForm::LogSettings1Click, nullptr},
+        {&TMainForm::About1Click, nullptr},
+    };
+    return openers;
+}
+
+const PageOpener* openerOf(TMainForm::Handler handler) {
+    for (const PageOpener& opener : pageOpeners())
+        if (opener.handler == handler) return &opener;
+    return nullptr;
+}
+
+}  // namespace
+
+bool TMainForm::PageBuilt(Handler handler) {
+    const PageOpener* opener = openerOf(handler);
+    return opener == nullptr || opener->open != nullptr;
+}
+
+void TMainForm::runPage(Handler handler) {
+    const PageOpener* opener = openerOf(handler);
+    if (opener && opener->open) opener->open();
+}
+
+void TMainForm::Information1Click() {
+    runPage(&TMainForm::Information1Click);
+}
+void TMainForm::hLan1Click() {
+    runPage(&TMainForm::hLan1Click);
+}
+void TMainForm::Mac1Click() {
+    runPage(&TMainForm::Mac1Click);
+}
+void TMainForm::WLANPartition1Click() {
+    runPage(&TMainForm::WLANPartition1Click);
+}
+void TMainForm::Ad_MultiSSIDClick() {
+    runPage(&TMainForm::Ad_MultiSSIDClick);
+}
+void TMainForm::DHCPServer1Click() {
+    runPage(&TMainForm::DHCPServer1Click);
+}
+void TMainForm::Intrusion1Click() {
+    runPage(&TMainForm::Intrusion1Click);
+}
+void TMainForm::Scheduling1Click() {
+    runPage(&TMainForm::Scheduling1Click);
+}
+void TMainForm::QosSetting1Click() {
+    runPage(&TMainForm::QosSetting1Click);
+}
+void TMainForm::VlanSetting1Click() {
+    runPage(&TMainForm::VlanSetting1Click);
+}
+void TMainForm::UserLimitClick() {
+    runPage(&TMainForm::UserLimitClick);
+}
+void TMainForm::tAdmin1Click() {
+    runPage(&TMainForm::tAdmin1Click);
+}
+void TMainForm::tSystem1Click() {
+    runPage(&TMainForm::tSystem1Click);
+}
+void TMainForm::Firmware1Click() {
+    runPage(&TMainForm::Firmware1Click);
+}
+void TMainForm::TimeClick() {
+    runPage(&TMainForm::TimeClick);
+}
+void TMainForm::tUpdate1Click() {
+    runPage(&TMainForm::tUpdate1Click);
+}
+void TMainForm::stEthernet1Click() {
+    runPage(&TMainForm::stEthernet1Click);
+}
+void TMainForm::Client1Click() {
+    runPage(&TMainForm::Client1Click);
+}
+void TMainForm::WDSInformation1Click() {
+    runPage(&TMainForm::WDSInformation1Click);
+}
+void TMainForm::Ethernet1Click() {
+    runPage(&TMainForm::Ethernet1Click);
+}
+void TMainForm::WLAN1Click() {
+    runPage(&TMainForm::WLAN1Click);
+}
+void TMainForm::ViewLog1Click() {
+    runPage(&TMainForm::ViewLog1Click);
+}
+void TMainForm::LogSettings1Click() {
+    runPage(&TMainForm::LogSettings1Click);
+}
+void TMainForm::About1Click() {
+    runPage(&TMainForm::About1Click);
+}
+
+void TMainForm::hWirelessBand1Click() {
+    runPage(&TMainForm::hWirelessBand1Click);
+    readBand();
+}
+
+void TMainForm::adPerformance1Click() {
+    runPage(&TMainForm::adPerformance1Click);
+    readRadio();
+}
