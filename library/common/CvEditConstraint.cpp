@@ -1,0 +1,402 @@
+#include "library/common/CvEditConstraint.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
+#include "platform/Ui.h"
+
+namespace {
+
+constexpr int kBadFormat = -2;
+
+[[noreturn]] void badFormat() {
+    throw CvCommonException(kBadFormat, CvMessages::text(kBadFormat));
+}
+
+bool isDigit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char32_t c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool isSign(char32_t c) {
+    return c == '-' || c == '+';
+}
+bool isNumericKind(char kind) {
+    return kind == 'i' || kind == 'u' || kind == 'f' || kind == 'n';
+}
+
+// Reads an unsigned decimal integer at format[pos]; refuses a missing or oversized number.
+int readCount(std::string_view format, std::size_t& pos) {
+    const std::size_t start = pos;
+    long long value = 0;
+    while (pos < format.size() && isDigit(format[pos])) {
+        value = value * 10 + (format[pos++] - '0');
+        if (value > 1000000) badFormat();
+    }
+    if (pos == start) badFormat();
+    return static_cast<int>(value);
+}
+
+bool startsNumber(std::string_view format, std::size_t pos) {
+    if (pos < format.size() && isSign(format[pos])) ++pos;
+    return pos < format.size() && isDigit(format[pos]);
+}
+
+// Reads a bound such as "-5" or, for "%f", "2.5"; returned as written.
+std::string readBound(std::string_view format, std::size_t& pos, char kind) {
+    if (!isNumericKind(kind) || !startsNumber(format, pos)) badFormat();
+    const std::size_t start = pos;
+    if (isSign(format[pos])) ++pos;
+    while (pos < format.size() && isDigit(format[pos])) ++pos;
+    if (kind == 'f' && pos + 1 < format.size() && format[pos] == '.' && isDigit(format[pos + 1])) {
+        ++pos;
+        while (pos < format.size() && isDigit(format[pos])) ++pos;
+    }
+    return std::string(format.substr(start, pos - start));
+}
+
+// Parses "{...}" starting at the opening brace; pos ends after the closing one.
+void readRules(std::string_view format, std::size_t& pos, CvEditSpec& spec) {
+    ++pos;
+    while (true) {
+        if (pos >= format.size()) badFormat();
+        const char rule = format[pos++];
+        switch (rule) {
+            case '}':
+                return;
+            case ',':
+            case ' ':
+                break;
+            case 'n':
+                if (startsNumber(format, pos)) {
+                    spec.min = readBound(format, pos, spec.kind);
+                } else {
+                    spec.notEmpty = true;
+                }
+                break;
+            case 'x':
+                spec.max = readBound(format, pos, spec.kind);
+                break;
+            case 'l':
+                spec.length = readCount(format, pos);
+                break;
+            case 'w':
+                spec.width = readCount(format, pos);
+                break;
+            case 'e':
+                if (pos >= format.size() || format[pos] == '}') badFormat();
+                spec.advance = format[pos++];
+                break;
+            case 'a':
+                spec.autoAdvance = true;
+                break;
+            case 'f':
+                spec.exactLength = true;
+                break;
+            default:
+                badFormat();
+        }
+    }
+}
+
+bool validDelimiter(char c) {
+    return c != 0 && c != '{' && c != '}' && c != '%' && !isDigit(c) && !isSign(c);
+}
+
+CvEditSpec readSpec(std::string_view format, std::size_t& pos) {
+    CvEditSpec spec;
+    if (pos >= format.size()) badFormat();
+    spec.kind = format[pos++];
+    if (std::string_view("shiufn").find(spec.kind) == std::string_view::npos) badFormat();
+    const bool rulesFirst = pos < format.size() && format[pos] == '{';
+    if (rulesFirst) readRules(format, pos, spec);
+    if (spec.kind == 'n') {
+        if (pos >= format.size() || !validDelimiter(format[pos])) badFormat();
+        spec.delimiter = format[pos++];
+        if (!rulesFirst && pos < format.size() && format[pos] == '{') readRules(format, pos, spec);
+    }
+    if (spec.min && spec.max &&
+        std::strtod(spec.min->c_str(), nullptr) > std::strtod(spec.max->c_str(), nullptr)) {
+        badFormat();
+    }
+    return spec;
+}
+
+int characterCount(std::string_view utf8) {
+    int count = 0;
+    for (const char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+CvEditCheck failure(int code) {
+    return {code, CvMessages::text(code)};
+}
+
+CvEditCheck lengthFailure(int code, int length) {
+    return {code, CvMessages::fill(CvMessages::text(code), "[LEN]", std::to_string(length))};
+}
+
+// Parses the whole text as a number of the kind; false when it is not one.
+bool parseNumber(std::string_view text, char kind, long double& value) {
+    if (text.empty()) return false;
+    const std::string copy(text);
+    for (const char c : copy) {
+        const bool allowed = kind == 'f'
+                                 ? (isDigit(c) || isSign(c) || c == '.' || c == 'e' || c == 'E')
+                                 : (isDigit(c) || (kind != 'u' && isSign(c)));
+        if (!allowed) return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = kind == 'f' ? std::strtold(copy.c_str(), &end)
+                        : static_cast<long double>(std::strtoll(copy.c_str(), &end, 10));
+    return end == copy.c_str() + copy.size() && errno != ERANGE && std::isfinite(value);
+}
+
+struct Range {
+    long double low, high;
+    std::string lowText, highText;
+};
+
+Range rangeOf(const CvEditSpec& spec) {
+    Range range;
+    if (spec.kind == 'u') {
+        range = {0, 4294967295.0L, "0", "4294967295"};
+    } else if (spec.kind == 'f') {
+        const double big = std::numeric_limits<double>::max();
+        range = {-big, big, std::to_string(-big), std::to_string(big)};
+    } else {
+        range = {-2147483648.0L, 2147483647.0L, "-2147483648", "2147483647"};
+    }
+    if (spec.min) {
+        range.low = std::strtold(spec.min->c_str(), nullptr);
+        range.lowText = *spec.min;
+    }
+    if (spec.max) {
+        range.high = std::strtold(spec.max->c_str(), nullptr);
+        range.highText = *spec.max;
+    }
+    return range;
+}
+
+CvEditCheck checkNumber(const CvEditSpec& spec, std::string_view text) {
+    long double value = 0;
+    if (!parseNumber(text, spec.kind == 'n' ? 'i' : spec.kind, value)) return failure(-7);
+    const Range range = rangeOf(spec);
+    if (value < range.low || value > range.high) {
+        std::string message = CvMessages::fill(CvMessages::text(-5), "[MIN]", range.lowText);
+        return {-5, CvMessages::fill(message, "[MAX]", range.highText)};
+    }
+    return {};
+}
+
+CvEditCheck checkList(const CvEditSpec& spec, std::string_view text) {
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(spec.delimiter, start);
+        const CvEditCheck element = checkNumber(spec, text.substr(start, end - start));
+        if (!element || end == std::string_view::npos) return element;
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+int CvEditSpec::typingLimit() const {
+    if (length >= 0 && width >= 0) return std::min(length, width);
+    return length >= 0 ? length : width;
+}
+
+CvEditConstraint::CvEditConstraint(std::string_view format) : format_(format) {
+    std::string literal;
+    std::size_t pos = 0;
+    while (pos < format.size()) {
+        const char c = format[pos++];
+        if (c != '%') {
+            literal += c;
+        } else if (pos < format.size() && format[pos] == '%') {
+            literal += '%';
+            ++pos;
+        } else {
+            literals_.push_back(std::move(literal));
+            literal.clear();
+            specs_.push_back(readSpec(format, pos));
+        }
+    }
+    literals_.push_back(std::move(literal));
+    if (specs_.empty()) badFormat();
+}
+
+std::vector<std::string> CvEditConstraint::split(std::string_view value) const {
+    std::vector<std::string> pieces(specs_.size());
+    std::size_t pos = 0;
+    if (value.substr(0, literals_.front().size()) == literals_.front()) {
+        pos = literals_.front().size();
+    }
+    for (std::size_t i = 0; i < specs_.size(); ++i) {
+        const std::string& after = literals_[i + 1];
+        const bool last = i + 1 == specs_.size();
+        const std::size_t end =
+            (last || after.empty()) ? std::string_view::npos : value.find(after, pos);
+        if (end == std::string_view::npos) {
+            std::string_view rest = value.substr(std::min(pos, value.size()));
+            if (last && !after.empty() && rest.ends_with(after)) rest.remove_suffix(after.size());
+            pieces[i] = std::string(rest);
+            break;
+        }
+        pieces[i] = std::string(value.substr(pos, end - pos));
+        pos = end + after.size();
+    }
+    return pieces;
+}
+
+std::string CvEditConstraint::join(const std::vector<std::string>& pieces) const {
+    std::string value = literals_.front();
+    for (std::size_t i = 0; i < specs_.size(); ++i) {
+        if (i < pieces.size()) value += pieces[i];
+        value += literals_[i + 1];
+    }
+    return value;
+}
+
+bool CvEditConstraint::isAllowedCharacter(const CvEditSpec& spec, char32_t c) {
+    if (c < 0x20 || c == 0x7F) return false;
+    switch (spec.kind) {
+        case 'h':
+            return isHexDigit(c);
+        case 'i':
+            return isDigit(c) || isSign(c);
+        case 'u':
+            return isDigit(c);
+        case 'f':
+            return isDigit(c) || isSign(c) || c == '.' || c == 'e' || c == 'E';
+        case 'n':
+            return isDigit(c) || isSign(c) || c == static_cast<unsigned char>(spec.delimiter);
+        default:
+            return true;
+    }
+}
+
+CvKeyVerdict CvEditConstraint::checkKey(const CvEditSpec& spec, std::u32string_view text,
+                                        int selectedLength, char32_t c) {
+    if (spec.advance != 0 && c == static_cast<unsigned char>(spec.advance)) {
+        return CvKeyVerdict::Advance;
+    }
+    if (!isAllowedCharacter(spec, c)) return CvKeyVerdict::Reject;
+    const int limit = spec.typingLimit();
+    const int after = static_cast<int>(text.size()) - std::max(selectedLength, 0) + 1;
+    if (limit >= 0 && after > limit) return CvKeyVerdict::Reject;
+    return CvKeyVerdict::Accept;
+}
+
+CvEditCheck CvEditConstraint::checkText(const CvEditSpec& spec, std::string_view text) {
+    if (text.empty()) return spec.notEmpty ? failure(-6) : CvEditCheck{};
+    const int count = characterCount(text);
+    if (spec.exactLength && spec.length >= 0 && count != spec.length) {
+        return lengthFailure(-3, spec.length);
+    }
+    switch (spec.kind) {
+        case 'h':
+            for (const char c : text) {
+                if (!isHexDigit(static_cast<unsigned char>(c))) return failure(-7);
+            }
+            return {};
+        case 'i':
+        case 'u':
+        case 'f':
+            return checkNumber(spec, text);
+        case 'n':
+            return checkList(spec, text);
+        default:
+            return {};
+    }
+}
+
+CvEditFilter::CvEditFilter(QLineEdit* edit, CvEditSpec spec)
+    : QObject(edit), edit_(edit), spec_(std::move(spec)) {
+    edit_->installEventFilter(this);
+    connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const int limit = spec_.width >= 0 ? spec_.width : spec_.typingLimit();
+        if (spec_.autoAdvance && limit >= 0 && text.size() >= limit) moveOn();
+    });
+}
+
+std::vector<CvEditFilter*> CvEditFilter::attach(const CvEditConstraint& constraint,
+                                                const std::vector<QLineEdit*>& edits) {
+    if (static_cast<int>(edits.size()) != constraint.count()) badFormat();
+    std::vector<CvEditFilter*> filters;
+    for (int i = 0; i < constraint.count(); ++i) {
+        filters.push_back(new CvEditFilter(edits[i], constraint.spec(i)));  // owned by the edit
+        if (i > 0) filters[i - 1]->setNext(edits[i]);
+    }
+    return filters;
+}
+
+void CvEditFilter::moveOn() {
+    emit advanced(edit_);
+    if (next_) {
+        next_->setFocus(Qt::OtherFocusReason);
+        next_->selectAll();
+    }
+}
+
+bool CvEditFilter::acceptsInsertion(const QString& inserted) const {
+    const int limit = spec_.typingLimit();
+    const qsizetype after = edit_->text().size() - edit_->selectedText().size() + inserted.size();
+    if (limit >= 0 && after > limit) return false;
+    for (const char32_t c : inserted.toUcs4()) {
+        if (!CvEditConstraint::isAllowedCharacter(spec_, c)) return false;
+    }
+    return true;
+}
+
+bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != edit_ || edit_->isReadOnly()) return false;
+    QString inserted;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Paste)) {
+            inserted = QApplication::clipboard()->text();
+        } else {
+            const QString text = key->text();
+            if (text.isEmpty() || !text.at(0).isPrint()) return false;  // editing and navigation
+            const std::u32string current = edit_->text().toStdU32String();
+            for (const char32_t c : text.toUcs4()) {
+                const int selected = static_cast<int>(edit_->selectedText().size());
+                switch (CvEditConstraint::checkKey(spec_, current, selected, c)) {
+                    case CvKeyVerdict::Advance:
+                        moveOn();
+                        return true;
+                    case CvKeyVerdict::Reject:
+                        platform::ui().beep();
+                        return true;
+                    case CvKeyVerdict::Accept:
+                        break;
+                }
+            }
+            return false;
+        }
+    } else if (event->type() == QEvent::Drop) {
+        const QMimeData* data = static_cast<QDropEvent*>(event)->mimeData();
+        if (!data || !data->hasText()) return false;
+        inserted = data->text();
+    } else {
+        return false;
+    }
+    if (acceptsInsertion(inserted)) return false;
+    platform::ui().beep();
+    return true;
+}
