@@ -1,0 +1,280 @@
+#include "tests/support/VraSim.h"
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The control channel escapes backslash, LF and CR so that every answer is one line.
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char c = text[++i];
+            out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string latin1(const QJsonValue& value) {
+    if (value.isDouble()) return std::to_string(value.toInteger());
+    return value.toString().toLatin1().toStdString();
+}
+
+SimSetRecord toRecord(const QJsonObject& object) {
+    SimSetRecord record;
+    record.seq = object.value("seq").toInt();
+    record.version = latin1(object.value("version"));
+    record.community = latin1(object.value("community"));
+    record.errorStatus = object.value("errorStatus").toInt();
+    record.errorIndex = object.value("errorIndex").toInt();
+    for (const QJsonValue& vb : object.value("vbs").toArray()) {
+        QJsonObject o = vb.toObject();
+        record.vbs.push_back(
+            {latin1(o.value("oid")), latin1(o.value("type")), latin1(o.value("value"))});
+    }
+    return record;
+}
+
+std::string makeTempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/vra-sim-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!mkdtemp(buffer.data()))
+        throw std::runtime_error("vra-sim: cannot create a temporary folder: " +
+                                 std::string(std::strerror(errno)));
+    return buffer.data();
+}
+
+}  // namespace
+
+std::string VraSim::programPath() {
+    if (const char* path = std::getenv("VRA_SIM"); path && *path) return path;
+    return VRA_SIM_PATH;
+}
+
+VraSim::VraSim(std::vector<std::string> extraArgs) : dir_(makeTempDir()) {
+    std::vector<std::string> args = {programPath(), "--dir", dir_, "--port", "0"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::string errPath = dir_ + "/stderr.log";
+
+    pid_t pid = fork();
+    if (pid < 0) {
+        std::filesystem::remove_all(dir_);
+        throw std::runtime_error("vra-sim: fork failed");
+    }
+    if (pid == 0) {
+        // The program must not outlive a test process that crashes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) {
+            dup2(fd, 2);
+            dup2(fd, 1);
+            close(fd);
+        }
+        int null = open("/dev/null", O_RDONLY);
+        if (null >= 0) dup2(null, 0);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    pid_ = pid;
+
+    std::string readyPath = dir_ + "/ready";
+    bool exited = false;
+    bool ready = waitUntil(
+        [&] {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited = true;
+                return true;
+            }
+            return std::filesystem::exists(readyPath);
+        },
+        20000);
+    if (exited || !ready) {
+        std::string err = stderrText();
+        if (exited) pid_ = -1;
+        stop();
+        throw std::runtime_error("vra-sim did not start: " + err);
+    }
+    port_ = static_cast<uint16_t>(std::stoi(readFile(readyPath)));
+}
+
+VraSim::~VraSim() {
+    stop();
+}
+
+void VraSim::stop() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        auto deadline = Clock::now() + std::chrono::seconds(10);
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (Clock::now() > deadline) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        pid_ = -1;
+    }
+    if (!dir_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
+}
+
+std::string VraSim::peer() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+std::string VraSim::stderrText() const {
+    return readFile(dir_ + "/stderr.log");
+}
+
+std::string VraSim::command(const std::string& line) const {
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::runtime_error("vra-sim: no socket");
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::string path = dir_ + "/control.sock";
+    if (path.size() >= sizeof addr.sun_path) {
+        close(fd);
+        throw std::runtime_error("vra-sim: control socket path too long: " + path);
+    }
+    std::strcpy(addr.sun_path, path.c_str());
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        throw std::runtime_error("vra-sim: cannot reach the control channel: " + stderrText());
+    }
+    std::string out = line + "\n";
+    size_t sent = 0;
+    while (sent < out.size()) {
+        ssize_t n = ::send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
+    }
+    std::string answer;
+    char buffer[4096];
+    while (answer.find('\n') == std::string::npos) {
+        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        answer.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (answer.find('\n') == std::string::npos)
+        throw std::runtime_error("vra-sim: no answer to \"" + line + "\"");
+    answer.resize(answer.find('\n'));
+    return answer;
+}
+
+std::string VraSim::knob(const std::string& line) {
+    std::string answer = command(line);
+    if (answer == "ok") return "";
+    if (answer.rfind("ok ", 0) == 0) return unescape(answer.substr(3));
+    throw std::runtime_error("vra-sim refused \"" + line + "\": " + unescape(answer));
+}
+
+std::string VraSim::value(const std::string& oid) const {
+    std::string answer = command("get " + oid);
+    if (answer == "ok") return "";
+    if (answer.rfind("ok ", 0) == 0) return unescape(answer.substr(3));
+    throw std::runtime_error("vra-sim: no value for " + oid + ": " + unescape(answer));
+}
+
+void VraSim::clearJournal() {
+    knob("journal clear");
+}
+
+std::vector<std::string> VraSim::journalLines() const {
+    std::string text = readFile(dir_ + "/journal.jsonl");
+    std::vector<std::string> lines;
+    size_t start = 0;
+    // A last line without its newline is still being written and is left for the next read.
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+namespace {
+std::vector<QJsonObject> journalObjects(const std::vector<std::string>& lines) {
+    std::vector<QJsonObject> objects;
+    for (const auto& line : lines) {
+        QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line));
+        if (doc.isObject()) objects.push_back(doc.object());
+    }
+    return objects;
+}
+}  // namespace
+
+std::vector<SimSetRecord> VraSim::sets() const {
+    std::vector<SimSetRecord> records;
+    for (const auto& o : journalObjects(journalLines()))
+        if (o.value("kind").toString() == "set") records.push_back(toRecord(o));
+    return records;
+}
+
+std::vector<SimSetRecord> VraSim::gets() const {
+    std::vector<SimSetRecord> records;
+    for (const auto& o : journalObjects(journalLines()))
+        if (o.value("kind").toString() == "get") records.push_back(toRecord(o));
+    return records;
+}
+
+std::vector<SimEvent> VraSim::events(const std::string& kind) const {
+    std::vector<SimEvent> result;
+    for (const auto& o : journalObjects(journalLines())) {
+        std::string k = latin1(o.value("kind"));
+        if (k == "set" || k == "get" || (!kind.empty() && k != kind)) continue;
+        SimEvent event{k, {}};
+        for (auto it = o.begin(); it != o.end(); ++it)
+            if (it.key() != "kind") event.fields[it.key().toStdString()] = latin1(it.value());
+        result.push_back(std::move(event));
+    }
+    return result;
+}
+
+bool VraSim::waitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+        if (pred()) return true;
+        if (Clock::now() >= deadline) return false;
+        if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
