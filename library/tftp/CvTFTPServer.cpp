@@ -1,0 +1,358 @@
+#include "library/tftp/CvTFTPServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QtDebug>
+#include <chrono>
+#include <vector>
+
+#include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
+#include "library/tftp/TftpSession.h"
+#include "platform/Environment.h"
+
+namespace {
+
+int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string dotted(uint32_t addressNetworkOrder) {
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr address{addressNetworkOrder};
+    ::inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
+sockaddr_in endpoint(uint32_t addressNetworkOrder, uint16_t port) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = addressNetworkOrder;
+    to.sin_port = htons(port);
+    return to;
+}
+
+void sendTo(int fd, const std::string& packet, uint32_t address, uint16_t port) {
+    const sockaddr_in to = endpoint(address, port);
+    // A lost datagram is recovered by the time-out, like one lost on the network.
+    ::sendto(fd, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+             sizeof to);
+}
+
+uint64_t peerKey(uint32_t address, uint16_t port) {
+    return (static_cast<uint64_t>(address) << 16) | port;
+}
+
+// The largest datagram accepted; anything longer is cut and then judged by its opcode.
+constexpr size_t datagramLimit = 65536;
+
+}  // namespace
+
+struct CvTFTPServer::Entry {
+    int id = 0;
+    int fd = -1;
+    uint32_t peerAddress = 0;  // network order
+    uint16_t peerPort = 0;
+    uint32_t localAddress = 0;
+    int timeout10ms = 0;
+    int retries = 0;
+    QSocketNotifier* notifier = nullptr;
+    QTimer* timer = nullptr;
+    // The folder outlives the session that opens files through it.
+    std::unique_ptr<tftp::DiskFolder> folder;
+    std::unique_ptr<tftp::Session> session;
+
+    ~Entry() {
+        session.reset();
+        if (notifier) {
+            // Unregistered before the descriptor closes; deleted later because this may run
+            // inside the notifier's own signal.
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+        }
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+        }
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+CvTFTPServer::CvTFTPServer(QObject* owner) : QObject(owner), alive_(std::make_shared<bool>(true)) {}
+
+CvTFTPServer::~CvTFTPServer() {
+    *alive_ = false;
+    closeAll(false);
+}
+
+void CvTFTPServer::SetTimeout(int timeout10ms, int retries) {
+    timeout10ms_ = timeout10ms;
+    retries_ = retries;
+}
+
+void CvTFTPServer::SetOnMessage(std::function<void(const CvTFTPMsg&)> handler) {
+    handler_ = std::move(handler);
+}
+
+void CvTFTPServer::Start(const std::string& folder, uint16_t port) {
+    root_ = folder;
+    if (!root_.empty() && root_.back() != '/') root_ += '/';
+    port_ = port;
+    if (listenFd_ >= 0) return;
+
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    // The local address of each request decides where its session answers from.
+    const sockaddr_in any = endpoint(htonl(INADDR_ANY), platform::tftpPort(port));
+    sockaddr_in bound{};
+    socklen_t boundLength = sizeof bound;
+    if (fd < 0 || ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0 ||
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &boundLength) != 0) {
+        if (fd >= 0) ::close(fd);
+        throw CvTFTPException(-1101, CvMessages::text(-1101));
+    }
+    listenFd_ = fd;
+    boundPort_ = ntohs(bound.sin_port);
+    listenNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(listenNotifier_, &QSocketNotifier::activated, this, [this] { readRequest(); });
+}
+
+void CvTFTPServer::Stop() {
+    closeAll(true);
+}
+
+void CvTFTPServer::closeAll(bool notify) {
+    if (listenNotifier_) {
+        listenNotifier_->setEnabled(false);
+        listenNotifier_->deleteLater();
+        listenNotifier_ = nullptr;
+    }
+    if (listenFd_ >= 0) ::close(listenFd_);
+    listenFd_ = -1;
+    boundPort_ = 0;
+    std::vector<CvTFTPMsg> messages;
+    for (auto& [id, entry] : sessions_) {
+        const tftp::Step step = entry->session->abort();
+        if (!step.send.empty()) sendTo(entry->fd, step.send, entry->peerAddress, entry->peerPort);
+        for (int status : step.statuses) messages.push_back(messageOf(*entry, status));
+    }
+    sessions_.clear();
+    sessionByPeer_.clear();
+    if (!notify) return;
+    for (const CvTFTPMsg& message : messages) {
+        if (!deliver(message)) return;
+    }
+}
+
+void CvTFTPServer::readRequest() {
+    if (listenFd_ < 0) return;
+    buffer_.resize(datagramLimit);
+    sockaddr_in from{};
+    iovec part{buffer_.data(), buffer_.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr header{};
+    header.msg_name = &from;
+    header.msg_namelen = sizeof from;
+    header.msg_iov = &part;
+    header.msg_iovlen = 1;
+    header.msg_control = control;
+    header.msg_controllen = sizeof control;
+    const ssize_t got = ::recvmsg(listenFd_, &header, 0);
+    if (got < 0 || from.sin_family != AF_INET) return;
+    uint32_t local = htonl(INADDR_ANY);
+    for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
+            local = reinterpret_cast<const in_pktinfo*>(CMSG_DATA(c))->ipi_spec_dst.s_addr;
+    }
+    onRequest(std::string_view(buffer_.data(), static_cast<size_t>(got)), from.sin_addr.s_addr,
+              ntohs(from.sin_port), local);
+}
+
+void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint16_t peerPort,
+                             uint32_t localAddress) {
+    const uint16_t op = tftp::opcodeOf(packet);
+    // Never answer an error or a stray scrap: that could start an endless exchange of errors.
+    if (packet.size() < tftp::headerSize || op == tftp::ERROR) return;
+    if (op == tftp::DATA || op == tftp::ACK) {
+        sendTo(listenFd_, tftp::errorPacket(tftp::UnknownTransferId, tftp::wireMessage(-1107)),
+               peerAddress, peerPort);
+        return;
+    }
+    const std::optional<tftp::Request> request = tftp::parseRequest(packet);
+    if (!request) return refuse(-1106, tftp::Request{}, peerAddress, peerPort, localAddress);
+
+    const auto known = sessionByPeer_.find(peerKey(peerAddress, peerPort));
+    if (known != sessionByPeer_.end()) {
+        Entry& entry = *sessions_.at(known->second);
+        // A repeated request while its session runs: the session's own retries answer it.
+        if (!entry.session->completed()) return;
+        // The peer starts anew from the same port: the finished session needs no more time.
+        const int old = known->second;
+        apply(old, entry.session->abort());
+        if (!*alive_ || listenFd_ < 0) return;
+    }
+    if (static_cast<int>(sessions_.size()) >= maxSessions)
+        return refuse(-1111, *request, peerAddress, peerPort, localAddress);
+
+    auto entry = std::make_unique<Entry>();
+    entry->fd = openSessionSocket(localAddress);
+    if (entry->fd < 0) return refuse(-1102, *request, peerAddress, peerPort, localAddress);
+    const int id = nextSession_++;
+    entry->id = id;
+    entry->peerAddress = peerAddress;
+    entry->peerPort = peerPort;
+    entry->localAddress = localAddress;
+    entry->timeout10ms = timeout10ms_;
+    entry->retries = retries_;
+    entry->folder = std::make_unique<tftp::DiskFolder>(root_);
+    entry->session = std::make_unique<tftp::Session>(
+        *request, root_, *entry->folder, platform::scaledMs(timeout10ms_ * 10.0), retries_);
+    entry->notifier = new QSocketNotifier(entry->fd, QSocketNotifier::Read, this);
+    connect(entry->notifier, &QSocketNotifier::activated, this, [this, id] { readSession(id); });
+    entry->timer = new QTimer(this);
+    entry->timer->setSingleShot(true);
+    entry->timer->setTimerType(Qt::PreciseTimer);
+    connect(entry->timer, &QTimer::timeout, this, [this, id] { expire(id); });
+    tftp::Session& session = *entry->session;
+    sessions_.emplace(id, std::move(entry));
+    sessionByPeer_[peerKey(peerAddress, peerPort)] = id;
+    apply(id, session.start(nowMs()));
+}
+
+int CvTFTPServer::openSessionSocket(uint32_t localAddress) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    // Answer from the address the request came to; a broadcast address cannot be bound.
+    sockaddr_in local = endpoint(localAddress, 0);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        local = endpoint(htonl(INADDR_ANY), 0);
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+void CvTFTPServer::readSession(int id) {
+    const auto found = sessions_.find(id);
+    if (found == sessions_.end()) return;
+    Entry& entry = *found->second;
+    buffer_.resize(datagramLimit);
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t got = ::recvfrom(entry.fd, buffer_.data(), buffer_.size(), 0,
+                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (got < 0) return;
+    if (from.sin_addr.s_addr != entry.peerAddress || ntohs(from.sin_port) != entry.peerPort) {
+        // A stranger's packet is turned away without touching the transfer.
+        sendTo(entry.fd, tftp::errorPacket(tftp::UnknownTransferId, tftp::wireMessage(-1107)),
+               from.sin_addr.s_addr, ntohs(from.sin_port));
+        return;
+    }
+    apply(id, entry.session->onPacket(std::string_view(buffer_.data(), static_cast<size_t>(got)),
+                                      nowMs()));
+}
+
+void CvTFTPServer::expire(int id) {
+    const auto found = sessions_.find(id);
+    if (found == sessions_.end()) return;
+    Entry& entry = *found->second;
+    const int64_t now = nowMs();
+    // The timer is not moved on every packet; when it fires early it is armed for the rest.
+    if (now < entry.session->deadline()) {
+        armTimer(entry);
+        return;
+    }
+    apply(id, entry.session->onDeadline(now));
+}
+
+void CvTFTPServer::apply(int id, tftp::Step step) {
+    const auto found = sessions_.find(id);
+    if (found == sessions_.end()) return;
+    Entry& entry = *found->second;
+    if (!step.send.empty()) sendTo(entry.fd, step.send, entry.peerAddress, entry.peerPort);
+    std::vector<CvTFTPMsg> messages;
+    for (int status : step.statuses) messages.push_back(messageOf(entry, status));
+    if (step.finished) {
+        sessionByPeer_.erase(peerKey(entry.peerAddress, entry.peerPort));
+        sessions_.erase(found);
+    } else {
+        armTimer(entry);
+    }
+    for (const CvTFTPMsg& message : messages) {
+        if (!deliver(message)) return;
+    }
+}
+
+void CvTFTPServer::armTimer(Entry& entry) {
+    const int64_t deadline = entry.session->deadline();
+    if (deadline == INT64_MAX) {
+        entry.timer->stop();
+        return;
+    }
+    if (entry.timer->isActive()) return;
+    entry.timer->start(static_cast<int>(std::max<int64_t>(0, deadline - nowMs())));
+}
+
+void CvTFTPServer::refuse(int status, const tftp::Request& request, uint32_t peerAddress,
+                          uint16_t peerPort, uint32_t localAddress) {
+    sendTo(listenFd_, tftp::errorPacket(tftp::wireCodeOf(status), tftp::wireMessage(status)),
+           peerAddress, peerPort);
+    Entry entry;
+    entry.peerAddress = peerAddress;
+    entry.peerPort = peerPort;
+    entry.localAddress = localAddress;
+    entry.timeout10ms = timeout10ms_;
+    entry.retries = retries_;
+    CvTFTPMsg message = messageOf(entry, status);
+    message.Request = request.kind;
+    message.Mode = request.mode;
+    message.FileName = request.fileName;
+    deliver(message);
+}
+
+CvTFTPMsg CvTFTPServer::messageOf(const Entry& entry, int status) const {
+    CvTFTPMsg message;
+    message.Status = status;
+    message.StatusText = CvMessages::text(status);
+    if (entry.session) {
+        const tftp::Request& request = entry.session->request();
+        message.Request = request.kind;
+        message.Mode = request.mode;
+        message.FileName = request.fileName;
+        message.ByteCount = entry.session->byteCount();
+        message.LastBlockLength = entry.session->lastBlockLength();
+    }
+    message.PeerAddress = dotted(entry.peerAddress);
+    message.LocalAddress = dotted(entry.localAddress);
+    message.Port = port_;
+    message.PeerPort = entry.peerPort;
+    message.Session = entry.id;
+    message.Timeout = entry.timeout10ms;
+    message.Retries = entry.retries;
+    return message;
+}
+
+bool CvTFTPServer::deliver(const CvTFTPMsg& message) {
+    if (!handler_) return true;
+    const std::shared_ptr<bool> alive = alive_;
+    // A copy, since the handler may replace itself while it runs.
+    const auto handler = handler_;
+    // The handler is the owner's code; nothing it throws may reach the event loop.
+    try {
+        handler(message);
+    } catch (const std::exception& error) {
+        qWarning("CvTFTPServer: message handler failed: %s", error.what());
+    } catch (...) {
+        qWarning("CvTFTPServer: message handler failed");
+    }
+    return *alive;
+}
