@@ -15,13 +15,11 @@ class CvEdit : public QLineEdit {
     explicit CvEdit(QWidget* parent = nullptr);
     ~CvEdit() override;
 
-    // The rules for this edit (shared with the binding that made them); null removes them.
-    void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint);
+    // The rules for this edit: specifier `spec` of the constraint (shared with the binding that
+    // made it); null removes them. Typing is filtered by the CvEditFilter the binding attaches.
+    void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int spec = 0);
     const CvEditConstraint* Constraint() const { return constraint_.get(); }
-
-    // The edit that the advance character, or a full typing width under the "a" flag, moves to.
-    void SetNextEdit(CvEdit* next) { next_ = next; }
-    CvEdit* NextEdit() const { return next_; }
+    int SpecIndex() const { return spec_; }
 
     // Writes a text as the program does: fires no textEdited and ignores the typing rules.
     void SetText(const QString& text);
@@ -32,11 +30,10 @@ class CvEdit : public QLineEdit {
     bool CheckOnLeave();
 
   protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
     std::shared_ptr<const CvEditConstraint> constraint_;
-    CvEdit* next_ = nullptr;
+    int spec_ = 0;
     bool checking_ = false;
 };

@@ -108,9 +108,12 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     bool getAsync();
     bool setSync(bool reread, const std::string& instance);
     bool setAsync(bool reread, const std::string& instance);
-    bool prepareSet(bool prepare, std::string& instance);
+    // Collects the controls when asked and returns the instance the set writes.
+    std::string prepareSet(bool prepare);
+    void postUnsentSet(const CvSNMPError& error);
     void completeGet(const CvSNMPError& error, bool sent);
     void completeSet(const CvSNMPError& error, bool sent, bool reread);
+    void callResult(const CvSNMPError& error);
     static void runHook(Hook hook);
 
     QPointer<QWidget> owner_;
@@ -176,9 +179,13 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
     void fillListView();
     void onRowSelected(int row);
     void buildColumns();
+    // The row behind a list-view row: a table row, or the one row of a scalar list.
+    const CvSNMPRow* rowAt(int tableRow) const;
 
     std::vector<std::unique_ptr<Binding>> bindings_;
     QPointer<CvListView> listView_;
     bool selectFirst_ = false;
     std::vector<int> columnItems_;
+    std::vector<CvSNMPRow> scalarRow_;
+    bool filling_ = false;
 };

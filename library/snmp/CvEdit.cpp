@@ -1,0 +1,41 @@
+#include "library/snmp/CvEdit.h"
+
+#include <QFocusEvent>
+
+#include "library/common/CvEditConstraint.h"
+#include "platform/Ui.h"
+
+CvEdit::CvEdit(QWidget* parent) : QLineEdit(parent) {}
+
+CvEdit::~CvEdit() = default;
+
+void CvEdit::SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int spec) {
+    constraint_ = std::move(constraint);
+    spec_ = spec;
+}
+
+void CvEdit::SetText(const QString& text) {
+    setText(text);
+}
+
+bool CvEdit::CheckOnLeave() {
+    if (!constraint_ || spec_ < 0 || spec_ >= constraint_->count()) return true;
+    CvEditCheck check = CvEditConstraint::checkText(constraint_->spec(spec_), text().toStdString());
+    if (check) return true;
+    checking_ = true;
+    platform::ui().messageBox(this, QStringLiteral("Warning"),
+                              QString::fromStdString(check.message), platform::BoxButtons::Ok);
+    checking_ = false;
+    setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void CvEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // A value the device sent is left alone until the user edits it, and the box the check
+    // opens takes the focus itself, which must not start a second check.
+    if (checking_ || !isModified() || event->reason() == Qt::PopupFocusReason ||
+        event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    CheckOnLeave();
+}

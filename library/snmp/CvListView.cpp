@@ -1,0 +1,90 @@
+#include "library/snmp/CvListView.h"
+
+#include <QHeaderView>
+
+CvListView::CvListView(QWidget* parent) : QTableWidget(parent) {
+    MakeReport();
+    connect(this, &QTableWidget::itemSelectionChanged, this, &CvListView::onSelectionChanged);
+}
+
+void CvListView::MakeReport() {
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setShowGrid(true);
+    verticalHeader()->hide();
+    horizontalHeader()->setMinimumSectionSize(0);
+    horizontalHeader()->setStretchLastSection(false);
+}
+
+void CvListView::AddColumn(const QString& title, int width) {
+    int column = columnCount();
+    setColumnCount(column + 1);
+    setHorizontalHeaderItem(column, new QTableWidgetItem(title));
+    setColumnWidth(column, width);
+}
+
+QString CvListView::ColumnTitle(int column) const {
+    QTableWidgetItem* header = horizontalHeaderItem(column);
+    return header ? header->text() : QString();
+}
+
+int CvListView::AddRow(const QString& caption, const QStringList& subItems, int tag) {
+    int row = rowCount();
+    insertRow(row);
+    if (columnCount() < subItems.size() + 1) setColumnCount(static_cast<int>(subItems.size()) + 1);
+    auto* first = new QTableWidgetItem(caption);
+    first->setData(Qt::UserRole, tag);
+    setItem(row, 0, first);
+    for (int i = 0; i < subItems.size(); ++i)
+        setItem(row, i + 1, new QTableWidgetItem(subItems[i]));
+    return row;
+}
+
+void CvListView::ClearRows() {
+    clearSelection();
+    setRowCount(0);
+    lastNotified_ = -1;
+}
+
+QString CvListView::Caption(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return cell ? cell->text() : QString();
+}
+
+QString CvListView::SubItem(int row, int index) const {
+    const QTableWidgetItem* cell = item(row, index + 1);
+    return cell ? cell->text() : QString();
+}
+
+QStringList CvListView::SubItems(int row) const {
+    QStringList texts;
+    for (int column = 1; column < columnCount(); ++column) texts << SubItem(row, column - 1);
+    return texts;
+}
+
+int CvListView::RowTag(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return cell ? cell->data(Qt::UserRole).toInt() : -1;
+}
+
+void CvListView::SelectRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        clearSelection();
+        return;
+    }
+    setCurrentCell(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+int CvListView::SelectedRow() const {
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void CvListView::onSelectionChanged() {
+    int row = SelectedRow();
+    if (row == lastNotified_) return;
+    lastNotified_ = row;
+    if (row >= 0) emit Selected(row);
+}

@@ -1,0 +1,572 @@
+#include "library/snmp/CvSNMPRequest2Controls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QWidget>
+#include <exception>
+
+#include "library/common/CvEditConstraint.h"
+#include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvStatusBar.h"
+#include "platform/Environment.h"
+#include "platform/Ui.h"
+
+namespace cv_detail {
+RequestHolder::RequestHolder() : request_(std::make_unique<CvSNMPRequest>()) {}
+RequestHolder::~RequestHolder() = default;
+}  // namespace cv_detail
+
+namespace {
+
+bool isIntegerSyntax(int syntax) {
+    return syntax == SYN_BOOLEAN || syntax == SYN_INTEGER || syntax == SYN_COUNTER ||
+           syntax == SYN_GAUGE || syntax == SYN_TIMETICKS;
+}
+
+// A routine of the page that throws must not unwind into the request layer's event delivery.
+template <typename Fn>
+void guarded(QWidget* owner, Fn&& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        platform::ui().messageBox(owner, QApplication::applicationDisplayName(),
+                                  QString::fromStdString(e.what()), platform::BoxButtons::Ok);
+    }
+}
+
+}  // namespace
+
+CvSNMPRequest2Controls::CvSNMPRequest2Controls(QWidget* owner)
+    : QObject(nullptr), VarList(request_->VarList), owner_(owner) {
+    Timeout = request_->Settings.timeout;
+}
+
+CvSNMPRequest2Controls::~CvSNMPRequest2Controls() {
+    // Answers that arrive after the page is gone must not reach its controls or routines.
+    request_->Cancel();
+}
+
+void CvSNMPRequest2Controls::SetLogTarget(CvStatusBar* statusBar) {
+    logTarget_ = statusBar;
+}
+
+CvStatusBar* CvSNMPRequest2Controls::LogTarget() const {
+    return logTarget_;
+}
+
+QWidget* CvSNMPRequest2Controls::Owner() const {
+    return owner_;
+}
+
+bool CvSNMPRequest2Controls::Busy() const {
+    return readsInFlight_ > 0 || setsInFlight_ > 0 || request_->Busy();
+}
+
+void CvSNMPRequest2Controls::runHook(Hook hook) {
+    if (hook) hook();
+}
+
+void CvSNMPRequest2Controls::callResult(const CvSNMPError& error) {
+    if (request_->ResultRoutine()) request_->ResultRoutine()(error);
+}
+
+bool CvSNMPRequest2Controls::Get() {
+    if (!Enabled) return false;
+    lastWasSet_ = false;
+    return Mode == 0 ? getSync() : getAsync();
+}
+
+bool CvSNMPRequest2Controls::getSync() {
+    runHook(BeforeGetHook);
+    request_->Settings.timeout = Timeout;
+    CvSNMPError error = request_->Get();
+    if (error.Code == 0) FillControls();
+    runHook(AfterGetHook);
+    callResult(error);
+    return error.Code == 0;
+}
+
+bool CvSNMPRequest2Controls::getAsync() {
+    runHook(BeforeGetHook);
+    request_->Settings.timeout = Timeout;
+    request_->ContinueWalk = [this] { return Enabled; };
+    auto sent = std::make_shared<bool>(true);
+    ++readsInFlight_;
+    bool issued = false;
+    try {
+        issued = request_->GetAsync(
+            [this, sent](const CvSNMPError& error) { completeGet(error, *sent); });
+    } catch (...) {
+        --readsInFlight_;
+        throw;
+    }
+    if (!issued) *sent = false;
+    return issued;
+}
+
+void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
+    --readsInFlight_;
+    CvSNMPError outcome = error;
+    if (error.Code == 0) {
+        try {
+            FillControls();
+        } catch (const CvException& e) {
+            outcome = {e.code(), e.what()};
+        } catch (const std::exception& e) {
+            outcome = {-528, e.what()};
+        }
+        if (outcome.Code != 0) WriteLog(outcome.Message);
+    }
+    QPointer<QObject> alive(this);
+    guarded(owner_, [&] {
+        if (outcome.Code == 0) {
+            runHook(AfterGetHook);
+            callResult(outcome);
+        } else if (!sent) {
+            callResult(outcome);
+        }
+    });
+    if (alive && OnAfterGet) {
+        Closure closure = OnAfterGet;
+        guarded(owner_, [&] { closure(this, outcome); });
+    }
+}
+
+bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/) {
+    if (!Enabled) return false;
+    lastWasSet_ = true;
+    if (Mode == 0) {
+        runHook(BeforeSetHook);
+        std::string instance = prepareSet(prepare);
+        return setSync(reread, instance);
+    }
+    runHook(BeforeSetHook);
+    std::string instance;
+    try {
+        instance = prepareSet(prepare);
+    } catch (const CvException& e) {
+        postUnsentSet({e.code(), e.what()});
+        return false;
+    }
+    return setAsync(reread, instance);
+}
+
+std::string CvSNMPRequest2Controls::prepareSet(bool prepare) {
+    std::string instance;
+    if (VarList.IsTable()) {
+        if (selectedRow_ < 0 || selectedRow_ >= static_cast<int>(VarList.Rows().size()))
+            throw CvSNMPException(-515, CvMessages::text(-515));
+        instance = VarList.Rows()[selectedRow_].instance;
+    }
+    if (prepare) CollectControls();
+    std::vector<std::string>& values = VarList.Values();
+    values.resize(VarList.Count());
+    for (int i = 0; i < VarList.Count(); ++i) {
+        if (values[i].empty() && isIntegerSyntax(VarList.GetItem(i).syntax)) values[i] = "0";
+    }
+    return instance;
+}
+
+bool CvSNMPRequest2Controls::setSync(bool reread, const std::string& instance) {
+    request_->Settings.timeout = Timeout;
+    CvSNMPError error = request_->Set(instance);
+    runHook(AfterSetHook);
+    callResult(error);
+    if (reread && VarList.IsTable() && Enabled) getSync();
+    return error.Code == 0;
+}
+
+bool CvSNMPRequest2Controls::setAsync(bool reread, const std::string& instance) {
+    request_->Settings.timeout = Timeout;
+    auto sent = std::make_shared<bool>(true);
+    ++setsInFlight_;
+    bool issued = false;
+    try {
+        issued = request_->SetAsync(
+            [this, sent, reread](const CvSNMPError& error) { completeSet(error, *sent, reread); },
+            instance);
+    } catch (...) {
+        --setsInFlight_;
+        throw;
+    }
+    if (!issued) *sent = false;
+    return issued;
+}
+
+void CvSNMPRequest2Controls::postUnsentSet(const CvSNMPError& error) {
+    ++setsInFlight_;
+    // Posted to this object, so it is dropped with the request like any other completion.
+    QMetaObject::invokeMethod(
+        this, [this, error] { completeSet(error, false, false); }, Qt::QueuedConnection);
+}
+
+void CvSNMPRequest2Controls::completeSet(const CvSNMPError& error, bool sent, bool reread) {
+    --setsInFlight_;
+    QPointer<QObject> alive(this);
+    guarded(owner_, [&] {
+        if (error.Code == 0) {
+            runHook(AfterSetHook);
+            callResult(error);
+        } else if (!sent) {
+            callResult(error);
+        }
+    });
+    if (alive && OnAfterSet) {
+        Closure closure = OnAfterSet;
+        guarded(owner_, [&] { closure(this, error); });
+    }
+    // A read the page started from its closure already brings the table; a second one would
+    // only repeat it.
+    if (!alive || error.Code != 0 || !reread || !VarList.IsTable() || readsInFlight_ > 0 ||
+        !Enabled)
+        return;
+    guarded(owner_, [&] { getAsync(); });
+}
+
+std::string CvSNMPRequest2Controls::LogLine(const std::string& error) const {
+    std::string names;
+    for (int i = 0; i < VarList.Count(); ++i) {
+        const CvSNMPVarItem& item = VarList.GetItem(i);
+        if (!isReadable(item)) continue;
+        if (!names.empty()) names += ", ";
+        names += item.name;
+    }
+    std::string line = CvMessages::snmpMsg(lastWasSet_ ? 2 : 1);
+    line = CvMessages::fill(line, "[ERROR]", error);
+    line = CvMessages::fill(line, "[VARLIST]", names);
+    return CvMessages::fill(
+        line, "[TIME]", platform::ui().now().toString(QStringLiteral("hh:mm:ss")).toStdString());
+}
+
+void CvSNMPRequest2Controls::WriteLog(const std::string& error) {
+    QString line = platform::fromLatin1(LogLine(error));
+    if (logTarget_) {
+        logTarget_->ShowText(line);
+        return;
+    }
+    platform::ui().messageBox(owner_, QString::fromStdString(platform::programFileName()), line,
+                              platform::BoxButtons::Ok);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bindings to edits, combo boxes, labels, check boxes and the list view.
+
+namespace {
+
+[[noreturn]] void fail(int code) {
+    throw CvSNMPException(code, CvMessages::text(code));
+}
+
+std::string toOctets(const QString& text) {
+    std::string octets;
+    if (!platform::toLatin1(text, octets)) fail(-509);
+    return octets;
+}
+
+std::string hexOf(const std::string& octets) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char c : octets) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string octetsOfHex(const std::string& hex) {
+    if (hex.size() % 2 != 0) fail(-510);
+    std::string octets;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        int high = hexDigit(hex[i]), low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) fail(-510);
+        octets += static_cast<char>(high * 16 + low);
+    }
+    return octets;
+}
+
+bool isStringSyntax(int syntax) {
+    return syntax == SYN_OCTETSTRING || syntax == SYN_DISPLAYSTRING;
+}
+
+// Items a list view keeps in zero-width columns ahead of the listed ones.
+bool isHiddenKind(const CvSNMPVarItem& item) {
+    bool writeOnly = (item.access & ACC_WRITEONLY) && !(item.access & ACC_READONLY);
+    return writeOnly || (item.access & (ACC_HIDDEN | ACC_INVALID));
+}
+
+}  // namespace
+
+struct CvSNMPRequest2Edits::Binding {
+    enum Kind { Edit, Combo, Label, Check } kind;
+    int item;
+    QPointer<QComboBox> combo;
+    QPointer<QLabel> label;
+    QPointer<QCheckBox> check;
+    std::vector<QPointer<CvEdit>> edits;
+    std::shared_ptr<const CvEditConstraint> constraint;
+};
+
+CvSNMPRequest2Edits::CvSNMPRequest2Edits(QWidget* owner) : CvSNMPRequest2Controls(owner) {}
+
+CvSNMPRequest2Edits::~CvSNMPRequest2Edits() = default;
+
+CvListView* CvSNMPRequest2Edits::ListView() const {
+    return listView_;
+}
+
+void CvSNMPRequest2Edits::bindingCheck(int item, QWidget* control) {
+    VarList.GetItem(item);  // throws -504 for an index past the list
+    if (!control) fail(-512);
+}
+
+void CvSNMPRequest2Edits::AssociateComboBox(int item, QComboBox* comboBox) {
+    bindingCheck(item, comboBox);
+    const CvOptionList* options = VarList.GetItem(item).options;
+    if (!options) fail(-518);
+    comboBox->setEditable(false);
+    comboBox->clear();
+    for (int i = 0; i < options->Count(); ++i)
+        comboBox->addItem(platform::fromLatin1(options->Text(i)));
+    // Nothing is chosen until the device's value is known.
+    comboBox->setCurrentIndex(-1);
+    auto binding =
+        std::make_unique<Binding>(Binding{Binding::Combo, item, comboBox, {}, {}, {}, {}});
+    bindings_.push_back(std::move(binding));
+}
+
+void CvSNMPRequest2Edits::AssociateEdit(int item, const char* format,
+                                        std::initializer_list<CvEdit*> edits) {
+    auto constraint = std::make_shared<const CvEditConstraint>(format ? format : "");
+    if (constraint->count() != static_cast<int>(edits.size()))
+        throw CvCommonException(-2, CvMessages::text(-2));
+    for (CvEdit* edit : edits) bindingCheck(item, edit);
+    const int syntax = VarList.GetItem(item).syntax;
+    Binding binding{Binding::Edit, item, {}, {}, {}, {}, constraint};
+    CvEditFilter* previousFilter = nullptr;
+    int index = 0;
+    for (CvEdit* edit : edits) {
+        CvEditSpec spec = constraint->spec(index);
+        // A MAC address takes exactly its twelve digits.
+        if (spec.kind == 'h' && syntax == SYN_MACADDRESS && spec.length < 0) spec.length = 12;
+        auto* filter = new CvEditFilter(edit, spec);
+        if (previousFilter) previousFilter->setNext(edit);
+        edit->SetConstraint(constraint, index);
+        binding.edits.emplace_back(edit);
+        previousFilter = filter;
+        ++index;
+    }
+    bindings_.push_back(std::make_unique<Binding>(std::move(binding)));
+}
+
+void CvSNMPRequest2Edits::AssociateLabel(int item, QLabel* label) {
+    bindingCheck(item, label);
+    bindings_.push_back(
+        std::make_unique<Binding>(Binding{Binding::Label, item, {}, label, {}, {}, {}}));
+}
+
+void CvSNMPRequest2Edits::AssociateCheckBox(int item, QCheckBox* checkBox) {
+    bindingCheck(item, checkBox);
+    const CvSNMPVarItem& it = VarList.GetItem(item);
+    if (!it.options && it.syntax != SYN_BOOLEAN) fail(-517);
+    bindings_.push_back(
+        std::make_unique<Binding>(Binding{Binding::Check, item, {}, {}, checkBox, {}, {}}));
+}
+
+void CvSNMPRequest2Edits::AssociateListView(CvListView* listView, bool selectFirst) {
+    if (!listView) fail(-512);
+    if (listView_) disconnect(listView_, nullptr, this, nullptr);
+    listView_ = listView;
+    selectFirst_ = selectFirst;
+    listView->MakeReport();
+    buildColumns();
+    connect(listView, &CvListView::Selected, this, &CvSNMPRequest2Edits::onRowSelected);
+}
+
+void CvSNMPRequest2Edits::buildColumns() {
+    columnItems_.clear();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < VarList.Count(); ++i) {
+            if (isHiddenKind(VarList.GetItem(i)) == (pass == 0)) columnItems_.push_back(i);
+        }
+    }
+    if (!listView_ || listView_->ColumnCount() >= VarList.Count()) return;
+    listView_->setColumnCount(0);
+    for (int item : columnItems_) {
+        const CvSNMPVarItem& it = VarList.GetItem(item);
+        listView_->AddColumn(platform::fromLatin1(it.name), isHiddenKind(it) ? 0 : 100);
+    }
+}
+
+QString CvSNMPRequest2Edits::CellText(int item, const std::string& value) const {
+    const CvOptionList* options = VarList.GetItem(item).options;
+    return platform::fromLatin1(options ? options->ToText(value) : value);
+}
+
+bool CvSNMPRequest2Edits::AcceptRow(const CvSNMPRow& /*row*/, int /*tableRow*/) {
+    return true;
+}
+
+void CvSNMPRequest2Edits::BuildListRow(const CvSNMPRow& row, int /*tableRow*/, QString& caption,
+                                       QStringList& subItems) {
+    QStringList cells;
+    for (int item : columnItems_)
+        cells << CellText(item, item < static_cast<int>(row.values.size()) ? row.values[item] : "");
+    caption = cells.isEmpty() ? QString() : cells.takeFirst();
+    subItems = cells;
+}
+
+const CvSNMPRow* CvSNMPRequest2Edits::rowAt(int tableRow) const {
+    const std::vector<CvSNMPRow>& rows = VarList.IsTable() ? VarList.Rows() : scalarRow_;
+    return tableRow >= 0 && tableRow < static_cast<int>(rows.size()) ? &rows[tableRow] : nullptr;
+}
+
+void CvSNMPRequest2Edits::FillControls() {
+    if (!listView_) {
+        selectedRow_ = -1;
+        if (!VarList.IsTable()) showValues(VarList.Values());
+        return;
+    }
+    fillListView();
+}
+
+void CvSNMPRequest2Edits::fillListView() {
+    if (static_cast<int>(columnItems_.size()) != VarList.Count()) buildColumns();
+    scalarRow_.clear();
+    if (!VarList.IsTable()) {
+        bool anyReadable = false;
+        for (int i = 0; i < VarList.Count(); ++i) anyReadable |= isReadable(VarList.GetItem(i));
+        if (anyReadable) scalarRow_.push_back(CvSNMPRow{"", VarList.Values()});
+    }
+    const std::vector<CvSNMPRow>& rows = VarList.IsTable() ? VarList.Rows() : scalarRow_;
+    selectedRow_ = -1;
+    filling_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{filling_};
+    listView_->ClearRows();
+    BeginListFill();
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        if (!AcceptRow(rows[i], i)) continue;
+        QString caption;
+        QStringList subItems;
+        BuildListRow(rows[i], i, caption, subItems);
+        listView_->AddRow(caption, subItems, i);
+    }
+    if (selectFirst_ && listView_->RowCount() > 0) listView_->SelectRow(0);
+}
+
+void CvSNMPRequest2Edits::onRowSelected(int row) {
+    const CvSNMPRow* source = listView_ ? rowAt(listView_->RowTag(row)) : nullptr;
+    if (!source) return;
+    selectedRow_ = listView_->RowTag(row);
+    std::vector<std::string>& values = VarList.Values();
+    values = source->values;
+    values.resize(VarList.Count());
+    if (filling_) {
+        showValues(values);  // errors belong to the read that is filling the list
+        return;
+    }
+    try {
+        showValues(values);
+    } catch (const std::exception& e) {
+        WriteLog(e.what());
+    }
+}
+
+void CvSNMPRequest2Edits::showValues(const std::vector<std::string>& values) {
+    for (const auto& binding : bindings_) {
+        const CvSNMPVarItem& item = VarList.GetItem(binding->item);
+        if (!isReadable(item)) continue;
+        const std::string value =
+            binding->item < static_cast<int>(values.size()) ? values[binding->item] : std::string();
+        switch (binding->kind) {
+            case Binding::Combo:
+                if (binding->combo)
+                    binding->combo->setCurrentIndex(item.options ? item.options->IndexOfValue(value)
+                                                                 : -1);
+                break;
+            case Binding::Label:
+                if (binding->label) binding->label->setText(CellText(binding->item, value));
+                break;
+            case Binding::Check: {
+                if (!binding->check) break;
+                bool ok = false;
+                long long number = QString::fromStdString(value).trimmed().toLongLong(&ok);
+                if (!ok) fail(-516);
+                binding->check->setChecked(number > 0);
+                break;
+            }
+            case Binding::Edit: {
+                std::vector<std::string> pieces = binding->constraint->count() > 1
+                                                      ? binding->constraint->split(value)
+                                                      : std::vector<std::string>{value};
+                for (size_t i = 0; i < binding->edits.size(); ++i) {
+                    if (!binding->edits[i]) continue;
+                    std::string piece = i < pieces.size() ? pieces[i] : std::string();
+                    bool hex = binding->constraint->spec(static_cast<int>(i)).kind == 'h';
+                    if (hex && item.syntax != SYN_MACADDRESS) piece = hexOf(piece);
+                    binding->edits[i]->SetText(platform::fromLatin1(piece));
+                }
+                break;
+            }
+        }
+    }
+}
+
+void CvSNMPRequest2Edits::CollectControls() {
+    std::vector<std::string>& values = VarList.Values();
+    values.assign(VarList.Count(), std::string());
+    if (listView_) {
+        if (const CvSNMPRow* row = rowAt(selectedRow_)) {
+            for (size_t i = 0; i < row->values.size() && i < values.size(); ++i)
+                values[i] = row->values[i];
+        }
+    }
+    for (const auto& binding : bindings_) {
+        const CvSNMPVarItem& item = VarList.GetItem(binding->item);
+        std::string& value = values[binding->item];
+        switch (binding->kind) {
+            case Binding::Combo: {
+                int index = binding->combo ? binding->combo->currentIndex() : -1;
+                value = index >= 0 && item.options && index < item.options->Count()
+                            ? std::to_string(item.options->Value(index))
+                            : std::string();
+                break;
+            }
+            case Binding::Label:
+                if (!binding->label) break;
+                value = toOctets(binding->label->text());
+                if (item.options) value = item.options->ToValue(value);
+                break;
+            case Binding::Check:
+                if (binding->check) value = binding->check->isChecked() ? "1" : "0";
+                break;
+            case Binding::Edit: {
+                std::vector<std::string> pieces;
+                for (size_t i = 0; i < binding->edits.size(); ++i) {
+                    std::string piece =
+                        binding->edits[i] ? toOctets(binding->edits[i]->text()) : "";
+                    bool hex = binding->constraint->spec(static_cast<int>(i)).kind == 'h';
+                    if (hex && isStringSyntax(item.syntax)) piece = octetsOfHex(piece);
+                    pieces.push_back(std::move(piece));
+                }
+                value = binding->constraint->count() > 1 ? binding->constraint->join(pieces)
+                                                         : (pieces.empty() ? "" : pieces.front());
+                break;
+            }
+        }
+    }
+}

@@ -1,0 +1,45 @@
+#include "library/snmp/CvStatusBar.h"
+
+#include <QHBoxLayout>
+
+CvStatusBar::CvStatusBar(QWidget* parent)
+    : QWidget(parent), layout_(new QHBoxLayout(this)), simple_(new QLabel(this)) {
+    layout_->setContentsMargins(2, 1, 2, 1);
+    layout_->setSpacing(2);
+    layout_->addWidget(simple_, 1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void CvStatusBar::SetSimpleText(const QString& text) {
+    simple_->setText(text);
+}
+
+QString CvStatusBar::SimpleText() const {
+    return simple_->text();
+}
+
+QLabel* CvStatusBar::AddPanel(int width) {
+    auto* panel = new QLabel(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (width >= 0) panel->setFixedWidth(width);
+    layout_->addWidget(panel, width < 0 ? 1 : 0);
+    panels_.append(panel);
+    // With panels the simple text has no place of its own.
+    simple_->hide();
+    return panel;
+}
+
+QString CvStatusBar::PanelText(int index) const {
+    return index >= 0 && index < panels_.size() ? panels_[index]->text() : QString();
+}
+
+void CvStatusBar::ShowText(const QString& text) {
+    if (panels_.isEmpty())
+        SetSimpleText(text);
+    else
+        panels_.front()->setText(text);
+}
+
+QString CvStatusBar::ShownText() const {
+    return panels_.isEmpty() ? SimpleText() : panels_.front()->text();
+}
