@@ -122,19 +122,18 @@ void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
         }
         if (outcome.Code != 0) WriteLog(outcome.Message);
     }
+    finish(outcome, sent, AfterGetHook, OnAfterGet);
+}
+
+bool CvSNMPRequest2Controls::finish(const CvSNMPError& outcome, bool sent, Hook afterHook,
+                                    Closure closure) {
     QPointer<QObject> alive(this);
     guarded(owner_, [&] {
-        if (outcome.Code == 0) {
-            runHook(AfterGetHook);
-            callResult(outcome);
-        } else if (!sent) {
-            callResult(outcome);
-        }
+        if (outcome.Code == 0) runHook(afterHook);
+        if (alive && (outcome.Code == 0 || !sent)) callResult(outcome);
     });
-    if (alive && OnAfterGet) {
-        Closure closure = OnAfterGet;
-        guarded(owner_, [&] { closure(this, outcome); });
-    }
+    if (alive && closure) guarded(owner_, [&] { closure(this, outcome); });
+    return !alive.isNull();
 }
 
 bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/) {
@@ -207,19 +206,7 @@ void CvSNMPRequest2Controls::postUnsentSet(const CvSNMPError& error) {
 
 void CvSNMPRequest2Controls::completeSet(const CvSNMPError& error, bool sent, bool reread) {
     --setsInFlight_;
-    QPointer<QObject> alive(this);
-    guarded(owner_, [&] {
-        if (error.Code == 0) {
-            runHook(AfterSetHook);
-            callResult(error);
-        } else if (!sent) {
-            callResult(error);
-        }
-    });
-    if (alive && OnAfterSet) {
-        Closure closure = OnAfterSet;
-        guarded(owner_, [&] { closure(this, error); });
-    }
+    const bool alive = finish(error, sent, AfterSetHook, OnAfterSet);
     // A read the page started from its closure already brings the table; a second one would
     // only repeat it.
     if (!alive || error.Code != 0 || !reread || !VarList.IsTable() || readsInFlight_ > 0 ||

@@ -114,6 +114,9 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     void completeGet(const CvSNMPError& error, bool sent);
     void completeSet(const CvSNMPError& error, bool sent, bool reread);
     void callResult(const CvSNMPError& error);
+    // The after hook and result routine (on success, or when nothing was sent), then the
+    // closure; false when one of them destroyed this request.
+    bool finish(const CvSNMPError& outcome, bool sent, Hook afterHook, Closure closure);
     static void runHook(Hook hook);
 
     QPointer<QWidget> owner_;
