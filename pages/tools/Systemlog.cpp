@@ -1,8 +1,393 @@
 #include "pages/tools/Systemlog.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
 
+#include "app/Main.h"
+#include "app/MibEnumerationLists.h"
+#include "library/common/CvNetInterface.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "library/tftp/CvTFTPServer.h"
+#include "pages/common/PageForm.h"
 #include "platform/Environment.h"
+#include "platform/Ui.h"
+
+TLogForm* LogForm = nullptr;
+QString logFilePath;
+
+// ---- MIB item tables ------------------------------------------------------------------------
+
+namespace {
+
+const CvSNMPVarItem logServerTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.5.4.4", "systemLogTFTPServerIPAddress", SYN_IPADDRESS,
+     ACC_READWRITE, nullptr, "", ""},
+    {"1.3.6.1.4.1.32473.10.37.38.5.4.5", "systemLogFileName", SYN_DISPLAYSTRING, ACC_READWRITE,
+     nullptr, "", ""},
+    {"1.3.6.1.4.1.32473.10.37.38.5.4.6", "systemLogGetLog", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::NothingGet, "", ""},
+    {},
+};
+
+const CvSNMPVarItem getLogTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.5.4.6", "systemLogGetLog", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::NothingGet, "", ""},
+    {},
+};
+
+const CvSNMPVarItem clearLogTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.5.4.10", "systemLogClearLocalLog", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::NothingClear, "", ""},
+    {},
+};
+
+// The page's TFTP server: time-out in units of 10 ms, and its retries.
+constexpr int kServerTimeout = 5000;
+constexpr int kServerRetries = 3;
+constexpr int kWriteRequest = 2;
+
+void plainMessage(QWidget* parent, const QString& text) {
+    platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
+                              platform::BoxButtons::Ok);
+}
+
+}  // namespace
+
+// ---- Controls -------------------------------------------------------------------------------
+
+TLogForm::TLogForm(QWidget* owner) : QDialog(owner) {
+    programFolder.clear();
+    buildControls();
+    logTransfer_ = new TransferWatch(this);
+    runGuarded(StatusBar1, [this] { FormCreate(); });
+}
+
+TLogForm::~TLogForm() {
+    FormClose();
+}
+
+void TLogForm::buildControls() {
+    setWindowTitle("Status \\ Log");
+    setSingleBorder(this);
+    setSizeGripEnabled(true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+
+    Panel1 = new QFrame(this);
+    Panel1->setFrameShape(QFrame::Box);
+    Panel2 = new QFrame(Panel1);
+    ViewGrpBox = new QGroupBox("View Log", Panel2);
+    ViewListView = new CvListView(ViewGrpBox);
+    ViewListView->MakeReport();
+    for (const char* title : {"Time", "Type", "Message"}) {
+        const int width = ViewListView->fontMetrics().horizontalAdvance(title) + 24;
+        ViewListView->AddColumn(title, width);
+    }
+    ViewListView->horizontalHeader()->setStretchLastSection(true);
+    auto* groupLayout = new QVBoxLayout(ViewGrpBox);
+    groupLayout->addWidget(ViewListView);
+    auto* panel2Layout = new QVBoxLayout(Panel2);
+    panel2Layout->setContentsMargins(0, 0, 0, 0);
+    panel2Layout->addWidget(ViewGrpBox);
+
+    LBLog = new QListWidget(this);
+    LBLog->hide();
+    ServerEdit = new CvEdit(this);
+    ServerEdit->hide();
+    FileNameEdit = new CvEdit(this);
+    FileNameEdit->hide();
+    GetCoBox = makeHiddenCombo(this);
+    Bt_Clear = makeHiddenCombo(this);
+
+    Panel3 = new QFrame(this);
+    Panel3->setFrameShape(QFrame::NoFrame);
+    Panel3->setFixedHeight(41);
+    Clear_Btn = new QPushButton("Clear", Panel3);
+    GetBtn = new QPushButton("Get Log", Panel3);
+    CloseBtn = new QPushButton("Close", Panel3);
+    for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn}) button->setFixedSize(75, 25);
+
+    StatusBar1 = new CvStatusBar(this);
+    StatusBar1->AddPanel(50);
+
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->setSpacing(0);
+    whole->addWidget(Panel1, 1);
+    whole->addWidget(Panel3);
+    whole->addWidget(StatusBar1);
+    resize(478, 340);
+
+    connectGuarded(GetBtn, &QPushButton::clicked, StatusBar1, [this] { GetBtnClick(); });
+    connectGuarded(Clear_Btn, &QPushButton::clicked, StatusBar1, [this] { Clear_BtnClick(); });
+    connectGuarded(CloseBtn, &QPushButton::clicked, StatusBar1, [this] { CloseBtnClick(); });
+}
+
+void TLogForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TLogForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormResize();
+}
+
+void TLogForm::FormResize() {
+    Panel2->setGeometry(10, 10, std::max(0, Panel1->width() - 20),
+                        std::max(0, Panel1->height() - 20));
+    const int w = width();
+    const int top = (Panel3->height() - Clear_Btn->height()) / 2;
+    Clear_Btn->move(w * 142 / 478, top);
+    GetBtn->move(w * 252 / 478, top);
+    CloseBtn->move(w * 368 / 478, top);
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+void TLogForm::buildRequests() {
+    reqLogServer = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqLogServer->Timeout = 1000;
+    reqLogServer->VarList = CvSNMPVarList(logServerTable, SVT_SV, 0);
+    reqLogServer->AssociateEdit(0, "%s", ServerEdit);
+    reqLogServer->AssociateEdit(1, "%s", FileNameEdit);
+    reqLogServer->OnAfterSet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runGuarded(StatusBar1, [&] { OnServerAddressSet(sender, error); });
+    };
+
+    reqGetLog = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqGetLog->Timeout = 1000;
+    reqGetLog->VarList = CvSNMPVarList(getLogTable, SVT_SV, 0);
+    reqGetLog->AssociateComboBox(0, GetCoBox);
+    reqGetLog->OnAfterSet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runGuarded(StatusBar1, [&] { OnGetLogSet(sender, error); });
+    };
+
+    reqClearLog = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqClearLog->Timeout = 1000;
+    reqClearLog->VarList = CvSNMPVarList(clearLogTable, SVT_SV, 0);
+    reqClearLog->AssociateComboBox(0, Bt_Clear);
+}
+
+bool TLogForm::startServer() {
+    try {
+        tftpServer = std::make_unique<CvTFTPServer>(this);
+        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
+        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
+        programFolder = QString::fromStdString(platform::dataDir());
+        tftpServer->Start(programFolder.toStdString(), 69);
+        return true;
+    } catch (const std::exception& failure) {
+        tftpServer.reset();
+        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
+        platform::ui().terminate(1);
+        return false;
+    }
+}
+
+void TLogForm::FormCreate() {
+    QString buildFailure;
+    try {
+        buildRequests();
+        requestsBuilt_ = true;
+    } catch (const std::exception& failure) {
+        // Half-built requests would be used by Get Log and Clear later; drop them all.
+        reqLogServer.reset();
+        reqGetLog.reset();
+        reqClearLog.reset();
+        buildFailure = platform::fromLatin1(failure.what());
+    }
+    if (!startServer()) return;
+    logFilePath = programFolder + "/" + kLogFileName;
+    if (!requestsBuilt_) {
+        StatusBar1->ShowText(buildFailure);
+        return;
+    }
+    StatusBar1->ShowText("Refresh...");
+    GetBtnClick();
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TLogForm::GetBtnClick() {
+    if (!requestsBuilt_) return;
+    StatusBar1->ShowText("Refresh...!");
+    FileNameEdit->SetText(kLogFileName);
+    ServerEdit->clear();
+    if (!GetServerIPAddress(ServerEdit)) return;
+    logTransfer_->cancel();
+    reqLogServer->Set(true, true, "");
+}
+
+void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
+    if (error.Code != 0) {
+        StatusBar1->ShowText(platform::fromLatin1(error.Message));
+        return;
+    }
+    GetCoBox->setCurrentIndex(1);
+    logTransfer_->expect(kLogFileName, kWriteRequest);
+    reqGetLog->Set(true, true, "");
+}
+
+void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
+    if (error.Code != 0) {
+        logTransfer_->cancel();
+        StatusBar1->ShowText(platform::fromLatin1(error.Message));
+        return;
+    }
+    // The acknowledgement alone proves nothing about the file: the device may send it later, or
+    // not at all, and an older LogFile.RD must not be shown as the new log.
+    logTransfer_->whenSettled(platform::scaledMs(kServerTimeout * 10.0),
+                              [this](bool received) { showLogResult(received); });
+}
+
+void TLogForm::showLogResult(bool received) {
+    const bool parsed = received && ParseLogFile(logFilePath);
+    StatusBar1->ShowText(parsed ? "Get OK." : "Get fail.");
+}
+
+void TLogForm::OnTftpMessage(const CvTFTPMsg& message) {
+    logTransfer_->onMessage(message);
+}
+
+void TLogForm::Clear_BtnClick() {
+    if (!requestsBuilt_) return;
+    Bt_Clear->setCurrentIndex(1);
+    if (reqClearLog->Set(true, true, "")) ViewListView->ClearRows();
+}
+
+void TLogForm::CloseBtnClick() {
+    close();
+}
+
+void TLogForm::done(int result) {
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+bool TLogForm::FormCloseQuery() {
+    logTransfer_->cancel();
+    if (tftpServer) tftpServer->Stop();
+    tftpServer.reset();
+    return true;
+}
+
+void TLogForm::FormClose() {
+    reqLogServer.reset();
+    reqGetLog.reset();
+    reqClearLog.reset();
+}
+
+bool TLogForm::ParseLogFile(const QString& path) {
+    bool loaded = false;
+    if (QFile::exists(path)) {
+        QStringList lines;
+        loaded = loadLogLines(path, lines);
+        LBLog->clear();
+        LBLog->addItems(lines);
+    }
+    ViewListView->ClearRows();
+    for (int i = 0; i < LBLog->count(); ++i) {
+        const QString line = LBLog->item(i)->text();
+        if (line.isEmpty()) continue;
+        const LogEntry entry = splitLogLine(line);
+        ViewListView->AddRow(entry.time, {entry.type, entry.message});
+    }
+    return loaded;
+}
+
+bool TLogForm::GetServerIPAddress(QLineEdit* edit) {
+    CvNetInterface interfaces[10];
+    const int count = CvNetInterface::GetInterfaces(interfaces);
+    std::vector<LocalAddress> locals;
+    for (int i = 0; i < count; ++i)
+        locals.push_back({QString::fromStdString(interfaces[i].Address),
+                          QString::fromStdString(interfaces[i].Mask)});
+    const QString deviceAddress = MainForm ? MainForm->IPAddressEdit->text() : QString();
+    const QString deviceMask = MainForm ? MainForm->SubMaskEdit->text() : QString();
+    const QString chosen = addressOnDeviceNetwork(locals, deviceAddress, deviceMask);
+    if (!chosen.isEmpty()) edit->setText(chosen);
+    if (edit->text().isEmpty()) {
+        plainMessage(edit->window(), "Invalid Server IP Address or SNMP timed out!");
+        return false;
+    }
+    return true;
+}
+
+QString TLogForm::NetworkAddress(const QString& address, const QString& mask) {
+    return networkAddress(address, mask);
+}
+
+// ---- Transfer watch -------------------------------------------------------------------------
+
+TransferWatch::TransferWatch(QObject* parent) : QObject(parent), idle_(new QTimer(this)) {
+    idle_->setSingleShot(true);
+    connect(idle_, &QTimer::timeout, this, [this] {
+        if (state_ == State::Waiting) state_ = State::Failed;
+        settle(false);
+    });
+}
+
+void TransferWatch::expect(const QString& fileName, int request) {
+    cancel();
+    fileName_ = fileName;
+    request_ = request;
+    state_ = State::Waiting;
+}
+
+void TransferWatch::cancel() {
+    idle_->stop();
+    settled_ = nullptr;
+    state_ = State::Idle;
+}
+
+void TransferWatch::onMessage(const CvTFTPMsg& message) {
+    if (state_ != State::Waiting || message.Request != request_ ||
+        QString::fromStdString(message.FileName) != fileName_)
+        return;
+    if (message.Status == 3) {
+        state_ = State::Done;
+        settle(true);
+    } else if (message.Status < 0) {
+        state_ = State::Failed;
+        settle(false);
+    } else if (settled_) {
+        idle_->start();
+    }
+}
+
+void TransferWatch::whenSettled(int idleMs, std::function<void(bool)> settled) {
+    settled_ = std::move(settled);
+    idle_->setInterval(idleMs);
+    if (state_ == State::Done || state_ == State::Failed)
+        settle(state_ == State::Done);
+    else if (state_ == State::Waiting)
+        idle_->start();
+    else
+        settle(false);
+}
+
+void TransferWatch::settle(bool ok) {
+    idle_->stop();
+    auto settled = std::move(settled_);
+    settled_ = nullptr;
+    if (settled) settled(ok);
+}
+
+// ---- Rules ----------------------------------------------------------------------------------
 
 LogEntry splitLogLine(const QString& line) {
     LogEntry entry;

@@ -1,10 +1,142 @@
 #pragma once
 
+#include <QDialog>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <vector>
 
-// The rules of the log page that need no window, shared with the two other transfer pages.
+#include "library/snmp/CvSNMPVarList.h"
+#include "library/tftp/CvTFTPMsg.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class CvEdit;
+class CvListView;
+class CvStatusBar;
+class CvSNMPRequest2Controls;
+class CvSNMPRequest2Edits;
+class CvTFTPServer;
+
+// Follows one file transfer of a page's TFTP server: the device is told to move a file, and
+// the page acts only once the server has reported the whole file moved, or the transfer failed,
+// or nothing was heard of it for a while.
+class TransferWatch : public QObject {
+    Q_OBJECT
+
+  public:
+    enum class State { Idle, Waiting, Done, Failed };
+
+    explicit TransferWatch(QObject* parent = nullptr);
+
+    // Starts watching for the file, read by the device (1) or written by it (2); forgets any
+    // earlier transfer and any waiting routine.
+    void expect(const QString& fileName, int request);
+    // Stops watching; a waiting routine is dropped.
+    void cancel();
+    // The page's TFTP messages.
+    void onMessage(const CvTFTPMsg& message);
+
+    // Runs settled(true) once the transfer has completed, settled(false) once it failed or when
+    // idleMs passed without any news of it, counted from this call and from each progress report.
+    // Runs at once when the outcome is already known.
+    void whenSettled(int idleMs, std::function<void(bool)> settled);
+
+    State state() const { return state_; }
+    bool waiting() const { return static_cast<bool>(settled_); }
+
+  private:
+    void settle(bool ok);
+
+    State state_ = State::Idle;
+    QString fileName_;
+    int request_ = 0;
+    QTimer* idle_;
+    std::function<void(bool)> settled_;
+};
+
+// Status \ Log: the device sends its log file to the page's TFTP server, which the page then
+// shows; it can also make the device clear its log.
+class TLogForm : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TLogForm(QWidget* owner = nullptr);
+    ~TLogForm() override;
+
+    QFrame* Panel1;
+    QFrame* Panel2;
+    QGroupBox* ViewGrpBox;
+    CvListView* ViewListView;
+    QListWidget* LBLog;
+    CvStatusBar* StatusBar1;
+    CvEdit* ServerEdit;
+    CvEdit* FileNameEdit;
+    QComboBox* GetCoBox;
+    QComboBox* Bt_Clear;
+    QFrame* Panel3;
+    QPushButton* Clear_Btn;
+    QPushButton* GetBtn;
+    QPushButton* CloseBtn;
+
+    std::unique_ptr<CvSNMPRequest2Edits> reqLogServer;
+    std::unique_ptr<CvSNMPRequest2Edits> reqGetLog;
+    std::unique_ptr<CvSNMPRequest2Edits> reqClearLog;
+    std::unique_ptr<CvTFTPServer> tftpServer;
+    QString programFolder;
+
+    void FormCreate();
+    void GetBtnClick();
+    void Clear_BtnClick();
+    void CloseBtnClick();
+    void FormResize();
+    bool FormCloseQuery();
+    void FormClose();
+
+    void OnServerAddressSet(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+    void OnGetLogSet(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+    void OnTftpMessage(const CvTFTPMsg& message);
+
+    // Fills the list from the file; true when the file exists and could be read.
+    bool ParseLogFile(const QString& path);
+
+    // Writes the local address on the device's subnet into the edit; false, after telling the
+    // user, when there is none. Callers empty the edit first.
+    static bool GetServerIPAddress(QLineEdit* edit);
+    static QString NetworkAddress(const QString& address, const QString& mask);
+
+    // The file name the device is told to send its log under.
+    static constexpr const char* kLogFileName = "LogFile.RD";
+
+    void done(int result) override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildRequests();
+    bool startServer();
+    void showLogResult(bool received);
+
+    TransferWatch* logTransfer_ = nullptr;
+    bool requestsBuilt_ = false;
+    bool closed_ = false;
+};
+
+extern TLogForm* LogForm;
+// programFolder + "/" + "LogFile.RD", set when a log page is created.
+extern QString logFilePath;
+
+// ---- Rules ----------------------------------------------------------------------------------
 
 // One line of the device's log as the page shows it.
 struct LogEntry {

@@ -1,0 +1,124 @@
+#include "pages/common/PageForm.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/Main.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvStatusBar.h"
+#include "platform/Environment.h"
+
+namespace {
+
+constexpr int kEditWidth = 220;
+
+}  // namespace
+
+void setSingleBorder(QDialog* page) {
+    page->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint);
+    page->setSizeGripEnabled(false);
+}
+
+void centreOnMainWindow(QDialog* page) {
+    if (!MainForm) return;
+    page->adjustSize();
+    const QPoint centre = MainForm->frameGeometry().center();
+    page->move(centre - QPoint(page->width() / 2, page->height() / 2));
+}
+
+QFrame* makePanel(QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Raised);
+    return panel;
+}
+
+QGridLayout* makeRowGrid(QFrame* panel) {
+    auto* rows = new QGridLayout(panel);
+    rows->setContentsMargins(12, 12, 12, 12);
+    rows->setHorizontalSpacing(12);
+    rows->setVerticalSpacing(8);
+    rows->setColumnStretch(1, 1);
+    return rows;
+}
+
+QLabel* addRow(QGridLayout* rows, const QString& caption, QWidget* control) {
+    const int row = rows->rowCount() == 1 && !rows->itemAtPosition(0, 0) ? 0 : rows->rowCount();
+    auto* label = new QLabel(caption, rows->parentWidget());
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setBuddy(control);
+    control->setMinimumWidth(kEditWidth);
+    rows->addWidget(label, row, 0);
+    rows->addWidget(control, row, 1);
+    return label;
+}
+
+QLabel* addEditRow(QGridLayout* rows, const QString& caption, CvEdit*& edit) {
+    edit = new CvEdit(rows->parentWidget());
+    return addRow(rows, caption, edit);
+}
+
+void setGreyedReadOnly(QLineEdit* edit) {
+    edit->setReadOnly(true);
+    edit->setEnabled(false);
+    QPalette greyed = edit->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        greyed.setColor(group, QPalette::Base, greyed.color(group, QPalette::Button));
+    edit->setPalette(greyed);
+}
+
+void limitTyping(QLineEdit* edit, int maxLength) {
+    const QRegularExpression upTo(QString("[\\s\\S]{0,%1}").arg(maxLength));
+    edit->setValidator(new QRegularExpressionValidator(upTo, edit));
+}
+
+QComboBox* makeHiddenCombo(QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->hide();
+    return combo;
+}
+
+void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractButton*> buttons,
+                CvStatusBar* statusBar) {
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    for (QAbstractButton* button : buttons) {
+        button->setMinimumWidth(88);
+        buttonRow->addWidget(button);
+    }
+
+    auto* content = new QVBoxLayout;
+    content->setContentsMargins(10, 10, 10, 6);
+    content->setSpacing(10);
+    content->addWidget(body);
+    content->addLayout(buttonRow);
+
+    auto* whole = new QVBoxLayout(page);
+    whole->setContentsMargins(0, 0, 0, 0);
+    whole->setSpacing(0);
+    whole->addLayout(content);
+    whole->addWidget(statusBar);
+    whole->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
+    try {
+        routine();
+    } catch (const std::exception& failure) {
+        if (statusBar) statusBar->ShowText(platform::fromLatin1(failure.what()));
+    } catch (...) {
+        if (statusBar) statusBar->ShowText("Unexpected failure.");
+    }
+}

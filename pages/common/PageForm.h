@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class QAbstractButton;
+class QComboBox;
+class QDialog;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QWidget;
+class CvEdit;
+class CvStatusBar;
+
+// What every page shares: its window frame, the shape of its layout and the guard that keeps an
+// exception of a page routine from reaching the event loop.
+
+// Single border, not resizable, with the system menu and the minimise icon only.
+void setSingleBorder(QDialog* page);
+// Places the page over the centre of the main window, when there is one.
+void centreOnMainWindow(QDialog* page);
+
+// A framed panel holding one group of rows.
+QFrame* makePanel(QWidget* parent);
+// The two-column grid of a panel: captions on the left, controls on the right.
+QGridLayout* makeRowGrid(QFrame* panel);
+// Appends a row with a caption and a control; returns the caption's label.
+QLabel* addRow(QGridLayout* rows, const QString& caption, QWidget* control);
+// Appends a row with a caption and a new edit, stored in edit; returns the caption's label.
+QLabel* addEditRow(QGridLayout* rows, const QString& caption, CvEdit*& edit);
+
+// Disabled, read-only and drawn in the button-face colour, as for values the user cannot change.
+void setGreyedReadOnly(QLineEdit* edit);
+// Limits what the user types or pastes to maxLength characters; text the program writes is
+// shown whole (QLineEdit::setMaxLength would cut a longer device value).
+void limitTyping(QLineEdit* edit, int maxLength);
+// A combo box that holds a raw value for a request and is never shown.
+QComboBox* makeHiddenCombo(QWidget* parent);
+
+// The page's layout: the body, the buttons in a row at its bottom right, the status bar at the
+// foot. The page keeps the size its contents need.
+void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractButton*> buttons,
+                CvStatusBar* statusBar);
+
+// Runs a page routine; an exception it raises is shown in the status bar instead of leaving the
+// routine, so none reaches the event loop.
+void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine);
+
+// Connects a user-action signal to a page routine run under runGuarded.
+template <class Sender, class Signal>
+void connectGuarded(Sender* sender, Signal signal, CvStatusBar* statusBar,
+                    std::function<void()> routine) {
+    QObject::connect(sender, signal, sender,
+                     [statusBar, routine = std::move(routine)] { runGuarded(statusBar, routine); });
+}

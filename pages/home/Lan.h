@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class CvEdit;
+class CvListView;
+class CvStatusBar;
+class CvSNMPRequest2Edits;
+
+// Home \ LAN: how the device takes its LAN address, and the static address itself.
+class TFM_LanCfg : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TFM_LanCfg(QWidget* owner = nullptr);
+    ~TFM_LanCfg() override;
+
+    QFrame* Panel2;
+    QLabel* GetIPFrom;
+    QComboBox* CB_IPFrom;
+    QLabel *LA_IPAddress, *LA_SubnetMask, *LA_DefGW;
+    CvEdit *ED_IpAddr, *ED_SubMask, *ED_DefGw;
+    CvEdit *Ed_IPAF, *Ed_IPEND;
+    QFrame* Panel1;
+    CvListView* Static_ListView;
+    QComboBox* CB_DeviceApplySetting;
+    QPushButton* BT_LanCfgOk;
+    QPushButton* BT_LanCfgCancel;
+    CvStatusBar* StatusBar;
+
+    std::unique_ptr<CvSNMPRequest2Edits> reqIPFrom;
+    std::unique_ptr<CvSNMPRequest2Edits> reqLanAddress;
+    std::unique_ptr<CvSNMPRequest2Edits> reqDhcpPool;
+    std::unique_ptr<CvSNMPRequest2Edits> reqStaticPool;
+    std::unique_ptr<CvSNMPRequest2Edits> reqApplySetting;
+
+    // CB_IPFrom's item index as read when the page was built: 0 static, 1 DHCP.
+    int32_t savedIPFrom = 0;
+
+    void FormCreate();
+    void FormClose();
+    void BT_LanCfgOkClick();
+    void BT_LanCfgCancelClick();
+    void CB_IPFromChange();
+
+    void done(int result) override;
+
+  private:
+    void buildControls();
+    void buildRequests();
+    void applyRowRule();
+    bool setRequest(CvSNMPRequest2Edits* request);
+    bool setAddressRequest();
+};
+
+extern TFM_LanCfg* FM_LanCfg;
+
+// CB_IPFrom's item indexes.
+constexpr int kIPFromStatic = 0;
+constexpr int kIPFromDhcp = 1;
+
+// The requests the LAN page sets, in the order it sends them.
+enum class LanRequest { IPFrom, LanAddress };
+
+// Why the LAN page refuses to save.
+enum class LanRefusal { None, Address, Mask };
+
+struct LanSavePlan {
+    LanRefusal refusal = LanRefusal::None;
+    std::vector<LanRequest> sets;  // empty: nothing is sent and nothing is shown
+};
+
+// What Save does for the mode chosen now and the mode read when the page was built. The address
+// and mask are checked only when a static address is chosen; the gateway never is.
+LanSavePlan planLanSave(int chosenIPFrom, int savedIPFrom, const QString& address,
+                        const QString& mask);
+
+// The address rows are shown for every mode but DHCP.
+bool lanAddressRowsVisible(int chosenIPFrom);
+
+// The message and caption of a refusal.
+QString lanRefusalMessage(LanRefusal refusal);

@@ -1,0 +1,180 @@
+#include <QComboBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <string>
+
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/home/Information.h"
+#include "tests/pages/PageHarness.h"
+
+namespace {
+
+const std::string kDescr = "1.3.6.1.2.1.1.1.0";
+const std::string kContact = "1.3.6.1.2.1.1.4.0";
+const std::string kName = "1.3.6.1.2.1.1.5.0";
+const std::string kLocation = "1.3.6.1.2.1.1.6.0";
+
+const QString kContactTooLong = "The Max Lengh of the SystemContact is 32.";
+const QString kNameTooLong = "The Max Lengh of the SystemName is 32.";
+const QString kLocationTooLong = "The Max Lengh of the SystemLocation is 32.";
+
+const QString k32 = QString(32, 'c');
+const QString k33 = QString(33, 'x');
+
+}  // namespace
+
+// ---- Length rule --------------------------------------------------------------------------
+
+TEST(InformationLengthRule, ThirtyTwoCharactersInEveryFieldPass) {
+    EXPECT_EQ(informationLengthError(k32, k32, k32), "");
+    EXPECT_EQ(informationLengthError("", "", ""), "");
+}
+
+TEST(InformationLengthRule, FirstOverlongFieldInContactNameLocationOrderIsReported) {
+    EXPECT_EQ(informationLengthError(k33, k33, k33), kContactTooLong);
+    EXPECT_EQ(informationLengthError(k32, k33, k33), kNameTooLong);
+    EXPECT_EQ(informationLengthError(k32, k32, k33), kLocationTooLong);
+    EXPECT_EQ(informationLengthError(k33, "", ""), kContactTooLong);
+    EXPECT_EQ(informationLengthError("", k33, ""), kNameTooLong);
+}
+
+// ---- The page against the simulated device ----------------------------------------------
+
+class InformationPage : public PageHarness {
+  protected:
+    TFM_Information* open() {
+        TFM_Information* page = openPage(FM_Information);
+        EXPECT_TRUE(pumpUntil([page] { return !page->Ed_SD->text().isEmpty(); }))
+            << "the system group never reached the edits";
+        return page;
+    }
+
+    // Waits for the asynchronous set to reach the device's set log.
+    std::vector<SimSetRecord> waitForSets(size_t count) {
+        EXPECT_TRUE(pumpUntil([&] { return sets().size() >= count; }))
+            << "expected " << count << " set request(s), the device saw " << sets().size();
+        return sets();
+    }
+};
+
+TEST_F(InformationPage, ReadsTheSixSystemValuesInTheirTextForms) {
+    TFM_Information* page = open();
+    ASSERT_EQ(FM_Information, page);
+
+    EXPECT_EQ(page->Ed_SD->text().toStdString(), sim().value(kDescr));
+    EXPECT_EQ(page->Ed_SO->text(), "1.3.6.1.4.1.32473.10.37.38");
+    EXPECT_TRUE(QRegularExpression(R"(^\d+ days?, \d\d:\d\d:\d\d\.\d\d$)")
+                    .match(page->Ed_SU->text())
+                    .hasMatch())
+        << "uptime shown as " << page->Ed_SU->text().toStdString();
+    EXPECT_EQ(page->Ed_SC->text().toStdString(), sim().value(kContact));
+    EXPECT_EQ(page->Ed_SN->text().toStdString(), sim().value(kName));
+    EXPECT_EQ(page->Ed_SL->text().toStdString(), sim().value(kLocation));
+    EXPECT_TRUE(sets().empty()) << "opening the page must write nothing";
+}
+
+TEST_F(InformationPage, DescriptionObjectIdAndUptimeAreGreyedAndReadOnly) {
+    TFM_Information* page = open();
+    for (CvEdit* shown : {page->Ed_SD, page->Ed_SO, page->Ed_SU}) {
+        EXPECT_FALSE(shown->isEnabled());
+        EXPECT_TRUE(shown->isReadOnly());
+        EXPECT_EQ(shown->palette().color(QPalette::Disabled, QPalette::Base),
+                  shown->palette().color(QPalette::Disabled, QPalette::Button));
+    }
+    for (CvEdit* text : {page->Ed_SC, page->Ed_SN, page->Ed_SL}) {
+        EXPECT_TRUE(text->isEnabled());
+        EXPECT_FALSE(text->isReadOnly());
+    }
+    EXPECT_FALSE(page->CB_DeviceApplySetting->isVisible());
+    EXPECT_EQ(page->windowTitle(), "Home \\ Information");
+}
+
+TEST_F(InformationPage, SaveSendsContactNameAndLocationOnlyInOneSet) {
+    TFM_Information* page = open();
+    page->Ed_SC->setText(k32);
+    page->Ed_SN->setText("ap-upstairs");
+    page->Ed_SL->setText("");
+    page->Btn_Sa->click();
+
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Save OK!");
+    const auto log = waitForSets(1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(oids(log[0]), (std::vector<std::string>{kContact, kName, kLocation}));
+    EXPECT_EQ(log[0].vbs[0].value, k32.toStdString());
+    EXPECT_EQ(log[0].vbs[1].value, "ap-upstairs");
+    EXPECT_EQ(log[0].vbs[2].value, "");
+    EXPECT_EQ(log[0].errorStatus, 0);
+    EXPECT_EQ(sim().value(kContact), k32.toStdString());
+    EXPECT_TRUE(ui().boxes.empty());
+}
+
+TEST_F(InformationPage, DeviceContactOf33CharactersIsShownWholeAndRefusedOnSave) {
+    sim().knob("set " + kContact + " s " + k33.toStdString());
+    TFM_Information* page = open();
+    EXPECT_EQ(page->Ed_SC->text(), k33);
+
+    page->Btn_Sa->click();
+    ASSERT_EQ(ui().boxes.size(), 1u);
+    EXPECT_EQ(ui().boxes[0].caption, "Error");
+    EXPECT_EQ(ui().boxes[0].text, kContactTooLong);
+    EXPECT_EQ(ui().boxes[0].buttons, platform::BoxButtons::Ok);
+    EXPECT_NE(page->StatusBar->SimpleText(), "Save OK!");
+    EXPECT_FALSE(page->reqSystem->Busy()) << "a refused save must not issue a set";
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(InformationPage, SaveReportsTheFirstOverlongFieldOnly) {
+    TFM_Information* page = open();
+    page->Ed_SC->setText(k32);
+    page->Ed_SN->setText(k33);
+    page->Ed_SL->setText(k33);
+    page->Btn_Sa->click();
+    page->Ed_SN->setText(k32);
+    page->Btn_Sa->click();
+
+    EXPECT_EQ(boxTexts(), (std::vector<QString>{kNameTooLong, kLocationTooLong}));
+    EXPECT_FALSE(page->reqSystem->Busy());
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(InformationPage, TypingStopsAt32Characters) {
+    TFM_Information* page = open();
+    for (CvEdit* text : {page->Ed_SC, page->Ed_SN, page->Ed_SL}) {
+        text->setText("");
+        typeText(text, QString(40, 'k'));
+        EXPECT_EQ(text->text(), QString(32, 'k'));
+    }
+}
+
+TEST_F(InformationPage, RefreshShowsGetOkAtOnceAndTheNewValuesWithTheAnswer) {
+    TFM_Information* page = open();
+    sim().knob("set " + kName + " s renamed-by-test");
+    page->Btn_Re->click();
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
+    EXPECT_TRUE(pumpUntil([page] { return page->Ed_SN->text() == "renamed-by-test"; }));
+}
+
+TEST_F(InformationPage, FailedRefreshKeepsGetOkAndTheEditsTexts) {
+    TFM_Information* page = open();
+    const QString shownName = page->Ed_SN->text();
+    sim().knob("fail 1.3.6.1.2.1.1 genErr get");
+    sim().knob("set " + kName + " s never-shown");
+    page->Btn_Re->click();
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
+    EXPECT_EQ(page->Ed_SN->text(), shownName);
+}
+
+TEST_F(InformationPage, FailedSaveStillShowsSaveOkBecauseTheSetIsOnlyIssued) {
+    TFM_Information* page = open();
+    sim().knob("fail " + kContact + " commitFailed set");
+    page->Ed_SC->setText("someone");
+    page->Btn_Sa->click();
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Save OK!");
+    const auto log = waitForSets(1);
+    EXPECT_NE(log.back().errorStatus, 0);
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
+    EXPECT_EQ(page->Ed_SC->text(), "someone");
+}

@@ -1,0 +1,277 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/home/Lan.h"
+#include "tests/pages/PageHarness.h"
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string kIPFrom = E + ".2.1.1.1.1.1.1";
+const std::string kAddress = E + ".2.1.1.1.1.2.1";
+const std::string kMask = E + ".2.1.1.1.1.3.1";
+const std::string kGateway = E + ".2.1.1.1.1.4.1";
+const std::vector<std::string> kAddressSet = {kAddress, kMask, kGateway};
+
+const QString kGoodAddress = "192.168.0.60";
+const QString kGoodMask = "255.255.255.0";
+
+}  // namespace
+
+// ---- Save rule ----------------------------------------------------------------------------
+
+TEST(LanSaveRule, SetsFollowTheChangeOfAddressMode) {
+    using R = LanRequest;
+    struct Case {
+        int saved, chosen;
+        std::vector<R> sets;
+    };
+    const Case cases[] = {
+        {kIPFromDhcp, kIPFromStatic, {R::IPFrom, R::LanAddress}},
+        {kIPFromStatic, kIPFromStatic, {R::LanAddress}},
+        {kIPFromStatic, kIPFromDhcp, {R::IPFrom}},
+        {kIPFromDhcp, kIPFromDhcp, {}},
+        {-1, kIPFromStatic, {}},  // the mode was never read: nothing is sent
+        {kIPFromStatic, -1, {}},  // no mode chosen
+    };
+    for (const Case& c : cases) {
+        const LanSavePlan plan = planLanSave(c.chosen, c.saved, kGoodAddress, kGoodMask);
+        EXPECT_EQ(plan.refusal, LanRefusal::None);
+        EXPECT_EQ(plan.sets, c.sets) << "read " << c.saved << ", chosen " << c.chosen;
+    }
+}
+
+TEST(LanSaveRule, StaticAddressIsCheckedBeforeTheMaskAndTheGatewayNever) {
+    EXPECT_EQ(planLanSave(kIPFromStatic, kIPFromStatic, "192.168.0.255", "255.0.255.0").refusal,
+              LanRefusal::Address);
+    EXPECT_EQ(planLanSave(kIPFromStatic, kIPFromStatic, "   .   .   .   ", kGoodMask).refusal,
+              LanRefusal::Address);
+    const LanSavePlan badMask =
+        planLanSave(kIPFromStatic, kIPFromDhcp, kGoodAddress, "255.0.255.0");
+    EXPECT_EQ(badMask.refusal, LanRefusal::Mask);
+    EXPECT_TRUE(badMask.sets.empty());
+    EXPECT_EQ(lanRefusalMessage(LanRefusal::Address), "Please input valid IP Address.");
+    EXPECT_EQ(lanRefusalMessage(LanRefusal::Mask), "Please input valid Subnet Mask.");
+}
+
+TEST(LanSaveRule, DhcpChoiceSkipsTheAddressChecks) {
+    const LanSavePlan plan = planLanSave(kIPFromDhcp, kIPFromStatic, "", "");
+    EXPECT_EQ(plan.refusal, LanRefusal::None);
+    EXPECT_EQ(plan.sets, std::vector<LanRequest>{LanRequest::IPFrom});
+}
+
+TEST(LanRowRule, AddressRowsHideForDhcpOnly) {
+    EXPECT_TRUE(lanAddressRowsVisible(kIPFromStatic));
+    EXPECT_FALSE(lanAddressRowsVisible(kIPFromDhcp));
+    EXPECT_TRUE(lanAddressRowsVisible(-1));
+}
+
+// ---- The page against the simulated device ----------------------------------------------
+
+class LanPage : public PageHarness {
+  protected:
+    TFM_LanCfg* open() { return openPage(FM_LanCfg); }
+
+    void deviceOnDhcp() { sim().knob("set " + kIPFrom + " i 2"); }
+
+    // Chooses an address mode as the user does, which runs the page's change handler.
+    static void choose(TFM_LanCfg* page, int index) {
+        page->CB_IPFrom->setCurrentIndex(index);
+        emit page->CB_IPFrom->activated(index);
+    }
+
+    static bool rowsVisible(TFM_LanCfg* page) {
+        bool all = true;
+        for (QWidget* row : std::initializer_list<QWidget*>{page->LA_IPAddress, page->LA_SubnetMask,
+                                                            page->LA_DefGW, page->ED_IpAddr,
+                                                            page->ED_SubMask, page->ED_DefGw})
+            all = all && !row->isHidden();
+        return all;
+    }
+    static bool rowsHidden(TFM_LanCfg* page) {
+        bool all = true;
+        for (QWidget* row : std::initializer_list<QWidget*>{page->LA_IPAddress, page->LA_SubnetMask,
+                                                            page->LA_DefGW, page->ED_IpAddr,
+                                                            page->ED_SubMask, page->ED_DefGw})
+            all = all && row->isHidden();
+        return all;
+    }
+
+    static QString status(TFM_LanCfg* page) { return panelText(page->StatusBar, 0); }
+};
+
+TEST_F(LanPage, ReadsModeAddressMaskAndGatewayAtCreation) {
+    TFM_LanCfg* page = open();
+    EXPECT_EQ(page->CB_IPFrom->currentText(), "Static (Manual)");
+    EXPECT_EQ(page->savedIPFrom, kIPFromStatic);
+    EXPECT_EQ(page->ED_IpAddr->text().toStdString(), sim().value(kAddress));
+    EXPECT_EQ(page->ED_SubMask->text().toStdString(), sim().value(kMask));
+    EXPECT_EQ(page->ED_DefGw->text().toStdString(), sim().value(kGateway));
+    EXPECT_TRUE(rowsVisible(page));
+    EXPECT_EQ(page->StatusBar->PanelCount(), 1);
+    EXPECT_TRUE(sets().empty()) << "opening the page must write nothing";
+}
+
+TEST_F(LanPage, DhcpReadAtCreationHidesTheAddressRows) {
+    deviceOnDhcp();
+    TFM_LanCfg* page = open();
+    EXPECT_EQ(page->CB_IPFrom->currentText(), "Dynamic (DHCP)");
+    EXPECT_EQ(page->savedIPFrom, kIPFromDhcp);
+    EXPECT_TRUE(rowsHidden(page));
+
+    choose(page, kIPFromStatic);
+    EXPECT_TRUE(rowsVisible(page));
+    choose(page, kIPFromDhcp);
+    EXPECT_TRUE(rowsHidden(page));
+}
+
+TEST_F(LanPage, StaticToStaticSendsTheAddressSetOnly) {
+    TFM_LanCfg* page = open();
+    page->ED_IpAddr->setText(kGoodAddress);
+    page->ED_DefGw->setText("192.168.0.254");
+    page->BT_LanCfgOk->click();
+
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(oids(log[0]), kAddressSet);
+    EXPECT_EQ(log[0].vbs[0].value, kGoodAddress.toStdString());
+    EXPECT_EQ(log[0].vbs[2].value, "192.168.0.254");
+    EXPECT_EQ(status(page), "Set OK!");
+    EXPECT_TRUE(ui().boxes.empty());
+}
+
+TEST_F(LanPage, DhcpToStaticSendsTheModeThenAddressMaskAndGateway) {
+    deviceOnDhcp();
+    TFM_LanCfg* page = open();
+    choose(page, kIPFromStatic);
+    page->ED_IpAddr->setText(kGoodAddress);
+    page->ED_SubMask->setText("255.255.0.0");
+    page->BT_LanCfgOk->click();
+
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(oids(log[0]), std::vector<std::string>{kIPFrom});
+    EXPECT_EQ(log[0].vbs[0].value, "1");
+    EXPECT_EQ(oids(log[1]), kAddressSet);
+    EXPECT_EQ(log[1].vbs[1].value, "255.255.0.0");
+    EXPECT_EQ(status(page), "Set OK!");
+}
+
+TEST_F(LanPage, StaticToDhcpSendsTheModeOnlyAndKeepsTheHiddenTexts) {
+    TFM_LanCfg* page = open();
+    page->ED_IpAddr->setText(kGoodAddress);
+    choose(page, kIPFromDhcp);
+    page->BT_LanCfgOk->click();
+
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(oids(log[0]), std::vector<std::string>{kIPFrom});
+    EXPECT_EQ(log[0].vbs[0].value, "2");
+    EXPECT_EQ(status(page), "Set OK!");
+    EXPECT_EQ(page->ED_IpAddr->text(), kGoodAddress);
+}
+
+TEST_F(LanPage, DhcpToDhcpSendsNothingAndShowsNothing) {
+    deviceOnDhcp();
+    TFM_LanCfg* page = open();
+    page->BT_LanCfgOk->click();
+    EXPECT_TRUE(sets().empty());
+    EXPECT_EQ(status(page), "");
+    EXPECT_TRUE(ui().boxes.empty());
+}
+
+TEST_F(LanPage, SecondSaveComparesWithTheModeReadAtCreation) {
+    TFM_LanCfg* page = open();
+    choose(page, kIPFromDhcp);
+    page->BT_LanCfgOk->click();
+    page->BT_LanCfgOk->click();
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(oids(log[1]), std::vector<std::string>{kIPFrom});
+}
+
+TEST_F(LanPage, InvalidAddressIsRefusedAndEmptied) {
+    TFM_LanCfg* page = open();
+    page->ED_IpAddr->setText("192.168.0.255");
+    page->ED_SubMask->setText("255.0.255.0");
+    page->BT_LanCfgOk->click();
+
+    ASSERT_EQ(ui().boxes.size(), 1u);
+    EXPECT_EQ(ui().boxes[0].caption, "Warning");
+    EXPECT_EQ(ui().boxes[0].text, "Please input valid IP Address.");
+    EXPECT_EQ(page->ED_IpAddr->text(), "");
+    EXPECT_EQ(page->ED_SubMask->text(), "255.0.255.0");
+    EXPECT_TRUE(sets().empty());
+    EXPECT_EQ(status(page), "");
+}
+
+TEST_F(LanPage, InvalidMaskIsRefusedEvenWithAValidAddress) {
+    deviceOnDhcp();
+    TFM_LanCfg* page = open();
+    choose(page, kIPFromStatic);
+    page->ED_IpAddr->setText(kGoodAddress);
+    page->ED_SubMask->setText("255.0.255.0");
+    page->BT_LanCfgOk->click();
+
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"Please input valid Subnet Mask."});
+    EXPECT_EQ(page->ED_SubMask->text(), "");
+    EXPECT_EQ(page->ED_IpAddr->text(), kGoodAddress);
+    EXPECT_TRUE(sets().empty()) << "not even the mode may be sent";
+}
+
+TEST_F(LanPage, RefusedAddressSetShowsSetError) {
+    TFM_LanCfg* page = open();
+    sim().knob("fail " + kAddress + " commitFailed set");
+    page->BT_LanCfgOk->click();
+    ASSERT_EQ(sets().size(), 1u);
+    EXPECT_NE(sets()[0].errorStatus, 0);
+    EXPECT_EQ(status(page), "Set Error!");
+}
+
+TEST_F(LanPage, DhcpToStaticWithTheModeRefusedStillSendsTheAddressAndShowsSetError) {
+    deviceOnDhcp();
+    TFM_LanCfg* page = open();
+    sim().knob("fail " + kIPFrom + " commitFailed set");
+    choose(page, kIPFromStatic);
+    page->ED_IpAddr->setText(kGoodAddress);
+    page->BT_LanCfgOk->click();
+
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_NE(log[0].errorStatus, 0);
+    EXPECT_EQ(oids(log[1]), kAddressSet);
+    EXPECT_EQ(log[1].errorStatus, 0);
+    EXPECT_EQ(status(page), "Set Error!");
+}
+
+TEST_F(LanPage, FailedAddressReadAtCreationLeavesStaticAndTheRowsShown) {
+    deviceOnDhcp();
+    sim().knob("fail " + kAddress + " genErr get");
+    TFM_LanCfg* page = open();
+    EXPECT_EQ(page->savedIPFrom, kIPFromStatic);
+    EXPECT_TRUE(rowsVisible(page));
+    EXPECT_EQ(page->ED_IpAddr->text(), "   .   .   .   ");
+}
+
+TEST_F(LanPage, AddressEditsAcceptAtMost15TypedCharacters) {
+    TFM_LanCfg* page = open();
+    for (CvEdit* address : {page->ED_IpAddr, page->ED_SubMask, page->ED_DefGw}) {
+        address->setText("");
+        typeText(address, "192.168.100.2001");
+        EXPECT_EQ(address->text(), "192.168.100.200");
+    }
+}
+
+TEST_F(LanPage, CancelClosesThePageAndDropsTheAddressRequest) {
+    TFM_LanCfg* page = open();
+    ASSERT_TRUE(page->isVisible());
+    page->BT_LanCfgCancel->click();
+    EXPECT_FALSE(page->isVisible());
+    EXPECT_EQ(page->reqLanAddress, nullptr);
+    EXPECT_TRUE(sets().empty());
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Ui.h"
+#include "tests/support/VraSim.h"
+
+class CvStatusBar;
+class QWidget;
+
+// The fixture every page test builds on: a fresh vra-sim per test, the session defaults pointed
+// at it (SNMPv2c, "public"/"private"), the scripted user interface recording every box, and the
+// page created as its menu handler creates it.
+class PageHarness : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Extra command-line arguments of the simulated device (a profile, a knob); override to
+    // change them for a whole test class.
+    virtual std::vector<std::string> deviceArguments() const { return {}; }
+
+    VraSim& sim() { return *sim_; }
+    platform::ScriptedUi& ui() { return *ui_; }
+
+    // Creates the page as its menu handler does: no parent, stored in its global pointer, shown.
+    // The harness deletes it and clears the pointer when the test ends or closePage() is called.
+    template <class Page>
+    Page* openPage(Page*& global) {
+        closePage();
+        global = new Page(nullptr);
+        page_ = global;
+        forgetPage_ = [&global] { global = nullptr; };
+        global->show();
+        return global;
+    }
+    void closePage();
+
+    // Pumps the event loop until the condition holds; false when the deadline passed first.
+    static bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+    // What a status bar shows: its simple text, or the text of one of its panels.
+    static QString simpleText(const CvStatusBar* statusBar);
+    static QString panelText(const CvStatusBar* statusBar, int panel = 0);
+
+    // Types a text into a widget key by key, as the user would.
+    static void typeText(QWidget* target, const QString& text);
+
+    // The set requests the device received so far, in order.
+    std::vector<SimSetRecord> sets() const { return sim_->sets(); }
+    // The OIDs of one set request, in PDU order.
+    static std::vector<std::string> oids(const SimSetRecord& set);
+    // The texts of the message boxes shown so far.
+    std::vector<QString> boxTexts() const;
+
+  private:
+    std::unique_ptr<VraSim> sim_;
+    platform::ScriptedUi* ui_ = nullptr;
+    QWidget* page_ = nullptr;
+    std::function<void()> forgetPage_;
+};
