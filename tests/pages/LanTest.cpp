@@ -85,22 +85,18 @@ class LanPage : public PageHarness {
         emit page->CB_IPFrom->activated(index);
     }
 
-    static bool rowsVisible(TFM_LanCfg* page) {
-        bool all = true;
-        for (QWidget* row : std::initializer_list<QWidget*>{page->LA_IPAddress, page->LA_SubnetMask,
-                                                            page->LA_DefGW, page->ED_IpAddr,
-                                                            page->ED_SubMask, page->ED_DefGw})
-            all = all && !row->isHidden();
-        return all;
+    // How many of the six address-row controls (three labels, three edits) are shown.
+    static int shownRowControls(TFM_LanCfg* page) {
+        int shown = 0;
+        for (QWidget* row :
+             {static_cast<QWidget*>(page->LA_IPAddress), static_cast<QWidget*>(page->LA_SubnetMask),
+              static_cast<QWidget*>(page->LA_DefGW), static_cast<QWidget*>(page->ED_IpAddr),
+              static_cast<QWidget*>(page->ED_SubMask), static_cast<QWidget*>(page->ED_DefGw)})
+            shown += row->isHidden() ? 0 : 1;
+        return shown;
     }
-    static bool rowsHidden(TFM_LanCfg* page) {
-        bool all = true;
-        for (QWidget* row : std::initializer_list<QWidget*>{page->LA_IPAddress, page->LA_SubnetMask,
-                                                            page->LA_DefGW, page->ED_IpAddr,
-                                                            page->ED_SubMask, page->ED_DefGw})
-            all = all && row->isHidden();
-        return all;
-    }
+    static bool rowsVisible(TFM_LanCfg* page) { return shownRowControls(page) == 6; }
+    static bool rowsHidden(TFM_LanCfg* page) { return shownRowControls(page) == 0; }
 
     static QString status(TFM_LanCfg* page) { return panelText(page->StatusBar, 0); }
 };
