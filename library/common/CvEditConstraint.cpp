@@ -345,6 +345,8 @@ std::vector<CvEditFilter*> CvEditFilter::attach(const CvEditConstraint& constrai
     return filters;
 }
 
+void CvEditFilter::setNext(QLineEdit* next) { next_ = next; }
+
 void CvEditFilter::moveOn() {
     emit advanced(edit_);
     if (next_) {

@@ -84,7 +84,7 @@ class CvEditFilter : public QObject {
     QLineEdit* edit() const { return edit_; }
     const CvEditSpec& spec() const { return spec_; }
     // The edit that receives the focus on advance (none: the focus stays).
-    void setNext(QLineEdit* next) { next_ = next; }
+    void setNext(QLineEdit* next);
 
     // Attaches one filter per specifier of the constraint to the edits, chained for advance;
     // throws CvCommonException -2 when the counts differ.

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <memory>
+
+#include "library/common/CvEditConstraint.h"
+#include "library/common/CvException.h"
+#include "platform/Ui.h"
+
+namespace {
+
+class EditFilter : public testing::Test {
+  protected:
+    void SetUp() override {
+        auto scripted = std::make_unique<platform::ScriptedUi>();
+        ui = scripted.get();
+        platform::installUi(std::move(scripted));
+    }
+    void TearDown() override { platform::installUi(nullptr); }
+
+    // Delivers one key press and release as the keyboard would.
+    static void type(QLineEdit& edit, const QString& text, int key = 0) {
+        const int code = key ? key : (text.isEmpty() ? 0 : text.at(0).toUpper().unicode());
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+        QApplication::sendEvent(&edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+        QApplication::sendEvent(&edit, &release);
+    }
+    static void typeAll(QLineEdit& edit, const QString& text) {
+        for (const QChar c : text) type(edit, QString(c));
+    }
+
+    platform::ScriptedUi* ui = nullptr;
+};
+
+TEST_F(EditFilter, HexEdit_RefusesGWithOneBeep) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%h").spec(0));
+    typeAll(edit, "0a");
+    type(edit, "G");
+    EXPECT_EQ(edit.text(), "0a") << "typed lower-case hex stays as typed, G is refused";
+    EXPECT_EQ(ui->beeps, 1);
+    typeAll(edit, "F");
+    EXPECT_EQ(edit.text(), "0aF");
+    EXPECT_EQ(ui->beeps, 1);
+}
+
+TEST_F(EditFilter, ProgramValueLongerThanLimit_IsShownWholeButTypingStops) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%s{l32}").spec(0));
+    const QString value(33, QChar('x'));
+    edit.setText(value);
+    EXPECT_EQ(edit.text(), value) << "a value set by the program must not be cut";
+    edit.setCursorPosition(33);
+    type(edit, "y");
+    EXPECT_EQ(edit.text(), value);
+    EXPECT_EQ(ui->beeps, 1);
+    type(edit, QString(), Qt::Key_Backspace);
+    type(edit, QString(), Qt::Key_Backspace);
+    EXPECT_EQ(edit.text().size(), 31) << "editing keys are never filtered";
+    type(edit, "z");
+    EXPECT_EQ(edit.text().size(), 32);
+    EXPECT_EQ(ui->beeps, 1);
+}
+
+TEST_F(EditFilter, SelectedText_IsReplacedWithinTheLimit) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%s{l4}").spec(0));
+    edit.setText("abcd");
+    edit.selectAll();
+    type(edit, "Q");
+    EXPECT_EQ(edit.text(), "Q");
+    EXPECT_EQ(ui->beeps, 0);
+}
+
+TEST_F(EditFilter, AdvanceCharacterAndWidth_MoveToTheNextEdit) {
+    const CvEditConstraint ip("%i{w3ae.}.%i{w3ae.}.%i");
+    QLineEdit first, second, third;
+    const auto filters = CvEditFilter::attach(ip, {&first, &second, &third});
+    ASSERT_EQ(filters.size(), 3u);
+    std::vector<QLineEdit*> advancedFrom;
+    for (CvEditFilter* filter : filters) {
+        QObject::connect(filter, &CvEditFilter::advanced,
+                         [&](QLineEdit* from) { advancedFrom.push_back(from); });
+    }
+    typeAll(first, "19");
+    type(first, ".");
+    EXPECT_EQ(first.text(), "19") << "the advance character is not inserted";
+    typeAll(second, "168");
+    EXPECT_EQ(advancedFrom, (std::vector<QLineEdit*>{&first, &second}));
+    EXPECT_EQ(ui->beeps, 0);
+}
+
+TEST_F(EditFilter, EditCountDifferentFromSpecifiers_IsRefused) {
+    QLineEdit only;
+    EXPECT_THROW(CvEditFilter::attach(CvEditConstraint("%i.%i"), {&only}), CvCommonException);
+}
+
+TEST_F(EditFilter, PasteOfRefusedCharacters_BeepsAndChangesNothing) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").spec(0));
+    QApplication::clipboard()->setText("12G4");
+    if (QApplication::clipboard()->text() != "12G4") GTEST_SKIP() << "no clipboard here";
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
+    QApplication::sendEvent(&edit, &paste);
+    EXPECT_EQ(edit.text(), "");
+    EXPECT_EQ(ui->beeps, 1);
+    QApplication::clipboard()->setText("ABCD");
+    QApplication::sendEvent(&edit, &paste);
+    EXPECT_EQ(edit.text(), "ABCD");
+    EXPECT_EQ(ui->beeps, 1);
+}
+
+}  // namespace
