@@ -4,19 +4,13 @@
 // An entry whose opener is null keeps its menu item disabled. A handler that does more than open
 // its page (the band and radio re-reads) keeps that below, outside the table.
 
-#include <QCoreApplication>
 #include <exception>
 #include <vector>
 
 #include "app/Main.h"
-#include "platform/Ui.h"
+#include "platform/Application.h"
 
 namespace {
-
-void showPageFailure(const QString& text) {
-    platform::ui().messageBox(MainForm, QCoreApplication::applicationName(), text,
-                              platform::BoxButtons::Ok);
-}
 
 // Creates the page without a parent, keeps it in its global pointer while it is shown modally,
 // then deletes it and clears the pointer, also when an exception leaves the page, so that no
@@ -27,9 +21,9 @@ void openPage(Page*& global) {
         global = new Page(nullptr);
         global->exec();
     } catch (const std::exception& failure) {
-        showPageFailure(QString::fromLocal8Bit(failure.what()));
+        platform::Application::reportEscaped(QString::fromLocal8Bit(failure.what()));
     } catch (...) {
-        showPageFailure(QStringLiteral("Internal error!"));
+        platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
     }
     delete global;
     global = nullptr;

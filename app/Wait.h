@@ -44,7 +44,6 @@ class TFM_Waiting : public QDialog {
     int RebootsSent() const { return rebootsSent_; }
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
   private:
@@ -57,5 +56,4 @@ class TFM_Waiting : public QDialog {
     int ticks_ = 0;
     int remaining_ = 1;
     int rebootsSent_ = 0;
-    bool closingByTimer_ = false;
 };
