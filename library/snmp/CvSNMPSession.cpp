@@ -1,0 +1,48 @@
+#include "library/snmp/CvSNMPSession.h"
+
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <QtGlobal>
+#include <cstdlib>
+
+#include "library/snmp/BootsFile.h"
+#include "platform/Environment.h"
+
+namespace {
+bool started = false;
+int boots = 0;
+}  // namespace
+
+void CvSNMPSession::Start() {
+    if (started) return;
+    started = true;
+    // The switches must be set before init_snmp: the module reads no configuration files, loads
+    // no MIB modules and keeps no persistent state, so the boots file is all it writes.
+    setenv("MIBS", "", 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
+    init_snmp("vra2260");
+
+    bool error = false;
+    const std::string path = platform::stateDir() + "/CvSNMP_PP_BootCounter";
+    boots = bootsfile::increment(path, bootsfile::applicationKey, &error);
+    if (error) qWarning("Can't write the boots counter file %s", path.c_str());
+    snmpv3_set_engineBootsAndTime(boots, 0);
+}
+
+bool CvSNMPSession::Started() {
+    return started;
+}
+
+CvSNMPSettings& CvSNMPSession::Defaults() {
+    static CvSNMPSettings settings;
+    return settings;
+}
+
+int CvSNMPSession::Boots() {
+    return boots;
+}

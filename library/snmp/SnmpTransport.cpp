@@ -1,0 +1,629 @@
+#include "library/snmp/SnmpTransport.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <poll.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cstring>
+
+#include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
+#include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/UsmKeys.h"
+
+// net-snmp last: its macros must not reach the Qt headers above.
+#include <net-snmp/library/large_fd_set.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+namespace snmpaccess {
+
+struct Channel {
+    void* session = nullptr;
+    int socket = -1;
+    std::unique_ptr<QSocketNotifier> notifier;
+    bool v3 = false;
+    std::string engineId, userName;
+    usmkeys::Hash hash = usmkeys::Hash::Md5;
+    const oid* authProtocol = nullptr;
+    size_t authProtocolLength = 0;
+    const oid* privProtocol = nullptr;
+    size_t privProtocolLength = 0;
+    std::string authKey, privKey;  // localised
+};
+
+struct Transport::Pending {
+    std::function<void(const Answer&)> done;  // asynchronous: posted
+    Answer* direct = nullptr;                 // synchronous: written in place
+    bool* finished = nullptr;
+};
+
+namespace {
+
+[[noreturn]] void fail(int code) {
+    throw CvSNMPException(code, CvMessages::text(code));
+}
+
+int libraryCode(int error) {
+    switch (error) {
+        case SNMPERR_TIMEOUT:
+            return -405;
+        case SNMPERR_BAD_ADDRESS:
+            return -407;
+        case SNMPERR_UNKNOWN_USER_NAME:
+        case SNMPERR_USM_UNKNOWNSECURITYNAME:
+            return -304;
+        case SNMPERR_AUTHENTICATION_FAILURE:
+        case SNMPERR_USM_AUTHENTICATIONFAILURE:
+            return -306;
+        case SNMPERR_NOT_IN_TIME_WINDOW:
+        case SNMPERR_USM_NOTINTIMEWINDOW:
+            return -303;
+        case SNMPERR_UNKNOWN_ENG_ID:
+        case SNMPERR_USM_UNKNOWNENGINEID:
+            return -305;
+        case SNMPERR_DECRYPTION_ERR:
+        case SNMPERR_USM_DECRYPTIONERROR:
+            return -307;
+        case SNMPERR_USM_ENCRYPTIONERROR:
+            return -308;
+        case SNMPERR_UNSUPPORTED_SEC_LEVEL:
+        case SNMPERR_USM_UNSUPPORTEDSECURITYLEVEL:
+            return -302;
+        case SNMPERR_USM_GENERICERROR:
+            return -301;
+        case SNMPERR_TOO_LONG:
+            return -211;
+        case SNMPERR_UNKNOWN_SEC_MODEL:
+            return -204;
+        case SNMPERR_INVALID_MSG:
+            return -203;
+        case SNMPERR_UNKNOWN_REPORT:
+            return -208;
+        case SNMPERR_MALLOC:
+            return -402;
+        case SNMPERR_BAD_SENDTO:
+        case SNMPERR_BAD_RECVFROM:
+        case SNMPERR_NO_SOCKET:
+            return -416;
+        case SNMPERR_BAD_VERSION:
+            return -422;
+        case SNMPERR_BAD_SESSION:
+            return -406;
+        case SNMPERR_BAD_NAME:
+        case SNMPERR_LONG_OID:
+        case SNMPERR_BAD_SUBID:
+            return -408;
+        case SNMPERR_ASN_PARSE_ERR:
+        case SNMPERR_BAD_PARSE:
+            return -419;
+        default:
+            return -401;
+    }
+}
+
+bool startsWith(const netsnmp_variable_list* var, std::initializer_list<oid> prefix) {
+    if (var->name_length < prefix.size()) return false;
+    return std::equal(prefix.begin(), prefix.end(), var->name);
+}
+
+// A report ends a request with the code of the counter it carries.
+int reportCode(const netsnmp_pdu* pdu) {
+    const netsnmp_variable_list* var = pdu->variables;
+    if (!var) return -208;
+    if (startsWith(var, {1, 3, 6, 1, 6, 3, 15, 1, 1}) && var->name_length > 9) {
+        static const int usm[] = {-302, -303, -304, -305, -306, -307};
+        const oid which = var->name[9];
+        if (which >= 1 && which <= 6) return usm[which - 1];
+    }
+    if (startsWith(var, {1, 3, 6, 1, 6, 3, 11, 2, 1}) && var->name_length > 9) {
+        switch (var->name[9]) {
+            case 1:
+                return -204;
+            case 2:
+                return -203;
+            case 3:
+                return -205;
+        }
+    }
+    if (startsWith(var, {1, 3, 6, 1, 6, 3, 12, 1, 4})) return -206;
+    if (startsWith(var, {1, 3, 6, 1, 6, 3, 12, 1, 5})) return -207;
+    return -208;
+}
+
+WireValue wireValue(const netsnmp_variable_list* var) {
+    WireValue value;
+    value.type = var->type;
+    switch (var->type) {
+        case ASN_INTEGER:
+            value.number = *var->val.integer;
+            break;
+        case ASN_COUNTER:
+        case ASN_GAUGE:
+        case ASN_TIMETICKS:
+        case ASN_UINTEGER:
+            value.type = var->type == ASN_UINTEGER ? static_cast<int>(WireValue::Gauge) : var->type;
+            value.number = static_cast<uint32_t>(*var->val.integer);
+            break;
+        case ASN_COUNTER64:
+            value.number =
+                static_cast<int64_t>((static_cast<uint64_t>(var->val.counter64->high) << 32) |
+                                     (var->val.counter64->low & 0xffffffffu));
+            break;
+        case ASN_OCTET_STR:
+        case ASN_OPAQUE:
+        case ASN_IPADDRESS:
+            value.octets.assign(reinterpret_cast<const char*>(var->val.string), var->val_len);
+            break;
+        case ASN_OBJECT_ID:
+            for (size_t i = 0; i < var->val_len / sizeof(oid); ++i)
+                value.oid.push_back(static_cast<uint32_t>(var->val.objid[i]));
+            break;
+        default:
+            break;
+    }
+    return value;
+}
+
+Answer answerOf(const netsnmp_pdu* pdu) {
+    Answer answer;
+    if (pdu->command == SNMP_MSG_REPORT) {
+        answer.code = reportCode(pdu);
+        return answer;
+    }
+    answer.errorStatus = static_cast<int>(pdu->errstat);
+    answer.errorIndex = static_cast<int>(pdu->errindex);
+    if (pdu->errstat > 0 && pdu->errstat <= 18)
+        answer.code = -100 - static_cast<int>(pdu->errstat);
+    else if (pdu->errstat != 0)
+        answer.code = -401;
+    for (const netsnmp_variable_list* var = pdu->variables; var; var = var->next_variable) {
+        Binding binding;
+        binding.oid.assign(var->name, var->name + var->name_length);
+        binding.value = wireValue(var);
+        answer.bindings.push_back(std::move(binding));
+    }
+    return answer;
+}
+
+int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
+    auto* pending = static_cast<Transport::Pending*>(magic);
+    Answer answer;
+    switch (operation) {
+        case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+            answer = answerOf(pdu);
+            break;
+        case NETSNMP_CALLBACK_OP_TIMED_OUT:
+            answer.code = -405;
+            break;
+        case NETSNMP_CALLBACK_OP_SEND_FAILED:
+            answer.code = -416;
+            break;
+        case NETSNMP_CALLBACK_OP_SEC_ERROR:
+            answer.code = -301;
+            break;
+        default:
+            return 0;  // a resend or a connection notice: the request stays outstanding
+    }
+    Transport::instance().finish(pending, std::move(answer));
+    return 1;
+}
+
+bool validHostName(const std::string& name) {
+    if (name.empty() || name.size() > 253) return false;
+    size_t label = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (c == '.') {
+            if (label == 0 || name[i - 1] == '-') return false;
+            label = 0;
+            continue;
+        }
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') return false;
+        if (c == '-' && label == 0) return false;
+        if (++label > 63) return false;
+    }
+    return name.back() != '-';
+}
+
+std::string channelKey(const Target& t, const std::string& ip) {
+    std::string key = ip + ":" + std::to_string(t.port) + "|v" + std::to_string(t.version) + "|";
+    auto add = [&key](const std::string& part) { key += std::to_string(part.size()) + ":" + part; };
+    if (t.version != 3) {
+        add(t.community);
+        return key;
+    }
+    key += std::to_string(t.securityLevel) + "/" + std::to_string(t.authProtocol) + "/" +
+           std::to_string(t.privProtocol);
+    for (const std::string* part :
+         {&t.securityName, &t.authPassword, &t.privPassword, &t.contextEngineId, &t.contextName})
+        add(*part);
+    return key;
+}
+
+void checkUserTarget(const Target& t) {
+    if (t.securityName.empty() || t.securityLevel < 1 || t.securityLevel > 3) fail(-525);
+    if (t.securityLevel >= 2) {
+        if (t.authProtocol != 2 && t.authProtocol != 3) fail(-309);
+        if (t.authPassword.empty()) fail(-311);
+    }
+    if (t.securityLevel == 3) {
+        if (t.privProtocol != 2 && t.privProtocol != 19) fail(-310);
+        if (t.privPassword.empty()) fail(-311);
+    }
+}
+
+// net-snmp keeps one process-wide user table keyed by engine id and name; the channel's keys are
+// written into its entry before each send, so two channels for one user name with different
+// passwords (a wrong password being tried) never borrow each other's keys.
+void installUser(const Channel& channel) {
+    auto* engine = reinterpret_cast<u_char*>(const_cast<char*>(channel.engineId.data()));
+    usmUser* user =
+        usm_get_user(engine, channel.engineId.size(), const_cast<char*>(channel.userName.c_str()));
+    if (!user) {
+        user = usm_create_user();
+        if (!user) return;
+        user->engineID = static_cast<u_char*>(netsnmp_memdup(engine, channel.engineId.size()));
+        user->engineIDLen = channel.engineId.size();
+        user->name = strdup(channel.userName.c_str());
+        user->secName = strdup(channel.userName.c_str());
+        user->userStatus = RS_ACTIVE;
+        user->userStorageType = ST_READONLY;
+        usm_add_user(user);
+    }
+    auto setProtocol = [](oid*& target, size_t& targetLength, const oid* source, size_t length) {
+        SNMP_FREE(target);
+        target = snmp_duplicate_objid(source, length);
+        targetLength = length;
+    };
+    auto setKey = [](u_char*& target, size_t& targetLength, const std::string& key) {
+        SNMP_FREE(target);
+        targetLength = key.size();
+        target =
+            key.empty() ? nullptr : static_cast<u_char*>(netsnmp_memdup(key.data(), key.size()));
+    };
+    setProtocol(user->authProtocol, user->authProtocolLen, channel.authProtocol,
+                channel.authProtocolLength);
+    setProtocol(user->privProtocol, user->privProtocolLen, channel.privProtocol,
+                channel.privProtocolLength);
+    setKey(user->authKey, user->authKeyLen, channel.authKey);
+    setKey(user->privKey, user->privKeyLen, channel.privKey);
+}
+
+void setTiming(void* session, int timeoutMs, int retries) {
+    netsnmp_session* s = snmp_sess_session(session);
+    s->timeout = static_cast<long>(timeoutMs) * 1000;
+    s->retries = std::max(0, retries);
+}
+
+netsnmp_pdu* buildPdu(Command command, const std::vector<Binding>& bindings) {
+    const int type = command == Command::Get       ? SNMP_MSG_GET
+                     : command == Command::GetNext ? SNMP_MSG_GETNEXT
+                                                   : SNMP_MSG_SET;
+    netsnmp_pdu* pdu = snmp_pdu_create(type);
+    for (const Binding& binding : bindings) {
+        std::vector<oid> name(binding.oid.begin(), binding.oid.end());
+        if (command != Command::Set) {
+            snmp_add_null_var(pdu, name.data(), name.size());
+            continue;
+        }
+        const WireValue& v = binding.value;
+        long integer = static_cast<long>(v.number);
+        u_long unsignedValue = static_cast<u_long>(v.number);
+        std::vector<oid> objid(v.oid.begin(), v.oid.end());
+        switch (v.type) {
+            case WireValue::Integer:
+                snmp_pdu_add_variable(pdu, name.data(), name.size(), ASN_INTEGER,
+                                      reinterpret_cast<const u_char*>(&integer), sizeof integer);
+                break;
+            case WireValue::Counter:
+            case WireValue::Gauge:
+            case WireValue::TimeTicks:
+                snmp_pdu_add_variable(pdu, name.data(), name.size(), static_cast<u_char>(v.type),
+                                      reinterpret_cast<const u_char*>(&unsignedValue),
+                                      sizeof unsignedValue);
+                break;
+            case WireValue::ObjectId:
+                snmp_pdu_add_variable(pdu, name.data(), name.size(), ASN_OBJECT_ID,
+                                      reinterpret_cast<const u_char*>(objid.data()),
+                                      objid.size() * sizeof(oid));
+                break;
+            default:
+                snmp_pdu_add_variable(pdu, name.data(), name.size(), static_cast<u_char>(v.type),
+                                      reinterpret_cast<const u_char*>(v.octets.data()),
+                                      v.octets.size());
+                break;
+        }
+    }
+    return pdu;
+}
+
+void readSession(Channel* channel) {
+    netsnmp_large_fd_set fds;
+    netsnmp_large_fd_set_init(&fds, channel->socket + 1);
+    NETSNMP_LARGE_FD_ZERO(&fds);
+    NETSNMP_LARGE_FD_SET(channel->socket, &fds);
+    snmp_sess_read2(channel->session, &fds);
+    netsnmp_large_fd_set_cleanup(&fds);
+}
+
+// Milliseconds until the session's next time-out, or -1 when nothing is outstanding.
+int nextTimeoutMs(void* session) {
+    int fds = 0, block = 1;
+    timeval tv{0, 0};
+    netsnmp_large_fd_set set;
+    netsnmp_large_fd_set_init(&set, FD_SETSIZE);
+    NETSNMP_LARGE_FD_ZERO(&set);
+    snmp_sess_select_info2_flags(session, &fds, &set, &tv, &block, NETSNMP_SELECT_NOALARMS);
+    netsnmp_large_fd_set_cleanup(&set);
+    if (block) return -1;
+    return static_cast<int>(tv.tv_sec * 1000 + (tv.tv_usec + 999) / 1000);
+}
+
+}  // namespace
+
+Transport& Transport::instance() {
+    // Owned by the application object when there is one, so that its socket notifiers go before
+    // the event dispatcher does.
+    static Transport* transport = nullptr;
+    if (!transport) {
+        transport = new Transport();
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            transport->setParent(app);
+            QObject::connect(transport, &QObject::destroyed, [] { transport = nullptr; });
+        }
+    }
+    return *transport;
+}
+
+Transport::Transport() {
+    CvSNMPSession::Start();
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &Transport::expire);
+}
+
+Transport::~Transport() {
+    for (auto& [key, channel] : channels_) {
+        channel->notifier.reset();
+        snmp_sess_close(channel->session);
+    }
+}
+
+std::string Transport::resolve(const std::string& address) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, address.c_str(), &parsed) == 1) return address;
+    if (address.find_first_not_of("0123456789.") == std::string::npos || !validHostName(address))
+        fail(-407);
+    if (auto found = addresses_.find(address); found != addresses_.end()) return found->second;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* result = nullptr;
+    if (getaddrinfo(address.c_str(), nullptr, &hints, &result) != 0 || !result) fail(-501);
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr, text,
+              sizeof text);
+    freeaddrinfo(result);
+    return addresses_[address] = text;
+}
+
+std::string Transport::discover(const std::string& ip, int port, int timeoutMs, int retries,
+                                int& code) {
+    const std::string agent = ip + ":" + std::to_string(port);
+    if (auto found = engines_.find(agent); found != engines_.end()) return found->second;
+    netsnmp_session probe;
+    snmp_sess_init(&probe);
+    const std::string peer = "udp:" + agent;
+    probe.peername = const_cast<char*>(peer.c_str());
+    probe.version = SNMP_VERSION_3;
+    probe.securityModel = SNMP_SEC_MODEL_USM;
+    probe.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+    probe.timeout = static_cast<long>(timeoutMs) * 1000;
+    probe.retries = std::max(0, retries);
+    ++discoveries_;
+    void* session = snmp_sess_open(&probe);
+    if (!session) {
+        code = probe.s_snmp_errno == SNMPERR_TIMEOUT ? -405 : -209;
+        return {};
+    }
+    netsnmp_session* opened = snmp_sess_session(session);
+    std::string engine(reinterpret_cast<const char*>(opened->securityEngineID),
+                       opened->securityEngineIDLen);
+    snmp_sess_close(session);
+    if (engine.empty()) {
+        code = -209;
+        return {};
+    }
+    return engines_[agent] = engine;
+}
+
+Channel* Transport::channel(const Target& target, int timeoutMs, int retries, int& code) {
+    code = 0;
+    if (target.version < 1 || target.version > 3) fail(-524);
+    if (target.port < 1 || target.port > 65535) fail(-407);
+    if (target.version == 3) checkUserTarget(target);
+    const std::string ip = resolve(target.address);
+    const std::string key = channelKey(target, ip);
+    if (auto found = channels_.find(key); found != channels_.end()) return found->second.get();
+
+    auto channel = std::make_unique<Channel>();
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
+    const std::string peer = "udp:" + ip + ":" + std::to_string(target.port);
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.timeout = static_cast<long>(timeoutMs) * 1000;
+    settings.retries = std::max(0, retries);
+    std::string engine;
+    if (target.version != 3) {
+        settings.version = target.version == 1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
+        settings.community = reinterpret_cast<u_char*>(const_cast<char*>(target.community.data()));
+        settings.community_len = target.community.size();
+    } else {
+        engine = discover(ip, target.port, timeoutMs, retries, code);
+        if (engine.empty()) return nullptr;
+        channel->v3 = true;
+        channel->engineId = engine;
+        channel->userName = target.securityName;
+        const bool sha = target.authProtocol == 3;
+        channel->hash = sha ? usmkeys::Hash::Sha1 : usmkeys::Hash::Md5;
+        channel->authProtocol = usmNoAuthProtocol;
+        channel->authProtocolLength = OID_LENGTH(usmNoAuthProtocol);
+        channel->privProtocol = usmNoPrivProtocol;
+        channel->privProtocolLength = OID_LENGTH(usmNoPrivProtocol);
+        if (target.securityLevel >= 2) {
+            channel->authProtocol = sha ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
+            channel->authProtocolLength = USM_AUTH_PROTO_MD5_LEN;
+            channel->authKey = usmkeys::localizedKey(target.authPassword, channel->hash, engine);
+        }
+        if (target.securityLevel == 3) {
+            const bool aes = target.privProtocol == 19;
+            channel->privProtocol = aes ? usmAESPrivProtocol : usmDESPrivProtocol;
+            channel->privProtocolLength = USM_PRIV_PROTO_DES_LEN;
+            // DES takes a key and a pre-IV of 8 octets each, AES-128 a 16-octet key: both are
+            // the first 16 octets of the localised key.
+            channel->privKey =
+                usmkeys::localizedKey(target.privPassword, channel->hash, engine).substr(0, 16);
+        }
+        settings.version = SNMP_VERSION_3;
+        settings.securityModel = SNMP_SEC_MODEL_USM;
+        settings.securityLevel = target.securityLevel;
+        settings.securityName = const_cast<char*>(target.securityName.c_str());
+        settings.securityNameLen = target.securityName.size();
+        settings.securityEngineID = reinterpret_cast<u_char*>(engine.data());
+        settings.securityEngineIDLen = engine.size();
+        settings.securityAuthProto = const_cast<oid*>(channel->authProtocol);
+        settings.securityAuthProtoLen = channel->authProtocolLength;
+        settings.securityPrivProto = const_cast<oid*>(channel->privProtocol);
+        settings.securityPrivProtoLen = channel->privProtocolLength;
+        if (!target.contextEngineId.empty()) {
+            settings.contextEngineID =
+                reinterpret_cast<u_char*>(const_cast<char*>(target.contextEngineId.data()));
+            settings.contextEngineIDLen = target.contextEngineId.size();
+        }
+        settings.contextName = const_cast<char*>(target.contextName.c_str());
+        settings.contextNameLen = target.contextName.size();
+        settings.flags |= SNMP_FLAGS_DONT_PROBE | SNMP_FLAGS_USER_CREATED;
+        installUser(*channel);
+    }
+    channel->session = snmp_sess_open(&settings);
+    if (!channel->session) {
+        code = libraryCode(settings.s_snmp_errno);
+        return nullptr;
+    }
+    netsnmp_transport* transport = snmp_sess_transport(channel->session);
+    channel->socket = transport ? transport->sock : -1;
+    if (channel->socket >= 0 && QCoreApplication::instance()) {
+        channel->notifier =
+            std::make_unique<QSocketNotifier>(channel->socket, QSocketNotifier::Read);
+        Channel* raw = channel.get();
+        connect(channel->notifier.get(), &QSocketNotifier::activated, this,
+                [this, raw] { readable(raw); });
+    }
+    return (channels_[key] = std::move(channel)).get();
+}
+
+bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                        int timeoutMs, int retries, Pending* pending, int& code) {
+    code = 0;
+    setTiming(channel->session, timeoutMs, retries);
+    if (channel->v3) installUser(*channel);
+    netsnmp_pdu* pdu = buildPdu(command, bindings);
+    if (!snmp_sess_async_send(channel->session, pdu, onResponse, pending)) {
+        int libraryError = 0, systemError = 0;
+        char* text = nullptr;
+        snmp_sess_error(channel->session, &libraryError, &systemError, &text);
+        free(text);
+        snmp_free_pdu(pdu);
+        code = libraryCode(libraryError);
+        return false;
+    }
+    return true;
+}
+
+Answer Transport::exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                           int timeoutMs, int retries) {
+    Answer answer;
+    bool finished = false;
+    auto* pending = new Pending{{}, &answer, &finished};
+    int code = 0;
+    if (!sendPdu(channel, command, bindings, timeoutMs, retries, pending, code)) {
+        delete pending;
+        answer.code = code;
+        return answer;
+    }
+    while (!finished) {
+        const int wait = nextTimeoutMs(channel->session);
+        pollfd fd{channel->socket, POLLIN, 0};
+        const int ready = poll(&fd, 1, wait < 0 ? 1000 : wait);
+        if (ready > 0)
+            readSession(channel);
+        else if (ready == 0)
+            snmp_sess_timeout(channel->session);
+    }
+    rearm();
+    return answer;
+}
+
+bool Transport::send(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                     int timeoutMs, int retries, std::function<void(const Answer&)> done,
+                     int& code) {
+    auto* pending = new Pending{std::move(done), nullptr, nullptr};
+    if (!sendPdu(channel, command, bindings, timeoutMs, retries, pending, code)) {
+        delete pending;
+        return false;
+    }
+    rearm();
+    return true;
+}
+
+void Transport::finish(Pending* pending, Answer answer) {
+    std::unique_ptr<Pending> owned(pending);
+    if (pending->direct) {
+        *pending->direct = std::move(answer);
+        *pending->finished = true;
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [done = std::move(pending->done), answer = std::move(answer)] {
+            try {
+                done(answer);
+            } catch (const std::exception& e) {
+                qWarning("SNMP completion failed: %s", e.what());
+            } catch (...) {
+                qWarning("SNMP completion failed");
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void Transport::readable(Channel* channel) {
+    // The answer may already have been taken by a synchronous exchange in the meantime; reading
+    // an empty blocking socket would hang the window.
+    pollfd fd{channel->socket, POLLIN, 0};
+    if (poll(&fd, 1, 0) > 0) readSession(channel);
+    rearm();
+}
+
+void Transport::expire() {
+    for (auto& [key, channel] : channels_) snmp_sess_timeout(channel->session);
+    rearm();
+}
+
+void Transport::rearm() {
+    int earliest = -1;
+    for (auto& [key, channel] : channels_) {
+        const int wait = nextTimeoutMs(channel->session);
+        if (wait >= 0 && (earliest < 0 || wait < earliest)) earliest = wait;
+    }
+    if (earliest < 0)
+        timer_.stop();
+    else
+        timer_.start(std::max(earliest, 0));
+}
+
+}  // namespace snmpaccess

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/snmp/ValueText.h"
+
+// The access layer's link to net-snmp: shared sessions per target, kept open, with the receive
+// path driven by socket readiness and one single-shot timer for time-outs and retries. Nothing
+// here exposes net-snmp's types.
+namespace snmpaccess {
+
+// Who to talk to and how: a community target (v1, v2c) or a user target (v3).
+struct Target {
+    std::string address;  // as the user gave it: dotted IPv4 or host name
+    int port = 161;
+    int version = 1;  // 1, 2 or 3
+    std::string community;
+    int securityLevel = 1;  // 1 noAuthNoPriv, 2 authNoPriv, 3 authPriv
+    int authProtocol = 1;   // 1 none, 2 MD5, 3 SHA
+    int privProtocol = 1;   // 1 none, 2 DES, 19 AES-128
+    std::string securityName, authPassword, privPassword, contextEngineId, contextName;
+};
+
+enum class Command { Get, GetNext, Set };
+
+struct Binding {
+    std::vector<uint32_t> oid;
+    WireValue value;
+};
+
+// The outcome of one exchange: code 0 or a status code, and the answer's bindings.
+struct Answer {
+    int code = 0;
+    int errorStatus = 0;
+    int errorIndex = 0;
+    std::vector<Binding> bindings;
+};
+
+struct Channel;
+
+class Transport : public QObject {
+    Q_OBJECT
+  public:
+    static Transport& instance();
+    ~Transport() override;
+
+    // The open session for the target, opened (and for v3 its agent's engine discovered) on first
+    // use. Throws CvSNMPException for the access layer's own failures (-407 invalid address, -501
+    // lookup failure, -311 empty password, -524, -525); an SNMP failure of the discovery
+    // (time-out, no engine) comes back as a null channel and the code.
+    Channel* channel(const Target& target, int timeoutMs, int retries, int& code);
+
+    // One request and its answer, blocking. Answers of asynchronous requests that arrive
+    // meanwhile are posted and run after this returns.
+    Answer exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                    int timeoutMs, int retries);
+    // Sends and returns at once; done runs later from a posted event, always. False (and the
+    // code) when nothing could be sent, and then done never runs.
+    bool send(Channel* channel, Command command, const std::vector<Binding>& bindings,
+              int timeoutMs, int retries, std::function<void(const Answer&)> done, int& code);
+
+    // Engine discoveries that really went to the network (tests and the benchmark).
+    int discoveryCount() const { return discoveries_; }
+
+    struct Pending;
+    void finish(Pending* pending, Answer answer);
+
+  private:
+    Transport();
+    void readable(Channel* channel);
+    void expire();
+    void rearm();
+    bool sendPdu(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                 int timeoutMs, int retries, Pending* pending, int& code);
+    std::string resolve(const std::string& address);
+    std::string discover(const std::string& ip, int port, int timeoutMs, int retries, int& code);
+
+    std::map<std::string, std::unique_ptr<Channel>> channels_;
+    std::map<std::string, std::string> engines_;    // "ip:port" -> engine id
+    std::map<std::string, std::string> addresses_;  // host name -> dotted IPv4
+    QTimer timer_;
+    int discoveries_ = 0;
+};
+
+}  // namespace snmpaccess

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// User-based security keys (RFC 3414): a password turned into a key by hashing one megabyte of
+// its repetitions, then localised to one engine by hashing key, engine id and key again. The
+// results are cached, so a password is hashed once per protocol and localised once per engine.
+namespace usmkeys {
+
+enum class Hash { Md5, Sha1 };
+
+// The 16-octet (MD5) or 20-octet (SHA-1) key of a password; empty password gives an empty key.
+std::string passwordToKey(const std::string& password, Hash hash);
+// The key localised to the engine id (raw octets).
+std::string localize(const std::string& key, const std::string& engineId, Hash hash);
+
+// Cached forms of the two steps, keyed by (password, hash) and (password, hash, engine id).
+std::string localizedKey(const std::string& password, Hash hash, const std::string& engineId);
+
+// How often the one-megabyte derivation and the localisation really ran (benchmark and tests).
+int derivationCount();
+int localizationCount();
+
+}  // namespace usmkeys
