@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+#include <memory>
+#include <stdexcept>
+
+#include "library/common/CvException.h"
+#include "platform/Application.h"
+#include "platform/Ui.h"
+
+namespace {
+
+TEST(QtFilter, PipeSeparatedFilters_BecomeQtFilters) {
+    EXPECT_EQ(platform::toQtFilter(".dcf document|*.dcf|All Files|*.*"),
+              "dcf document (*.dcf);;All Files (*.*)");
+    EXPECT_EQ(platform::toQtFilter("Images|*.bin;*.img"), "Images (*.bin *.img)");
+    EXPECT_EQ(platform::toQtFilter("dangling"), "") << "a description without patterns is dropped";
+}
+
+TEST(ScriptedUi, Boxes_AreRecordedAndOnlyQuestionsTakeScriptedAnswers) {
+    platform::ScriptedUi ui;
+    ui.answers = {platform::BoxResult::Cancel};
+    int seen = 0;
+    ui.onBox = [&](const platform::BoxRecord&) { ++seen; };
+    EXPECT_EQ(ui.messageBox(nullptr, "OK", "Saved", platform::BoxButtons::Ok),
+              platform::BoxResult::Ok);
+    EXPECT_EQ(ui.messageBox(nullptr, "Warning", "Device will reboot, continue?",
+                            platform::BoxButtons::OkCancel),
+              platform::BoxResult::Cancel);
+    EXPECT_EQ(ui.messageBox(nullptr, "Warning", "Again?", platform::BoxButtons::OkCancel),
+              platform::BoxResult::Ok)
+        << "an empty queue answers OK";
+    ASSERT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes[1].caption, "Warning");
+    EXPECT_EQ(ui.boxes[1].text, "Device will reboot, continue?");
+    EXPECT_EQ(ui.boxes[1].buttons, platform::BoxButtons::OkCancel);
+    EXPECT_EQ(seen, 3);
+}
+
+TEST(ScriptedUi, FileNamesClockAndEnd_AreScripted) {
+    platform::ScriptedUi ui;
+    ui.openNames = {"/tmp/a.dcf"};
+    EXPECT_EQ(ui.openFileName(nullptr, "", ""), "/tmp/a.dcf");
+    EXPECT_EQ(ui.openFileName(nullptr, "", ""), "") << "an empty queue means cancelled";
+    EXPECT_EQ(ui.saveFileName(nullptr, "", ""), "");
+    ui.clock = QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58));
+    EXPECT_EQ(ui.now(), ui.clock);
+    ui.terminate(1);
+    ui.blockingWait(35000);
+    EXPECT_EQ(ui.terminatedWith, 1);
+    EXPECT_EQ(ui.waits, std::vector<int>{35000});
+}
+
+// Runs the event loop until the condition holds or five seconds pass.
+bool waitFor(const std::function<bool()>& condition) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return condition();
+}
+
+TEST(QtUi, MessageBox_ShowsCaptionTextAndReportsCancel) {
+    platform::installUi(nullptr);
+    QString caption, text;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        caption = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    poll.start(10);
+    const platform::BoxResult result =
+        platform::ui().messageBox(nullptr, "Waring", "Delete it?", platform::BoxButtons::OkCancel);
+    EXPECT_EQ(result, platform::BoxResult::Cancel);
+    EXPECT_EQ(caption, "Waring");
+    EXPECT_EQ(text, "Delete it?");
+}
+
+class ApplicationHandler : public testing::Test {
+  protected:
+    void SetUp() override {
+        auto scripted = std::make_unique<platform::ScriptedUi>();
+        ui = scripted.get();
+        platform::installUi(std::move(scripted));
+        QApplication::setApplicationDisplayName("VRA-2260");
+    }
+    void TearDown() override { platform::installUi(nullptr); }
+    platform::ScriptedUi* ui = nullptr;
+};
+
+TEST_F(ApplicationHandler, ExceptionInAnEventHandler_ShowsABoxAndCarriesOn) {
+    ASSERT_TRUE(qobject_cast<platform::Application*>(QCoreApplication::instance()));
+    bool later = false;
+    QTimer::singleShot(0, [] { throw CvSNMPException(-505, "(ViZURU++) Invalid item type!"); });
+    QTimer::singleShot(0, [] { throw 42; });
+    QTimer::singleShot(0, [&] { later = true; });
+    ASSERT_TRUE(waitFor([&] { return later && ui->boxes.size() == 2; }))
+        << "boxes: " << ui->boxes.size() << ", later event ran: " << later;
+    EXPECT_EQ(ui->boxes[0].caption, "VRA-2260");
+    EXPECT_EQ(ui->boxes[0].text, "(ViZURU++) Invalid item type!");
+    EXPECT_EQ(ui->boxes[0].buttons, platform::BoxButtons::Ok);
+    EXPECT_EQ(ui->boxes[1].text, "(CvCommon) Internal error!");
+}
+
+TEST_F(ApplicationHandler, FailingBox_IsSwallowed) {
+    ui->onBox = [](const platform::BoxRecord&) { throw std::runtime_error("no box"); };
+    bool later = false;
+    QTimer::singleShot(0, [] { throw std::logic_error("broken"); });
+    QTimer::singleShot(0, [&] { later = true; });
+    ASSERT_TRUE(waitFor([&] { return later; }));
+    EXPECT_EQ(ui->boxes.size(), 1u);
+}
+
+}  // namespace
