@@ -191,11 +191,15 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     const auto known = sessionByPeer_.find(peerKey(peerAddress, peerPort));
     if (known != sessionByPeer_.end()) {
         Entry& entry = *sessions_.at(known->second);
+        const tftp::Request& running = entry.session->request();
         // A repeated request while its session runs: the session's own retries answer it.
-        if (!entry.session->completed()) return;
-        // The peer starts anew from the same port: the finished session needs no more time.
+        if (!entry.session->completed() && running.kind == request->kind &&
+            running.fileName == request->fileName)
+            return;
+        // The peer starts anew from the same port: it has given up the earlier transfer. It is
+        // not told, since it would take an error from any port as the answer to its new request.
         const int old = known->second;
-        apply(old, entry.session->abort());
+        apply(old, entry.session->abort(false));
         if (!*alive_ || listenFd_ < 0) return;
     }
     if (static_cast<int>(sessions_.size()) >= maxSessions)

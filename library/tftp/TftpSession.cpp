@@ -73,11 +73,10 @@ Step Session::onDeadline(int64_t nowMs) {
     return Step{lastSent_, {}, false};
 }
 
-Step Session::abort() {
+Step Session::abort(bool tellPeer) {
     if (state_ == State::Done) return {};
     Step step;
-    // Tell a peer in the middle of a transfer, so that it need not wait for its own time-out.
-    if (state_ == State::Sending || state_ == State::Receiving)
+    if (tellPeer && (state_ == State::Sending || state_ == State::Receiving))
         step.send = errorPacket(NotDefined, wireMessage(0));
     return finish(std::move(step), std::nullopt);
 }

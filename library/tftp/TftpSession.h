@@ -32,8 +32,9 @@ class Session {
     Step onPacket(std::string_view packet, int64_t nowMs);
     // Called at or after deadline().
     Step onDeadline(int64_t nowMs);
-    // Ends the session from outside (the server stops); a partial upload is dropped.
-    Step abort();
+    // Ends the session from outside; a partial upload is dropped. tellPeer sends an error to a
+    // peer in the middle of a transfer, so that it need not wait for its own time-out.
+    Step abort(bool tellPeer = true);
 
     int64_t deadline() const { return deadline_; }
     bool finished() const { return state_ == State::Done; }

@@ -1,0 +1,280 @@
+// The server over real loopback sockets, driven by hand-made packets.
+#include <gtest/gtest.h>
+
+#include "library/common/CvException.h"
+#include "library/tftp/TftpProtocol.h"
+#include "tests/tftp/TftpTestSupport.h"
+
+using namespace tftptest;
+using namespace tftp;
+
+namespace {
+
+struct ServerPacketTest : ::testing::Test, ServerFixture {
+    RawPeer peer;
+
+    void SetUp() override { ASSERT_NE(port, 0) << "the server did not bind a port"; }
+
+    // Sends a request and returns the first answer.
+    RawPeer::Datagram request(int kind, const std::string& name, RawPeer& from) {
+        from.send(requestPacket(kind, name, "octet"), port);
+        const auto answer = from.receive();
+        EXPECT_TRUE(answer) << "no answer to the request for " << name;
+        return answer.value_or(RawPeer::Datagram{});
+    }
+    RawPeer::Datagram request(int kind, const std::string& name) {
+        return request(kind, name, peer);
+    }
+};
+
+std::string payload(const RawPeer::Datagram& datagram) {
+    return datagram.data.substr(4);
+}
+
+}  // namespace
+
+TEST_F(ServerPacketTest, MissingFile_GetsFileNotFoundFromANewPort) {
+    const auto answer = request(1, "absent.bin");
+    EXPECT_EQ(opcodeOf(answer.data), ERROR);
+    EXPECT_EQ(blockOf(answer.data), FileNotFound);
+    EXPECT_NE(answer.port, port) << "the answer must come from the session's own port";
+    ASSERT_TRUE(waitUntil([&] { return recorder.saw("absent.bin", 0); }, 5000));
+    EXPECT_EQ(recorder.statusesFor("absent.bin"), (std::vector<int>{1, -1103, 0}));
+    EXPECT_EQ(recorder.last("absent.bin", -1103)->StatusText, "(CvTFTP) File not found!");
+}
+
+TEST_F(ServerPacketTest, NamesOutsideTheRoot_GetAccessViolationAndTouchNothing) {
+    ASSERT_TRUE(writeFile(path("inside"), "secret"));
+    for (const std::string name : {"../x", "a/b", "/etc/passwd", "..\\inside", "C:inside"}) {
+        for (int kind : {1, 2}) {
+            const auto answer = request(kind, name);
+            EXPECT_EQ(opcodeOf(answer.data), ERROR) << name;
+            EXPECT_EQ(blockOf(answer.data), AccessViolation) << name;
+        }
+    }
+    EXPECT_EQ(folderEntries(dir.path()), QStringList{"inside"});
+    EXPECT_EQ(recorder.last("a/b", -1108)->Request, 2);
+}
+
+TEST_F(ServerPacketTest, EmptyRoot_RefusesEveryRequest) {
+    ASSERT_TRUE(writeFile(path("cfg.dcf"), "x"));
+    server.Start("", 0);
+    EXPECT_EQ(server.boundPort(), port);
+    for (int kind : {1, 2}) {
+        const auto answer = request(kind, "cfg.dcf");
+        EXPECT_EQ(blockOf(answer.data), AccessViolation);
+    }
+    EXPECT_EQ(readFile(path("cfg.dcf")), "x");
+    EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"});
+}
+
+TEST_F(ServerPacketTest, RepeatedAck_DoesNotRepeatData) {
+    const std::string bytes = patternBytes(1300, 1);
+    ASSERT_TRUE(writeFile(path("f"), bytes));
+    const auto first = request(1, "f");
+    ASSERT_EQ(blockOf(first.data), 1);
+    peer.send(ackPacket(1), first.port);
+    const auto second = peer.receive();
+    ASSERT_TRUE(second);
+    ASSERT_EQ(blockOf(second->data), 2);
+    // Loopback keeps order: had the repeated ACK caused a send, DATA 2 would come before DATA 3.
+    peer.send(ackPacket(1), first.port);
+    peer.send(ackPacket(2), first.port);
+    const auto third = peer.receive();
+    ASSERT_TRUE(third);
+    EXPECT_EQ(blockOf(third->data), 3);
+    EXPECT_EQ(payload(first) + payload(*second) + payload(*third), bytes);
+    peer.send(ackPacket(3), first.port);
+    EXPECT_TRUE(waitUntil([&] { return recorder.saw("f", 3); }, 5000));
+}
+
+TEST_F(ServerPacketTest, LostAck_IsRecoveredByRetransmission) {
+    server.SetTimeout(5, 3);
+    const std::string bytes = patternBytes(700, 2);
+    ASSERT_TRUE(writeFile(path("f"), bytes));
+    const auto first = request(1, "f");
+    // No ACK: the same block comes again after the time-out.
+    const auto repeat = peer.receive();
+    ASSERT_TRUE(repeat);
+    EXPECT_EQ(repeat->data, first.data);
+    EXPECT_EQ(repeat->port, first.port);
+    peer.send(ackPacket(1), first.port);
+    std::optional<RawPeer::Datagram> second;
+    do second = peer.receive();
+    while (second && blockOf(second->data) == 1);  // a repeat may still have been under way
+    ASSERT_TRUE(second);
+    EXPECT_EQ(payload(first) + payload(*second), bytes);
+    peer.send(ackPacket(2), first.port);
+    EXPECT_TRUE(waitUntil([&] { return recorder.saw("f", 3); }, 5000));
+}
+
+TEST_F(ServerPacketTest, LostData_IsRecoveredByRepeatingTheAck) {
+    server.SetTimeout(5, 3);
+    const std::string bytes = patternBytes(600, 3);
+    const auto ack0 = request(2, "up");
+    ASSERT_EQ(ack0.data, ackPacket(0));
+    peer.send(dataPacket(1, bytes.substr(0, 512)), ack0.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(1));
+    // DATA 2 "lost": the server repeats ACK 1 until it comes.
+    const auto repeat = peer.receive();
+    ASSERT_TRUE(repeat);
+    EXPECT_EQ(repeat->data, ackPacket(1));
+    peer.send(dataPacket(2, bytes.substr(512)), ack0.port);
+    std::optional<RawPeer::Datagram> last;
+    do last = peer.receive();
+    while (last && last->data == ackPacket(1));
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->data, ackPacket(2));
+    EXPECT_EQ(readFile(path("up")), bytes);
+}
+
+TEST_F(ServerPacketTest, SilentClient_GetsATimeOutFailureAfterTheRetries) {
+    server.SetTimeout(2, 2);
+    ASSERT_TRUE(writeFile(path("f"), patternBytes(100, 4)));
+    request(1, "f");
+    ASSERT_TRUE(waitUntil([&] { return recorder.saw("f", 0); }, 5000));
+    EXPECT_EQ(recorder.statusesFor("f"), (std::vector<int>{1, 2, -1110, 0}));
+    const CvTFTPMsg* failure = recorder.last("f", -1110);
+    EXPECT_EQ(failure->Timeout, 2);
+    EXPECT_EQ(failure->Retries, 2);
+    EXPECT_EQ(failure->StatusText, "(CvTFTP) Time-out after retries!");
+    int repeats = 0;
+    while (peer.receive(0)) ++repeats;
+    EXPECT_EQ(repeats, 2) << "one send and exactly two repeats";
+    EXPECT_EQ(server.sessionCount(), 0);
+}
+
+TEST_F(ServerPacketTest, InterruptedUpload_LeavesTheEarlierFileAndNoTemporaryFile) {
+    server.SetTimeout(2, 1);
+    ASSERT_TRUE(writeFile(path("cfg.dcf"), "earlier"));
+    // Broken off by an error packet, by silence, and by the server stopping.
+    for (int way = 0; way < 3; ++way) {
+        recorder = Recorder();
+        recorder.attach(server);
+        if (way == 2) server.Start(root(), 0);
+        port = server.boundPort();
+        RawPeer client;
+        const auto ack0 = request(2, "cfg.dcf", client);
+        client.send(dataPacket(1, patternBytes(512, 5)), ack0.port);
+        ASSERT_EQ(client.receive()->data, ackPacket(1));
+        EXPECT_EQ(folderEntries(dir.path()).size(), 2) << "the upload goes to a temporary file";
+        if (way == 0) client.send(errorPacket(0, "user cancelled"), ack0.port);
+        if (way == 2) server.Stop();
+        ASSERT_TRUE(waitUntil([&] { return recorder.saw("cfg.dcf", 0); }, 5000)) << way;
+        EXPECT_EQ(readFile(path("cfg.dcf")), "earlier") << way;
+        EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"}) << way;
+    }
+}
+
+TEST_F(ServerPacketTest, Stranger_GetsUnknownTransferIdAndTheSessionGoesOn) {
+    const std::string bytes = patternBytes(900, 6);
+    ASSERT_TRUE(writeFile(path("f"), bytes));
+    const auto first = request(1, "f");
+    RawPeer stranger;
+    stranger.send(ackPacket(1), first.port);
+    const auto refusal = stranger.receive();
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(opcodeOf(refusal->data), ERROR);
+    EXPECT_EQ(blockOf(refusal->data), UnknownTransferId);
+    peer.send(ackPacket(1), first.port);
+    const auto second = peer.receive();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(blockOf(second->data), 2);
+    EXPECT_EQ(payload(first) + payload(*second), bytes);
+}
+
+TEST_F(ServerPacketTest, MalformedPackets_AreAnsweredOrDroppedAndServiceGoesOn) {
+    peer.send(std::string(1, '\0'), port);              // too short: dropped
+    peer.send(std::string("\0\5\0\0oops\0", 9), port);  // an error: never answered
+    peer.send(std::string("\0\x09\0\1", 4), port);      // unknown opcode
+    ASSERT_EQ(blockOf(peer.receive()->data), IllegalOperation);
+    peer.send(std::string("\0\1noterminator", 14), port);  // unterminated request
+    ASSERT_EQ(blockOf(peer.receive()->data), IllegalOperation);
+    peer.send(ackPacket(1), port);  // no session on the main port
+    ASSERT_EQ(blockOf(peer.receive()->data), UnknownTransferId);
+    peer.send(std::string(65507, 'z'), port);  // largest datagram, no request
+    ASSERT_EQ(blockOf(peer.receive()->data), IllegalOperation);
+    ASSERT_TRUE(writeFile(path("f"), "still served"));
+    const auto answer = request(1, "f");
+    EXPECT_EQ(payload(answer), "still served");
+}
+
+TEST_F(ServerPacketTest, RepeatedRequest_DoesNotStartASecondSession) {
+    ASSERT_TRUE(writeFile(path("f"), patternBytes(2000, 7)));
+    const auto first = request(1, "f");
+    peer.send(requestPacket(1, "f", "octet"), port);
+    peer.send(ackPacket(1), first.port);
+    const auto next = peer.receive();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->port, first.port);
+    EXPECT_EQ(blockOf(next->data), 2);
+    EXPECT_EQ(server.sessionCount(), 1);
+}
+
+TEST_F(ServerPacketTest, SecondStart_SwitchesTheFolderAndKeepsTheSocket) {
+    QTemporaryDir other;
+    ASSERT_TRUE(writeFile(path("a.txt"), "from the first"));
+    ASSERT_TRUE(writeFile(other.filePath("b.txt"), "from the second"));
+    server.Start(other.path().toStdString(), 0);
+    EXPECT_EQ(server.boundPort(), port);
+    EXPECT_EQ(server.rootFolder(), other.path().toStdString() + "/");
+    EXPECT_EQ(payload(request(1, "b.txt")), "from the second");
+    EXPECT_EQ(blockOf(request(1, "a.txt").data), FileNotFound);
+}
+
+TEST_F(ServerPacketTest, PortInUse_RaisesTheTftpException) {
+    CvTFTPServer second(nullptr);
+    try {
+        second.Start(root(), port);
+        FAIL() << "a second server opened a port in use";
+    } catch (const CvTFTPException& error) {
+        EXPECT_EQ(error.code(), -1101);
+        EXPECT_NE(std::string(error.what()).find("(CvTFTP)"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(second.boundPort(), 0);
+}
+
+TEST_F(ServerPacketTest, Port69_IsMappedByTheEnvironment) {
+    QUdpSocket probe;
+    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+    const quint16 free = probe.localPort();
+    probe.close();
+    qputenv("VRA2260_TFTP_PORT", QByteArray::number(free));
+    CvTFTPServer mapped(nullptr);
+    mapped.Start(root(), 69);
+    qunsetenv("VRA2260_TFTP_PORT");
+    EXPECT_EQ(mapped.boundPort(), free);
+    ASSERT_TRUE(writeFile(path("m"), "mapped"));
+    peer.send(requestPacket(1, "m", "octet"), free);
+    const auto answer = peer.receive();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(payload(*answer), "mapped");
+}
+
+TEST_F(ServerPacketTest, HandlerThatDeletesTheServer_IsSafe) {
+    auto doomed = std::make_unique<CvTFTPServer>(nullptr);
+    doomed->Start(root(), 0);
+    const uint16_t doomedPort = doomed->boundPort();
+    int calls = 0;
+    doomed->SetOnMessage([&](const CvTFTPMsg&) {
+        ++calls;
+        doomed.reset();
+    });
+    ASSERT_TRUE(writeFile(path("f"), "x"));
+    peer.send(requestPacket(1, "f", "octet"), doomedPort);
+    ASSERT_TRUE(waitUntil([&] { return !doomed; }, 5000));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ServerPacketTest, ThrowingHandler_DoesNotStopTheTransfer) {
+    ASSERT_TRUE(writeFile(path("f"), "payload"));
+    int calls = 0;
+    server.SetOnMessage([&](const CvTFTPMsg&) {
+        ++calls;
+        throw std::runtime_error("handler failure");
+    });
+    const auto answer = request(1, "f");
+    EXPECT_EQ(payload(answer), "payload");
+    peer.send(ackPacket(1), answer.port);
+    EXPECT_TRUE(waitUntil([&] { return calls == 4; }, 5000)) << calls;
+}
