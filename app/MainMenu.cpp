@@ -8,6 +8,10 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/tools/Cfghis.h"
+#include "pages/tools/Firmware.h"
+#include "pages/tools/Logset.h"
+#include "pages/tools/Systemlog.h"
 #include "platform/Application.h"
 
 namespace {
@@ -58,16 +62,16 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, nullptr},
         {&TMainForm::tSystem1Click, nullptr},
-        {&TMainForm::Firmware1Click, nullptr},
+        {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
         {&TMainForm::TimeClick, nullptr},
-        {&TMainForm::tUpdate1Click, nullptr},
+        {&TMainForm::tUpdate1Click, [] { openPage(FM_CfgFile); }},
         {&TMainForm::stEthernet1Click, nullptr},
         {&TMainForm::Client1Click, nullptr},
         {&TMainForm::WDSInformation1Click, nullptr},
         {&TMainForm::Ethernet1Click, nullptr},
         {&TMainForm::WLAN1Click, nullptr},
-        {&TMainForm::ViewLog1Click, nullptr},
-        {&TMainForm::LogSettings1Click, nullptr},
+        {&TMainForm::ViewLog1Click, [] { openPage(LogForm); }},
+        {&TMainForm::LogSettings1Click, [] { openPage(LogSetForm); }},
         {&TMainForm::About1Click, nullptr},
     };
     return openers;

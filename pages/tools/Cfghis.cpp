@@ -1,5 +1,358 @@
 #include "pages/tools/Cfghis.h"
 
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/MibEnumerationLists.h"
+#include "app/Wait.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "library/tftp/CvTFTPServer.h"
+#include "pages/common/PageForm.h"
+#include "platform/Environment.h"
+#include "platform/Ui.h"
+
+TFM_CfgFile* FM_CfgFile = nullptr;
+bool savePending = false;
+
+// ---- MIB item tables ------------------------------------------------------------------------
+
+namespace {
+
+const CvSNMPVarItem tftpServerTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.1", "tftpServerIPAddress", SYN_IPADDRESS, ACC_READWRITE,
+     nullptr, "", ""},
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.2", "tftpRemoteFileName", SYN_DISPLAYSTRING, ACC_READWRITE,
+     nullptr, "", ""},
+    {},
+};
+
+const CvSNMPVarItem upgradeCommandTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.5", "tftpUpgradeSettingCommand", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::TftpUpgradeCommand, "", ""},
+    {},
+};
+
+const CvSNMPVarItem tftpCommandTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.4", "tftpcommand", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::TftpCommand, "", ""},
+    {},
+};
+
+constexpr int kServerTimeout = 300;
+constexpr int kServerRetries = 3;
+constexpr int kPutIndex = 1;         // tftpcommand Put = 3
+constexpr int kConfigsaveIndex = 1;  // tftpUpgradeSettingCommand Configsave = 3
+constexpr int kRebootIndex = 2;      // tftpUpgradeSettingCommand Reboot = 4
+constexpr int kWriteRequest = 2;
+
+const char* const kFilter = ".dcf document|*.dcf|All Files|*.*";
+
+void warn(QWidget* parent, const QString& text) {
+    platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
+}
+
+}  // namespace
+
+// ---- Controls -------------------------------------------------------------------------------
+
+TFM_CfgFile::TFM_CfgFile(QWidget* owner) : QDialog(owner) {
+    buildControls();
+    saveTransfer_ = new TransferWatch(this);
+    runGuarded(StatusBar, [this] { FormCreate(); });
+    updatePending = false;
+    savePending = false;
+    OD_File.Filter = kFilter;
+    OD_SaveFile.Filter = kFilter;
+    OD_SaveFile.Save = true;
+}
+
+TFM_CfgFile::~TFM_CfgFile() {
+    FormCloseQuery();
+}
+
+void TFM_CfgFile::buildControls() {
+    setWindowTitle("Tools \\ Configuration File");
+    setSingleBorder(this);
+
+    auto* body = new QWidget(this);
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    Label1 = new QLabel("Download Configuration File ", body);
+    bodyLayout->addWidget(Label1);
+
+    GB_UpdateFile = new QGroupBox("Update Configuration File ", body);
+    auto* updateRow = new QGridLayout(GB_UpdateFile);
+    Label3 = new QLabel("Update File", GB_UpdateFile);
+    Ed_UpgFile = new CvEdit(GB_UpdateFile);
+    Ed_UpgFile->setMinimumWidth(260);
+    Bt_Browse = new QPushButton("Browse", GB_UpdateFile);
+    Bt_OK = new QPushButton("OK", GB_UpdateFile);
+    updateRow->addWidget(Label3, 0, 0);
+    updateRow->addWidget(Ed_UpgFile, 0, 1);
+    updateRow->addWidget(Bt_Browse, 0, 2);
+    updateRow->addWidget(Bt_OK, 0, 3);
+    bodyLayout->addWidget(GB_UpdateFile);
+
+    GB_SaveFile = new QGroupBox("Load Settings to Local Hard Drive", body);
+    auto* saveRow = new QGridLayout(GB_SaveFile);
+    Label4 = new QLabel("Save File", GB_SaveFile);
+    Ed_SaveFile = new CvEdit(GB_SaveFile);
+    Ed_SaveFile->setMinimumWidth(260);
+    Bt_SavBrw = new QPushButton("Browse", GB_SaveFile);
+    Bt_Upload = new QPushButton("OK", GB_SaveFile);
+    saveRow->addWidget(Label4, 0, 0);
+    saveRow->addWidget(Ed_SaveFile, 0, 1);
+    saveRow->addWidget(Bt_SavBrw, 0, 2);
+    saveRow->addWidget(Bt_Upload, 0, 3);
+    bodyLayout->addWidget(GB_SaveFile);
+
+    Ed_TfpSrv = new CvEdit(this);
+    Ed_TfpSrv->hide();
+    CB_TfpCom = makeHiddenCombo(this);
+    CB_UpgCom = makeHiddenCombo(this);
+    La_TftpSrv = new QLabel(this);
+    La_UpComm = new QLabel(this);
+    La_UpgrdComm = new QLabel(this);
+    for (QLabel* hidden : {La_TftpSrv, La_UpComm, La_UpgrdComm}) hidden->hide();
+
+    StatusBar = new CvStatusBar(this);
+    StatusBar->AddPanel(50);
+    layOutPage(this, body, {}, StatusBar);
+
+    connectGuarded(Bt_Browse, &QPushButton::clicked, StatusBar, [this] { Bt_BrowseClick(); });
+    connectGuarded(Bt_SavBrw, &QPushButton::clicked, StatusBar, [this] { Bt_SavBrwClick(); });
+    connectGuarded(Bt_Upload, &QPushButton::clicked, StatusBar, [this] { Bt_UploadClick(); });
+    connectGuarded(Bt_OK, &QPushButton::clicked, StatusBar, [this] { Bt_OKClick(); });
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+void TFM_CfgFile::buildRequests() {
+    reqTftpServer = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqTftpServer->Mode = 0;
+    reqTftpServer->Timeout = 10000;
+    reqTftpServer->VarList = CvSNMPVarList(tftpServerTable, SVT_SV, 0);
+    reqTftpServer->AssociateEdit(0, "%s", Ed_TfpSrv);
+    reqTftpServer->AssociateEdit(1, "%s", Ed_UpgFile);
+
+    // Every outcome of the two command sets reaches its routine, refusals and time-outs too, so
+    // that a save or update the device did not take is never left without a word.
+    reqUpgradeCommand = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqUpgradeCommand->Timeout = 30000;
+    reqUpgradeCommand->VarList = CvSNMPVarList(upgradeCommandTable, SVT_SV, 0);
+    reqUpgradeCommand->AssociateComboBox(0, CB_UpgCom);
+    reqUpgradeCommand->OnAfterSet = [](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+        OnUpgradeCommandSet(error);
+    };
+
+    reqTftpCommand = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqTftpCommand->Timeout = 10000;
+    reqTftpCommand->VarList = CvSNMPVarList(tftpCommandTable, SVT_SV, 0);
+    reqTftpCommand->AssociateComboBox(0, CB_TfpCom);
+    reqTftpCommand->OnAfterSet = [](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+        OnCommandSet(error);
+    };
+    reqTftpCommand->SetLogTarget(StatusBar);
+}
+
+bool TFM_CfgFile::startServer() {
+    try {
+        tftpServer = std::make_unique<CvTFTPServer>(this);
+        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
+        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
+        tftpServer->Start("", 69);
+        return true;
+    } catch (const std::exception& failure) {
+        tftpServer.reset();
+        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
+        platform::ui().terminate(1);
+        return false;
+    }
+}
+
+void TFM_CfgFile::FormCreate() {
+    try {
+        buildRequests();
+    } catch (const std::exception& failure) {
+        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+    }
+    setGreyedReadOnly(Ed_SaveFile);
+    Ed_SaveFile->setEnabled(true);
+    startServer();
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TFM_CfgFile::Bt_BrowseClick() {
+    if (!OD_File.Execute(this)) return;
+    Ed_SaveFile->clear();
+    Ed_UpgFile->SetText(OD_File.FileName);
+}
+
+void TFM_CfgFile::Bt_SavBrwClick() {
+    if (!OD_SaveFile.Execute(this)) return;
+    Ed_SaveFile->clear();
+    Ed_SaveFile->SetText(OD_SaveFile.FileName);
+}
+
+bool TFM_CfgFile::prepareServer(const QString& path) {
+    Ed_TfpSrv->clear();
+    if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return false;
+    if (lastSeparator(path) < 0) {
+        warn(this, "The file path is error.");
+        return false;
+    }
+    if (!tftpServer) return false;
+    tftpServer->Start(folderOfPath(path).toStdString(), 69);
+    Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
+    return true;
+}
+
+bool TFM_CfgFile::setServerAndName() {
+    CvSNMPError outcome;
+    reqTftpServer->request().SetResultRoutine([&outcome](const CvSNMPError& e) { outcome = e; });
+    bool set = false;
+    try {
+        set = reqTftpServer->Set(true, true, "");
+    } catch (const std::exception& failure) {
+        outcome = {-1, failure.what()};
+    }
+    reqTftpServer->request().SetResultRoutine(nullptr);
+    // A command sent after a failed set would make the device use an older address or name.
+    if (!set) StatusBar->ShowText(platform::fromLatin1(outcome.Message));
+    return set;
+}
+
+void TFM_CfgFile::Bt_UploadClick() {
+    const QString path = Ed_SaveFile->text();
+    if (path.isEmpty()) {
+        warn(this, "Empty file is not accepted.");
+        return;
+    }
+    if (!reqTftpServer || !prepareServer(path)) return;
+    const QString name = dcfSaveName(bareNameOfPath(path));
+    Ed_UpgFile->SetText(name);
+    const bool set = setServerAndName();
+    if (set) {
+        CB_TfpCom->setCurrentIndex(kPutIndex);
+        savePending = true;
+        saveTransfer_->expect(name, kWriteRequest);
+        reqTftpCommand->Set(true, true, "");
+    }
+    Ed_UpgFile->clear();
+}
+
+void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
+    TFM_CfgFile* page = FM_CfgFile;
+    if (!page || !savePending) return;
+    if (error.Code != 0) {
+        page->saveTransfer_->cancel();
+        page->showError();
+        return;
+    }
+    // The device's acceptance of Put says nothing of the file: success waits for the server to
+    // have received all of it.
+    page->saveTransfer_->whenSettled(transferIdleMs(kServerTimeout),
+                                     [page](bool received) { page->saveReceived(received); });
+}
+
+void TFM_CfgFile::saveReceived(bool received) {
+    if (!received) {
+        showError();
+        return;
+    }
+    CB_UpgCom->setCurrentIndex(kConfigsaveIndex);
+    reqUpgradeCommand->Set(true, true, "");
+    updatePending = false;
+    platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
+                              platform::BoxButtons::Ok);
+}
+
+void TFM_CfgFile::showError() {
+    platform::ui().messageBox(this, "ERROR", "Fail to save the configuration file!",
+                              platform::BoxButtons::Ok);
+}
+
+void TFM_CfgFile::Bt_OKClick() {
+    const QString path = Ed_UpgFile->text();
+    if (path.isEmpty()) {
+        warn(this, "Empty file is not accepted.");
+        return;
+    }
+    if (!QFile::exists(path) || !isDcfPath(path)) {
+        warn(this, "File format error! Please try again!");
+        return;
+    }
+    if (!reqTftpServer || !prepareServer(path)) return;
+    Ed_UpgFile->SetText(bareNameOfPath(path));
+    savePending = false;
+    saveTransfer_->cancel();
+    const bool set = setServerAndName();
+    if (set) {
+        CB_UpgCom->setCurrentIndex(kConfigsaveIndex);
+        reqUpgradeCommand->Set(true, true, "");
+        updatePending = true;
+    }
+    Ed_UpgFile->SetText(path);
+}
+
+void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
+    TFM_CfgFile* page = FM_CfgFile;
+    if (!page) return;
+    if (error.Code != 0) {
+        // A later Configsave answer must not restart the device for an update that failed.
+        page->updatePending = false;
+        page->showError();
+        return;
+    }
+    if (!page->updatePending) return;
+    QPointer<TFM_CfgFile> alive(page);
+    page->runCountdown(10, "Updating config file...");
+    if (!alive) return;
+    page->CB_UpgCom->setCurrentIndex(kRebootIndex);
+    page->reqUpgradeCommand->Set(true, true, "");
+    page->updatePending = false;
+    page->runCountdown(50, "Device is restarting...");
+    if (!alive) return;
+    platform::ui().messageBox(page, "OK", "The configuration file update successfully!",
+                              platform::BoxButtons::Ok);
+}
+
+void TFM_CfgFile::runCountdown(int count, const QString& text) {
+    TFM_Waiting wait(this);
+    wait.Count = count;
+    wait.Reboot = false;
+    wait.Label3->setText(text);
+    wait.exec();
+}
+
+void TFM_CfgFile::OnTftpMessage(const CvTFTPMsg& message) {
+    saveTransfer_->onMessage(message);
+}
+
+void TFM_CfgFile::done(int result) {
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+bool TFM_CfgFile::FormCloseQuery() {
+    if (saveTransfer_) saveTransfer_->cancel();
+    if (tftpServer) tftpServer->Stop();
+    tftpServer.reset();
+    return true;
+}
+
+// ---- Rules ----------------------------------------------------------------------------------
+
 QString dcfSaveName(const QString& bareName) {
     return isDcfPath(bareName) ? bareName : bareName + QStringLiteral(".dcf");
 }

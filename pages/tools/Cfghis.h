@@ -1,8 +1,94 @@
 #pragma once
 
+#include <QDialog>
 #include <QString>
+#include <memory>
 
-// The file rules of the configuration file page.
+#include "library/snmp/CvSNMPVarList.h"
+#include "pages/tools/Systemlog.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class CvEdit;
+class CvStatusBar;
+class CvSNMPRequest2Edits;
+class CvTFTPServer;
+
+// Tools \ Configuration File: saves the device's configuration file to the PC, or sends a
+// configuration file to the device and restarts it, through the page's TFTP server.
+class TFM_CfgFile : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TFM_CfgFile(QWidget* owner = nullptr);
+    ~TFM_CfgFile() override;
+
+    QGroupBox* GB_UpdateFile;
+    QLabel* Label3;
+    CvEdit* Ed_UpgFile;
+    QPushButton* Bt_Browse;
+    QPushButton* Bt_OK;
+    QGroupBox* GB_SaveFile;
+    QLabel* Label4;
+    CvEdit* Ed_SaveFile;
+    QPushButton* Bt_SavBrw;
+    QPushButton* Bt_Upload;
+    QLabel* Label1;
+    CvEdit* Ed_TfpSrv;
+    QComboBox* CB_TfpCom;
+    QComboBox* CB_UpgCom;
+    QLabel* La_TftpSrv;
+    QLabel* La_UpComm;
+    QLabel* La_UpgrdComm;
+    CvStatusBar* StatusBar;
+    TransferFileDialog OD_File;
+    TransferFileDialog OD_SaveFile;
+
+    std::unique_ptr<CvSNMPRequest2Edits> reqTftpServer;
+    std::unique_ptr<CvSNMPRequest2Edits> reqUpgradeCommand;
+    std::unique_ptr<CvSNMPRequest2Edits> reqTftpCommand;
+    std::unique_ptr<CvTFTPServer> tftpServer;
+
+    // An update has sent its Configsave command; its answer starts the restart.
+    bool updatePending = false;
+
+    void FormCreate();
+    void Bt_BrowseClick();
+    void Bt_SavBrwClick();
+    void Bt_UploadClick();
+    void Bt_OKClick();
+    bool FormCloseQuery();
+    void OnTftpMessage(const CvTFTPMsg& message);
+
+    // The outcomes of the two command sets; they reach the page through FM_CfgFile.
+    static void OnCommandSet(const CvSNMPError& error);
+    static void OnUpgradeCommandSet(const CvSNMPError& error);
+
+    void done(int result) override;
+
+  private:
+    void buildControls();
+    void buildRequests();
+    bool startServer();
+    // Steps shared by both actions: the PC address and the server's folder; false has told the
+    // user why.
+    bool prepareServer(const QString& path);
+    // Sets the server address and file name; false shows the failure in the status bar.
+    bool setServerAndName();
+    void saveReceived(bool received);
+    void showError();
+    void runCountdown(int count, const QString& text);
+
+    TransferWatch* saveTransfer_ = nullptr;
+};
+
+extern TFM_CfgFile* FM_CfgFile;
+// Set by Save to PC, cleared by Update device: the tftpcommand answer belongs to a save.
+extern bool savePending;
+
+// ---- Rules ----------------------------------------------------------------------------------
 
 // The name the device's configuration is saved under: unchanged when it holds ".dcf" in any
 // letter case anywhere, else with ".dcf" appended.

@@ -1,5 +1,422 @@
 #include "pages/tools/Firmware.h"
 
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/MibEnumerationLists.h"
+#include "app/Wait.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "library/tftp/CvTFTPServer.h"
+#include "pages/common/PageForm.h"
+#include "platform/Environment.h"
+#include "platform/Ui.h"
+
+TFM_Firmware* FM_Firmware = nullptr;
+
+// ---- MIB item tables ------------------------------------------------------------------------
+
+namespace {
+
+const CvSNMPVarItem tftpServerTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.1", "tftpServerIPAddress", SYN_IPADDRESS, ACC_READWRITE,
+     nullptr, "", ""},
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.2", "tftpRemoteFileName", SYN_DISPLAYSTRING, ACC_READWRITE,
+     nullptr, "", ""},
+    {},
+};
+
+const CvSNMPVarItem tftpCommandTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.4", "tftpcommand", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::TftpCommand, "", ""},
+    {},
+};
+
+const CvSNMPVarItem upgradeCommandTable[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.5", "tftpUpgradeSettingCommand", SYN_INTEGER, ACC_READWRITE,
+     &MibEnumerationLists::TftpUpgradeCommand, "", ""},
+    {},
+};
+
+constexpr int kServerTimeout = 3000;
+constexpr int kServerRetries = 3;
+constexpr int kGetIndex = 0;                    // tftpcommand Get = 2
+constexpr int kFirmwareupdateIndex = 0;         // tftpUpgradeSettingCommand Firmwareupdate = 1
+constexpr int kRebootIndex = 2;                 // Reboot = 4
+constexpr int kCertificateFileUpdateIndex = 4;  // certificateFileUpdate = 7
+constexpr int kKeyFileUpdateIndex = 5;          // keyFileUpdate = 8
+constexpr int kReadRequest = 1;
+
+void warn(QWidget* parent, const QString& text) {
+    platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
+}
+
+}  // namespace
+
+// ---- Controls -------------------------------------------------------------------------------
+
+TFM_Firmware::TFM_Firmware(QWidget* owner) : QDialog(owner) {
+    buildControls();
+    fileTransfer_ = new TransferWatch(this);
+    runGuarded(StatusBar, [this] { FormCreate(); });
+    transferKind = 1;
+    transferStarted = false;
+    rebootArmed = true;
+    OD_File.Filter = ".bin document|*.bin|.tfp document|*.tfp|All Files|*.*";
+    ODSSL_File.Filter = ".der document|*.der|.pem document|*.pem|All Files|*.*";
+}
+
+TFM_Firmware::~TFM_Firmware() {
+    FormCloseQuery();
+}
+
+void TFM_Firmware::buildControls() {
+    setWindowTitle("Tools \\ Firmware and SSL Certification Upload");
+    setSingleBorder(this);
+
+    auto* body = new QWidget(this);
+    auto* rows = new QGridLayout(body);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setVerticalSpacing(8);
+    auto addFileRow = [&](int row, QLabel*& label, const char* caption, CvEdit*& edit,
+                          QPushButton*& browse, QPushButton*& action, const char* actionText) {
+        label = new QLabel(caption, body);
+        edit = new CvEdit(body);
+        edit->setMinimumWidth(260);
+        browse = new QPushButton("Browse", body);
+        action = new QPushButton(actionText, body);
+        rows->addWidget(label, row, 0);
+        rows->addWidget(edit, row, 1);
+        rows->addWidget(browse, row, 2);
+        rows->addWidget(action, row, 3);
+    };
+    Label35 = new QLabel("Update Firmware From Local Hard Drive", body);
+    rows->addWidget(Label35, 0, 0, 1, 4);
+    addFileRow(1, La_File, "Upgrade File:", Ed_UpgFile, Bt_Browse, Bt_OK, "OK");
+    Label1 = new QLabel("Update SSL Certification From Local Hard Drive", body);
+    rows->addWidget(Label1, 2, 0, 1, 4);
+    addFileRow(3, LA_Certificate, "Upload Certificate From File :", EDT_Certificate, Bt_CBrowse,
+               Bt_CUpload, "Upload");
+    addFileRow(4, LA_Key, "Upload Key From File : ", EDT_Key, Bt_KBrowse, Bt_KUpload, "Upload");
+    for (QLabel* heading : {Label35, Label1}) {
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+    }
+
+    Ed_TfpSrv = new CvEdit(this);
+    CB_TfpCom = makeHiddenCombo(this);
+    CB_UpgCom = makeHiddenCombo(this);
+    CB_SslUpdt = makeHiddenCombo(this);
+    CB_Reboot = makeHiddenCombo(this);
+    StatusBar2 = new CvStatusBar(this);
+    StatusBar1 = new CvStatusBar(this);
+    La_TftpSrv = new QLabel(this);
+    La_UpComm = new QLabel(this);
+    La_UpgrdComm = new QLabel(this);
+    for (QWidget* hidden : std::initializer_list<QWidget*>{Ed_TfpSrv, StatusBar2, StatusBar1,
+                                                           La_TftpSrv, La_UpComm, La_UpgrdComm})
+        hidden->hide();
+
+    StatusBar = new CvStatusBar(this);
+    layOutPage(this, body, {}, StatusBar);
+
+    connectGuarded(Bt_Browse, &QPushButton::clicked, StatusBar, [this] { Bt_BrowseClick(); });
+    connectGuarded(Bt_CBrowse, &QPushButton::clicked, StatusBar, [this] { Bt_CBrowseClick(); });
+    connectGuarded(Bt_KBrowse, &QPushButton::clicked, StatusBar, [this] { Bt_KBrowseClick(); });
+    connectGuarded(Bt_OK, &QPushButton::clicked, StatusBar, [this] { Bt_OKClick(); });
+    connectGuarded(Bt_CUpload, &QPushButton::clicked, StatusBar, [this] { Bt_CUploadClick(); });
+    connectGuarded(Bt_KUpload, &QPushButton::clicked, StatusBar, [this] { Bt_KUploadClick(); });
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+void TFM_Firmware::buildRequests() {
+    reqTftpServer = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqTftpServer->Timeout = 10000;
+    reqTftpServer->VarList = CvSNMPVarList(tftpServerTable, SVT_SV, 0);
+    reqTftpServer->AssociateEdit(0, "%s", Ed_TfpSrv);
+    reqTftpServer->AssociateEdit(1, "%s", Ed_UpgFile);
+    // The command goes out only once the device holds the address and name it is to use.
+    reqTftpServer->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+        runGuarded(StatusBar, [&] { OnServerSet(error); });
+    };
+
+    // Every outcome of the command sets reaches its routine, refusals and time-outs too.
+    reqTftpCommand = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqTftpCommand->Timeout = 15000;
+    reqTftpCommand->VarList = CvSNMPVarList(tftpCommandTable, SVT_SV, 0);
+    reqTftpCommand->AssociateComboBox(0, CB_TfpCom);
+    reqTftpCommand->SetLogTarget(StatusBar);
+    reqTftpCommand->OnAfterSet = [](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+        OnCommandSet(error);
+    };
+
+    reqUpgradeCommand = std::make_unique<CvSNMPRequest2Edits>(this);
+    reqUpgradeCommand->Timeout = 15000;
+    reqUpgradeCommand->VarList = CvSNMPVarList(upgradeCommandTable, SVT_SV, 0);
+    reqUpgradeCommand->AssociateComboBox(0, CB_UpgCom);
+    reqUpgradeCommand->SetLogTarget(StatusBar2);
+    reqUpgradeCommand->OnAfterSet = [](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+        OnUpgradeCommandSet(error);
+    };
+}
+
+bool TFM_Firmware::startServer() {
+    try {
+        tftpServer = std::make_unique<CvTFTPServer>(this);
+        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
+        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
+        tftpServer->Start("", 69);
+        return true;
+    } catch (const std::exception& failure) {
+        tftpServer.reset();
+        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
+        platform::ui().terminate(1);
+        return false;
+    }
+}
+
+void TFM_Firmware::FormCreate() {
+    try {
+        buildRequests();
+    } catch (const std::exception& failure) {
+        reqTftpServer.reset();
+        reqTftpCommand.reset();
+        reqUpgradeCommand.reset();
+        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+    }
+    startServer();
+    setKeyControlsEnabled(false);
+}
+
+void TFM_Firmware::setKeyControlsEnabled(bool enabled) {
+    EDT_Key->setEnabled(enabled);
+    Bt_KBrowse->setEnabled(enabled);
+    Bt_KUpload->setEnabled(enabled);
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TFM_Firmware::Bt_BrowseClick() {
+    if (OD_File.Execute(this)) Ed_UpgFile->SetText(OD_File.FileName);
+}
+
+void TFM_Firmware::Bt_CBrowseClick() {
+    if (ODSSL_File.Execute(this)) EDT_Certificate->SetText(ODSSL_File.FileName);
+}
+
+void TFM_Firmware::Bt_KBrowseClick() {
+    if (ODSSL_File.Execute(this)) EDT_Key->SetText(ODSSL_File.FileName);
+}
+
+void TFM_Firmware::Bt_OKClick() {
+    transferKind = 1;
+    const QString path = Ed_UpgFile->text();
+    if (isMissingFileName(path)) {
+        warn(this, "Please put in the firmware file & path.");
+        return;
+    }
+    if (!isFirmwarePath(path) || !QFileInfo(path).isFile()) {
+        warn(this, "Please put in valid firmware file & path.");
+        return;
+    }
+    sendFile(path);
+}
+
+void TFM_Firmware::Bt_CUploadClick() {
+    uploadSslFile(EDT_Certificate, 2);
+}
+
+void TFM_Firmware::Bt_KUploadClick() {
+    uploadSslFile(EDT_Key, 3);
+}
+
+void TFM_Firmware::uploadSslFile(CvEdit* edit, int kind) {
+    transferKind = kind;
+    const QString path = edit->text();
+    if (isMissingFileName(path)) {
+        warn(this, "Empty file is not accepted!");
+        return;
+    }
+    if (!isCertificatePath(path)) {
+        warn(this, "File format error! Please try again.");
+        edit->setFocus();
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        warn(this, "Please put in valid pem file & path.");
+        return;
+    }
+    sendFile(path);
+}
+
+void TFM_Firmware::sendFile(const QString& path) {
+    if (!reqTftpServer || !tftpServer) return;
+    Ed_TfpSrv->clear();
+    if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return;
+    if (lastSeparator(path) < 0) {
+        warn(this, "The file path is error.");
+        return;
+    }
+    tftpServer->Start(folderOfPath(path).toStdString(), 69);
+    Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
+    fileName_ = bareNameOfPath(path);
+    fileTransfer_->cancel();
+    // The name travels through the firmware edit, which then shows what it showed before, so
+    // that every edit keeps its full path until an upload has succeeded.
+    const QString shown = Ed_UpgFile->text();
+    Ed_UpgFile->SetText(fileName_);
+    reqTftpServer->Set(true, true, "");
+    Ed_UpgFile->SetText(shown);
+}
+
+void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
+    if (error.Code != 0) {
+        StatusBar->ShowText(platform::fromLatin1(error.Message));
+        return;
+    }
+    transferStarted = true;
+    CB_TfpCom->setCurrentIndex(kGetIndex);
+    fileTransfer_->expect(fileName_, kReadRequest);
+    reqTftpCommand->Set(true, true, "");
+}
+
+void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
+    TFM_Firmware* page = FM_Firmware;
+    if (!page) return;
+    if (error.Code != 0) {
+        page->fileTransfer_->cancel();
+        warn(page, "Cant Perform Operation,Please try again!");
+        page->StatusBar->ShowText(platform::fromLatin1(error.Message));
+        return;
+    }
+    page->StatusBar->ShowText(platform::fromLatin1(error.Message) + "!");
+    if (!page->transferStarted) return;
+    switch (page->transferKind) {
+        case 1:
+            page->StartFirmwareUpdate();
+            break;
+        case 2:
+            page->StartCertificateUpdate();
+            break;
+        case 3:
+            page->StartKeyUpdate();
+            break;
+        default:
+            break;
+    }
+}
+
+void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> sendCommand) {
+    QPointer<TFM_Firmware> alive(this);
+    runCountdown(5, loadingText);
+    if (!alive) return;
+    // The device may still be reading the file when the short wait ends; an update command
+    // before the whole file has arrived would install a truncated one.
+    fileTransfer_->whenSettled(transferIdleMs(kServerTimeout),
+                               [this, sendCommand = std::move(sendCommand)](bool read) {
+                                   if (!read) {
+                                       warn(this, "Cant Perform Operation,Please try again!");
+                                       return;
+                                   }
+                                   if (reqUpgradeCommand) sendCommand();
+                               });
+}
+
+void TFM_Firmware::StartFirmwareUpdate() {
+    // Armed here, not when a wait ends, so that no earlier certificate stage leaves this image
+    // without its restart.
+    rebootArmed = true;
+    runStage("Loading firmware file...", [this] {
+        CB_UpgCom->setCurrentIndex(kFirmwareupdateIndex);
+        reqUpgradeCommand->Set(true, true, "");
+        runCountdown(100, "Updating firmware file...");
+    });
+}
+
+void TFM_Firmware::StartCertificateUpdate() {
+    runStage("Loading pem file...", [this] {
+        CB_UpgCom->setCurrentIndex(kCertificateFileUpdateIndex);
+        reqUpgradeCommand->Set(true, true, "");
+        rebootArmed = false;
+        setKeyControlsEnabled(true);
+    });
+}
+
+void TFM_Firmware::StartKeyUpdate() {
+    runStage("Loading pem file...", [this] {
+        CB_UpgCom->setCurrentIndex(kKeyFileUpdateIndex);
+        reqUpgradeCommand->Set(true, true, "");
+        setKeyControlsEnabled(false);
+    });
+}
+
+void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
+    TFM_Firmware* page = FM_Firmware;
+    if (!page) return;
+    if (error.Code != 0) {
+        page->StatusBar->ShowText(platform::fromLatin1(error.Message));
+        return;
+    }
+    // Only the answer to Firmwareupdate restarts the device; the Reboot answer and the SSL
+    // answers never do.
+    if (page->rebootArmed && page->transferKind == 1) {
+        page->rebootArmed = false;
+        page->StatusBar->ShowText(platform::fromLatin1(error.Message) + "!");
+        page->CB_UpgCom->setCurrentIndex(kRebootIndex);
+        page->reqUpgradeCommand->Set(true, true, "");
+        QPointer<TFM_Firmware> alive(page);
+        page->runCountdown(40, "Device is restarting...");
+        if (!alive) return;
+        warn(page, "Update firmware success!");
+    } else if (page->transferKind == 2) {
+        warn(page, "Update SSL success!");
+        page->EDT_Certificate->clear();
+    } else if (page->transferKind == 3) {
+        warn(page, "Please reboot the device for updete ssh key setting!");
+        page->EDT_Key->clear();
+    }
+}
+
+void TFM_Firmware::runCountdown(int count, const QString& text) {
+    // The page sends Reboot itself after a successful update; a dialog that sent one on its own
+    // could restart the device while it writes its flash.
+    TFM_Waiting wait(this);
+    wait.Count = count;
+    wait.Reboot = false;
+    wait.Label3->setText(text);
+    wait.exec();
+}
+
+void TFM_Firmware::OnTftpMessage(const CvTFTPMsg& message) {
+    fileTransfer_->onMessage(message);
+}
+
+void TFM_Firmware::done(int result) {
+    FormCloseQuery();
+    QDialog::done(result);
+}
+
+bool TFM_Firmware::FormCloseQuery() {
+    if (fileTransfer_) fileTransfer_->cancel();
+    reqTftpServer.reset();
+    reqUpgradeCommand.reset();
+    reqTftpCommand.reset();
+    if (tftpServer) tftpServer->Stop();
+    tftpServer.reset();
+    return true;
+}
+
+// ---- Rules ----------------------------------------------------------------------------------
+
 bool isMissingFileName(const QString& path) {
     return path.isEmpty() || path.endsWith(u'/') || path.endsWith(u'\\');
 }

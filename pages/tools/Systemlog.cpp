@@ -60,11 +60,6 @@ constexpr int kServerTimeout = 5000;
 constexpr int kServerRetries = 3;
 constexpr int kWriteRequest = 2;
 
-void plainMessage(QWidget* parent, const QString& text) {
-    platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
-                              platform::BoxButtons::Ok);
-}
-
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------
@@ -250,7 +245,7 @@ void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
     }
     // The acknowledgement alone proves nothing about the file: the device may send it later, or
     // not at all, and an older LogFile.RD must not be shown as the new log.
-    logTransfer_->whenSettled(platform::scaledMs(kServerTimeout * 10.0),
+    logTransfer_->whenSettled(transferIdleMs(kServerTimeout),
                               [this](bool received) { showLogResult(received); });
 }
 
@@ -385,6 +380,25 @@ void TransferWatch::settle(bool ok) {
     auto settled = std::move(settled_);
     settled_ = nullptr;
     if (settled) settled(ok);
+}
+
+// ---- Shared by the transfer pages ----------------------------------------------------------
+
+bool TransferFileDialog::Execute(QWidget* parent) {
+    const QString chosen = Save ? platform::ui().saveFileName(parent, Filter, QString())
+                                : platform::ui().openFileName(parent, Filter, QString());
+    if (chosen.isEmpty()) return false;
+    FileName = chosen;
+    return true;
+}
+
+int transferIdleMs(int serverTimeout10ms) {
+    return platform::scaledMs(serverTimeout10ms * 10.0);
+}
+
+void plainMessage(QWidget* parent, const QString& text) {
+    platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
+                              platform::BoxButtons::Ok);
 }
 
 // ---- Rules ----------------------------------------------------------------------------------
