@@ -1,0 +1,165 @@
+// Real TFTP clients against the server on loopback: every size moves byte for byte.
+#include <gtest/gtest.h>
+
+#include "tests/tftp/TftpTestSupport.h"
+
+using namespace tftptest;
+
+namespace {
+
+enum class Client { Curl, CurlNoOptions, TftpHpa, Atftp };
+
+const char* nameOf(Client client) {
+    switch (client) {
+        case Client::Curl:
+            return "Curl";
+        case Client::CurlNoOptions:
+            return "CurlNoOptions";
+        case Client::TftpHpa:
+            return "TftpHpa";
+        case Client::Atftp:
+            return "Atftp";
+    }
+    return "?";
+}
+
+struct Command {
+    QString program;
+    QStringList arguments;
+};
+
+Command download(Client client, uint16_t port, const QString& remote, const QString& local,
+                 const QString& mode = "binary") {
+    const QString host = "127.0.0.1", portText = QString::number(port);
+    switch (client) {
+        case Client::Curl:
+        case Client::CurlNoOptions: {
+            QStringList arguments{"--silent", "--show-error", "-o", local,
+                                  "tftp://" + host + ":" + portText + "/" + remote};
+            if (client == Client::CurlNoOptions) arguments.prepend("--tftp-no-options");
+            return {"curl", arguments};
+        }
+        case Client::TftpHpa:
+            return {"tftp", {"-m", mode, host, portText, "-c", "get", remote, local}};
+        case Client::Atftp:
+            return {"atftp", {"-g", "-r", remote, "-l", local, host, portText}};
+    }
+    return {};
+}
+
+Command upload(Client client, uint16_t port, const QString& local, const QString& remote,
+               const QString& mode = "binary") {
+    const QString host = "127.0.0.1", portText = QString::number(port);
+    switch (client) {
+        case Client::Curl:
+        case Client::CurlNoOptions: {
+            QStringList arguments{"--silent", "--show-error", "-T", local,
+                                  "tftp://" + host + ":" + portText + "/" + remote};
+            if (client == Client::CurlNoOptions) arguments.prepend("--tftp-no-options");
+            return {"curl", arguments};
+        }
+        case Client::TftpHpa:
+            return {"tftp", {"-m", mode, host, portText, "-c", "put", local, remote}};
+        case Client::Atftp:
+            return {"atftp", {"-p", "-l", local, "-r", remote, host, portText}};
+    }
+    return {};
+}
+
+struct ClientTest : ServerFixture {
+    QTemporaryDir clientDir;
+
+    // Runs the command and waits for the server's success event for the file as well.
+    void run(const Command& command, const std::string& remote, int timeoutMs) {
+        const ClientResult result = runClient(command.program, command.arguments, timeoutMs);
+        ASSERT_TRUE(result.finished) << command.program.toStdString() << " did not finish";
+        EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
+        EXPECT_TRUE(waitUntil([&] { return recorder.saw(remote, 3); }, 5000))
+            << "no success event for " << remote;
+    }
+
+    void roundTrip(Client client, size_t size, int timeoutMs) {
+        const std::string bytes = patternBytes(size, static_cast<unsigned>(size) + 11);
+        const std::string served = "served-" + std::to_string(size) + ".bin";
+        ASSERT_TRUE(writeFile(path(QString::fromStdString(served)), bytes));
+        const QString fetched = clientDir.filePath("fetched.bin");
+        run(download(client, port, QString::fromStdString(served), fetched), served, timeoutMs);
+        const auto got = readFile(fetched);
+        // curl creates no output file for an empty transfer.
+        EXPECT_EQ(got.value_or(std::string()), bytes) << "download differs";
+        EXPECT_TRUE(got || size == 0) << "no downloaded file";
+        EXPECT_EQ(recorder.last(served, 3)->ByteCount, size);
+
+        const std::string received = "received-" + std::to_string(size) + ".bin";
+        const QString local = clientDir.filePath("upload.bin");
+        ASSERT_TRUE(writeFile(local, bytes));
+        run(upload(client, port, local, QString::fromStdString(received)), received, timeoutMs);
+        EXPECT_EQ(readFile(path(QString::fromStdString(received))), bytes) << "upload differs";
+        EXPECT_EQ(recorder.last(received, 3)->ByteCount, size);
+        EXPECT_EQ(folderEntries(dir.path()).size(), 2) << "a temporary file was left behind";
+    }
+};
+
+struct ClientSizeTest : ClientTest, ::testing::TestWithParam<std::tuple<Client, size_t>> {};
+
+}  // namespace
+
+TEST_P(ClientSizeTest, DownloadAndUpload_AreByteExact) {
+    const auto [client, size] = GetParam();
+    roundTrip(client, size, 60000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clients, ClientSizeTest,
+                         ::testing::Combine(::testing::Values(Client::Curl, Client::CurlNoOptions,
+                                                              Client::TftpHpa, Client::Atftp),
+                                            ::testing::Values(size_t{0}, size_t{1}, size_t{511},
+                                                              size_t{512}, size_t{513},
+                                                              size_t{1} << 20)),
+                         [](const auto& info) {
+                             return std::string(nameOf(std::get<0>(info.param))) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+struct LargeFileTest : ClientTest, ::testing::TestWithParam<Client> {};
+
+// 78,126 blocks: the block number wraps past 65,535.
+TEST_P(LargeFileTest, FortyMegabytes_PastTheBlockNumberWrap_AreByteExact) {
+    roundTrip(GetParam(), 40'000'123, 600000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Clients, LargeFileTest, ::testing::Values(Client::Curl, Client::TftpHpa),
+                         [](const auto& info) { return std::string(nameOf(info.param)); });
+
+struct NetasciiTest : ClientTest, ::testing::Test {};
+
+// In netascii mode the client converts line ends; the server still moves exactly the bytes
+// on the wire, so a served file arrives as the client's decoding of its very bytes, and an
+// uploaded file is stored as the client's encoding.
+TEST_F(NetasciiTest, Download_ServerSendsTheFileBytesUnchanged) {
+    ASSERT_TRUE(writeFile(path("log.txt"), std::string("one\r\ntwo\r\n\r\0x\xff", 14)));
+    const QString fetched = clientDir.filePath("log.txt");
+    run(download(Client::TftpHpa, port, "log.txt", fetched, "netascii"), "log.txt", 30000);
+    EXPECT_EQ(readFile(fetched), std::string("one\ntwo\n\rx\xff"));
+    EXPECT_EQ(recorder.last("log.txt", 3)->Mode, "netascii");
+    EXPECT_EQ(recorder.last("log.txt", 3)->ByteCount, 14u);
+}
+
+TEST_F(NetasciiTest, Upload_StoresTheWireBytesExactly) {
+    const QString local = clientDir.filePath("in.txt");
+    ASSERT_TRUE(writeFile(local, std::string("a\nb\rc\xfe", 6)));
+    run(upload(Client::TftpHpa, port, local, "in.txt", "netascii"), "in.txt", 30000);
+    EXPECT_EQ(readFile(path("in.txt")), std::string("a\r\nb\r\0c\xfe", 8));
+
+    const std::string plain = "no line ends at all \x01\x02\xfe";
+    ASSERT_TRUE(writeFile(local, plain));
+    run(upload(Client::TftpHpa, port, local, "plain.txt", "netascii"), "plain.txt", 30000);
+    EXPECT_EQ(readFile(path("plain.txt")), plain);
+}
+
+TEST_F(NetasciiTest, OctetUpload_KeepsCarriageReturnsAndLineFeeds) {
+    const std::string bytes = std::string("a\r\nb\nc\r\0d", 9) + patternBytes(1500, 9);
+    const QString local = clientDir.filePath("crlf.bin");
+    ASSERT_TRUE(writeFile(local, bytes));
+    run(upload(Client::TftpHpa, port, local, "crlf.bin", "octet"), "crlf.bin", 30000);
+    EXPECT_EQ(readFile(path("crlf.bin")), bytes);
+}
