@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <cerrno>
 #include <cmath>
@@ -131,6 +133,13 @@ CvEditSpec readSpec(std::string_view format, std::size_t& pos) {
         badFormat();
     }
     return spec;
+}
+
+// Newer Qt names the standard menu's actions; older Qt only shows the shortcut after a tab.
+bool isPasteAction(const QAction* action) {
+    if (action->objectName() == QLatin1String("edit-paste")) return true;
+    const QString shortcut = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    return !shortcut.isEmpty() && action->text().endsWith(QLatin1Char('\t') + shortcut);
 }
 
 int characterCount(std::string_view utf8) {
@@ -328,10 +337,30 @@ CvEditCheck CvEditConstraint::checkText(const CvEditSpec& spec, std::string_view
 CvEditFilter::CvEditFilter(QLineEdit* edit, CvEditSpec spec)
     : QObject(edit), edit_(edit), spec_(std::move(spec)) {
     edit_->installEventFilter(this);
-    connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int limit = spec_.width >= 0 ? spec_.width : spec_.typingLimit();
-        if (spec_.autoAdvance && limit >= 0 && text.size() >= limit) moveOn();
-    });
+    lastText_ = edit_->text();
+    connect(edit_, &QLineEdit::textEdited, this, &CvEditFilter::onTextEdited);
+    connect(edit_, &QLineEdit::textChanged, this, [this] { lastText_ = edit_->text(); });
+}
+
+void CvEditFilter::onTextEdited(const QString& text) {
+    // Only growth moves on, so deleting within a full edit keeps the focus where it is.
+    const int width = spec_.width >= 0 ? spec_.width : spec_.typingLimit();
+    const bool grew = text.size() > lastText_.size();
+    lastText_ = text;
+    if (spec_.autoAdvance && grew && width >= 0 && text.size() >= width) moveOn();
+}
+
+void CvEditFilter::showContextMenu(const QPoint& globalPos) {
+    // The menu's Paste bypasses the keyboard, so it is offered only for acceptable text.
+    QMenu* menu = edit_->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool pasteAllowed = acceptsInsertion(QApplication::clipboard()->text());
+    for (QAction* action : menu->actions()) {
+        if (isPasteAction(action) && !pasteAllowed) {
+            action->setEnabled(false);
+        }
+    }
+    menu->popup(globalPos);
 }
 
 std::vector<CvEditFilter*> CvEditFilter::attach(const CvEditConstraint& constraint,
@@ -345,7 +374,9 @@ std::vector<CvEditFilter*> CvEditFilter::attach(const CvEditConstraint& constrai
     return filters;
 }
 
-void CvEditFilter::setNext(QLineEdit* next) { next_ = next; }
+void CvEditFilter::setNext(QLineEdit* next) {
+    next_ = next;
+}
 
 void CvEditFilter::moveOn() {
     emit advanced(edit_);
@@ -366,9 +397,14 @@ bool CvEditFilter::acceptsInsertion(const QString& inserted) const {
 }
 
 bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // Other events arrive also while the edit is being destroyed, when it is no edit any more.
+    if (type != QEvent::KeyPress && type != QEvent::ContextMenu && type != QEvent::Drop) {
+        return false;
+    }
     if (watched != edit_ || edit_->isReadOnly()) return false;
     QString inserted;
-    if (event->type() == QEvent::KeyPress) {
+    if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Paste)) {
             inserted = QApplication::clipboard()->text();
@@ -391,12 +427,13 @@ bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
             }
             return false;
         }
-    } else if (event->type() == QEvent::Drop) {
+    } else if (type == QEvent::ContextMenu) {
+        showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    } else {
         const QMimeData* data = static_cast<QDropEvent*>(event)->mimeData();
         if (!data || !data->hasText()) return false;
         inserted = data->text();
-    } else {
-        return false;
     }
     if (acceptsInsertion(inserted)) return false;
     platform::ui().beep();

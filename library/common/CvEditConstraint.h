@@ -98,10 +98,13 @@ class CvEditFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void onTextEdited(const QString& text);
+    void showContextMenu(const QPoint& globalPos);
     void moveOn();
     bool acceptsInsertion(const QString& inserted) const;
 
     QLineEdit* edit_;
     CvEditSpec spec_;
     QPointer<QLineEdit> next_;
+    QString lastText_;  // the text before the user's latest change
 };

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <memory>
 
 #include "library/common/CvEditConstraint.h"
@@ -92,6 +93,43 @@ TEST_F(EditFilter, AdvanceCharacterAndWidth_MoveToTheNextEdit) {
     typeAll(second, "168");
     EXPECT_EQ(advancedFrom, (std::vector<QLineEdit*>{&first, &second}));
     EXPECT_EQ(ui->beeps, 0);
+}
+
+TEST_F(EditFilter, DeletingInAFullEdit_KeepsTheFocusWhereItIs) {
+    QLineEdit first, second;
+    const auto filters = CvEditFilter::attach(CvEditConstraint("%u{w2a}:%u"), {&first, &second});
+    int advances = 0;
+    QObject::connect(filters[0], &CvEditFilter::advanced, [&] { ++advances; });
+    first.setText("123");
+    first.setCursorPosition(3);
+    type(first, QString(), Qt::Key_Backspace);
+    EXPECT_EQ(first.text(), "12");
+    EXPECT_EQ(advances, 0) << "only typing that fills the width moves on";
+}
+
+TEST_F(EditFilter, ContextMenuPaste_IsOfferedOnlyForAcceptableText) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").spec(0));
+    edit.show();
+    const auto pasteEnabled = [&] {
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(1, 1),
+                               edit.mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(&edit, &open);
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        EXPECT_NE(menu, nullptr) << "no context menu opened";
+        if (!menu) return false;
+        bool enabled = false;
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith("&Paste")) enabled = action->isEnabled();
+        }
+        menu->close();
+        return enabled;
+    };
+    QApplication::clipboard()->setText("12G4");
+    if (QApplication::clipboard()->text() != "12G4") GTEST_SKIP() << "no clipboard here";
+    EXPECT_FALSE(pasteEnabled());
+    QApplication::clipboard()->setText("ABCD");
+    EXPECT_TRUE(pasteEnabled());
 }
 
 TEST_F(EditFilter, EditCountDifferentFromSpecifiers_IsRefused) {
