@@ -1,0 +1,82 @@
+// The status bar's text rule and the edit's check on leaving, without a device.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "library/common/CvEditConstraint.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvStatusBar.h"
+#include "platform/Ui.h"
+
+namespace {
+
+class ControlsTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        auto scripted = std::make_unique<platform::ScriptedUi>();
+        ui = scripted.get();
+        platform::installUi(std::move(scripted));
+    }
+    void TearDown() override { platform::installUi(nullptr); }
+    platform::ScriptedUi* ui = nullptr;
+};
+
+TEST_F(ControlsTest, StatusBar_ShowsTextAsSimpleTextUntilItHasPanels) {
+    CvStatusBar bar;
+    bar.ShowText("Set OK!");
+    EXPECT_EQ(bar.SimpleText(), "Set OK!");
+    bar.AddPanel(120);
+    bar.AddPanel();
+    bar.ShowText("Set Error!");
+    EXPECT_EQ(bar.PanelText(0), "Set Error!");
+    EXPECT_EQ(bar.ShownText(), "Set Error!");
+    EXPECT_TRUE(bar.PanelText(1).isEmpty());
+    EXPECT_TRUE(bar.PanelText(7).isEmpty());
+}
+
+TEST_F(ControlsTest, Edit_ProgramTextIsNeverCutAndIsCheckedOnlyOnceEdited) {
+    CvEdit edit;
+    edit.SetConstraint(std::make_shared<const CvEditConstraint>("%s{l32}"));
+    const QString longText(33, QLatin1Char('c'));
+    edit.SetText(longText);
+    EXPECT_EQ(edit.text(), longText);
+    EXPECT_EQ(edit.maxLength(), 32767) << "a maximum length would cut device values";
+    edit.clearFocus();
+    EXPECT_TRUE(ui->boxes.empty());
+}
+
+TEST_F(ControlsTest, Edit_BrokenRangeOnLeaving_ShowsAWarningWithTheRule) {
+    CvEdit edit;
+    edit.SetConstraint(std::make_shared<const CvEditConstraint>("%i{n1x10}"));
+    edit.SetText("20");
+    EXPECT_FALSE(edit.CheckOnLeave());
+    ASSERT_EQ(ui->boxes.size(), 1u);
+    EXPECT_EQ(ui->boxes[0].caption, "Warning");
+    EXPECT_EQ(ui->boxes[0].text, "(CvCommon) The value must be between 1 and 10!");
+    edit.SetText("7");
+    EXPECT_TRUE(edit.CheckOnLeave());
+    EXPECT_EQ(ui->boxes.size(), 1u);
+}
+
+TEST_F(ControlsTest, ListView_SelectionNotifiesOncePerNewRowAndNotForClearing) {
+    CvListView list;
+    list.AddColumn("Index", 50);
+    list.AddColumn("Name", 0);
+    list.AddRow("1", {"a"}, 10);
+    list.AddRow("2", {"b", "extra"}, 11);
+    EXPECT_EQ(list.ColumnCount(), 3) << "a longer row widens the list";
+    std::vector<int> rows;
+    QObject::connect(&list, &CvListView::Selected, [&](int row) { rows.push_back(row); });
+    list.SelectRow(1);
+    list.SelectRow(1);
+    list.SelectRow(-1);
+    list.SelectRow(0);
+    EXPECT_EQ(rows, (std::vector<int>{1, 0}));
+    EXPECT_EQ(list.RowTag(1), 11);
+    EXPECT_EQ(list.SubItems(1), (QStringList{"b", "extra"}));
+    EXPECT_EQ(list.columnWidth(1), 0);
+}
+
+}  // namespace

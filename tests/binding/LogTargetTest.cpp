@@ -1,0 +1,103 @@
+// Error lines of asynchronous answers: panel 0, simple text or a box named after the program.
+
+#include <QCheckBox>
+
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvStatusBar.h"
+#include "platform/Environment.h"
+#include "tests/binding/BindingFixture.h"
+
+namespace bindingtest {
+namespace {
+
+class LogTargetTest : public BindingTest {
+  protected:
+    // systemName and systemLocation are texts; a check box cannot show either.
+    std::unique_ptr<CvSNMPRequest2Edits> unfitRequest() {
+        std::vector<CvSNMPVarItem> items{
+            var("1.3.6.1.2.1.1.5", "systemName", SYN_DISPLAYSTRING, ACC_READWRITE,
+                &disableEnable()),
+            var("1.3.6.1.2.1.1.6", "systemLocation", SYN_DISPLAYSTRING, ACC_READWRITE),
+            var("1.3.6.1.2.1.1.4", "systemContact", SYN_DISPLAYSTRING, ACC_INVALID)};
+        auto req = request(items, SVT_SV, 0, 1);
+        req->AssociateCheckBox(0, new QCheckBox(form.get()));
+        req->OnAfterGet = recordInto(outcome);
+        ui->clock = QDateTime(QDate(2026, 3, 4), QTime(9, 8, 7));
+        return req;
+    }
+
+    Completion outcome;
+    const std::string expected =
+        "Get: (ViZURU++) The answer has an unexpected type! Request:systemName, systemLocation. "
+        "Receive at 09:08:07.";
+};
+
+TEST_F(LogTargetTest, AnswerAControlCannotTake_WritesTheLineToPanelZero) {
+    auto req = unfitRequest();
+    CvStatusBar bar;
+    bar.AddPanel(200);
+    bar.AddPanel(100);
+    req->SetLogTarget(&bar);
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    EXPECT_EQ(bar.PanelText(0).toStdString(), expected);
+    EXPECT_TRUE(bar.PanelText(1).isEmpty());
+    EXPECT_EQ(outcome.error.Code, -516) << "the closure learns of the failure too";
+    EXPECT_TRUE(ui->boxes.empty());
+}
+
+TEST_F(LogTargetTest, StatusBarWithoutPanels_GetsTheLineAsSimpleText) {
+    auto req = unfitRequest();
+    CvStatusBar bar;
+    req->SetLogTarget(&bar);
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    EXPECT_EQ(bar.SimpleText().toStdString(), expected);
+}
+
+TEST_F(LogTargetTest, WithoutLogTarget_ShowsABoxCaptionedWithTheProgramName) {
+    auto req = unfitRequest();
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    ASSERT_EQ(ui->boxes.size(), 1u);
+    EXPECT_EQ(ui->boxes[0].caption.toStdString(), platform::programFileName());
+    EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
+}
+
+TEST_F(LogTargetTest, FailingRereadAfterSet_WritesTheSetLine) {
+    // A check box over the key column: the masked key text is no number.
+    std::vector<CvSNMPVarItem> items = wepKeys();
+    items[3].options = &disableEnable();
+    auto req = request(items, MVT_UMV, 2, 1);
+    auto* list = new CvListView(form.get());
+    req->AssociateListView(list, false);
+    req->AssociateCheckBox(3, new QCheckBox(form.get()));
+    CvStatusBar bar;
+    req->SetLogTarget(&bar);
+    ui->clock = QDateTime(QDate(2026, 3, 4), QTime(23, 59, 58));
+    int reads = 0;
+    req->OnAfterGet = [&](CvSNMPRequest2Controls*, const CvSNMPError&) { ++reads; };
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return reads == 1; }));
+    ASSERT_EQ(list->RowCount(), 4) << "list cells take any text";
+
+    list->SelectRow(0);  // the user's selection: its failure is logged, not thrown
+    EXPECT_EQ(bar.SimpleText().toStdString(),
+              "Get: (ViZURU++) The answer has an unexpected type! Request:Method, WepKey. "
+              "Receive at 23:59:58.");
+
+    req->AssociateListView(list, true);
+    bool setDone = false;
+    req->OnAfterSet = [&](CvSNMPRequest2Controls*, const CvSNMPError& e) {
+        EXPECT_EQ(e.Code, 0);
+        setDone = true;
+    };
+    ASSERT_TRUE(req->Set(true, false, ""));
+    ASSERT_TRUE(waitFor([&] { return setDone && reads == 2; }));
+    EXPECT_EQ(bar.SimpleText().toStdString(),
+              "Set: (ViZURU++) The answer has an unexpected type! Request:Method, WepKey. "
+              "Receive at 23:59:58.");
+}
+
+}  // namespace
+}  // namespace bindingtest
