@@ -227,7 +227,9 @@ QString findEntry(const QDir& dir, const QString& name, QDir::Filters filters) {
 }
 
 QString findFolder(const std::string& folder) {
-    QFileInfo info(QString::fromStdString(folder));
+    QString path = QString::fromStdString(folder);
+    while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+    QFileInfo info(path);
     if (info.isDir()) return info.filePath();
     QDir parent = info.dir();
     if (!parent.exists()) return {};

@@ -68,7 +68,7 @@ TEST_F(Messages, Latin1CrlfFile_WithUpperCaseNames_IsRead) {
     QDir().mkpath(QString::fromStdString(temp.file("ErrMSG")));
     temp.write("ErrMSG/COMMON.ERR", "Fichier [FILENAME] introuvable\xE9!\r\n\r\nFormat!\r\n");
     temp.write("ErrMSG/Snmp.Msg", "Lecture: [ERROR] Requ\xEAte:[VARLIST] \xE0 [TIME].\r\n");
-    CvMessages::loadFolder(temp.file("errmsg"));
+    CvMessages::loadFolder(temp.file("errmsg/"));
     EXPECT_EQ(CvMessages::text(-1), "Fichier [FILENAME] introuvable\xC3\xA9!");
     EXPECT_EQ(CvMessages::text(-2), "(CvCommon) Bad format specifier of edit's constraint!");
     EXPECT_EQ(CvMessages::text(-3), "Format!") << "CR must be stripped";
