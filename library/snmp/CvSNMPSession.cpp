@@ -31,7 +31,6 @@ void CvSNMPSession::Start() {
     const std::string path = platform::stateDir() + "/CvSNMP_PP_BootCounter";
     boots = bootsfile::increment(path, bootsfile::applicationKey, &error);
     if (error) qWarning("Can't write the boots counter file %s", path.c_str());
-    snmpv3_set_engineBootsAndTime(boots, 0);
 }
 
 bool CvSNMPSession::Started() {

@@ -19,6 +19,10 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+// Exported by net-snmp but missing from its headers: the engine id discovery that
+// snmp_sess_open runs, callable on an open session.
+extern "C" int snmpv3_engineID_probe(void* sessionList, netsnmp_session* session);
+
 namespace snmpaccess {
 
 struct Channel {
@@ -39,6 +43,10 @@ struct Transport::Pending {
     std::function<void(const Answer&)> done;  // asynchronous: posted
     Answer* direct = nullptr;                 // synchronous: written in place
     bool* finished = nullptr;
+    // net-snmp may complete a request inside the sending call (a send that fails at once); the
+    // answer is then kept here and the sender decides.
+    bool sending = false;
+    std::unique_ptr<Answer> early;
 };
 
 namespace {
@@ -202,11 +210,10 @@ int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* mag
         case NETSNMP_CALLBACK_OP_SEND_FAILED:
             answer.code = -416;
             break;
-        case NETSNMP_CALLBACK_OP_SEC_ERROR:
-            answer.code = -301;
-            break;
         default:
-            return 0;  // a resend or a connection notice: the request stays outstanding
+            // A resend, a connection notice or an incoming message that failed its security
+            // checks (net-snmp keeps waiting for the real answer): the request stays outstanding.
+            return 0;
     }
     Transport::instance().finish(pending, std::move(answer));
     return 1;
@@ -424,18 +431,24 @@ std::string Transport::discover(const std::string& ip, int port, int timeoutMs, 
     probe.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
     probe.timeout = static_cast<long>(timeoutMs) * 1000;
     probe.retries = std::max(0, retries);
+    // Opened without the implicit probe, whose finding net-snmp does not keep in the session it
+    // returns; the explicit probe below writes the engine id into that session.
+    probe.flags |= SNMP_FLAGS_DONT_PROBE;
     ++discoveries_;
     void* session = snmp_sess_open(&probe);
     if (!session) {
-        code = probe.s_snmp_errno == SNMPERR_TIMEOUT ? -405 : -209;
+        code = libraryCode(probe.s_snmp_errno);
         return {};
     }
     netsnmp_session* opened = snmp_sess_session(session);
+    opened->flags &= ~SNMP_FLAGS_DONT_PROBE;
+    const bool found = snmpv3_engineID_probe(session, opened) != 0;
     std::string engine(reinterpret_cast<const char*>(opened->securityEngineID),
                        opened->securityEngineIDLen);
+    const int error = opened->s_snmp_errno;
     snmp_sess_close(session);
-    if (engine.empty()) {
-        code = -209;
+    if (!found || engine.empty()) {
+        code = error == SNMPERR_TIMEOUT ? -405 : -209;
         return {};
     }
     return engines_[agent] = engine;
@@ -532,16 +545,21 @@ bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Bin
     setTiming(channel->session, timeoutMs, retries);
     if (channel->v3) installUser(*channel);
     netsnmp_pdu* pdu = buildPdu(command, bindings);
-    if (!snmp_sess_async_send(channel->session, pdu, onResponse, pending)) {
+    pending->sending = true;
+    const int sent = snmp_sess_async_send(channel->session, pdu, onResponse, pending);
+    pending->sending = false;
+    if (sent && !pending->early) return true;
+    if (pending->early) {
+        code = pending->early->code ? pending->early->code : -416;
+    } else {
         int libraryError = 0, systemError = 0;
         char* text = nullptr;
         snmp_sess_error(channel->session, &libraryError, &systemError, &text);
         free(text);
-        snmp_free_pdu(pdu);
         code = libraryCode(libraryError);
-        return false;
     }
-    return true;
+    if (!sent) snmp_free_pdu(pdu);
+    return false;
 }
 
 Answer Transport::exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
@@ -581,6 +599,10 @@ bool Transport::send(Channel* channel, Command command, const std::vector<Bindin
 }
 
 void Transport::finish(Pending* pending, Answer answer) {
+    if (pending->sending) {
+        pending->early = std::make_unique<Answer>(std::move(answer));
+        return;
+    }
     std::unique_ptr<Pending> owned(pending);
     if (pending->direct) {
         *pending->direct = std::move(answer);
