@@ -8,6 +8,7 @@
 #include "platform/Environment.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -130,6 +131,18 @@ TEST(RegistrySection, Separators_AreNormalised) {
               "SOFTWARE/Corvane/Modules");
     EXPECT_EQ(platform::registrySection("/a//b/"), "a/b");
     EXPECT_EQ(platform::registrySection(""), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Trace, Category_IsOffByDefaultButKeepsCriticals) {
+    if (qEnvironmentVariableIsSet("QT_LOGGING_RULES")) GTEST_SKIP() << "logging rules set";
+    EXPECT_STREQ(vraTrace().categoryName(), "vra.trace");
+    EXPECT_FALSE(vraTrace().isDebugEnabled());
+    EXPECT_FALSE(vraTrace().isWarningEnabled());
+    EXPECT_TRUE(vraTrace().isCriticalEnabled());
 }
 
 }  // namespace
