@@ -6,17 +6,20 @@
 #include <QFile>
 #include <QNetworkDatagram>
 #include <QProcess>
+#include <QTimer>
 #include <random>
 
 namespace tftptest {
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
+    // Sleeps in the event loop until something happens; the tick bounds each sleep, so that
+    // the deadline is noticed even when nothing else happens.
+    QTimer tick;
+    tick.start(10);
     while (!condition()) {
         if (deadline.hasExpired()) return condition();
-        QCoreApplication::processEvents(
-            QEventLoop::WaitForMoreEvents,
-            static_cast<int>(std::min<qint64>(deadline.remainingTime(), 50)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
