@@ -4,7 +4,8 @@
 // An entry whose opener is null keeps its menu item disabled. A handler that does more than open
 // its page (the band and radio re-reads) keeps that below, outside the table.
 
-#include <exception>
+#include "app/MainMenu.h"
+
 #include <vector>
 
 #include "app/Main.h"
@@ -12,33 +13,8 @@
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
 #include "pages/tools/Systemlog.h"
-#include "platform/Application.h"
 
 namespace {
-
-// Creates the page without a parent, keeps it in its global pointer while it is shown modally,
-// then deletes it and clears the pointer, also when an exception leaves the page, so that no
-// late routine reaches a deleted page through the global.
-template <class Page>
-void openPage(Page*& global) {
-    try {
-        global = new Page(nullptr);
-        global->exec();
-    } catch (const std::exception& failure) {
-        platform::Application::reportEscaped(QString::fromLocal8Bit(failure.what()));
-    } catch (...) {
-        platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
-    }
-    delete global;
-    global = nullptr;
-}
-
-// A page that is not kept in any global pointer (the About box).
-template <class Page>
-void openUnstored() {
-    Page* page = nullptr;
-    openPage(page);
-}
 
 struct PageOpener {
     TMainForm::Handler handler;

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Banner.h"
+#include "app/Main.h"
+#include "app/Wait.h"
+#include "library/common/CvMessages.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/CvStatusBar.h"
+#include "platform/Ui.h"
+#include "tests/app/ModuleSetup.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+const char* const IfIpAddress = "1.3.6.1.4.1.32473.10.37.38.5.1.2.1.1.2.1";
+const char* const SettingApply = "1.3.6.1.4.1.32473.10.37.38.4.2.3.0";
+const char* const UpgradeCommand = "1.3.6.1.4.1.32473.10.37.38.4.3.2.5.0";
+
+bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000) {
+    return VraSim::waitUntil(condition, timeoutMs);
+}
+
+int countSets(const std::vector<SimSetRecord>& sets, const std::string& oid,
+              const std::string& value) {
+    int found = 0;
+    for (const SimSetRecord& set : sets)
+        for (const SimVarBind& binding : set.vbs)
+            if (binding.oid == oid && binding.value == value) ++found;
+    return found;
+}
+
+// A main window started as the platform starts it: the registry and the device's settings file
+// point it at a fresh vra-sim (SNMPv2c through the file), the switches name the device.
+class MainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // Short SNMP time-outs and countdown ticks: a silent device times out after 100 ms, not 1 s.
+        setenv("VRA2260_TIME_SCALE", "0.1", 1);
+        setup_.exportEnvironment();
+        sim_ = std::make_unique<VraSim>();
+        setup_.writeSettings("127.0.0.1",
+                             {{"AgentPort", std::to_string(sim_->port())}, {"Version", "2c"}});
+        auto scripted = std::make_unique<platform::ScriptedUi>();
+        ui_ = scripted.get();
+        platform::installUi(std::move(scripted));
+    }
+
+    void TearDown() override {
+        form_.reset();
+        sim_.reset();
+        unsetenv("VRA2260_TIME_SCALE");
+    }
+
+    TMainForm& start(const QStringList& switches = {"/I127.0.0.1", "/Rpublic", "/Wprivate"}) {
+        form_ = std::make_unique<TMainForm>(switches);
+        EXPECT_TRUE(form_->FormCreate()) << "the first start for an address must run";
+        return *form_;
+    }
+
+    bool heartbeatLineShown() const {
+        static const QRegularExpression line(
+            QStringLiteral("^Get: \\(ViZURU\\+\\+\\) Ok!\\. Receive at \\d\\d:\\d\\d:\\d\\d\\.$"));
+        return line.match(form_->StatusBar1->SimpleText()).hasMatch();
+    }
+
+    bool allLamps(bool lit) const {
+        const TBanner* banner = form_->Banner;
+        return banner->Lit(TBanner::Power) == lit && banner->Lit(TBanner::Lan) == lit &&
+               banner->Lit(TBanner::Wireless) == lit;
+    }
+
+    ModuleSetup setup_;
+    std::unique_ptr<VraSim> sim_;
+    platform::ScriptedUi* ui_ = nullptr;
+    std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(MainWindow, StartAgainstDevice_ShowsCaptionHeartbeatLineAndLamps) {
+    TMainForm& form = start();
+    EXPECT_EQ(form.windowTitle(), "VRA-2260 : 127.0.0.1");
+    EXPECT_EQ(MainForm, &form);
+    EXPECT_EQ(CvSNMPSession::Defaults().port, sim_->port()) << "AgentPort of the settings file";
+    EXPECT_EQ(CvSNMPSession::Defaults().version, 2) << "Version of the settings file";
+    EXPECT_EQ(CvSNMPSession::Defaults().readCommunity, "public");
+
+    ASSERT_TRUE(pumpUntil([&] { return heartbeatLineShown(); }))
+        << "status bar shows: " << form.StatusBar1->SimpleText().toStdString();
+    EXPECT_TRUE(form.LampTimer->isActive());
+    EXPECT_EQ(form.HeartbeatsSent(), 1) << "the next heartbeat waits 5 s after the answer";
+
+    // The animation: power stays lit, LAN toggles every tick, wireless every fourth tick.
+    ASSERT_TRUE(pumpUntil([&] { return form.LampTicks() >= 1; }));
+    EXPECT_TRUE(form.Banner->Lit(TBanner::Power));
+    EXPECT_FALSE(form.Banner->Lit(TBanner::Lan));
+    EXPECT_TRUE(form.Banner->Lit(TBanner::Wireless));
+    ASSERT_TRUE(pumpUntil([&] { return form.LampTicks() >= 4; }));
+    EXPECT_TRUE(form.Banner->Lit(TBanner::Lan));
+    EXPECT_FALSE(form.Banner->Lit(TBanner::Wireless));
+
+    ASSERT_TRUE(pumpUntil([&] { return !form.IPAddressEdit->text().isEmpty(); }));
+    EXPECT_EQ(form.IPAddressEdit->text().toStdString(), sim_->value(IfIpAddress));
+    EXPECT_FALSE(form.SubMaskEdit->text().isEmpty());
+    EXPECT_TRUE(ui_->boxes.empty());
+}
+
+TEST_F(MainWindow, LampAnimation_StopsAfter24TicksWithEveryLampLit) {
+    TMainForm& form = start();
+    form.LampTimer->setInterval(5);
+    ASSERT_TRUE(pumpUntil([&] { return heartbeatLineShown(); }));
+    ASSERT_TRUE(pumpUntil([&] { return !form.LampTimer->isActive(); }));
+    EXPECT_EQ(form.LampTicks(), 24);
+    EXPECT_TRUE(allLamps(true));
+}
+
+TEST_F(MainWindow, SilencedDevice_TurnsLampsBlackWithTheErrorTextUntilItAnswersAgain) {
+    TMainForm& form = start();
+    form.HeartbeatTimer->setInterval(50);
+    ASSERT_TRUE(pumpUntil([&] { return heartbeatLineShown(); }));
+
+    sim_->knob("silence on");
+    const QString timeout = QString::fromStdString(CvMessages::text(-405));
+    ASSERT_TRUE(pumpUntil([&] { return form.StatusBar1->SimpleText() == timeout; }))
+        << "status bar shows: " << form.StatusBar1->SimpleText().toStdString();
+    EXPECT_TRUE(allLamps(false));
+    EXPECT_FALSE(form.LampTimer->isActive()) << "a running animation would relight the lamps";
+
+    // Lamps stay black while the device stays silent.
+    const int sent = form.HeartbeatsSent();
+    ASSERT_TRUE(pumpUntil([&] { return form.HeartbeatsSent() >= sent + 2; }));
+    EXPECT_TRUE(allLamps(false));
+
+    sim_->knob("silence off");
+    ASSERT_TRUE(pumpUntil([&] { return heartbeatLineShown(); }));
+    EXPECT_TRUE(form.Banner->Lit(TBanner::Power));
+    EXPECT_TRUE(form.LampTimer->isActive());
+}
+
+TEST_F(MainWindow, AddressChangedOnDevice_ReachesIPAddressEditWithinOnePoll) {
+    TMainForm& form = start();
+    ASSERT_TRUE(pumpUntil([&] { return !form.IPAddressEdit->text().isEmpty(); }));
+    ASSERT_NE(form.IPAddressEdit->text(), "10.20.30.40");
+
+    sim_->knob(std::string("set ") + IfIpAddress + " 10.20.30.40");
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(pumpUntil([&] { return form.IPAddressEdit->text() == "10.20.30.40"; }, 4000));
+    EXPECT_LE(clock.elapsed(), 2000 + 500) << "one 2 s poll and its answer";
+    EXPECT_FALSE(form.IPAddressEdit->isVisible());
+}
+
+// Watches the countdown dialog while its modal loop runs, from a timer of the test.
+struct CountdownWatch {
+    explicit CountdownWatch(TMainForm& form, std::function<void(TFM_Waiting&)> look) {
+        timer.setInterval(2);
+        QObject::connect(&timer, &QTimer::timeout, [&form, look] {
+            if (auto* waiting = form.findChild<TFM_Waiting*>()) look(*waiting);
+        });
+        timer.start();
+    }
+    QTimer timer;
+};
+
+TEST_F(MainWindow, SaveAndActivate_SetsApplyThenCountsDownFifteenWithoutReboot) {
+    TMainForm& form = start();
+    sim_->clearJournal();
+    QString label2, label3;
+    int lastTick = 0;
+    bool reboot = true;
+    CountdownWatch watch(form, [&](TFM_Waiting& waiting) {
+        label2 = waiting.Label2->text();
+        label3 = waiting.Label3->text();
+        reboot = waiting.Reboot;
+        lastTick = waiting.Ticks();
+    });
+
+    form.SaveActivate1Click();
+
+    const auto sets = sim_->sets();
+    ASSERT_EQ(sets.size(), 1u);
+    ASSERT_EQ(sets[0].vbs.size(), 1u);
+    EXPECT_EQ(sets[0].vbs[0].oid, SettingApply);
+    EXPECT_EQ(sets[0].vbs[0].type, "i");
+    EXPECT_EQ(sets[0].vbs[0].value, "1");
+    EXPECT_EQ(label2, "Settings saved.");
+    EXPECT_EQ(label3, "The settings are saving and taking effect.");
+    EXPECT_FALSE(reboot);
+    EXPECT_GE(lastTick, 19) << "a count of 15 stays open for 20 ticks";
+    EXPECT_EQ(countSets(sim_->sets(), UpgradeCommand, "4"), 0);
+    EXPECT_TRUE(ui_->boxes.empty());
+}
+
+TEST_F(MainWindow, SaveAndActivate_RefusedByDevice_ShowsErrorAndNoCountdown) {
+    TMainForm& form = start();
+    sim_->knob(std::string("fail ") + SettingApply + " genErr set");
+    bool countdown = false;
+    CountdownWatch watch(form, [&](TFM_Waiting&) { countdown = true; });
+
+    form.SaveActivate1Click();
+
+    ASSERT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_EQ(ui_->boxes[0].caption, "Error");
+    EXPECT_EQ(ui_->boxes[0].text.toStdString(), CvMessages::text(-105));
+    EXPECT_FALSE(countdown);
+}
+
+TEST_F(MainWindow, DiscardChanges_AfterOk_SendsRebootOnceOnTheSecondTick) {
+    TMainForm& form = start();
+    sim_->clearJournal();
+    ui_->answers = {platform::BoxResult::Ok};
+    int tickOfFirstReboot = -1;
+    bool rebootBeforeSecondTick = false;
+    QString label2;
+    CountdownWatch watch(form, [&](TFM_Waiting& waiting) {
+        label2 = waiting.Label2->text();
+        if (waiting.Ticks() < 2 && countSets(sim_->sets(), UpgradeCommand, "4") > 0)
+            rebootBeforeSecondTick = true;
+        if (tickOfFirstReboot < 0 && waiting.RebootsSent() > 0) tickOfFirstReboot = waiting.Ticks();
+    });
+
+    form.DiscardChanges1Click();
+
+    ASSERT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_EQ(ui_->boxes[0].caption, "Warning");
+    EXPECT_EQ(ui_->boxes[0].text, "Device will reboot, continue?");
+    EXPECT_EQ(ui_->boxes[0].buttons, platform::BoxButtons::OkCancel);
+    EXPECT_EQ(label2, "Changes discarded.");
+    EXPECT_EQ(tickOfFirstReboot, 2);
+    EXPECT_FALSE(rebootBeforeSecondTick);
+    EXPECT_EQ(countSets(sim_->sets(), UpgradeCommand, "4"), 1) << "exactly one Reboot command";
+    EXPECT_EQ(countSets(sim_->sets(), SettingApply, "1"), 0);
+}
+
+TEST_F(MainWindow, DiscardChanges_Cancelled_SendsNothing) {
+    TMainForm& form = start();
+    sim_->clearJournal();
+    ui_->answers = {platform::BoxResult::Cancel};
+    bool countdown = false;
+    CountdownWatch watch(form, [&](TFM_Waiting&) { countdown = true; });
+
+    form.DiscardChanges1Click();
+
+    EXPECT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_FALSE(countdown);
+    EXPECT_TRUE(sim_->sets().empty());
+}
+
+TEST_F(MainWindow, SecondStartForOneAddress_Refuses_WhileAnotherAddressRuns) {
+    start();
+    TMainForm second({"/I127.0.0.1"});
+    EXPECT_FALSE(second.FormCreate());
+    ASSERT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_EQ(ui_->boxes[0].caption, "VRA-2260");
+    EXPECT_EQ(ui_->boxes[0].text, "Another VRA-2260 module is running!");
+    EXPECT_EQ(ui_->terminatedWith, 1);
+
+    ui_->terminatedWith = -1;
+    TMainForm other({"/I127.0.0.2"});
+    EXPECT_TRUE(other.FormCreate());
+    EXPECT_EQ(other.windowTitle(), "VRA-2260 : 127.0.0.2");
+    EXPECT_EQ(ui_->terminatedWith, -1);
+}
+
+TEST_F(MainWindow, Menu_HasTheSixGroupsInOrderAndDisablesOnlyUnbuiltPages) {
+    TMainForm& form = start();
+    QStringList groups;
+    int items = 0;
+    std::function<void(QMenu*)> count = [&](QMenu* menu) {
+        for (QAction* action : menu->actions()) {
+            if (action->menu())
+                count(action->menu());
+            else
+                ++items;
+        }
+    };
+    for (QAction* action : form.menuBar()->actions()) {
+        groups << action->text();
+        count(action->menu());
+    }
+    EXPECT_EQ(groups,
+              QStringList({"Home", "Advanced", "Tools", "Configuration", "Status", "Help"}));
+    EXPECT_EQ(items, 27);
+    QMenu* configuration = form.menuBar()->actions()[3]->menu();
+    ASSERT_EQ(configuration->actions().size(), 2);
+    EXPECT_EQ(configuration->actions()[0]->text(), "Save and Activate");
+    EXPECT_TRUE(configuration->actions()[0]->isEnabled());
+    EXPECT_EQ(configuration->actions()[1]->text(), "Discard Changes");
+    EXPECT_TRUE(configuration->actions()[1]->isEnabled());
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <memory>
+
+#include "platform/InstanceLock.h"
+#include "tests/app/ModuleSetup.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+// The real program, started as a management platform starts it, offscreen; its boxes go to
+// standard error and are answered OK.
+class Module : public ::testing::Test {
+  protected:
+    void SetUp() override { setup_.exportEnvironment(); }
+
+    void TearDown() override {
+        for (auto& process : processes_) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(10000);
+            }
+        }
+    }
+
+    QProcess& start(const QStringList& arguments) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("VRA2260_BOXES", "stderr");
+        environment.insert("VRA2260_REGISTRY", setup_.registryPath());
+        environment.insert("VRA2260_STATE_DIR", setup_.stateDir());
+        environment.insert("XDG_RUNTIME_DIR", setup_.runtimeDir());
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        process->setProcessEnvironment(environment);
+        process->start(QString::fromLatin1(VRA2260_PATH), arguments);
+        EXPECT_TRUE(process->waitForStarted(10000));
+        processes_.push_back(std::move(process));
+        return *processes_.back();
+    }
+
+    // True when some process holds the single-instance lock of the caption.
+    static bool lockHeld(const QString& caption) {
+        platform::InstanceLock probe(caption);
+        return probe.refused();
+    }
+
+    static QString errorText(QProcess& process) {
+        return QString::fromLocal8Bit(process.readAllStandardError());
+    }
+
+    ModuleSetup setup_;
+    std::vector<std::unique_ptr<QProcess>> processes_;
+};
+
+TEST_F(Module, NoArguments_ShowsThePlatformMessageAndEnds) {
+    QProcess& module = start({});
+    ASSERT_TRUE(module.waitForFinished(30000));
+    EXPECT_EQ(module.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(module.exitCode(), 1);
+    EXPECT_TRUE(errorText(module).contains(
+        "VRA-2260: This module is only used in the Harbor or HP-Openview."));
+}
+
+TEST_F(Module, SecondStartForOneAddress_EndsWhileAnotherAddressRuns) {
+    VraSim sim;
+    const std::string port = std::to_string(sim.port());
+    setup_.writeSettings("127.0.0.1", {{"AgentPort", port}, {"Version", "2c"}});
+    setup_.writeSettings("127.0.0.2", {{"AgentPort", port}, {"Version", "2c"}});
+
+    QProcess& first = start({"/I127.0.0.1", "/Rpublic", "/Wprivate"});
+    ASSERT_TRUE(VraSim::waitUntil([] { return lockHeld("VRA-2260 : 127.0.0.1"); }, 30000))
+        << errorText(first).toStdString();
+    // Its first heartbeat reaches the device named by the switch and the settings file.
+    ASSERT_TRUE(VraSim::waitUntil(
+        [&] {
+            for (const SimSetRecord& get : sim.gets())
+                for (const SimVarBind& binding : get.vbs)
+                    if (binding.oid == "1.3.6.1.2.1.1.3.0" && get.version == "2c") return true;
+            return false;
+        },
+        30000));
+
+    QProcess& second = start({"/I127.0.0.1", "/Rpublic", "/Wprivate"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(errorText(second).contains("VRA-2260: Another VRA-2260 module is running!"));
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    QProcess& other = start({"/I127.0.0.2"});
+    ASSERT_TRUE(VraSim::waitUntil([] { return lockHeld("VRA-2260 : 127.0.0.2"); }, 30000))
+        << errorText(other).toStdString();
+    EXPECT_EQ(other.state(), QProcess::Running);
+    EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Wait.h"
+#include "library/snmp/CvSNMPSession.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+const char* const FirmwareVersion = "1.3.6.1.4.1.32473.10.37.38.5.1.1.0";
+
+// The countdown against a fresh device, with 12 ms ticks.
+class Countdown : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("VRA2260_TIME_SCALE", "0.01", 1);
+        sim_ = std::make_unique<VraSim>();
+        CvSNMPSession::Start();
+        CvSNMPSettings& defaults = CvSNMPSession::Defaults();
+        defaults = CvSNMPSettings{};
+        defaults.port = sim_->port();
+        defaults.version = 2;
+    }
+    void TearDown() override {
+        sim_.reset();
+        unsetenv("VRA2260_TIME_SCALE");
+    }
+
+    // Runs the dialog modally; at every tick records the seconds shown, and tries to close it
+    // the way the user would (close box, then Esc) while the test's timer sees it open.
+    struct Run {
+        std::vector<QString> shown;  // La_Time after each tick, from tick 1 on
+        int closedByUserAtTick = -1;
+        int ticksAtEnd = 0;
+    };
+    Run run(TFM_Waiting& waiting, bool tryToClose) {
+        Run result;
+        QTimer watch;
+        watch.setInterval(1);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!waiting.isVisible()) return;
+            while (static_cast<int>(result.shown.size()) < waiting.Ticks())
+                result.shown.push_back(waiting.La_Time->text());
+            if (!tryToClose) return;
+            const int tick = waiting.Ticks();
+            waiting.close();
+            if (waiting.isVisible()) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(&waiting, &escape);
+            }
+            if (!waiting.isVisible()) result.closedByUserAtTick = tick;
+        });
+        watch.start();
+        waiting.exec();
+        result.ticksAtEnd = waiting.Ticks();
+        return result;
+    }
+
+    std::unique_ptr<VraSim> sim_;
+};
+
+TEST_F(Countdown, CountOfThree_ClosesItselfAfterEightTicks) {
+    TFM_Waiting waiting(nullptr);
+    waiting.Count = 3;
+    waiting.Reboot = false;
+    const Run result = run(waiting, false);
+    EXPECT_EQ(result.ticksAtEnd, 8);
+    ASSERT_GE(result.shown.size(), 3u);
+    EXPECT_EQ(result.shown[0], "2");
+    EXPECT_EQ(result.shown[1], "1");
+    EXPECT_EQ(result.shown[2], "1") << "the count stops at 1";
+    EXPECT_EQ(waiting.RebootsSent(), 0);
+}
+
+TEST_F(Countdown, CountOfThree_RefusesTheUserUntilOneHasStoodForThreeTicks) {
+    TFM_Waiting waiting(nullptr);
+    waiting.Count = 3;
+    waiting.Reboot = false;
+    const Run result = run(waiting, true);
+    EXPECT_EQ(result.closedByUserAtTick, 5) << "1 is reached on tick 2, three ticks later is 5";
+    EXPECT_EQ(result.ticksAtEnd, 5);
+}
+
+TEST_F(Countdown, CountBelowOne_CountsAsOne) {
+    TFM_Waiting waiting(nullptr);
+    waiting.Count = 0;
+    waiting.Reboot = false;
+    EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
+}
+
+TEST_F(Countdown, RebootFlag_SendsTheRebootCommandOnceOnTheSecondTick) {
+    TFM_Waiting waiting(nullptr);
+    waiting.Count = 4;
+    sim_->clearJournal();
+    run(waiting, false);
+    EXPECT_EQ(waiting.RebootsSent(), 1);
+    ASSERT_TRUE(VraSim::waitUntil([&] { return !sim_->sets().empty(); }, 3000));
+    const auto sets = sim_->sets();
+    ASSERT_EQ(sets.size(), 1u);
+    ASSERT_EQ(sets[0].vbs.size(), 1u);
+    EXPECT_EQ(sets[0].vbs[0].oid, "1.3.6.1.4.1.32473.10.37.38.4.3.2.5.0");
+    EXPECT_EQ(sets[0].vbs[0].value, "4");
+}
+
+TEST_F(Countdown, Creation_ReadsTheFirmwareVersionOnce) {
+    sim_->clearJournal();
+    TFM_Waiting waiting(nullptr);
+    EXPECT_EQ(waiting.La_Firmware->text().toStdString(), sim_->value(FirmwareVersion));
+    EXPECT_FALSE(waiting.La_Firmware->text().isEmpty());
+    EXPECT_EQ(waiting.windowTitle(), "Please wait");
+    EXPECT_EQ(waiting.Label1->text(), "Please wait for");
+    EXPECT_EQ(waiting.Label2->text(), "Settings saved.");
+    EXPECT_EQ(waiting.Label3->text(), "The device is restarting.");
+    EXPECT_TRUE(waiting.Reboot);
+}
+
+TEST_F(Countdown, Creation_WithASilentDevice_StillBuildsTheDialog) {
+    sim_->knob("silence on");
+    TFM_Waiting waiting(nullptr);
+    EXPECT_TRUE(waiting.La_Firmware->text().isEmpty());
+    waiting.Count = 1;
+    waiting.Reboot = false;
+    EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
+}
+
+TEST_F(Countdown, Show_IsModelessWithoutCountLabelsAndDoesNotCount) {
+    TFM_Waiting waiting(nullptr);
+    waiting.Count = 2;
+    waiting.Show();
+    EXPECT_TRUE(waiting.isVisible());
+    EXPECT_FALSE(waiting.La_Time->isVisible());
+    EXPECT_FALSE(waiting.Label1->isVisible());
+    EXPECT_FALSE(waiting.seconds->isVisible());
+    EXPECT_TRUE(waiting.Label2->isVisible());
+    // Ten tick lengths pass without a tick or a Reboot command.
+    EXPECT_FALSE(VraSim::waitUntil([&] { return waiting.Ticks() > 0; }, 120));
+    EXPECT_EQ(waiting.RebootsSent(), 0);
+    EXPECT_TRUE(waiting.isVisible());
+}
+
+}  // namespace
