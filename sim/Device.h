@@ -66,7 +66,7 @@ struct TftpKnobs {
     int startMs = 0;
     std::string fail = "none";  // "none", "timeout", "error", "never"
     std::optional<std::string> name;
-    bool options = true;
+    bool options = false;  // curl sends no TFTP options unless asked to
     std::string mode = "octet";
     int port = 0;  // 0: VRA2260_TFTP_PORT, else 69
 };

@@ -188,6 +188,8 @@ void Device::transfer(const std::string& direction, const std::string& address,
         child->pid = -1;
         bool ok = !child->killed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         std::error_code ignored;
+        // curl creates no output file for an empty download.
+        if (get && ok && !std::filesystem::exists(target)) std::ofstream(target, std::ios::binary);
         if (get && ok) std::filesystem::rename(target, localPath, ignored);
         if (get && !ok) std::filesystem::remove(target, ignored);
         long long bytes = 0;

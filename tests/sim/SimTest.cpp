@@ -1,0 +1,261 @@
+// vra-sim against net-snmp's command-line tools, curl and in.tftpd.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/sim/Tools.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string sysDescr = "1.3.6.1.2.1.1.1.0";
+const std::string sysName = "1.3.6.1.2.1.1.5.0";
+const std::string sysLocation = "1.3.6.1.2.1.1.6.0";
+const std::string firmware = E + ".5.1.1.0";
+const std::string apply = E + ".4.2.3.0";
+const std::string restart = E + ".4.2.1.0";
+const std::string upgradeCommand = E + ".4.3.2.5.0";
+const std::string tftpServer = E + ".4.3.2.1.0";
+const std::string tftpName = E + ".4.3.2.2.0";
+const std::string tftpCommand = E + ".4.3.2.4.0";
+const std::string wepMethods = E + ".2.1.3.3.2.2.1.2";
+const std::string aclEntry = E + ".2.1.3.3.2.3.3.1";
+
+// -On: numeric OIDs; -Oe: numbers for enumerations; -Ot: raw time ticks; -t 5 -r 0: one try,
+// so that a slow answer is never a second request.
+std::string tool(const std::string& name, const VraSim& sim, const std::string& credentials) {
+    return name + " -On -Oe -Ot -t 5 -r 0 " + credentials + " " + sim.peer() + " ";
+}
+
+std::string get(const VraSim& sim, const std::string& oid, const std::string& credentials = v2c()) {
+    CommandResult r = run(tool("snmpget", sim, credentials) + "-Oqv " + oid);
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    while (!r.output.empty() && r.output.back() == '\n') r.output.pop_back();
+    return r.output;
+}
+
+CommandResult set(const VraSim& sim, const std::string& assignments,
+                  const std::string& credentials = v2c("private")) {
+    return run(tool("snmpset", sim, credentials) + assignments);
+}
+
+struct Credentials {
+    std::string label;
+    std::string options;
+};
+
+class SimVersions : public ::testing::TestWithParam<Credentials> {};
+
+TEST_P(SimVersions, ReadsSystemGroupAndEnterpriseScalar) {
+    VraSim sim;
+    CommandResult r =
+        run(tool("snmpget", sim, GetParam().options) + sysDescr + " " + sysName + " " + firmware);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find(".1.3.6.1.2.1.1.1.0 = STRING: \"VRA-2260 Wireless Access Point\""),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find(".1.3.6.1.2.1.1.5.0 = STRING: \"VRA-2260\""), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("." + firmware + " = STRING: \"1.00\""), std::string::npos) << r.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryVersionAndSecurityLevel, SimVersions,
+    ::testing::Values(
+        Credentials{"v1", "-v1 -c public"}, Credentials{"v2c", "-v2c -c public"},
+        Credentials{"noauth", "-v3 -u noauth -l noAuthNoPriv"},
+        Credentials{"md5", "-v3 -u md5user -l authNoPriv -a MD5 -A authpass123"},
+        Credentials{"sha", "-v3 -u shauser -l authNoPriv -a SHA -A authpass123"},
+        Credentials{"md5des",
+                    "-v3 -u md5des -l authPriv -a MD5 -A authpass123 -x DES -X privpass123"},
+        Credentials{"md5aes",
+                    "-v3 -u md5aes -l authPriv -a MD5 -A authpass123 -x AES -X privpass123"},
+        Credentials{"shades",
+                    "-v3 -u shades -l authPriv -a SHA -A authpass123 -x DES -X privpass123"},
+        Credentials{"shaaes",
+                    "-v3 -u shaaes -l authPriv -a SHA -A authpass123 -x AES -X privpass123"}),
+    [](const auto& info) { return info.param.label; });
+
+TEST(Sim, WrongV3PasswordFailsAuthentication) {
+    VraSim sim;
+    CommandResult r =
+        run(tool("snmpget", sim, "-v3 -u md5user -l authNoPriv -a MD5 -A wrongpass123") + sysName);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("Authentication failure"), std::string::npos) << r.output;
+    CommandResult privacy =
+        run("snmpget -t 1 -r 0 -v3 -u shaaes -l authPriv -a SHA -A authpass123 -x AES -X "
+            "wrong12345 " +
+            sim.peer() + " " + sysName);
+    EXPECT_NE(privacy.exitCode, 0) << privacy.output;
+}
+
+TEST(Sim, UnknownCommunityGetsNoAnswer) {
+    VraSim sim;
+    CommandResult r = run("snmpget -t 0.3 -r 0 -v2c -c nobody " + sim.peer() + " " + sysName);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.output.find("Timeout"), std::string::npos) << r.output;
+}
+
+TEST(Sim, TableWalkReturnsRowsInOrderWithIndexSuffixes) {
+    VraSim sim;
+    CommandResult r = run(tool("snmpwalk", sim, v2c()) + wepMethods);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(r.output, "." + wepMethods + ".1.1 = INTEGER: 2\n." + wepMethods +
+                            ".1.2 = INTEGER: 1\n." + wepMethods + ".1.3 = INTEGER: 2\n." +
+                            wepMethods + ".1.4 = INTEGER: 1\n");
+    // The index column is not served, so a walk of the entry starts at the MAC column.
+    CommandResult acl = run(tool("snmpwalk", sim, v2c()) + aclEntry);
+    ASSERT_EQ(acl.exitCode, 0) << acl.output;
+    EXPECT_EQ(acl.output.rfind("." + aclEntry + ".2.1 = Hex-STRING: 00 AA BB CC DD EE", 0), 0u)
+        << acl.output;
+    EXPECT_EQ(acl.output.find(aclEntry + ".1."), std::string::npos) << acl.output;
+}
+
+TEST(Sim, SetOfTwoObjectsIsOneJournalRecordInPduOrder) {
+    VraSim sim;
+    CommandResult r = set(sim, sysLocation + " s Office " + sysName + " s ap-7");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    auto sets = sim.sets();
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].version, "2c");
+    EXPECT_EQ(sets[0].community, "private");
+    EXPECT_EQ(sets[0].errorStatus, 0);
+    ASSERT_EQ(sets[0].vbs.size(), 2u);
+    EXPECT_EQ(sets[0].vbs[0].oid, sysLocation);
+    EXPECT_EQ(sets[0].vbs[0].type, "s");
+    EXPECT_EQ(sets[0].vbs[0].value, "Office");
+    EXPECT_EQ(sets[0].vbs[1].oid, sysName);
+    EXPECT_EQ(sets[0].vbs[1].value, "ap-7");
+    EXPECT_EQ(sim.value(sysName), "ap-7");
+}
+
+TEST(Sim, RefusedSetsChangeNothingAndAreJournalled) {
+    VraSim sim;
+    CommandResult readOnly = set(sim, sysName + " s changed " + sysDescr + " s nope");
+    EXPECT_NE(readOnly.exitCode, 0);
+    EXPECT_NE(readOnly.output.find("notWritable"), std::string::npos) << readOnly.output;
+    EXPECT_EQ(sim.value(sysName), "VRA-2260") << "a refused request must store nothing";
+
+    CommandResult wrongType = set(sim, sysName + " i 5");
+    EXPECT_NE(wrongType.output.find("wrongType"), std::string::npos) << wrongType.output;
+    CommandResult outOfList = set(sim, upgradeCommand + " i 5");
+    EXPECT_NE(outOfList.output.find("wrongValue"), std::string::npos) << outOfList.output;
+    CommandResult readCommunity = set(sim, sysName + " s x", v2c("public"));
+    EXPECT_NE(readCommunity.output.find("noAccess"), std::string::npos) << readCommunity.output;
+    CommandResult v1 = set(sim, sysDescr + " s x", "-v1 -c private");
+    EXPECT_NE(v1.output.find("noSuchName"), std::string::npos) << v1.output;
+
+    auto sets = sim.sets();
+    ASSERT_EQ(sets.size(), 5u);
+    EXPECT_EQ(sets[0].errorStatus, 17);
+    EXPECT_EQ(sets[0].errorIndex, 2);
+    EXPECT_EQ(sets[1].errorStatus, 7);
+    EXPECT_EQ(sets[2].errorStatus, 10);
+    EXPECT_EQ(sets[3].errorStatus, 6);
+}
+
+TEST(Sim, SilenceKnobCausesTimeoutUntilSwitchedOff) {
+    VraSim sim;
+    sim.knob("silence on");
+    CommandResult silent = run("snmpget -t 0.3 -r 0 -v2c -c public " + sim.peer() + " " + sysName);
+    EXPECT_NE(silent.output.find("Timeout"), std::string::npos) << silent.output;
+    sim.knob("silence off");
+    EXPECT_EQ(get(sim, sysName), "\"VRA-2260\"");
+
+    sim.knob("silence " + firmware);
+    CommandResult oneObject =
+        run("snmpget -t 0.3 -r 0 -v2c -c public " + sim.peer() + " " + firmware);
+    EXPECT_NE(oneObject.output.find("Timeout"), std::string::npos) << oneObject.output;
+    EXPECT_EQ(get(sim, sysName), "\"VRA-2260\"");
+}
+
+TEST(Sim, FailAndDelayKnobsShapeTheAnswer) {
+    VraSim sim;
+    sim.knob("fail " + sysName + " resourceUnavailable set 1");
+    CommandResult failed = set(sim, sysName + " s x");
+    EXPECT_NE(failed.output.find("resourceUnavailable"), std::string::npos) << failed.output;
+    EXPECT_EQ(set(sim, sysName + " s y").exitCode, 0) << "the knob was for one request only";
+
+    sim.knob("delay 300 " + sysName + " get");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(get(sim, sysName), "\"y\"");
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    EXPECT_THROW(sim.knob("fail " + sysName + " noSuchStatus"), std::runtime_error);
+}
+
+TEST(Sim, ApplyThenRestartKeepsSettingRestartAloneDropsIt) {
+    VraSim sim;
+    ASSERT_EQ(set(sim, sysName + " s kept").exitCode, 0);
+    ASSERT_EQ(set(sim, apply + " i 1").exitCode, 0);
+    ASSERT_EQ(set(sim, sysLocation + " s dropped").exitCode, 0);
+    EXPECT_EQ(get(sim, sysLocation), "\"dropped\"") << "a stored value reads back before restart";
+    ASSERT_EQ(set(sim, upgradeCommand + " i 4").exitCode, 0);
+    EXPECT_EQ(get(sim, sysName), "\"kept\"");
+    EXPECT_EQ(get(sim, sysLocation), "\"Lab\"");
+    EXPECT_EQ(sim.events("apply").size(), 1u);
+    ASSERT_EQ(sim.events("restart").size(), 1u);
+
+    ASSERT_EQ(set(sim, sysName + " s again").exitCode, 0);
+    ASSERT_EQ(set(sim, restart + " i 1").exitCode, 0);
+    EXPECT_EQ(get(sim, sysName), "\"kept\"");
+    EXPECT_EQ(sim.events("restart").size(), 2u);
+    long long upTime = std::stoll(get(sim, "1.3.6.1.2.1.1.3.0"));
+    EXPECT_LT(upTime, 500) << "uptime counts from the restart";
+}
+
+TEST(Sim, RestartWithoutAnswerStillActs) {
+    VraSim sim;
+    sim.knob("restart-answer off");
+    CommandResult r =
+        run("snmpset -t 0.3 -r 0 -v2c -c private " + sim.peer() + " " + restart + " i 1");
+    EXPECT_NE(r.output.find("Timeout"), std::string::npos) << r.output;
+    EXPECT_EQ(sim.events("restart").size(), 1u);
+    ASSERT_EQ(sim.sets().size(), 1u);
+    EXPECT_EQ(sim.sets()[0].errorStatus, -1);
+}
+
+TEST(Sim, MaskedKeysReadBackAsStarsAndStarsKeepTheKey) {
+    VraSim sim;
+    const std::string key = E + ".2.1.3.3.2.2.1.3.1.2";
+    EXPECT_EQ(get(sim, key), "\"*****\"");
+    ASSERT_EQ(set(sim, key + " s '*****'").exitCode, 0);
+    EXPECT_EQ(sim.value(key), "abcde");
+    ASSERT_EQ(set(sim, key + " s 12345").exitCode, 0);
+    EXPECT_EQ(sim.value(key), "12345");
+}
+
+TEST(Sim, KnobsChangeValuesAndRowCounts) {
+    VraSim sim;
+    sim.knob("set " + sysName + " \"from the side\"");
+    EXPECT_EQ(get(sim, sysName), "\"from the side\"");
+    sim.knob("set " + sysName + " INT 7");
+    EXPECT_EQ(get(sim, sysName), "7") << "a knob may serve a wrongly typed value";
+    sim.knob("rows macAccessList 3");
+    CommandResult r = run(tool("snmpwalk", sim, v2c()) + aclEntry + ".2");
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 3) << r.output;
+    EXPECT_THROW(sim.knob("rows noSuchTable 3"), std::runtime_error);
+    EXPECT_THROW(sim.knob("bogus"), std::runtime_error);
+}
+
+TEST(Sim, TwoHundredRowWalkIsFast) {
+    VraSim sim;
+    sim.knob("rows macAccessList 200");
+    auto start = std::chrono::steady_clock::now();
+    CommandResult r = run(tool("snmpwalk", sim, v2c()) + "-Cc " + aclEntry + ".2");
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 200);
+    EXPECT_LT(ms, 1000) << "200-row walk took " << ms << " ms";
+    std::printf("200-row get-next walk with snmpwalk: %lld ms\n", static_cast<long long>(ms));
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The device's TFTP client role (curl) against in.tftpd from tftpd-hpa.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/sim/Tools.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string tftpServer = E + ".4.3.2.1.0";
+const std::string tftpName = E + ".4.3.2.2.0";
+const std::string tftpCommand = E + ".4.3.2.4.0";
+const std::string upgradeCommand = E + ".4.3.2.5.0";
+const std::string firmware = E + ".5.1.1.0";
+const std::string logServer = E + ".5.4.4.0";
+const std::string logName = E + ".5.4.5.0";
+const std::string logGet = E + ".5.4.6.0";
+const std::string logClear = E + ".5.4.10.0";
+const std::string sysName = "1.3.6.1.2.1.1.5.0";
+
+class TftpRole : public ::testing::Test {
+  protected:
+    TftpRole() : sim({"--tftp-port", std::to_string(server.port())}) {}
+
+    CommandResult set(const std::string& assignments) {
+        return run("snmpset -On -t 10 -r 0 -v2c -c private " + sim.peer() + " " + assignments);
+    }
+    CommandResult command(const std::string& name, int value) {
+        return set(tftpServer + " a 127.0.0.1 " + tftpName + " s " + name + " " + tftpCommand +
+                   " i " + std::to_string(value));
+    }
+
+    TftpServer server;
+    VraSim sim;
+};
+
+TEST_F(TftpRole, GetFetchesByteIdenticalFilesOfBoundarySizes) {
+    for (size_t size : {0u, 511u, 512u, 513u, 100u * 1024u}) {
+        std::string bytes;
+        for (size_t i = 0; i < size; ++i) bytes += static_cast<char>((i * 7 + size) % 256);
+        std::string name = "file" + std::to_string(size) + ".bin";
+        writeFile(server.dir() + "/" + name, bytes);
+        CommandResult r = command(name, 2);
+        ASSERT_EQ(r.exitCode, 0) << size << ": " << r.output;
+        auto transfers = sim.events("tftp");
+        ASSERT_FALSE(transfers.empty());
+        const auto& last = transfers.back().fields;
+        EXPECT_EQ(last.at("result"), "ok") << last.at("detail");
+        EXPECT_EQ(last.at("direction"), "get");
+        EXPECT_EQ(last.at("file"), name);
+        EXPECT_EQ(last.at("bytes"), std::to_string(size));
+        EXPECT_EQ(readFile(last.at("path")), bytes) << "size " << size;
+    }
+}
+
+TEST_F(TftpRole, PutSendsTheConfigurationFile) {
+    ASSERT_EQ(set(sysName + " s saved-name " + E + ".4.2.3.0 i 1").exitCode, 0);
+    CommandResult r = command("backup.dcf", 3);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    auto transfers = sim.events("tftp");
+    ASSERT_EQ(transfers.size(), 1u);
+    EXPECT_EQ(transfers[0].fields.at("result"), "ok");
+    std::string sent = readFile(server.dir() + "/backup.dcf");
+    EXPECT_EQ(sent, readFile(transfers[0].fields.at("path")));
+    EXPECT_EQ(sent.rfind("#VRA-2260-DCF 1\n", 0), 0u) << sent.substr(0, 80);
+    EXPECT_NE(sent.find(sysName + "\tSTR\tsaved-name\n"), std::string::npos);
+}
+
+TEST_F(TftpRole, ConfigsaveStagesAFileThatTheNextRestartInstalls) {
+    writeFile(server.dir() + "/good.dcf", "#VRA-2260-DCF 1\n" + sysName + "\tSTR\tfrom-file\n");
+    writeFile(server.dir() + "/bad.dcf", "not a configuration\n");
+    ASSERT_EQ(set(tftpServer + " a 127.0.0.1 " + tftpName + " s bad.dcf").exitCode, 0);
+    CommandResult refused = set(upgradeCommand + " i 3");
+    EXPECT_NE(refused.output.find("genErr"), std::string::npos) << refused.output;
+
+    ASSERT_EQ(set(tftpName + " s good.dcf").exitCode, 0);
+    ASSERT_EQ(set(upgradeCommand + " i 3").exitCode, 0);
+    EXPECT_EQ(sim.value(sysName), "VRA-2260") << "the file waits for the restart";
+    ASSERT_EQ(set(upgradeCommand + " i 4").exitCode, 0);
+    EXPECT_EQ(sim.value(sysName), "from-file");
+}
+
+TEST_F(TftpRole, FirmwareUpdateTakesTheVersionFromTheFetchedImage) {
+    writeFile(server.dir() + "/fw.img", std::string("\x7f\x01\x02\n", 4) + "FWVER=2.10b\n");
+    ASSERT_EQ(command("fw.img", 2).exitCode, 0);
+    ASSERT_EQ(set(upgradeCommand + " i 1").exitCode, 0);
+    EXPECT_EQ(sim.value(firmware), "2.10b");
+    ASSERT_EQ(sim.events("firmware").size(), 1u);
+}
+
+TEST_F(TftpRole, LogIsSentAsLogFileAndClearedOnRequest) {
+    sim.knob("log add Jan  2 10:00:00|test: [WLAN]extra line");
+    CommandResult r =
+        set(logServer + " a 127.0.0.1 " + logName + " s LogFile.RD " + logGet + " i 1");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    std::string log = readFile(server.dir() + "/LogFile.RD");
+    EXPECT_EQ(log.rfind("Jan  1 00:00:05|syslogd: [SYS]System started\n", 0), 0u) << log;
+    EXPECT_NE(log.find("Jan  2 10:00:00|test: [WLAN]extra line\n"), std::string::npos) << log;
+
+    ASSERT_EQ(set(logClear + " i 1").exitCode, 0);
+    ASSERT_EQ(set(logGet + " i 1").exitCode, 0);
+    EXPECT_EQ(readFile(server.dir() + "/LogFile.RD"), "") << "an empty log is an empty file";
+}
+
+TEST_F(TftpRole, FailedTransferAnswersGenErrAndNeverKnobSkipsTheTransfer) {
+    CommandResult missing = command("no-such-file", 2);
+    EXPECT_NE(missing.output.find("genErr"), std::string::npos) << missing.output;
+    ASSERT_EQ(sim.events("tftp").size(), 1u);
+    EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "failed");
+
+    sim.knob("tftp fail=never");
+    EXPECT_EQ(command("anything", 3).exitCode, 0);
+    ASSERT_EQ(sim.events("tftp").size(), 2u);
+    EXPECT_EQ(sim.events("tftp")[1].fields.at("result"), "never");
+}
+
+TEST_F(TftpRole, AnswerBeforeKnobAnswersFirstAndTransfersLater) {
+    writeFile(server.dir() + "/late.bin", "late bytes");
+    sim.knob("tftp answer=before start=100");
+    ASSERT_EQ(command("late.bin", 2).exitCode, 0);
+    EXPECT_TRUE(VraSim::waitUntil([&] { return !sim.events("tftp").empty(); }, 5000));
+    EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "ok");
+}
+
+}  // namespace
