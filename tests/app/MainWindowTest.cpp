@@ -44,7 +44,8 @@ int countSets(const std::vector<SimSetRecord>& sets, const std::string& oid,
 class MainWindow : public ::testing::Test {
   protected:
     void SetUp() override {
-        // Short SNMP time-outs and countdown ticks: a silent device times out after 100 ms, not 1 s.
+        // Short SNMP time-outs and countdown ticks: a silent device times out after 100 ms, not 1
+        // s.
         setenv("VRA2260_TIME_SCALE", "0.1", 1);
         setup_.exportEnvironment();
         sim_ = std::make_unique<VraSim>();

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <cstdlib>
 
+#include "library/snmp/CvSNMPSession.h"
+
 namespace {
 
 void writeFile(const QString& path, const QByteArray& text) {
@@ -44,4 +46,12 @@ void ModuleSetup::exportEnvironment() const {
     setenv("VRA2260_REGISTRY", registryPath().toLocal8Bit().constData(), 1);
     setenv("VRA2260_STATE_DIR", stateDir().toLocal8Bit().constData(), 1);
     setenv("XDG_RUNTIME_DIR", runtimeDir().toLocal8Bit().constData(), 1);
+}
+
+void UseDevice(uint16_t port) {
+    CvSNMPSession::Start();
+    CvSNMPSettings& defaults = CvSNMPSession::Defaults();
+    defaults = CvSNMPSettings{};
+    defaults.port = port;
+    defaults.version = 2;
 }

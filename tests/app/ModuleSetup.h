@@ -28,3 +28,7 @@ class ModuleSetup {
   private:
     QTemporaryDir dir_;
 };
+
+// Starts the SNMP session once and points its defaults at a simulated device on the port,
+// SNMPv2c with the default communities.
+void UseDevice(uint16_t port);

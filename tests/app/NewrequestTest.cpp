@@ -4,7 +4,7 @@
 
 #include "app/Newrequest.h"
 #include "library/snmp/CvListView.h"
-#include "library/snmp/CvSNMPSession.h"
+#include "tests/app/ModuleSetup.h"
 #include "tests/support/VraSim.h"
 
 namespace {
@@ -22,11 +22,7 @@ class PlaceholderList : public ::testing::Test {
   protected:
     void SetUp() override {
         sim_ = std::make_unique<VraSim>();
-        CvSNMPSession::Start();
-        CvSNMPSettings& defaults = CvSNMPSession::Defaults();
-        defaults = CvSNMPSettings{};
-        defaults.port = sim_->port();
-        defaults.version = 2;
+        UseDevice(sim_->port());
         // A free row between used ones.
         sim_->knob("set 1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2.2 000000000000");
         request_ = std::make_unique<New_req2Edit>(&owner_);
