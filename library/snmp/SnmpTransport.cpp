@@ -113,33 +113,8 @@ int libraryCode(int error) {
     }
 }
 
-bool startsWith(const netsnmp_variable_list* var, std::initializer_list<oid> prefix) {
-    if (var->name_length < prefix.size()) return false;
-    return std::equal(prefix.begin(), prefix.end(), var->name);
-}
-
-// A report ends a request with the code of the counter it carries.
-int reportCode(const netsnmp_pdu* pdu) {
-    const netsnmp_variable_list* var = pdu->variables;
-    if (!var) return -208;
-    if (startsWith(var, {1, 3, 6, 1, 6, 3, 15, 1, 1}) && var->name_length > 9) {
-        static const int usm[] = {-302, -303, -304, -305, -306, -307};
-        const oid which = var->name[9];
-        if (which >= 1 && which <= 6) return usm[which - 1];
-    }
-    if (startsWith(var, {1, 3, 6, 1, 6, 3, 11, 2, 1}) && var->name_length > 9) {
-        switch (var->name[9]) {
-            case 1:
-                return -204;
-            case 2:
-                return -203;
-            case 3:
-                return -205;
-        }
-    }
-    if (startsWith(var, {1, 3, 6, 1, 6, 3, 12, 1, 4})) return -206;
-    if (startsWith(var, {1, 3, 6, 1, 6, 3, 12, 1, 5})) return -207;
-    return -208;
+bool startsWith(const std::vector<uint32_t>& name, std::initializer_list<uint32_t> prefix) {
+    return name.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), name.begin());
 }
 
 WireValue wireValue(const netsnmp_variable_list* var) {
@@ -179,7 +154,10 @@ WireValue wireValue(const netsnmp_variable_list* var) {
 Answer answerOf(const netsnmp_pdu* pdu) {
     Answer answer;
     if (pdu->command == SNMP_MSG_REPORT) {
-        answer.code = reportCode(pdu);
+        const netsnmp_variable_list* var = pdu->variables;
+        answer.code =
+            var ? reportStatus(std::vector<uint32_t>(var->name, var->name + var->name_length))
+                : -208;
         return answer;
     }
     answer.errorStatus = static_cast<int>(pdu->errstat);
@@ -196,6 +174,31 @@ Answer answerOf(const netsnmp_pdu* pdu) {
     }
     return answer;
 }
+
+}  // namespace
+
+int reportStatus(const std::vector<uint32_t>& counter) {
+    if (startsWith(counter, {1, 3, 6, 1, 6, 3, 15, 1, 1}) && counter.size() > 9) {
+        static const int usm[] = {-302, -303, -304, -305, -306, -307};
+        const uint32_t which = counter[9];
+        if (which >= 1 && which <= 6) return usm[which - 1];
+    }
+    if (startsWith(counter, {1, 3, 6, 1, 6, 3, 11, 2, 1}) && counter.size() > 9) {
+        switch (counter[9]) {
+            case 1:
+                return -204;
+            case 2:
+                return -203;
+            case 3:
+                return -205;
+        }
+    }
+    if (startsWith(counter, {1, 3, 6, 1, 6, 3, 12, 1, 4})) return -206;
+    if (startsWith(counter, {1, 3, 6, 1, 6, 3, 12, 1, 5})) return -207;
+    return -208;
+}
+
+namespace {
 
 int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
     auto* pending = static_cast<Transport::Pending*>(magic);
@@ -566,7 +569,9 @@ Answer Transport::exchange(Channel* channel, Command command, const std::vector<
                            int timeoutMs, int retries) {
     Answer answer;
     bool finished = false;
-    auto* pending = new Pending{{}, &answer, &finished};
+    auto* pending = new Pending();
+    pending->direct = &answer;
+    pending->finished = &finished;
     int code = 0;
     if (!sendPdu(channel, command, bindings, timeoutMs, retries, pending, code)) {
         delete pending;
@@ -589,7 +594,8 @@ Answer Transport::exchange(Channel* channel, Command command, const std::vector<
 bool Transport::send(Channel* channel, Command command, const std::vector<Binding>& bindings,
                      int timeoutMs, int retries, std::function<void(const Answer&)> done,
                      int& code) {
-    auto* pending = new Pending{std::move(done), nullptr, nullptr};
+    auto* pending = new Pending();
+    pending->done = std::move(done);
     if (!sendPdu(channel, command, bindings, timeoutMs, retries, pending, code)) {
         delete pending;
         return false;

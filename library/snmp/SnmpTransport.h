@@ -45,6 +45,9 @@ struct Answer {
 
 struct Channel;
 
+// The code of a report that ends a request, by the counter it carries (its first variable).
+int reportStatus(const std::vector<uint32_t>& counter);
+
 class Transport : public QObject {
     Q_OBJECT
   public:

@@ -1,0 +1,135 @@
+#include "library/common/CvException.h"
+#include "library/snmp/SnmpTransport.h"
+#include "library/snmp/UsmKeys.h"
+#include "tests/snmp/SnmpFixture.h"
+
+namespace {
+
+struct User {
+    const char* name;
+    int level, auth, priv;
+};
+
+const User users[] = {
+    {"noauth", 1, 1, 1},  {"md5user", 2, 2, 1}, {"shauser", 2, 3, 1}, {"md5des", 3, 2, 2},
+    {"md5aes", 3, 2, 19}, {"shades", 3, 3, 2},  {"shaaes", 3, 3, 19},
+};
+
+void useUser(CvSNMPSettings& s, const User& user) {
+    s.version = 3;
+    s.securityModel = 3;
+    s.securityName = user.name;
+    s.securityLevel = user.level;
+    s.authProtocol = user.auth;
+    s.privProtocol = user.priv;
+    s.authPassword = user.level >= 2 ? "authpass123" : "";
+    s.privPassword = user.level == 3 ? "privpass123" : "";
+}
+
+CvSNMPVarList systemName() {
+    return CvSNMPVarList(std::vector<CvSNMPVarItem>{item("1.3.6.1.2.1.1.5", "systemName",
+                                                         SYN_DISPLAYSTRING, ACC_READWRITE)},
+                         SVT_SV, 0);
+}
+
+}  // namespace
+
+TEST_F(SnmpTest, V3_EveryAuthAndPrivCombination_GetsAndSets) {
+    for (const User& user : users) {
+        CvSNMPRequest request;
+        useUser(request.Settings, user);
+        request.VarList = systemName();
+        CvSNMPError result = request.Get();
+        ASSERT_EQ(result.Code, 0) << user.name << ": " << result.Message;
+        EXPECT_EQ(request.VarList.Values()[0], sim().value("1.3.6.1.2.1.1.5.0")) << user.name;
+        if (user.level == 1) continue;  // the unauthenticated user reads only
+        request.VarList.Values()[0] = std::string("name-") + user.name;
+        result = request.Set();
+        ASSERT_EQ(result.Code, 0) << user.name << ": " << result.Message;
+        EXPECT_EQ(sim().value("1.3.6.1.2.1.1.5.0"), std::string("name-") + user.name);
+        EXPECT_EQ(sim().sets().back().community, user.name);
+    }
+}
+
+TEST_F(SnmpTest, V3_ManyRequests_DiscoverAndDeriveOnce) {
+    const int discoveries = snmpaccess::Transport::instance().discoveryCount();
+    const int derivations = usmkeys::derivationCount();
+    User fresh = users[6];
+    for (int i = 0; i < 5; ++i) {
+        CvSNMPRequest request;
+        useUser(request.Settings, fresh);
+        request.Settings.authPassword = "derive-once-auth";
+        request.Settings.privPassword = "derive-once-priv";
+        request.VarList = systemName();
+        // The agent does not know these passwords: what counts is what was computed.
+        request.Get();
+    }
+    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
+    EXPECT_EQ(usmkeys::derivationCount(), derivations + 2);
+}
+
+TEST_F(SnmpTest, V3_UsmFailures_AreTranslated) {
+    CvSNMPRequest request;
+    request.VarList = systemName();
+    useUser(request.Settings, users[5]);
+    request.Settings.authPassword = "wrongpass99";
+    EXPECT_EQ(request.Get().Code, -306);
+
+    useUser(request.Settings, users[1]);
+    request.Settings.securityName = "nobody";
+    EXPECT_EQ(request.Get().Code, -304);
+
+    useUser(request.Settings, users[0]);
+    request.Settings.securityLevel = 3;
+    request.Settings.authProtocol = 2;
+    request.Settings.privProtocol = 2;
+    request.Settings.authPassword = "authpass123";
+    request.Settings.privPassword = "privpass123";
+    EXPECT_EQ(request.Get().Code, -302) << "noauth may not use authPriv";
+}
+
+TEST_F(SnmpTest, V3_WrongPrivacyPassword_IsDroppedByTheAgentAndTimesOut) {
+    CvSNMPRequest request;
+    useUser(request.Settings, users[5]);
+    request.Settings.privPassword = "wrongpriv99";
+    request.Settings.timeout = 20;
+    request.Retries = 0;
+    request.VarList = systemName();
+    EXPECT_EQ(request.Get().Code, -405);
+}
+
+TEST(UsmReports, ReportCounters_MapToTheirCodes) {
+    using snmpaccess::reportStatus;
+    const std::vector<std::pair<std::vector<uint32_t>, int>> cases = {
+        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 1, 0}, -302}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 2, 0}, -303},
+        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 3, 0}, -304}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 4, 0}, -305},
+        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 5, 0}, -306}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 6, 0}, -307},
+        {{1, 3, 6, 1, 6, 3, 11, 2, 1, 2, 0}, -203}, {{1, 3, 6, 1, 6, 3, 11, 2, 1, 1, 0}, -204},
+        {{1, 3, 6, 1, 6, 3, 11, 2, 1, 3, 0}, -205}, {{1, 3, 6, 1, 6, 3, 12, 1, 4, 0}, -206},
+        {{1, 3, 6, 1, 6, 3, 12, 1, 5, 0}, -207},    {{1, 3, 6, 1, 6, 3, 15, 1, 1, 7, 0}, -208},
+        {{1, 3, 6, 1, 2, 1, 1, 1, 0}, -208},
+    };
+    for (const auto& [counter, code] : cases) EXPECT_EQ(reportStatus(counter), code) << code;
+}
+
+TEST_F(SnmpTest, V3_EmptyPassword_IsRefusedBeforeSending) {
+    CvSNMPRequest request;
+    useUser(request.Settings, users[6]);
+    request.Settings.privPassword.clear();
+    request.VarList = systemName();
+    try {
+        request.Get();
+        FAIL() << "no exception";
+    } catch (const CvSNMPException& e) {
+        EXPECT_EQ(e.code(), -311);
+    }
+    bool done = false;
+    CvSNMPError outcome;
+    EXPECT_FALSE(request.GetAsync([&](const CvSNMPError& e) {
+        outcome = e;
+        done = true;
+    }));
+    ASSERT_TRUE(waitFor(done));
+    EXPECT_EQ(outcome.Code, -311);
+    EXPECT_TRUE(sim().gets().empty());
+}
