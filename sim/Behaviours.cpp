@@ -177,6 +177,8 @@ void Device::registerBehaviours() {
                                         done(SNMP_ERR_NOERROR);
                                     })});
 
+    registerTableBehaviours();
+    registerDerivedValues();
     derived_[mib_.oidOf("systemUpTime.0")] = [this] {
         Value v{Syntax::TimeTicks, 0, {}, {}};
         v.number = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -140,6 +140,12 @@ std::string Device::control(const std::string& line) {
         return ok();
     }
     if (cmd == "tftp") return controlTftp(a);
+    if (cmd == "scan" && a.size() == 2) {
+        auto ms = milliseconds(a[1]);
+        if (!ms) return error("bad scan time");
+        scanMs_ = *ms;
+        return ok();
+    }
     if (cmd == "downtime" && a.size() == 2) {
         auto ms = milliseconds(a[1]);
         if (!ms) return error("bad downtime");

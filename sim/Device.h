@@ -103,6 +103,10 @@ class Device {
   private:
     friend class Actions;
     void registerBehaviours();
+    void registerTableBehaviours();
+    void registerDerivedValues();
+    // Frees a row: rows after it move up, unless the holes knob keeps it in place.
+    void deleteRow(const std::string& table, int row, bool inPlace);
     void restart(const std::string& why);
     void factoryDefault();
     Value readValue(const Oid& oid, const Object& object) const;
@@ -147,6 +151,8 @@ class Device {
     bool maskKeys_ = true;
     bool validate_ = true;
     int transfers_ = 0;
+    int scanMs_ = 2000;
+    long long clockOffsetSeconds_ = 0;
 
     std::vector<std::string> log_;
     bool logCrlf_ = false;

@@ -158,7 +158,7 @@ bool Mib::loadLine(const std::string& line, std::string& error) {
     if (kind == "scalar") return declareScalar(*tokens, error);
     if (kind == "table") return declareTable(*tokens, error);
     if (kind == "column") return declareColumn(*tokens, error);
-    if (kind == "row") return declareRow(*tokens, error);
+    if (kind == "row" || kind == "live") return declareRow(*tokens, error);
     if (kind == "set") return setValue(*tokens, error);
     if (kind == "rows" && tokens->size() == 3) {
         Table* t = table((*tokens)[1]);
@@ -230,6 +230,7 @@ bool Mib::declareTable(const std::vector<std::string>& t, std::string& error) {
         }
     }
     if (table.rows < 0) return error = "bad row count", false;
+    table.declaredRows = table.rows;
     tables_.push_back(table);
     names_[t[1]] = table.entry;
     return true;
@@ -259,13 +260,13 @@ bool Mib::declareColumn(const std::vector<std::string>& t, std::string& error) {
     Oid columnOid = table->entry;
     columnOid.push_back(column.number);
     names_[column.name] = columnOid;
-    for (int row = 1; row <= table->rows; ++row) buildCell(*table, column, row);
+    for (int row = 1; row <= table->rows; ++row) buildCell(*table, column, row, table->initialRows);
     return true;
 }
 
-// row TABLE N COLUMN=VALUE...
+// row TABLE N COLUMN=VALUE..., or live TABLE N COLUMN=VALUE... (a row a refresh finds)
 bool Mib::declareRow(const std::vector<std::string>& t, std::string& error) {
-    if (t.size() < 3) return error = "row needs TABLE N", false;
+    if (t.size() < 3) return error = t[0] + " needs TABLE N", false;
     Table* table = this->table(t[1]);
     if (!table) return error = "unknown table " + t[1], false;
     int row = 0;
@@ -273,7 +274,17 @@ bool Mib::declareRow(const std::vector<std::string>& t, std::string& error) {
         row = std::stoi(t[2]);
     } catch (const std::exception&) {
     }
-    if (row < 1 || row > table->rows) return error = "row outside the table", false;
+    bool live = t[0] == "live";
+    if (row < 1 || (!live && row > table->rows) || row > 100000)
+        return error = "row outside the table", false;
+    auto& values = (live ? table->liveRows : table->initialRows)[row];
+    if (!parseRowValues(*table, t, values, error)) return false;
+    if (!live) buildRow(*table, row);
+    return true;
+}
+
+bool Mib::parseRowValues(const Table& table, const std::vector<std::string>& t,
+                         std::map<uint64_t, Value>& values, std::string& error) {
     for (size_t i = 3; i < t.size(); ++i) {
         size_t eq = t[i].find('=');
         if (eq == std::string::npos) return error = "expected COLUMN=VALUE", false;
@@ -283,14 +294,13 @@ bool Mib::declareRow(const std::vector<std::string>& t, std::string& error) {
         } catch (const std::exception&) {
             return error = "bad column in \"" + t[i] + "\"", false;
         }
-        auto column = std::find_if(table->columns.begin(), table->columns.end(),
+        auto column = std::find_if(table.columns.begin(), table.columns.end(),
                                    [&](const Column& c) { return c.number == number; });
-        if (column == table->columns.end()) return error = "unknown column " + t[i], false;
+        if (column == table.columns.end()) return error = "unknown column " + t[i], false;
         auto value = parseValue(column->initial.syntax, t[i].substr(eq + 1));
         if (!value) return error = "bad value in \"" + t[i] + "\"", false;
-        table->initialRows[row][number] = *value;
+        values[number] = *value;
     }
-    buildRow(*table, row);
     return true;
 }
 
@@ -306,10 +316,11 @@ bool Mib::setValue(const std::vector<std::string>& t, std::string& error) {
     return true;
 }
 
-void Mib::buildCell(const Table& table, const Column& column, int row) {
+void Mib::buildCell(const Table& table, const Column& column, int row,
+                    const std::map<int, std::map<uint64_t, Value>>& source) {
     Value value = column.initial;
-    auto r = table.initialRows.find(row);
-    if (r != table.initialRows.end()) {
+    auto r = source.find(row);
+    if (r != source.end()) {
         auto c = r->second.find(column.number);
         if (c != r->second.end()) value = c->second;
     }
@@ -324,7 +335,24 @@ void Mib::buildCell(const Table& table, const Column& column, int row) {
 }
 
 void Mib::buildRow(const Table& table, int row) {
-    for (const auto& column : table.columns) buildCell(table, column, row);
+    for (const auto& column : table.columns) buildCell(table, column, row, table.initialRows);
+}
+
+void Mib::refresh(Table& table) {
+    setRowCount(table, 0);
+    int rows =
+        std::max(table.declaredRows, table.liveRows.empty() ? 0 : table.liveRows.rbegin()->first);
+    for (int row = 1; row <= rows; ++row)
+        for (const auto& column : table.columns) buildCell(table, column, row, table.liveRows);
+    table.rows = rows;
+}
+
+int Mib::findRow(const Table& table, uint64_t column, const Value& value) const {
+    for (int row = 1; row <= table.rows; ++row) {
+        const Object* cell = find(table.cellOid(column, row));
+        if (cell && cell->stored == value) return row;
+    }
+    return 0;
 }
 
 Object* Mib::find(const Oid& oid) {

@@ -44,6 +44,8 @@ struct Table {
     int rows = 0;
     std::vector<Column> columns;
     std::map<int, std::map<uint64_t, Value>> initialRows;  // rows that differ from the free row
+    std::map<int, std::map<uint64_t, Value>> liveRows;     // what a refresh finds
+    int declaredRows = 0;  // a refreshed table keeps at least this many rows (free ones)
 
     Oid cellOid(uint64_t column, int row) const;
 };
@@ -70,6 +72,11 @@ class Mib {
     // Rows after row move up one and the last row becomes free.
     void removeRow(Table& table, int row);
 
+    // The table rebuilt from its live rows, padded with free rows to its declared size.
+    void refresh(Table& table);
+    // Row number of the first row whose column holds value, or 0.
+    int findRow(const Table& table, uint64_t column, const Value& value) const;
+
     void commit();           // committed <- stored
     void revert();           // stored <- committed
     void factoryDefaults();  // stored, committed <- initial; tables back to their data file rows
@@ -83,8 +90,11 @@ class Mib {
     bool declareTable(const std::vector<std::string>& tokens, std::string& error);
     bool declareColumn(const std::vector<std::string>& tokens, std::string& error);
     bool declareRow(const std::vector<std::string>& tokens, std::string& error);
+    bool parseRowValues(const Table& table, const std::vector<std::string>& tokens,
+                        std::map<uint64_t, Value>& values, std::string& error);
     bool setValue(const std::vector<std::string>& tokens, std::string& error);
-    void buildCell(const Table& table, const Column& column, int row);
+    void buildCell(const Table& table, const Column& column, int row,
+                   const std::map<int, std::map<uint64_t, Value>>& source);
     void buildRow(const Table& table, int row);
 
     std::map<Oid, Object> objects_;

@@ -1,0 +1,110 @@
+// The device's table behaviours: refresh triggers, add and delete objects, derived values.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/sim/Tools.h"
+#include "tests/support/VraSim.h"
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string surveyRefresh = E + ".2.1.3.3.1.3.1.1.1.1";
+const std::string surveySsids = E + ".2.1.3.3.1.3.2.1.7";
+const std::string aclAdd = E + ".2.1.3.3.2.3.2.1.2.1";
+const std::string aclDelete = E + ".2.1.3.3.2.3.2.1.3.1";
+const std::string aclMacs = E + ".2.1.3.3.2.3.3.1.2";
+const std::string staticDelete = E + ".3.1.3.3.0";
+const std::string staticNames = E + ".3.1.3.2.1.3";
+const std::string portRefresh = E + ".3.6.3.1.0";
+const std::string portUntagged = E + ".3.6.3.2.1.3";
+const std::string setTime = E + ".4.8.7.0";
+const std::string timeOfDay = E + ".4.8.4.0";
+
+class Behaviour : public ::testing::Test {
+  protected:
+    CommandResult set(const std::string& assignments) {
+        return run("snmpset -On -t 5 -r 0 -v2c -c private " + sim.peer() + " " + assignments);
+    }
+    std::string walk(const std::string& oid) {
+        CommandResult r =
+            run("snmpwalk -On -Oqv -t 5 -r 0 -v2c -c public " + sim.peer() + " " + oid);
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        return r.output;
+    }
+
+    VraSim sim{{"--knob", "scan 50"}};
+};
+
+TEST_F(Behaviour, SiteSurveyTableAppearsOnlyAfterTheRefresh) {
+    EXPECT_EQ(walk(surveySsids).find("Office"), std::string::npos);
+    CommandResult r = set(surveyRefresh + " i 1");
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    std::string ssids = walk(surveySsids);
+    EXPECT_EQ(std::count(ssids.begin(), ssids.end(), '\n'), 5) << ssids;
+    EXPECT_EQ(ssids.rfind("\"Office\"\n\" lead\"\n", 0), 0u) << ssids;
+}
+
+TEST_F(Behaviour, AccessListAddsToFirstFreeRowAndRefusesDuplicatesAndZero) {
+    ASSERT_EQ(set(aclAdd + " x 0A0000000001").exitCode, 0);
+    EXPECT_EQ(sim.value(aclMacs + ".3"), "0A0000000001");
+    CommandResult duplicate = set(aclAdd + " x 0A0000000001");
+    EXPECT_NE(duplicate.output.find("inconsistentValue"), std::string::npos) << duplicate.output;
+    CommandResult zero = set(aclAdd + " x 000000000000");
+    EXPECT_NE(zero.output.find("wrongValue"), std::string::npos) << zero.output;
+
+    ASSERT_EQ(set(aclDelete + " x 00AABBCCDDEE").exitCode, 0);
+    EXPECT_EQ(sim.value(aclMacs + ".1"), "000000000000") << "freed in place";
+    EXPECT_EQ(sim.value(aclMacs + ".2"), "001122334455");
+    CommandResult absent = set(aclDelete + " x 00AABBCCDDEE");
+    EXPECT_NE(absent.output.find("inconsistentValue"), std::string::npos) << absent.output;
+
+    sim.knob("rows macAccessList 3");
+    CommandResult full = set(aclAdd + " x 0A0000000002");
+    ASSERT_EQ(full.exitCode, 0) << "row 1 was free: " << full.output;
+    CommandResult noRoom = set(aclAdd + " x 0A0000000003");
+    EXPECT_NE(noRoom.output.find("resourceUnavailable"), std::string::npos) << noRoom.output;
+}
+
+TEST_F(Behaviour, StaticPoolDeleteCompactsUnlessHolesKnob) {
+    ASSERT_EQ(set(staticDelete + " i 1").exitCode, 0);
+    EXPECT_EQ(sim.value(staticNames + ".1"), "nas");
+    EXPECT_EQ(sim.value(staticNames + ".2"), "");
+    CommandResult outside = set(staticDelete + " i 17");
+    EXPECT_NE(outside.output.find("wrongValue"), std::string::npos) << outside.output;
+
+    sim.knob("holes on");
+    ASSERT_EQ(set(staticNames + ".2 s extra").exitCode, 0);
+    ASSERT_EQ(set(staticDelete + " i 1").exitCode, 0);
+    EXPECT_EQ(sim.value(staticNames + ".1"), "");
+    EXPECT_EQ(sim.value(staticNames + ".2"), "extra");
+}
+
+TEST_F(Behaviour, PortListRefreshListsUntaggedVlansPerPort) {
+    EXPECT_EQ(walk(portUntagged).find('"'), std::string::npos) << "empty before the refresh";
+    ASSERT_EQ(set(portRefresh + " i 1").exitCode, 0);
+    std::string untagged = walk(portUntagged);
+    EXPECT_EQ(std::count(untagged.begin(), untagged.end(), '\n'), 10) << untagged;
+    EXPECT_EQ(untagged.rfind("\"1,10\"\n\"1\"\n\"1,10\"\n", 0), 0u) << untagged;
+    EXPECT_EQ(sim.value(E + ".3.6.3.2.1.2.2"), "10") << "LAN is tagged in VLAN 10";
+}
+
+TEST_F(Behaviour, ManualTimeMovesTheClockAndRefusesImpossibleDates) {
+    CommandResult impossible = set(setTime + " s \"02/30/2020 10:00:00\"");
+    EXPECT_NE(impossible.output.find("wrongValue"), std::string::npos) << impossible.output;
+    ASSERT_EQ(set(setTime + " s \"03/04/2021 05:06:07\"").exitCode, 0);
+    EXPECT_EQ(sim.value(timeOfDay).rfind("03/04/2021 05:0", 0), 0u) << sim.value(timeOfDay);
+}
+
+TEST_F(Behaviour, FactoryDefaultRestoresSettingsAndTables) {
+    ASSERT_EQ(set("1.3.6.1.2.1.1.5.0 s changed " + E + ".4.2.3.0 i 1").exitCode, 0);
+    ASSERT_EQ(set(staticDelete + " i 1").exitCode, 0);
+    ASSERT_EQ(set(E + ".4.2.2.0 i 1").exitCode, 0);
+    EXPECT_EQ(sim.value("1.3.6.1.2.1.1.5.0"), "VRA-2260");
+    EXPECT_EQ(sim.value(staticNames + ".1"), "printer");
+    EXPECT_EQ(sim.events("factory-default").size(), 1u);
+}
+
+}  // namespace
