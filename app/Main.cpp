@@ -238,8 +238,10 @@ void TMainForm::applyStartupSettings() {
     const auto mibFile = platform::registryValue("SOFTWARE/Corvane/Harbor5.1/MibFile", "Path");
     const auto exePath = platform::registryValue("SOFTWARE/Corvane/Harbor5.1/ExePath", "Path");
     const std::string mibFolder = MibFolder(mibFile.value_or(""), exePath.value_or(""));
-    if (!mibFolder.empty()) {
-        const std::string address = switches.address.value_or(CvSNMPSession::Defaults().address);
+    const std::string address = switches.address.value_or(CvSNMPSession::Defaults().address);
+    // The address names the file; one with a separator would reach outside the MIB folder.
+    const bool plainName = address.find_first_of("/\\") == std::string::npos;
+    if (!mibFolder.empty() && plainName) {
         CvIniFile settings(mibFolder + "/" + address + ".cfg");
         if (settings.Loaded())
             file = ParseSettings([&settings](const std::string& key) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTimer>
@@ -59,6 +60,7 @@ class MainWindow : public ::testing::Test {
     void TearDown() override {
         form_.reset();
         sim_.reset();
+        CvMessages::resetToBuiltIn();
         unsetenv("VRA2260_TIME_SCALE");
     }
 
@@ -296,6 +298,48 @@ TEST_F(MainWindow, Menu_HasTheSixGroupsInOrderAndDisablesOnlyUnbuiltPages) {
     EXPECT_TRUE(configuration->actions()[0]->isEnabled());
     EXPECT_EQ(configuration->actions()[1]->text(), "Discard Changes");
     EXPECT_TRUE(configuration->actions()[1]->isEnabled());
+}
+
+TEST_F(MainWindow, SwitchesWinOverTheSettingsFile) {
+    setup_.writeSettings("127.0.0.1", {{"AgentPort", std::to_string(sim_->port())},
+                                       {"Version", "1"},
+                                       {"SecurityName", "fileuser"}});
+    start(
+        {"/I127.0.0.1", "/v3", "/nshaaes", "/l3", "/A3", "/P19", "/aauthpass123", "/pprivpass123"});
+    const CvSNMPSettings& s = CvSNMPSession::Defaults();
+    EXPECT_EQ(s.version, 3);
+    EXPECT_EQ(s.securityName, "shaaes");
+    EXPECT_EQ(s.port, sim_->port()) << "the file gives what the command line did not";
+    EXPECT_EQ(s.securityModel, 3);
+    ASSERT_TRUE(pumpUntil([&] { return heartbeatLineShown(); }))
+        << "SNMPv3 heartbeat; status bar shows: " << form_->StatusBar1->SimpleText().toStdString();
+}
+
+TEST_F(MainWindow, MissingSettingsFileOrRegistry_KeepsTheDefaults) {
+    start({"/I127.0.0.9"});
+    EXPECT_EQ(CvSNMPSession::Defaults().port, 161);
+    EXPECT_EQ(CvSNMPSession::Defaults().version, 1);
+    form_.reset();
+
+    setenv("VRA2260_REGISTRY", (setup_.folder() + "/missing.ini").toLocal8Bit().constData(), 1);
+    start({"/I127.0.0.1", "/Rcommunity"});
+    EXPECT_EQ(CvSNMPSession::Defaults().port, 161);
+    EXPECT_EQ(CvSNMPSession::Defaults().version, 1);
+    EXPECT_EQ(CvSNMPSession::Defaults().readCommunity, "community");
+    EXPECT_EQ(CvSNMPSession::Defaults().writeCommunity, "private");
+    EXPECT_EQ(CvSNMPSession::Defaults().timeout, 100);
+}
+
+TEST_F(MainWindow, MessageFilesOfTheModuleFolder_ReplaceTheHeartbeatLine) {
+    QFile file(setup_.folder() + "/module/errmsg/snmp.msg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Beat [ERROR] Request:[VARLIST] at [TIME]\r\n");
+    file.close();
+    TMainForm& form = start();
+    static const QRegularExpression line(
+        QStringLiteral("^Beat \\(ViZURU\\+\\+\\) Ok! at \\d\\d:\\d\\d:\\d\\d$"));
+    ASSERT_TRUE(pumpUntil([&] { return line.match(form.StatusBar1->SimpleText()).hasMatch(); }))
+        << "status bar shows: " << form.StatusBar1->SimpleText().toStdString();
 }
 
 }  // namespace

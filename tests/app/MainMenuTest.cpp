@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+
+#include "app/MainMenu.h"
+#include "library/common/CvException.h"
+#include "platform/Ui.h"
+
+namespace {
+
+// A page that closes itself once its modal loop runs, noting what its global pointer held then.
+class ClosingPage : public QDialog {
+  public:
+    static ClosingPage* Global;
+    static ClosingPage* SeenWhileShown;
+    static QPointer<ClosingPage> Last;
+
+    explicit ClosingPage(QWidget* owner) : QDialog(owner) {
+        Last = this;
+        QTimer::singleShot(0, this, [this] {
+            SeenWhileShown = Global;
+            accept();
+        });
+    }
+};
+ClosingPage* ClosingPage::Global = nullptr;
+ClosingPage* ClosingPage::SeenWhileShown = nullptr;
+QPointer<ClosingPage> ClosingPage::Last;
+
+// A page whose creation fails the way a page's request layer fails.
+class FailingPage : public QDialog {
+  public:
+    static FailingPage* Global;
+    explicit FailingPage(QWidget* owner) : QDialog(owner) {
+        throw CvSNMPException(-407, "(ViZURU++) Invalid address!");
+    }
+};
+FailingPage* FailingPage::Global = nullptr;
+
+class PageOpening : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto scripted = std::make_unique<platform::ScriptedUi>();
+        ui_ = scripted.get();
+        platform::installUi(std::move(scripted));
+    }
+    platform::ScriptedUi* ui_ = nullptr;
+};
+
+TEST_F(PageOpening, ShownPage_IsReachableThroughItsGlobalAndGoneAfterwards) {
+    openPage(ClosingPage::Global);
+    EXPECT_NE(ClosingPage::SeenWhileShown, nullptr);
+    EXPECT_EQ(ClosingPage::Global, nullptr) << "the global is cleared after the page is deleted";
+    EXPECT_TRUE(ClosingPage::Last.isNull()) << "the page is deleted when it closes";
+    EXPECT_TRUE(ui_->boxes.empty());
+}
+
+TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
+    openPage(FailingPage::Global);
+    EXPECT_EQ(FailingPage::Global, nullptr);
+    ASSERT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_EQ(ui_->boxes[0].caption, "VRA-2260");
+    EXPECT_EQ(ui_->boxes[0].text, "(ViZURU++) Invalid address!");
+}
+
+TEST_F(PageOpening, UnstoredPage_IsDeletedAfterItCloses) {
+    ClosingPage::Last = nullptr;
+    openUnstoredPage<ClosingPage>();
+    EXPECT_TRUE(ClosingPage::Last.isNull());
+}
+
+}  // namespace
