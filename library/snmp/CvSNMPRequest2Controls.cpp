@@ -476,7 +476,9 @@ void CvSNMPRequest2Edits::onRowSelected(int row) {
 void CvSNMPRequest2Edits::showValues(const std::vector<std::string>& values) {
     for (const auto& binding : bindings_) {
         const CvSNMPVarItem& item = VarList.GetItem(binding->item);
-        if (!isReadable(item)) continue;
+        // Index columns are never read, but every row brings their values in its instance.
+        bool isKey = VarList.IsTable() && binding->item < VarList.KeyCount();
+        if (!isReadable(item) && !isKey) continue;
         const std::string value =
             binding->item < static_cast<int>(values.size()) ? values[binding->item] : std::string();
         switch (binding->kind) {

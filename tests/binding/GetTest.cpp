@@ -31,6 +31,9 @@ TEST_F(GetTest, AsyncSystemGroup_FillsSixEditsOnlyAfterTheAnswer) {
         // The contact edit limits typing to 32 characters, as the information page does.
         req->AssociateEdit(i, i == 3 ? "%s{l32}" : "%s", edits.back());
     }
+    const std::string contact = "contact-of-thirty-three-character";
+    ASSERT_EQ(contact.size(), 33u);
+    sim->knob("set 1.3.6.1.2.1.1.4.0 " + contact);
     int closures = 0;
     CvSNMPError outcome{-1, ""};
     req->OnAfterGet = [&](CvSNMPRequest2Controls* sender, const CvSNMPError& e) {
@@ -53,8 +56,6 @@ TEST_F(GetTest, AsyncSystemGroup_FillsSixEditsOnlyAfterTheAnswer) {
                     .match(edits[2]->text())
                     .hasMatch())
         << edits[2]->text().toStdString();
-    const std::string contact = sim->value("1.3.6.1.2.1.1.4.0");
-    ASSERT_EQ(contact.size(), 33u) << "the device's contact is the 33-character one";
     EXPECT_EQ(edits[3]->text().toStdString(), contact) << "a long value must be shown whole";
     EXPECT_EQ(edits[4]->text().toStdString(), sim->value("1.3.6.1.2.1.1.5.0"));
     EXPECT_EQ(edits[5]->text().toStdString(), sim->value("1.3.6.1.2.1.1.6.0"));
@@ -83,7 +84,7 @@ TEST_F(GetTest, SyncGet_RunsHooksThenResultRoutineAndNoClosure) {
 TEST_F(GetTest, SyncGetOfSilentDevice_ReturnsFalseAndRunsTheAfterHookAndResultRoutine) {
     auto req = request(systemGroup(), SVT_SV, 0, 0);
     req->Timeout = 20;
-    sim->knob("silent on");
+    sim->knob("silence on");
     calls.clear();
     req->AfterGetHook = afterGet;
     req->request().SetResultRoutine(
@@ -96,7 +97,7 @@ TEST_F(GetTest, SyncGetOfSilentDevice_ReturnsFalseAndRunsTheAfterHookAndResultRo
 TEST_F(GetTest, AsyncTimeout_ReachesOnlyTheClosure) {
     auto req = request(systemGroup(), SVT_SV, 0, 1);
     req->Timeout = 20;
-    sim->knob("silent on");
+    sim->knob("silence on");
     calls.clear();
     req->AfterGetHook = afterGet;
     req->request().SetResultRoutine([&](const CvSNMPError&) { calls.push_back("result"); });
