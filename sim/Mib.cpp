@@ -172,6 +172,17 @@ bool Mib::loadLine(const std::string& line, std::string& error) {
         }
         return true;
     }
+    if (kind == "empty" && tokens->size() == 2) {
+        // Every row free, and nothing for a refresh to find.
+        Table* t = table((*tokens)[1]);
+        if (!t) return error = "unknown table " + (*tokens)[1], false;
+        int rows = t->rows;
+        t->initialRows.clear();
+        t->liveRows.clear();
+        setRowCount(*t, 0);
+        setRowCount(*t, rows);
+        return true;
+    }
     if (kind == "hide" && tokens->size() == 2) {
         Oid prefix = oidOf((*tokens)[1]);
         if (prefix.empty()) return error = "unknown object " + (*tokens)[1], false;

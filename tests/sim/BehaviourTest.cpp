@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "tests/sim/Tools.h"
@@ -105,6 +106,33 @@ TEST_F(Behaviour, FactoryDefaultRestoresSettingsAndTables) {
     EXPECT_EQ(sim.value("1.3.6.1.2.1.1.5.0"), "VRA-2260");
     EXPECT_EQ(sim.value(staticNames + ".1"), "printer");
     EXPECT_EQ(sim.events("factory-default").size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Profiles, EveryProfileLoadsOverTheBaseData) {
+    int loaded = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(VRA_SIM_PROFILES)) {
+        if (entry.path().extension() != ".dat") continue;
+        std::string name = entry.path().stem().string();
+        VraSim sim;
+        EXPECT_NO_THROW(sim.knob("profile " + name)) << name;
+        ++loaded;
+    }
+    EXPECT_GT(loaded, 30);
+}
+
+TEST(Profiles, ProfileOnTheCommandLineChangesValues) {
+    VraSim sim({"--profile", "band5", "--profile", "no-priority"});
+    EXPECT_EQ(sim.value("1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.1.1.34.1"), "1");
+    EXPECT_EQ(sim.value("1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.1.1.4.1"),
+              "36 40 44 48 149 153 157 161 165");
+    CommandResult hidden = run("snmpget -t 5 -r 0 -v2c -c public " + sim.peer() +
+                               " 1.3.6.1.4.1.32473.10.37.38.3.3.1.1.2.1");
+    EXPECT_NE(hidden.output.find("No Such"), std::string::npos) << hidden.output;
+    EXPECT_THROW(VraSim({"--profile", "../vra2260"}), std::runtime_error);
 }
 
 }  // namespace
