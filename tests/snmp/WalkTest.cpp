@@ -1,3 +1,4 @@
+#include "tests/snmp/FakeAgent.h"
 #include "tests/snmp/SnmpFixture.h"
 
 namespace {
@@ -96,4 +97,38 @@ TEST_F(SnmpTest, Walk_EmptyTable_GivesNoRowsAndSuccess) {
         EXPECT_EQ(result.Code, 0) << "v" << version << ": " << result.Message;
         EXPECT_TRUE(request.VarList.Rows().empty()) << "v" << version;
     }
+}
+
+TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
+    FakeAgent agent({1, 3, 6, 1, 4, 1, 99, 1, 2, 7});
+    CvSNMPRequest request;
+    request.Settings.port = agent.port();
+    request.Settings.version = 2;
+    request.VarList = CvSNMPVarList(
+        std::vector<CvSNMPVarItem>{item("1.3.6.1.4.1.99.1.2", "column", SYN_INTEGER, ACC_READONLY)},
+        MVT_FMV, 0);
+    bool done = false;
+    CvSNMPError outcome;
+    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
+        outcome = e;
+        done = true;
+    }));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return done; }, 5000));
+    EXPECT_EQ(outcome.Code, -520);
+    EXPECT_EQ(outcome.Message, "(ViZURU++) The walk did not advance!");
+    EXPECT_EQ(agent.requests(), 2);
+    EXPECT_TRUE(request.VarList.Rows().empty()) << "a failed walk leaves the rows alone";
+}
+
+TEST_F(SnmpTest, Walk_OverTenThousandRows_EndsWithAnError) {
+    sim().knob("rows wdsPeers 10001");
+    CvSNMPRequest request;
+    request.Settings.version = 2;
+    request.VarList = CvSNMPVarList(
+        std::vector<CvSNMPVarItem>{item((wdsEntry + "2").c_str(), "dot11RemoteApMacAddressList",
+                                        SYN_MACADDRESS, ACC_READONLY)},
+        MVT_FMV, 0);
+    const CvSNMPError result = request.Get();
+    EXPECT_EQ(result.Code, -521) << result.Message;
+    EXPECT_EQ(sim().gets().size(), 10001u) << "the guard stops at the row past the limit";
 }
