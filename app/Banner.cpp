@@ -41,15 +41,15 @@ void TBanner::paintEvent(QPaintEvent*) {
     painter.fillRect(area, sky);
 
     // Radio waves behind the device, fading outwards.
-    const QPointF antennaTip(150, 52);
-    for (int ring = 1; ring <= 4; ++ring) {
-        painter.setPen(QPen(QColor(120, 180, 255, 170 - ring * 35), 3));
-        const qreal r = ring * 18;
+    const QPointF antennaTip(150, 66);
+    for (int ring = 1; ring <= 3; ++ring) {
+        painter.setPen(QPen(QColor(120, 180, 255, 190 - ring * 45), 3));
+        const qreal r = ring * 15;
         painter.drawArc(QRectF(antennaTip.x() - r, antennaTip.y() - r, 2 * r, 2 * r), 30 * 16,
                         120 * 16);
     }
 
-    paintDevice(painter, QRectF(40, 95, 250, 80));
+    paintDevice(painter, QRectF(40, 108, 250, 80));
 
     painter.setPen(Qt::white);
     QFont title = font();
@@ -72,7 +72,7 @@ void TBanner::paintDevice(QPainter& painter, const QRectF& body) const {
     // Antenna.
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(60, 64, 72));
-    painter.drawRoundedRect(QRectF(144, 52, 12, body.top() - 52 + 6), 5, 5);
+    painter.drawRoundedRect(QRectF(144, 66, 12, body.top() - 66 + 6), 5, 5);
 
     QLinearGradient shell(body.topLeft(), body.bottomLeft());
     shell.setColorAt(0, QColor(236, 239, 244));
