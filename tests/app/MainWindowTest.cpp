@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenuBar>
@@ -340,6 +342,29 @@ TEST_F(MainWindow, MessageFilesOfTheModuleFolder_ReplaceTheHeartbeatLine) {
         QStringLiteral("^Beat \\(ViZURU\\+\\+\\) Ok! at \\d\\d:\\d\\d:\\d\\d$"));
     ASSERT_TRUE(pumpUntil([&] { return line.match(form.StatusBar1->SimpleText()).hasMatch(); }))
         << "status bar shows: " << form.StatusBar1->SimpleText().toStdString();
+}
+
+TEST_F(MainWindow, BandAndRadio_AreReadAtStartAndAgainAfterTheirPagesClose) {
+    TMainForm& form = start();
+    ASSERT_TRUE(pumpUntil([&] { return form.CB_Band->currentIndex() >= 0; }));
+    EXPECT_EQ(form.CB_Band->currentText(), "2.4GHz");
+    ASSERT_TRUE(pumpUntil([&] { return form.CB_RadioWave->currentIndex() >= 0; }));
+    EXPECT_EQ(form.CB_RadioWave->currentText(), "On");
+    EXPECT_FALSE(form.CB_Band->isVisible());
+
+    sim_->knob("set 1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.1.1.34.1 1");
+    sim_->knob("set 1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.1.1.23.1 0");
+    // Whatever page the handlers open is closed as soon as it shows.
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* page = qobject_cast<QDialog*>(QApplication::activeModalWidget())) page->reject();
+    });
+    closer.start();
+    form.hWirelessBand1Click();
+    form.adPerformance1Click();
+    ASSERT_TRUE(pumpUntil([&] { return form.CB_Band->currentText() == "5GHz"; }));
+    ASSERT_TRUE(pumpUntil([&] { return form.CB_RadioWave->currentText() == "Off"; }));
 }
 
 }  // namespace
