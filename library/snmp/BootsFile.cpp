@@ -48,9 +48,11 @@ bool writeAll(int fd, const std::string& text) {
 
 int increment(const std::string& path, const std::string& key, bool* error) {
     if (error) *error = false;
-    // The lock lives on a file of its own: the counter file itself is replaced by a rename, and a
-    // lock on the replaced inode would guard nothing.
-    const int lock = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // The lock is taken on the folder: the counter file itself is replaced by a rename, so a lock
+    // on its inode would guard nothing, and a lock file would be one more file the module writes.
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int lock = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock >= 0) {
         while (::flock(lock, LOCK_EX) < 0 && errno == EINTR) {
         }

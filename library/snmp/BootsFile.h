@@ -3,8 +3,8 @@
 #include <string>
 
 // The engine boots counter file: one line "<engine id hex> <boots>" per engine. A start reads
-// this module's count, adds one and replaces the whole file atomically under an advisory lock,
-// keeping every other line, so side-by-side instances never lose or repeat a count.
+// this module's count, adds one and replaces the whole file atomically under an advisory lock on
+// its folder, keeping every other line, so side-by-side instances never lose or repeat a count.
 namespace bootsfile {
 
 // hex("CvSNMP_PP_Application")

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -29,16 +30,23 @@ class BootsTest : public testing::Test {
     }
     void write(const std::string& text) const { std::ofstream(path()) << text; }
 
-    // Starts the session in a new process with this test's state folder; returns its boots.
-    int startProcess() const {
-        QProcess process;
+    // Starts the session in a new process with this test's state folder.
+    void launch(QProcess& process) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VRA_SNMP_START_ONLY", "1");
         env.insert("VRA2260_STATE_DIR", QString::fromStdString(dir_));
         process.setProcessEnvironment(env);
         process.start(QString::fromStdString(std::filesystem::read_symlink("/proc/self/exe")), {});
+    }
+    // The boots count that the process printed.
+    static int boots(QProcess& process) {
         if (!process.waitForFinished(20000)) return -1;
         return process.readAllStandardOutput().trimmed().toInt();
+    }
+    int startProcess() const {
+        QProcess process;
+        launch(process);
+        return boots(process);
     }
 
     std::string dir_;
@@ -54,6 +62,18 @@ TEST_F(BootsTest, ThreeSessionStarts_CountOneTwoThree) {
     EXPECT_EQ(startProcess(), 3);
     EXPECT_EQ(contents(), key + " 3\n");
     EXPECT_FALSE(std::filesystem::exists(path() + ".tmp." + std::to_string(getpid())));
+}
+
+TEST_F(BootsTest, SideBySideStarts_EachGetsItsOwnCount) {
+    write("0102AB 17\n");
+    constexpr int count = 8;
+    QProcess processes[count];
+    for (QProcess& process : processes) launch(process);
+    std::vector<int> seen;
+    for (QProcess& process : processes) seen.push_back(boots(process));
+    std::sort(seen.begin(), seen.end());
+    for (int i = 0; i < count; ++i) EXPECT_EQ(seen[i], i + 1);
+    EXPECT_EQ(contents(), key + " 8\n0102AB 17\n");
 }
 
 TEST_F(BootsTest, CorruptFile_CountsFromZeroAndKeepsOtherEngines) {
