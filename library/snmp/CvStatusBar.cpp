@@ -22,7 +22,10 @@ QLabel* CvStatusBar::AddPanel(int width) {
     auto* panel = new QLabel(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (width >= 0) panel->setFixedWidth(width);
-    layout_->addWidget(panel, width < 0 ? 1 : 0);
+    // Panels line up from the left; a trailing spacer takes the room that no panel stretches
+    // into, which would otherwise centre a lone fixed-width panel.
+    if (panels_.isEmpty()) layout_->addStretch(0);
+    layout_->insertWidget(layout_->count() - 1, panel, width < 0 ? 1 : 0);
     panels_.append(panel);
     // With panels the simple text has no place of its own.
     simple_->hide();
