@@ -14,9 +14,11 @@
 #include <exception>
 
 #include "app/Main.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvStatusBar.h"
 #include "platform/Environment.h"
+#include "platform/Ui.h"
 
 namespace {
 
@@ -113,12 +115,19 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
     whole->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void showFailureText(CvStatusBar* statusBar, const QString& text) {
+    if (!statusBar) return;
+    statusBar->SetSimpleText(text);
+    if (statusBar->PanelCount() > 0)
+        platform::ui().messageBox(statusBar->window(), "Error", text, platform::BoxButtons::Ok);
+}
+
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
     try {
         routine();
     } catch (const std::exception& failure) {
-        if (statusBar) statusBar->ShowText(platform::fromLatin1(failure.what()));
+        showFailureText(statusBar, platform::fromLatin1(failure.what()));
     } catch (...) {
-        if (statusBar) statusBar->ShowText("Unexpected failure.");
+        showFailureText(statusBar, platform::fromLatin1(CvMessages::text(-528)));
     }
 }

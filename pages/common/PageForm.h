@@ -47,7 +47,11 @@ QComboBox* makeHiddenCombo(QWidget* parent);
 void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractButton*> buttons,
                 CvStatusBar* statusBar);
 
-// Runs a page routine; an exception it raises is shown in the status bar instead of leaving the
+// Shows a failure's message as the status bar's simple text. A bar with panels never shows its
+// simple text, so there the message also comes in an "Error" box rather than going unseen.
+void showFailureText(CvStatusBar* statusBar, const QString& text);
+
+// Runs a page routine; an exception it raises is shown by showFailureText instead of leaving the
 // routine, so none reaches the event loop.
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine);
 

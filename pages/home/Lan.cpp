@@ -108,6 +108,12 @@ void TFM_LanCfg::buildControls() {
     ED_IpAddr->setText("   .   .   .   ");
     ED_SubMask->setText("255.255.255.0");
     ED_DefGw->setText("   .   .   .   ");
+    // Hiding the address rows for DHCP leaves their room empty, so the page keeps its size.
+    for (QWidget* row : addressRows()) {
+        QSizePolicy policy = row->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        row->setSizePolicy(policy);
+    }
 
     Ed_IPAF = new CvEdit(this);
     Ed_IPEND = new CvEdit(this);
@@ -133,7 +139,7 @@ void TFM_LanCfg::FormCreate() {
     try {
         buildRequests();
     } catch (const std::exception& failure) {
-        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+        showFailureText(StatusBar, platform::fromLatin1(failure.what()));
     }
     for (CvEdit* address : {ED_DefGw, ED_IpAddr, ED_SubMask})
         limitTyping(address, kAddressMaxLength);
@@ -229,18 +235,20 @@ bool TFM_LanCfg::setRequest(CvSNMPRequest2Edits* request) {
     try {
         return request->Set(true, true, "");
     } catch (const CvException& failure) {
-        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+        showFailureText(StatusBar, platform::fromLatin1(failure.what()));
         return false;
     }
 }
 
 // ---- Rules ----------------------------------------------------------------------------------
 
+std::vector<QWidget*> TFM_LanCfg::addressRows() const {
+    return {LA_IPAddress, LA_SubnetMask, LA_DefGW, ED_IpAddr, ED_SubMask, ED_DefGw};
+}
+
 void TFM_LanCfg::applyRowRule() {
     const bool visible = lanAddressRowsVisible(CB_IPFrom->currentIndex());
-    for (QWidget* row : std::initializer_list<QWidget*>{LA_IPAddress, LA_SubnetMask, LA_DefGW,
-                                                        ED_IpAddr, ED_SubMask, ED_DefGw})
-        row->setVisible(visible);
+    for (QWidget* row : addressRows()) row->setVisible(visible);
 }
 
 bool lanAddressRowsVisible(int chosenIPFrom) {

@@ -56,6 +56,8 @@ class TFM_LanCfg : public QDialog {
   private:
     void buildControls();
     void buildRequests();
+    // The three labels and three edits of the address rows.
+    std::vector<QWidget*> addressRows() const;
     void applyRowRule();
     bool setRequest(CvSNMPRequest2Edits* request);
     bool setAddressRequest();

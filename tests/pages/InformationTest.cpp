@@ -111,7 +111,7 @@ TEST_F(InformationPage, SaveSendsContactNameAndLocationOnlyInOneSet) {
 }
 
 TEST_F(InformationPage, DeviceContactOf33CharactersIsShownWholeAndRefusedOnSave) {
-    sim().knob("set " + kContact + " s " + k33.toStdString());
+    sim().knob("set " + kContact + " " + k33.toStdString());
     TFM_Information* page = open();
     EXPECT_EQ(page->Ed_SC->text(), k33);
 
@@ -150,7 +150,7 @@ TEST_F(InformationPage, TypingStopsAt32Characters) {
 
 TEST_F(InformationPage, RefreshShowsGetOkAtOnceAndTheNewValuesWithTheAnswer) {
     TFM_Information* page = open();
-    sim().knob("set " + kName + " s renamed-by-test");
+    sim().knob("set " + kName + " renamed-by-test");
     page->Btn_Re->click();
     EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
     EXPECT_TRUE(pumpUntil([page] { return page->Ed_SN->text() == "renamed-by-test"; }));
@@ -160,7 +160,7 @@ TEST_F(InformationPage, FailedRefreshKeepsGetOkAndTheEditsTexts) {
     TFM_Information* page = open();
     const QString shownName = page->Ed_SN->text();
     sim().knob("fail 1.3.6.1.2.1.1 genErr get");
-    sim().knob("set " + kName + " s never-shown");
+    sim().knob("set " + kName + " never-shown");
     page->Btn_Re->click();
     ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
     EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
@@ -177,4 +177,13 @@ TEST_F(InformationPage, FailedSaveStillShowsSaveOkBecauseTheSetIsOnlyIssued) {
     EXPECT_NE(log.back().errorStatus, 0);
     ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
     EXPECT_EQ(page->Ed_SC->text(), "someone");
+}
+
+TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndInLine) {
+    TFM_Information* page = open();
+    page->Ed_SC->setText(k33);
+    expectTidyLayout(page);
+    EXPECT_FALSE(page->isSizeGripEnabled());
+    EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
+    saveScreenshot(page, "information");
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "library/snmp/CvEdit.h"
+#include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/home/Lan.h"
@@ -77,7 +78,7 @@ class LanPage : public PageHarness {
   protected:
     TFM_LanCfg* open() { return openPage(FM_LanCfg); }
 
-    void deviceOnDhcp() { sim().knob("set " + kIPFrom + " i 2"); }
+    void deviceOnDhcp() { sim().knob("set " + kIPFrom + " 2"); }
 
     // Chooses an address mode as the user does, which runs the page's change handler.
     static void choose(TFM_LanCfg* page, int index) {
@@ -270,4 +271,16 @@ TEST_F(LanPage, CancelClosesThePageAndDropsTheAddressRequest) {
     EXPECT_FALSE(page->isVisible());
     EXPECT_EQ(page->reqLanAddress, nullptr);
     EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(LanPage, LayoutShowsEveryCaptionWholeAndInLine) {
+    TFM_LanCfg* page = open();
+    EXPECT_FALSE(page->Static_ListView->isVisibleTo(page));
+    EXPECT_FALSE(page->Ed_IPAF->isVisibleTo(page));
+    expectTidyLayout(page);
+    EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
+    saveScreenshot(page, "lan");
+    choose(page, kIPFromDhcp);
+    expectTidyLayout(page);
+    saveScreenshot(page, "lan-dhcp");
 }

@@ -1,7 +1,14 @@
 #include "tests/pages/PageHarness.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
 #include <QWidget>
 
 #include "library/snmp/CvSNMPSession.h"
@@ -70,4 +77,95 @@ std::vector<QString> PageHarness::boxTexts() const {
     std::vector<QString> texts;
     for (const platform::BoxRecord& box : ui_->boxes) texts.push_back(box.text);
     return texts;
+}
+
+namespace {
+
+std::string nameOf(const QWidget* widget) {
+    const QString name = widget->objectName();
+    const auto* label = qobject_cast<const QLabel*>(widget);
+    const auto* button = qobject_cast<const QAbstractButton*>(widget);
+    const QString text = label ? label->text() : button ? button->text() : QString();
+    return (name.isEmpty() ? QString(widget->metaObject()->className()) : name).toStdString() +
+           (text.isEmpty() ? "" : " \"" + text.toStdString() + "\"");
+}
+
+// The controls a person looks at: shown labels, edits, combo boxes and buttons.
+std::vector<QWidget*> shownControls(QWidget* page) {
+    std::vector<QWidget*> controls;
+    for (QWidget* child : page->findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(page)) continue;
+        if (qobject_cast<QLabel*>(child) || qobject_cast<QLineEdit*>(child) ||
+            qobject_cast<QComboBox*>(child) || qobject_cast<QAbstractButton*>(child))
+            controls.push_back(child);
+    }
+    return controls;
+}
+
+QRect onPage(QWidget* page, QWidget* control) {
+    return QRect(control->mapTo(page, QPoint(0, 0)), control->size());
+}
+
+void expectWholeText(QWidget* control) {
+    const QSize needed = control->sizeHint();
+    const bool textual = qobject_cast<QLabel*>(control) || qobject_cast<QAbstractButton*>(control);
+    if (!textual) return;
+    EXPECT_GE(control->width(), needed.width()) << nameOf(control) << " is cut off";
+    EXPECT_GE(control->height(), needed.height()) << nameOf(control) << " is cut off";
+}
+
+void expectAlignedColumns(QWidget* page) {
+    for (QGridLayout* grid : page->findChildren<QGridLayout*>()) {
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            QWidget* first = nullptr;
+            for (int row = 0; row < grid->rowCount(); ++row) {
+                QLayoutItem* item = grid->itemAtPosition(row, column);
+                QWidget* cell = item ? item->widget() : nullptr;
+                if (!cell || !cell->isVisibleTo(page)) continue;
+                if (!first) first = cell;
+                EXPECT_EQ(cell->x(), first->x()) << nameOf(cell) << " out of line";
+                const auto* caption = qobject_cast<QLabel*>(cell);
+                const auto* firstCaption = qobject_cast<QLabel*>(first);
+                if (caption && firstCaption) {
+                    EXPECT_EQ(cell->geometry().right(), first->geometry().right())
+                        << nameOf(cell) << " does not end where " << nameOf(first) << " does";
+                    EXPECT_EQ(caption->alignment(), firstCaption->alignment())
+                        << nameOf(cell) << " is aligned unlike " << nameOf(first);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void PageHarness::expectTidyLayout(QWidget* page) {
+    page->show();
+    QCoreApplication::processEvents();
+    const std::vector<QWidget*> controls = shownControls(page);
+    ASSERT_FALSE(controls.empty()) << "nothing is shown on the page";
+    for (QWidget* control : controls) {
+        EXPECT_TRUE(page->rect().contains(onPage(page, control)))
+            << nameOf(control) << " lies outside the page";
+        expectWholeText(control);
+    }
+    for (size_t i = 0; i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const bool nested =
+                controls[i]->isAncestorOf(controls[j]) || controls[j]->isAncestorOf(controls[i]);
+            EXPECT_TRUE(nested || !onPage(page, controls[i]).intersects(onPage(page, controls[j])))
+                << nameOf(controls[i]) << " overlaps " << nameOf(controls[j]);
+        }
+    expectAlignedColumns(page);
+}
+
+QString PageHarness::saveScreenshot(QWidget* page, const QString& name) {
+    const QString folder = qEnvironmentVariable("VRA2260_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return {};
+    QDir().mkpath(folder);
+    page->show();
+    QCoreApplication::processEvents();
+    const QString file = QDir(folder).filePath(name + ".png");
+    EXPECT_TRUE(page->grab().save(file)) << "cannot write " << file.toStdString();
+    return file;
 }

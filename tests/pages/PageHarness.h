@@ -49,6 +49,15 @@ class PageHarness : public ::testing::Test {
     static QString simpleText(const CvStatusBar* statusBar);
     static QString panelText(const CvStatusBar* statusBar, int panel = 0);
 
+    // Checks what a person would see at once on a shown page: every caption and button text
+    // whole, every visible control inside the page and clear of its neighbours, the captions of
+    // each grid column lined up. Reports each fault as a test failure naming the control.
+    static void expectTidyLayout(QWidget* page);
+    // Saves a picture of the page as <name>.png in the folder VRA2260_SCREENSHOT_DIR names (see
+    // the README's developer notes); returns the file written, or an empty text when the
+    // variable is not set.
+    static QString saveScreenshot(QWidget* page, const QString& name);
+
     // Types a text into a widget key by key, as the user would.
     static void typeText(QWidget* target, const QString& text);
 
