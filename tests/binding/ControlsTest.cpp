@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <memory>
 
 #include "library/common/CvEditConstraint.h"
+#include "library/common/CvException.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "platform/Ui.h"
 
@@ -77,6 +81,57 @@ TEST_F(ControlsTest, ListView_SelectionNotifiesOncePerNewRowAndNotForClearing) {
     EXPECT_EQ(list.RowTag(1), 11);
     EXPECT_EQ(list.SubItems(1), (QStringList{"b", "extra"}));
     EXPECT_EQ(list.columnWidth(1), 0);
+}
+
+// Delivers one typed character as the keyboard would.
+void type(QLineEdit& edit, QChar c) {
+    QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&edit, &press);
+}
+
+TEST_F(ControlsTest, BoundMacEdit_TakesTwelveHexDigitsOnly) {
+    CvSNMPRequest2Edits req(nullptr);
+    CvSNMPVarItem mac;
+    mac.oid = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.2.3.3.1.2";
+    mac.name = "MAC";
+    mac.syntax = SYN_MACADDRESS;
+    mac.access = ACC_READWRITE;
+    req.VarList = CvSNMPVarList(std::vector<CvSNMPVarItem>{mac}, MVT_UMV, 0);
+    CvEdit edit;
+    req.AssociateEdit(0, "%h", &edit);
+    for (QChar c : QString("00aaBBccDDeeF")) type(edit, c);
+    type(edit, 'g');
+    EXPECT_EQ(edit.text(), "00aaBBccDDee");
+    EXPECT_EQ(ui->beeps, 2) << "the thirteenth digit and the g are refused";
+}
+
+TEST_F(ControlsTest, BadEditFormats_AreRefusedWithTheCommonCode) {
+    CvSNMPRequest2Edits req(nullptr);
+    CvSNMPVarItem name;
+    name.oid = "1.3.6.1.2.1.1.5";
+    name.name = "systemName";
+    name.syntax = SYN_DISPLAYSTRING;
+    name.access = ACC_READWRITE;
+    req.VarList = CvSNMPVarList(std::vector<CvSNMPVarItem>{name}, SVT_SV, 0);
+    CvEdit first, second;
+    auto code = [&](const char* format, std::initializer_list<CvEdit*> edits) {
+        try {
+            req.AssociateEdit(0, format, edits);
+        } catch (const CvException& e) {
+            return e.code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(code("%q", {&first}), -2);
+    EXPECT_EQ(code("%s.%s", {&first}), -2) << "one edit per specifier";
+    EXPECT_EQ(code("%s", {&first, &second}), -2);
+    EXPECT_EQ(code("%s", {&first}), 0);
+    try {
+        req.AssociateEdit(1, "%s", &second);
+        ADD_FAILURE() << "an item past the list was bound";
+    } catch (const CvException& e) {
+        EXPECT_EQ(e.code(), -504);
+    }
 }
 
 }  // namespace

@@ -148,6 +148,36 @@ TEST_F(ListViewTest, ReadStartedByTheAfterSetClosure_ReplacesTheReread) {
     EXPECT_EQ(list->RowCount(), 4);
 }
 
+TEST_F(ListViewTest, RequestDestroyedByItsAfterSetClosure_RunsNothingFurther) {
+    auto req = wepRequest(1, true);
+    Completion read;
+    req->OnAfterGet = recordInto(read);
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return read.count == 1; }));
+    bool setDone = false;
+    req->OnAfterSet = [&](CvSNMPRequest2Controls*, const CvSNMPError&) {
+        setDone = true;
+        req.reset();  // the page closes from its closure
+    };
+    sim->clearJournal();
+    ASSERT_TRUE(req->Set(true, true, ""));
+    ASSERT_TRUE(waitFor([&] { return setDone; }));
+    // A re-read would show up at the device as get-next requests.
+    EXPECT_FALSE(waitFor([&] { return !sim->gets().empty(); }, 300));
+    EXPECT_EQ(read.count, 1);
+}
+
+TEST_F(ListViewTest, DestroyedWithAReadInFlight_NoClosureRunsLater) {
+    auto req = wepRequest(1, true);
+    sim->knob("delay 200");
+    bool called = false;
+    req->OnAfterGet = [&](CvSNMPRequest2Controls*, const CvSNMPError&) { called = true; };
+    ASSERT_TRUE(req->Get());
+    req.reset();
+    EXPECT_FALSE(waitFor([&] { return called; }, 500));
+    EXPECT_EQ(list->RowCount(), 0);
+}
+
 TEST_F(ListViewTest, ScalarListView_OneRowWithHiddenColumnsFirstAtWidthZero) {
     std::vector<CvSNMPVarItem> items = systemGroup();
     items[2].access = ACC_INVALID;  // kept out of the read: a hidden column
