@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/home/Information.h"
+#include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
@@ -23,9 +25,9 @@ struct PageOpener {
 
 const std::vector<PageOpener>& pageOpeners() {
     static const std::vector<PageOpener> openers = {
-        {&TMainForm::Information1Click, nullptr},
+        {&TMainForm::Information1Click, [] { openPage(FM_Information); }},
         {&TMainForm::hWirelessBand1Click, nullptr},
-        {&TMainForm::hLan1Click, nullptr},
+        {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
         {&TMainForm::adPerformance1Click, nullptr},
         {&TMainForm::Mac1Click, nullptr},
         {&TMainForm::WLANPartition1Click, nullptr},
