@@ -1,8 +1,10 @@
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <string>
 
+#include "app/Main.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
@@ -186,4 +188,22 @@ TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndInLine) {
     EXPECT_FALSE(page->isSizeGripEnabled());
     EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
     saveScreenshot(page, "information");
+}
+
+TEST_F(InformationPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
+    TMainForm mainWindow({});
+    ASSERT_TRUE(TMainForm::PageBuilt(&TMainForm::Information1Click)) << "the menu item is disabled";
+    QPointer<TFM_Information> shown;
+    const bool read = whileShownModally(
+        [&] { mainWindow.Information1Click(); },
+        [] { return FM_Information && !FM_Information->Ed_SN->text().isEmpty(); },
+        [&] {
+            shown = FM_Information;
+            EXPECT_TRUE(FM_Information->isModal());
+            EXPECT_EQ(FM_Information->parent(), nullptr);
+            EXPECT_EQ(FM_Information->Ed_SN->text().toStdString(), sim().value(kName));
+        });
+    EXPECT_TRUE(read) << "the page never showed the device's values";
+    EXPECT_EQ(FM_Information, nullptr);
+    EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
 }

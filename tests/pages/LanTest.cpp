@@ -1,8 +1,10 @@
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <string>
 
+#include "app/Main.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -283,4 +285,20 @@ TEST_F(LanPage, LayoutShowsEveryCaptionWholeAndInLine) {
     choose(page, kIPFromDhcp);
     expectTidyLayout(page);
     saveScreenshot(page, "lan-dhcp");
+}
+
+TEST_F(LanPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
+    TMainForm mainWindow({});
+    ASSERT_TRUE(TMainForm::PageBuilt(&TMainForm::hLan1Click)) << "the menu item is disabled";
+    QPointer<TFM_LanCfg> shown;
+    const bool read = whileShownModally(
+        [&] { mainWindow.hLan1Click(); }, [] { return FM_LanCfg && FM_LanCfg->isVisible(); },
+        [&] {
+            shown = FM_LanCfg;
+            EXPECT_TRUE(FM_LanCfg->isModal());
+            EXPECT_EQ(FM_LanCfg->ED_IpAddr->text().toStdString(), sim().value(kAddress));
+        });
+    EXPECT_TRUE(read) << "the page was never shown";
+    EXPECT_EQ(FM_LanCfg, nullptr);
+    EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
 }

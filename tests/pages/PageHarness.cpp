@@ -1,14 +1,17 @@
 #include "tests/pages/PageHarness.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 
 #include "library/snmp/CvSNMPSession.h"
@@ -48,6 +51,28 @@ void PageHarness::closePage() {
 
 bool PageHarness::pumpUntil(const std::function<bool()>& condition, int timeoutMs) {
     return VraSim::waitUntil(condition, timeoutMs);
+}
+
+bool PageHarness::whileShownModally(const std::function<void()>& showPage,
+                                    const std::function<bool()>& ready,
+                                    const std::function<void()>& inspect, int timeoutMs) {
+    bool met = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* shown = QApplication::activeModalWidget();
+        if (!shown) return;
+        met = ready();
+        if (!met && clock.elapsed() < timeoutMs) return;
+        if (met) inspect();
+        poll.stop();
+        shown->close();
+    });
+    poll.start();
+    showPage();
+    return met;
 }
 
 QString PageHarness::simpleText(const CvStatusBar* statusBar) {

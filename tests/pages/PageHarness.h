@@ -42,6 +42,13 @@ class PageHarness : public ::testing::Test {
     }
     void closePage();
 
+    // Runs a routine that shows a page modally (a menu handler). Once ready() holds on the shown
+    // page, or the deadline passes, inspect() runs while the page is still shown and then the page
+    // is closed, so the routine returns. Returns whether ready() was met.
+    static bool whileShownModally(const std::function<void()>& showPage,
+                                  const std::function<bool()>& ready,
+                                  const std::function<void()>& inspect, int timeoutMs = 5000);
+
     // Pumps the event loop until the condition holds; false when the deadline passed first.
     static bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
