@@ -238,13 +238,10 @@ struct CvSNMPRequest::Impl {
     void post(std::function<void()> fn) {
         std::weak_ptr<int> alive = generation;
         const int expected = *generation;
-        QMetaObject::invokeMethod(
-            &Transport::instance(),
-            [alive, expected, fn = std::move(fn)] {
-                auto token = alive.lock();
-                if (token && *token == expected) fn();
-            },
-            Qt::QueuedConnection);
+        Transport::instance().post([alive, expected, fn = std::move(fn)] {
+            auto token = alive.lock();
+            if (token && *token == expected) fn();
+        });
     }
 
     // An answer handler that is dropped once the request is cancelled or destroyed.

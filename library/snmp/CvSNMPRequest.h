@@ -17,7 +17,7 @@
 // CvSNMPException from synchronous calls, and from asynchronous ones are returned as false with
 // the failure posted to the completion (it never runs inside the call).
 class CvSNMPRequest {
-public:
+  public:
     using Completion = std::function<void(const CvSNMPError&)>;
 
     CvSNMPRequest();  // copies CvSNMPSession::Defaults(); one retry
@@ -51,10 +51,12 @@ public:
     void Cancel();      // drops every outstanding operation; no completion runs for them
 
     // The page's result routine; the bound request layer calls it in its order of completion.
-    void SetResultRoutine(std::function<void(const CvSNMPError&)> routine) { result_ = std::move(routine); }
+    void SetResultRoutine(std::function<void(const CvSNMPError&)> routine) {
+        result_ = std::move(routine);
+    }
     const std::function<void(const CvSNMPError&)>& ResultRoutine() const { return result_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::function<void(const CvSNMPError&)> result_;

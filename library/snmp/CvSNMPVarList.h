@@ -69,7 +69,7 @@ struct CvSNMPRow {
 // dotted, OIDs dotted, time ticks "D days, HH:MM:SS.cc", MAC addresses 12 upper-case hex digits,
 // octet and display strings as their raw octets (8-bit text).
 class CvSNMPVarList {
-public:
+  public:
     CvSNMPVarList() = default;
     // Copies every record up to the empty one. Throws CvSNMPException -505 / -506 for a bad item
     // type or key count.
@@ -94,7 +94,7 @@ public:
     std::vector<CvSNMPRow>& Rows() { return rows_; }
     const std::vector<CvSNMPRow>& Rows() const { return rows_; }
 
-private:
+  private:
     std::vector<CvSNMPVarItem> items_;
     int itemType_ = SVT_SV;
     int keyCount_ = 0;

@@ -13,6 +13,7 @@
 #include "library/common/CvMessages.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/UsmKeys.h"
+#include "platform/Application.h"
 
 // net-snmp last: its macros must not reach the Qt headers above.
 #include <net-snmp/library/large_fd_set.h>
@@ -615,16 +616,27 @@ void Transport::finish(Pending* pending, Answer answer) {
         *pending->finished = true;
         return;
     }
+    post([done = std::move(pending->done), answer = std::move(answer)] { done(answer); });
+}
+
+void Transport::post(std::function<void()> fn) {
     QMetaObject::invokeMethod(
         this,
-        [done = std::move(pending->done), answer = std::move(answer)] {
+        [fn = std::move(fn)] {
+            // No exception may unwind through the event loop, whichever application runs it.
+            QString text;
             try {
-                done(answer);
+                fn();
+                return;
             } catch (const std::exception& e) {
-                qWarning("SNMP completion failed: %s", e.what());
+                text = QString::fromStdString(e.what());
             } catch (...) {
-                qWarning("SNMP completion failed");
+                text = QStringLiteral("(ViZURU++) Internal error!");
             }
+            if (qobject_cast<platform::Application*>(QCoreApplication::instance()))
+                platform::Application::reportEscaped(text);
+            else
+                qWarning("exception left an SNMP completion: %s", qPrintable(text));
         },
         Qt::QueuedConnection);
 }

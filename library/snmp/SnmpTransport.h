@@ -69,6 +69,9 @@ class Transport : public QObject {
     bool send(Channel* channel, Command command, const std::vector<Binding>& bindings,
               int timeoutMs, int retries, std::function<void(const Answer&)> done, int& code);
 
+    // Runs fn later from the event loop; an exception it throws is reported, never passed on.
+    void post(std::function<void()> fn);
+
     // Engine discoveries that really went to the network (tests and the benchmark).
     int discoveryCount() const { return discoveries_; }
 
