@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "app/Banner.h"
+#include "app/MainMenu.h"
 #include "app/MibEnumerationLists.h"
 #include "app/Startup.h"
 #include "app/Wait.h"
@@ -17,7 +18,6 @@
 #include "library/snmp/CvSNMPRequest.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
-#include "platform/Application.h"
 #include "platform/Environment.h"
 #include "platform/InstanceLock.h"
 #include "platform/Registry.h"
@@ -73,19 +73,6 @@ QString fromOctets(const std::string& text) {
     return platform::fromLatin1(text);
 }
 
-// Runs a handler reached from the event loop: an exception it lets out is shown, never unwound
-// through Qt.
-template <class Body>
-void guarded(Body body) {
-    try {
-        body();
-    } catch (const std::exception& failure) {
-        platform::Application::reportEscaped(QString::fromLocal8Bit(failure.what()));
-    } catch (...) {
-        platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
-    }
-}
-
 }  // namespace
 
 struct TMainForm::SingleInstance {
@@ -135,15 +122,17 @@ void TMainForm::buildWindow() {
 
     PollTimer = new QTimer(this);
     PollTimer->setInterval(PollMs);
-    connect(PollTimer, &QTimer::timeout, this, [this] { guarded([this] { PollTimerTimer(); }); });
+    connect(PollTimer, &QTimer::timeout, this,
+            [this] { runGuarded([this] { PollTimerTimer(); }); });
     HeartbeatTimer = new QTimer(this);
     HeartbeatTimer->setSingleShot(true);
     HeartbeatTimer->setInterval(HeartbeatMs);
     connect(HeartbeatTimer, &QTimer::timeout, this,
-            [this] { guarded([this] { HeartbeatTimerTimer(); }); });
+            [this] { runGuarded([this] { HeartbeatTimerTimer(); }); });
     LampTimer = new QTimer(this);
     LampTimer->setInterval(LampMs);
-    connect(LampTimer, &QTimer::timeout, this, [this] { guarded([this] { LampTimerTimer(); }); });
+    connect(LampTimer, &QTimer::timeout, this,
+            [this] { runGuarded([this] { LampTimerTimer(); }); });
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -196,12 +185,13 @@ void TMainForm::buildMenu() {
         action->setEnabled(PageBuilt(item.handler));
         const Handler handler = item.handler;
         connect(action, &QAction::triggered, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
     }
 }
 
 bool TMainForm::FormCreate() {
-    CvSNMPSession::Start();
+    // Without a session every request reports it; the window still comes up to say so.
+    runGuarded([] { CvSNMPSession::Start(); });
     CvSNMPSession::Defaults() = CvSNMPSettings{};
 
     if (auto folder = platform::registryValue("SOFTWARE/Corvane/Modules/HelpPath", ModelOid))
@@ -224,7 +214,7 @@ bool TMainForm::FormCreate() {
 
     buildRequests();
     sendHeartbeat();
-    guarded([this] { reqPoll_->Get(); });
+    runGuarded([this] { reqPoll_->Get(); });
     readBand();
     readRadio();
     PollTimer->start();
@@ -338,11 +328,11 @@ void TMainForm::LampTimerTimer() {
 }
 
 void TMainForm::readBand() {
-    if (reqBand_) guarded([this] { reqBand_->Get(); });
+    if (reqBand_) runGuarded([this] { reqBand_->Get(); });
 }
 
 void TMainForm::readRadio() {
-    if (reqRadio_) guarded([this] { reqRadio_->Get(); });
+    if (reqRadio_) runGuarded([this] { reqRadio_->Get(); });
 }
 
 void TMainForm::SaveActivate1Click() {

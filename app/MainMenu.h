@@ -5,20 +5,28 @@
 
 #include "platform/Application.h"
 
-// Creates a page without a parent, keeps it in its global pointer while it is shown modally,
-// then deletes it and clears the pointer, also when an exception leaves the page, so that no
-// late routine reaches a deleted page through the global. The exception's text is shown in a
-// box captioned with the application title.
-template <class Page>
-void openPage(Page*& global) {
+// Runs a handler reached from the event loop (a menu item, a timer): an exception it lets out is
+// shown in a box captioned with the application title, never unwound through Qt.
+template <class Body>
+void runGuarded(Body body) {
     try {
-        global = new Page(nullptr);
-        global->exec();
+        body();
     } catch (const std::exception& failure) {
         platform::Application::reportEscaped(QString::fromLocal8Bit(failure.what()));
     } catch (...) {
         platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
     }
+}
+
+// Creates a page without a parent, keeps it in its global pointer while it is shown modally,
+// then deletes it and clears the pointer, also when an exception leaves the page, so that no
+// late routine reaches a deleted page through the global.
+template <class Page>
+void openPage(Page*& global) {
+    runGuarded([&global] {
+        global = new Page(nullptr);
+        global->exec();
+    });
     delete global;
     global = nullptr;
 }

@@ -367,4 +367,15 @@ TEST_F(MainWindow, BandAndRadio_AreReadAtStartAndAgainAfterTheirPagesClose) {
     ASSERT_TRUE(pumpUntil([&] { return form.CB_RadioWave->currentText() == "Off"; }));
 }
 
+TEST_F(MainWindow, UnusableDeviceAddress_IsReportedInTheStatusBarWithBlackLamps) {
+    TMainForm& form = start({"/Ino..such..host"});
+    EXPECT_EQ(form.windowTitle(), "VRA-2260 : no..such..host");
+    const QString invalid = QString::fromStdString(CvMessages::text(-407));
+    ASSERT_TRUE(pumpUntil([&] { return form.StatusBar1->SimpleText() == invalid; }))
+        << "status bar shows: " << form.StatusBar1->SimpleText().toStdString();
+    EXPECT_TRUE(allLamps(false));
+    EXPECT_TRUE(form.HeartbeatTimer->isActive()) << "the heartbeat keeps trying";
+    EXPECT_TRUE(ui_->boxes.empty());
+}
+
 }  // namespace
