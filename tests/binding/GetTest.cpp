@@ -110,6 +110,22 @@ TEST_F(GetTest, AsyncTimeout_ReachesOnlyTheClosure) {
     EXPECT_TRUE(ui->boxes.empty()) << "SNMP failures are not error lines";
 }
 
+TEST_F(GetTest, AsyncGetThatCannotBeSent_ReturnsFalseThenResultRoutineThenClosure) {
+    auto req = request(systemGroup(), SVT_SV, 0, 1);
+    req->request().Settings.address = "no such host!";
+    std::vector<std::string> order;
+    req->request().SetResultRoutine(
+        [&](const CvSNMPError& e) { order.push_back("result " + std::to_string(e.Code)); });
+    req->OnAfterGet = [&](CvSNMPRequest2Controls*, const CvSNMPError& e) {
+        order.push_back("closure " + std::to_string(e.Code));
+    };
+    EXPECT_FALSE(req->Get());
+    EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside Get";
+    ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
+    EXPECT_EQ(order, (std::vector<std::string>{"result -407", "closure -407"}));
+    EXPECT_FALSE(req->Busy());
+}
+
 TEST_F(GetTest, Combo_FillsInListOrderAndSelectsByValue) {
     static const CvOptionList reversed{{1, "Enable"}, {0, "Disable"}};
     std::vector<CvSNMPVarItem> items{

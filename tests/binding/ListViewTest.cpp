@@ -11,6 +11,14 @@
 namespace bindingtest {
 namespace {
 
+std::vector<std::string> steps;
+void afterSetHook() {
+    steps.push_back("after-set hook");
+}
+void afterGetHook() {
+    steps.push_back("after-get hook");
+}
+
 class ListViewTest : public BindingTest {
   protected:
     const std::string entry = E + ".2.1.3.3.2.2.1";
@@ -101,6 +109,24 @@ TEST_F(ListViewTest, SetWithoutSelectedRow_FailsWith515AndSendsNothing) {
     ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
     EXPECT_EQ(outcome.error.Code, -515);
     EXPECT_TRUE(sim->sets().empty());
+}
+
+TEST_F(ListViewTest, SyncSetWithReread_ReadsTheTableAgainAlsoAfterAFailure) {
+    auto req = wepRequest(0, false);
+    ASSERT_TRUE(req->Get());
+    list->SelectRow(3);
+    steps.clear();
+    req->AfterSetHook = afterSetHook;
+    req->AfterGetHook = afterGetHook;
+    req->request().SetResultRoutine(
+        [](const CvSNMPError& e) { steps.push_back("result " + std::to_string(e.Code)); });
+    sim->knob("fail " + entry + ".3 wrongValue set");
+    sim->clearJournal();
+    EXPECT_FALSE(req->Set(true, true, ""));
+    EXPECT_EQ(steps, (std::vector<std::string>{"after-set hook", "result -110", "after-get hook",
+                                               "result 0"}));
+    EXPECT_FALSE(sim->gets().empty()) << "no re-read reached the device";
+    EXPECT_EQ(list->RowCount(), 4);
 }
 
 TEST_F(ListViewTest, AsyncSetWithReread_RunsAfterSetThenOneRereadThenAfterGet) {
