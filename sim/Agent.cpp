@@ -192,58 +192,52 @@ void handleRead(netsnmp_mib_handler* handler, netsnmp_handler_registration* regi
 
 // ---- sets ------------------------------------------------------------------------------------
 
-struct SetState {
-    bool inHandler = true;
-    bool finished = false;
-    int status = 0;
-    int index = 0;
-    int delay = 0;
-    std::vector<int> pduIndexes;  // request index of each variable the device saw
-    netsnmp_delegated_cache* cache = nullptr;
-};
-
-void setError(netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests,
-              const SetState& state) {
-    if (!state.status || state.index < 1 || state.index > static_cast<int>(state.pduIndexes.size()))
-        return;
-    int wanted = state.pduIndexes[static_cast<size_t>(state.index - 1)];
-    for (auto* r = requests; r; r = r->next)
-        if (r->index == wanted) return (void)netsnmp_set_request_error(reqinfo, r, state.status);
-}
-
-void finishDelegatedSet(const std::shared_ptr<SetState>& state) {
-    netsnmp_delegated_cache* live = netsnmp_handler_check_cache(state->cache);
-    if (!live) return netsnmp_free_delegated_cache(state->cache);
-    markDelegated(live->requests, 0);
-    setError(live->reqinfo, live->requests, *state);
-    netsnmp_free_delegated_cache(live);
-}
-
-void handleSet(netsnmp_mib_handler* handler, netsnmp_handler_registration* reginfo,
-               netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests) {
-    auto list = requestList(requests);
-    auto state = std::make_shared<SetState>();
-    std::vector<SetVb> vbs;
-    for (auto* r : list) {
-        vbs.push_back(setVbOf(r->requestvb));
-        state->pduIndexes.push_back(r->index);
+// SETs are answered here rather than by the agent library, because the library holds back every
+// other request while a SET is outstanding, and a TFTP transfer or a scan may take seconds.
+int v1Status(int status) {
+    switch (status) {
+        case SNMP_ERR_NOERROR:
+        case SNMP_ERR_TOOBIG:
+        case SNMP_ERR_NOSUCHNAME:
+        case SNMP_ERR_BADVALUE:
+        case SNMP_ERR_READONLY:
+        case SNMP_ERR_GENERR:
+            return status;
+        case SNMP_ERR_WRONGVALUE:
+        case SNMP_ERR_WRONGENCODING:
+        case SNMP_ERR_WRONGTYPE:
+        case SNMP_ERR_WRONGLENGTH:
+        case SNMP_ERR_INCONSISTENTVALUE:
+            return SNMP_ERR_BADVALUE;
+        case SNMP_ERR_NOACCESS:
+        case SNMP_ERR_NOTWRITABLE:
+        case SNMP_ERR_NOCREATION:
+        case SNMP_ERR_INCONSISTENTNAME:
+        case SNMP_ERR_AUTHORIZATIONERROR:
+            return SNMP_ERR_NOSUCHNAME;
+        default:
+            return SNMP_ERR_GENERR;
     }
-    state->delay = device->delayFor(requestOids(list), true);
-    device->processSet(requesterOf(reqinfo->asp->pdu), vbs, [state](int status, int index) {
-        state->status = status;
-        state->index = index;
-        state->finished = true;
-        if (state->inHandler) return;
-        if (state->delay > 0)
-            runLater(state->delay, [state] { finishDelegatedSet(state); });
-        else
-            finishDelegatedSet(state);
+}
+
+void answerSet(netsnmp_session* session, netsnmp_pdu* request, int status, int index) {
+    request->command = SNMP_MSG_RESPONSE;
+    request->errstat = request->version == SNMP_VERSION_1 ? v1Status(status) : status;
+    request->errindex = status ? index : 0;
+    if (!snmp_send(session, request)) snmp_free_pdu(request);
+}
+
+void handleSetPacket(netsnmp_session* session, netsnmp_pdu* pdu, const Requester& who,
+                     const std::vector<SetVb>& vbs, const std::vector<Oid>& oids) {
+    netsnmp_pdu* request = snmp_clone_pdu(pdu);
+    if (!request) return;
+    int delay = device->delayFor(oids, true);
+    device->processSet(who, vbs, [session, request, delay, who](int status, int index) {
+        if (!who.answered) return snmp_free_pdu(request);
+        if (delay <= 0) return answerSet(session, request, status, index);
+        runLater(delay,
+                 [session, request, status, index] { answerSet(session, request, status, index); });
     });
-    state->inHandler = false;
-    if (state->finished && state->delay <= 0) return setError(reqinfo, requests, *state);
-    state->cache = netsnmp_create_delegated_cache(handler, reginfo, reqinfo, requests, nullptr);
-    markDelegated(requests, 1);
-    if (state->finished) runLater(state->delay, [state] { finishDelegatedSet(state); });
 }
 
 int handleRequests(netsnmp_mib_handler* handler, netsnmp_handler_registration* reginfo,
@@ -256,7 +250,8 @@ int handleRequests(netsnmp_mib_handler* handler, netsnmp_handler_registration* r
                 handleRead(handler, reginfo, reqinfo, requests);
                 break;
             case MODE_SET_RESERVE1:
-                handleSet(handler, reginfo, reqinfo, requests);
+                // SETs are answered before they reach the library (see handleSetPacket).
+                netsnmp_set_request_error(reqinfo, requests, SNMP_ERR_GENERR);
                 break;
             default:
                 // Everything a SET does happens once, in the first phase, after all its
@@ -294,13 +289,10 @@ int onPacket(int op, netsnmp_session* session, int reqid, netsnmp_pdu* pdu, void
             return 1;
         }
         if (pdu->command == SNMP_MSG_SET) {
-            if (vbs.empty()) device->processSet(who, vbs, nullptr);
-            if (!device->answersRestart(vbs)) {
-                // Like a device that restarts before it answers: the request acts, no answer.
-                who.answered = false;
-                device->processSet(who, vbs, nullptr);
-                return 1;
-            }
+            // A device that restarts before it answers: the request acts, no answer goes out.
+            who.answered = device->answersRestart(vbs);
+            handleSetPacket(session, pdu, who, vbs, oids);
+            return 1;
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vra-sim: packet failed: %s\n", e.what());

@@ -210,6 +210,39 @@ TEST(Sim, ApplyThenRestartKeepsSettingRestartAloneDropsIt) {
     EXPECT_LT(upTime, 500) << "uptime counts from the restart";
 }
 
+TEST(Sim, DelayedSetDoesNotHoldUpOtherRequests) {
+    VraSim sim;
+    sim.knob("delay 1500 " + sysName + " set");
+    FILE* slowSet =
+        popen(("snmpset -t 5 -r 0 -v2c -c private " + sim.peer() + " " + sysName + " s late 2>&1")
+                  .c_str(),
+              "r");
+    ASSERT_NE(slowSet, nullptr);
+    ASSERT_TRUE(VraSim::waitUntil([&] { return !sim.sets().empty(); }, 3000));
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(get(sim, firmware), "\"1.00\"");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    std::string output;
+    char buffer[512];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, slowSet)) > 0;) output.append(buffer, n);
+    EXPECT_EQ(pclose(slowSet), 0) << output;
+    EXPECT_EQ(sim.value(sysName), "late");
+}
+
+TEST(Sim, DowntimeSilencesTheDeviceAfterARestart) {
+    VraSim sim;
+    sim.knob("downtime 800");
+    ASSERT_EQ(set(sim, restart + " i 1").exitCode, 0);
+    CommandResult down = run("snmpget -t 0.2 -r 0 -v2c -c public " + sim.peer() + " " + sysName);
+    EXPECT_NE(down.output.find("Timeout"), std::string::npos) << down.output;
+    EXPECT_TRUE(VraSim::waitUntil(
+        [&] {
+            return run("snmpget -t 0.2 -r 0 -v2c -c public " + sim.peer() + " " + sysName)
+                       .exitCode == 0;
+        },
+        5000));
+}
+
 TEST(Sim, RestartWithoutAnswerStillActs) {
     VraSim sim;
     sim.knob("restart-answer off");
