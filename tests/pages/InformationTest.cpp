@@ -184,6 +184,7 @@ TEST_F(InformationPage, FailedSaveStillShowsSaveOkBecauseTheSetIsOnlyIssued) {
 TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndInLine) {
     TFM_Information* page = open();
     page->Ed_SC->setText(k33);
+    page->Btn_Re->click();
     expectTidyLayout(page);
     EXPECT_FALSE(page->isSizeGripEnabled());
     EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";

@@ -8,6 +8,7 @@
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/home/Lan.h"
 #include "tests/pages/PageHarness.h"
@@ -301,4 +302,41 @@ TEST_F(LanPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
     EXPECT_TRUE(read) << "the page was never shown";
     EXPECT_EQ(FM_LanCfg, nullptr);
     EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
+}
+
+TEST_F(LanPage, EmptyGatewayIsSentAsEnteredSinceItIsNotChecked) {
+    TFM_LanCfg* page = open();
+    page->ED_DefGw->setText("");
+    page->BT_LanCfgOk->click();
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 1u) << "status " << status(page).toStdString();
+    EXPECT_EQ(oids(log[0]), kAddressSet);
+    EXPECT_EQ(log[0].vbs[2].value, "0.0.0.0");
+    EXPECT_EQ(status(page), "Set OK!");
+}
+
+TEST_F(LanPage, GatewayThatIsNoAddressIsReportedAndTheTextsStay) {
+    TFM_LanCfg* page = open();
+    page->ED_DefGw->setText("gateway");
+    page->BT_LanCfgOk->click();
+    EXPECT_EQ(status(page), "Set Error!");
+    ASSERT_EQ(ui().boxes.size(), 1u);
+    EXPECT_EQ(ui().boxes[0].caption, "Error");
+    EXPECT_TRUE(ui().boxes[0].text.startsWith("(ViZURU++)")) << ui().boxes[0].text.toStdString();
+    EXPECT_EQ(page->ED_DefGw->text(), "gateway");
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(LanPage, PageThatCouldNotBeBuiltShowsWhyAndSaveReportsSetError) {
+    CvSNMPSession::Defaults().address = "300.1.1.1";
+    TFM_LanCfg* page = open();
+    ASSERT_EQ(ui().boxes.size(), 1u) << "the failure must be shown, not hidden behind the panel";
+    EXPECT_EQ(ui().boxes[0].caption, "Error");
+    EXPECT_EQ(page->StatusBar->SimpleText(), ui().boxes[0].text);
+    EXPECT_EQ(page->reqLanAddress, nullptr);
+
+    choose(page, kIPFromStatic);
+    page->ED_IpAddr->setText(kGoodAddress);
+    page->BT_LanCfgOk->click();
+    EXPECT_EQ(status(page), "Set Error!");
 }
