@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "library/common/CvException.h"
@@ -579,10 +580,22 @@ Answer Transport::exchange(Channel* channel, Command command, const std::vector<
         answer.code = code;
         return answer;
     }
+    // net-snmp times the request out itself; the deadline only guards against a request that it
+    // dropped without a word, which would otherwise freeze the window for good.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(
+                              static_cast<int64_t>(timeoutMs) * (std::max(0, retries) + 2) + 1000);
     while (!finished) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            pending->direct = nullptr;
+            pending->finished = nullptr;
+            pending->done = [](const Answer&) {};
+            answer.code = -405;
+            break;
+        }
         const int wait = nextTimeoutMs(channel->session);
         pollfd fd{channel->socket, POLLIN, 0};
-        const int ready = poll(&fd, 1, wait < 0 ? 1000 : wait);
+        const int ready = poll(&fd, 1, wait < 0 ? 100 : wait);
         if (ready > 0)
             readSession(channel);
         else if (ready == 0)

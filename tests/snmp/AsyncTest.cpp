@@ -194,3 +194,16 @@ TEST_F(SnmpTest, SilentAgent_TimesOutAfterTimeoutTimesTries) {
     EXPECT_GE(asyncElapsed, 200);
     EXPECT_LT(asyncElapsed, 1000);
 }
+
+TEST_F(SnmpTest, CompletionThatThrows_DoesNotStopLaterCompletions) {
+    CvSNMPRequest request;
+    request.VarList = systemName();
+    ASSERT_TRUE(request.GetAsync([](const CvSNMPError&) { throw std::runtime_error("page bug"); }));
+    bool later = false;
+    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
+        EXPECT_EQ(e.Code, 0);
+        later = true;
+    }));
+    ASSERT_TRUE(waitFor(later));
+    EXPECT_FALSE(request.Busy());
+}
