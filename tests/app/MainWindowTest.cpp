@@ -378,4 +378,14 @@ TEST_F(MainWindow, UnusableDeviceAddress_IsReportedInTheStatusBarWithBlackLamps)
     EXPECT_TRUE(ui_->boxes.empty());
 }
 
+TEST_F(MainWindow, AddressWithAPathSeparator_ReadsNoSettingsFileOutsideTheMibFolder) {
+    QFile outside(setup_.mibDir() + "/../outside.cfg");
+    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+    outside.write("[Program Information]\nAgentPort=1234\nVersion=3\n");
+    outside.close();
+    start({"/I../outside"});
+    EXPECT_EQ(CvSNMPSession::Defaults().port, 161);
+    EXPECT_EQ(CvSNMPSession::Defaults().version, 1);
+}
+
 }  // namespace
