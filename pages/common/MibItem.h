@@ -1,9 +1,12 @@
 #pragma once
 
+#include <string>
+#include <utility>
+
 #include "library/snmp/CvSNMPVarList.h"
 
 // One row of a page's MIB item table; the value-formula and working-text fields stay empty.
-inline CvSNMPVarItem mibItem(const char* oid, const char* name, int syntax, int access,
+inline CvSNMPVarItem mibItem(std::string oid, std::string name, int syntax, int access,
                              const CvOptionList* options = nullptr) {
-    return CvSNMPVarItem{oid, name, syntax, access, options, {}, {}};
+    return CvSNMPVarItem{std::move(oid), std::move(name), syntax, access, options, {}, {}};
 }

@@ -11,6 +11,7 @@
 #include "library/snmp/CvStatusBar.h"
 #include "pages/common/MibItem.h"
 #include "pages/common/PageForm.h"
+#include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_Information* FM_Information = nullptr;
@@ -88,6 +89,12 @@ void TFM_Information::FormCreate() {
     reqSystem->AssociateEdit(4, "%s", {Ed_SN});
     reqSystem->AssociateEdit(5, "%s", {Ed_SL});
     reqSystem->SetLogTarget(StatusBar);
+    // A read or save that cannot even be sent (a character outside 8-bit text, a bad device
+    // address) reaches only the result routine; without its message an earlier "Save OK!" would
+    // stand for a save that never left.
+    reqSystem->request().SetResultRoutine([this](const CvSNMPError& outcome) {
+        if (outcome.Code != 0) StatusBar->ShowText(platform::fromLatin1(outcome.Message));
+    });
     reqSystem->Get();
 
     for (CvEdit* text : {Ed_SC, Ed_SN, Ed_SL}) limitTyping(text, kSystemTextMaxLength);

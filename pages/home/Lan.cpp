@@ -23,49 +23,48 @@ TFM_LanCfg* FM_LanCfg = nullptr;
 
 namespace {
 
-#define E "1.3.6.1.4.1.32473.10.37.38"
+// The device's enterprise subtree.
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
 
 const CvSNMPVarItem ipFromTable[] = {
-    mibItem(E ".2.1.1.1.1.1.1", "hGetIPFrom", SYN_INTEGER, ACC_READWRITE,
+    mibItem(E + ".2.1.1.1.1.1.1", "hGetIPFrom", SYN_INTEGER, ACC_READWRITE,
             &MibEnumerationLists::GetIpFrom),
     {},
 };
 
 const CvSNMPVarItem lanAddressTable[] = {
-    mibItem(E ".2.1.1.1.1.2.1", "hIPAddress", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".2.1.1.1.1.3.1", "hSubnetMask", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".2.1.1.1.1.4.1", "hDefaultGateway", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".2.1.1.1.1.2.1", "hIPAddress", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".2.1.1.1.1.3.1", "hSubnetMask", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".2.1.1.1.1.4.1", "hDefaultGateway", SYN_IPADDRESS, ACC_READWRITE),
     {},
 };
 
 const CvSNMPVarItem dhcpPoolTable[] = {
-    mibItem(E ".3.1.2.2.1.3.1", "dynamicIpPoolStart", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.2.2.1.4.1", "dynamicIpPoolEnd", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.2.2.1.3.1", "dynamicIpPoolStart", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.2.2.1.4.1", "dynamicIpPoolEnd", SYN_IPADDRESS, ACC_READWRITE),
     {},
 };
 
 const CvSNMPVarItem staticPoolTable[] = {
-    mibItem(E ".3.1.3.2.1.1", "Index", SYN_INTEGER, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.2", "Status", SYN_INTEGER, ACC_READWRITE,
+    mibItem(E + ".3.1.3.2.1.1", "Index", SYN_INTEGER, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.2", "Status", SYN_INTEGER, ACC_READWRITE,
             &MibEnumerationLists::DisableEnable),
-    mibItem(E ".3.1.3.2.1.4", "IP Address", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.5", "MAC Address", SYN_MACADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.6", "Static Mask", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.7", "Static Gateway", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.8", "Static Dns", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.9", "Static Wins", SYN_IPADDRESS, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.10", "Static DomainName", SYN_DISPLAYSTRING, ACC_READWRITE),
-    mibItem(E ".3.1.3.2.1.3", "staticHostName", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.4", "IP Address", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.5", "MAC Address", SYN_MACADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.6", "Static Mask", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.7", "Static Gateway", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.8", "Static Dns", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.9", "Static Wins", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.10", "Static DomainName", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(E + ".3.1.3.2.1.3", "staticHostName", SYN_DISPLAYSTRING, ACC_READWRITE),
     {},
 };
 
 const CvSNMPVarItem applySettingTable[] = {
-    mibItem(E ".4.2.3", "deviceSettingApply", SYN_INTEGER, ACC_READWRITE,
+    mibItem(E + ".4.2.3", "deviceSettingApply", SYN_INTEGER, ACC_READWRITE,
             &MibEnumerationLists::NothingApply),
     {},
 };
-
-#undef E
 
 constexpr int kSynchronous = 0;
 constexpr int kAddressMaxLength = 15;
@@ -91,7 +90,6 @@ TFM_LanCfg::~TFM_LanCfg() = default;
 void TFM_LanCfg::buildControls() {
     setWindowTitle("Home \\ LAN");
     setSingleBorder(this);
-    centreOnMainWindow(this);
 
     // The static pool list lies behind the settings panel and is never shown.
     Panel1 = makePanel(this);
@@ -126,6 +124,7 @@ void TFM_LanCfg::buildControls() {
     StatusBar = new CvStatusBar(this);
     StatusBar->AddPanel(50);
     layOutPage(this, Panel2, {BT_LanCfgOk, BT_LanCfgCancel}, StatusBar);
+    centreOnMainWindow(this);
 
     connectGuarded(CB_IPFrom, &QComboBox::activated, StatusBar, [this] { CB_IPFromChange(); });
     connectGuarded(BT_LanCfgOk, &QPushButton::clicked, StatusBar, [this] { BT_LanCfgOkClick(); });

@@ -208,3 +208,20 @@ TEST_F(InformationPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
     EXPECT_EQ(FM_Information, nullptr);
     EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
 }
+
+TEST_F(InformationPage, SaveThatCannotBeSentReplacesAnEarlierSaveOk) {
+    TFM_Information* page = open();
+    page->Btn_Sa->click();
+    ASSERT_EQ(page->StatusBar->SimpleText(), "Save OK!");
+    ASSERT_TRUE(pumpUntil([this] { return sets().size() == 1; }));
+
+    const QString outside8Bit = QString::fromUtf8("B\u00fcro 3 \u20ac");
+    page->Ed_SL->setText(outside8Bit);
+    page->Btn_Sa->click();
+    EXPECT_TRUE(pumpUntil([page] { return page->StatusBar->SimpleText() != "Save OK!"; }))
+        << "the failed save left \"Save OK!\" standing";
+    EXPECT_TRUE(page->StatusBar->SimpleText().startsWith("(ViZURU++)"))
+        << page->StatusBar->SimpleText().toStdString();
+    EXPECT_EQ(sets().size(), 1u);
+    EXPECT_EQ(page->Ed_SL->text(), outside8Bit);
+}
