@@ -82,6 +82,13 @@ struct Walk {
 
 enum class Step { More, End };
 
+// Whether the request is still there and not cancelled since the operation began. The token is
+// not held past the check, so a request deleted by the code that runs next is seen as gone.
+bool current(const std::weak_ptr<int>& alive, int expected) {
+    const std::shared_ptr<int> token = alive.lock();
+    return token && *token == expected;
+}
+
 }  // namespace
 
 struct CvSNMPRequest::Impl {
@@ -239,8 +246,7 @@ struct CvSNMPRequest::Impl {
         std::weak_ptr<int> alive = generation;
         const int expected = *generation;
         Transport::instance().post([alive, expected, fn = std::move(fn)] {
-            auto token = alive.lock();
-            if (token && *token == expected) fn();
+            if (current(alive, expected)) fn();
         });
     }
 
@@ -249,8 +255,7 @@ struct CvSNMPRequest::Impl {
         std::weak_ptr<int> alive = generation;
         const int expected = *generation;
         return [alive, expected, fn = std::move(fn)](const Answer& answer) {
-            auto token = alive.lock();
-            if (token && *token == expected) fn(answer);
+            if (current(alive, expected)) fn(answer);
         };
     }
 
@@ -276,20 +281,31 @@ struct CvSNMPRequest::Impl {
     }
 
     bool walkStep(std::shared_ptr<Walk> walk, Completion done) {
-        return sendAsync(
-            false, Command::GetNext, walk->next(), done, [this, walk, done](const Answer& answer) {
-                --outstanding;
-                int code = 0;
-                Step step = takeRow(*walk, answer, code);
-                if (step == Step::More && owner->ContinueWalk && !owner->ContinueWalk())
-                    step = Step::End;
-                if (step == Step::More) {
-                    walkStep(walk, done);
-                    return;
-                }
-                if (!code) owner->VarList.Rows() = std::move(walk->rows);
-                if (done) done(outcome(code));
-            });
+        std::weak_ptr<int> alive = generation;
+        const int expected = *generation;
+        return sendAsync(false, Command::GetNext, walk->next(), done,
+                         [this, walk, done, alive, expected](const Answer& answer) {
+                             walkAnswer(walk, done, alive, expected, answer);
+                         });
+    }
+
+    void walkAnswer(const std::shared_ptr<Walk>& walk, const Completion& done,
+                    const std::weak_ptr<int>& alive, int expected, const Answer& answer) {
+        --outstanding;
+        int code = 0;
+        Step step = takeRow(*walk, answer, code);
+        if (step == Step::More && owner->ContinueWalk) {
+            const bool more = owner->ContinueWalk();
+            // The page may have cancelled or deleted the request while it was asked.
+            if (!current(alive, expected)) return;
+            if (!more) step = Step::End;
+        }
+        if (step == Step::More) {
+            walkStep(walk, done);
+            return;
+        }
+        if (!code) owner->VarList.Rows() = std::move(walk->rows);
+        if (done) done(outcome(code));
     }
 };
 

@@ -207,3 +207,19 @@ TEST_F(SnmpTest, CompletionThatThrows_DoesNotStopLaterCompletions) {
     ASSERT_TRUE(waitFor(later));
     EXPECT_FALSE(request.Busy());
 }
+
+TEST_F(SnmpTest, RequestDeletedWhileAskedToContinue_EndsTheWalkQuietly) {
+    auto request = std::make_unique<CvSNMPRequest>();
+    request->VarList = wdsTable();
+    bool called = false, asked = false;
+    request->ContinueWalk = [&] {
+        asked = true;
+        request.reset();
+        return true;
+    };
+    ASSERT_TRUE(request->GetAsync([&](const CvSNMPError&) { called = true; }));
+    ASSERT_TRUE(waitFor(asked));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
+    EXPECT_EQ(sim().gets().size(), 1u) << "no further row is asked for";
+}
