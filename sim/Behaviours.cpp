@@ -178,6 +178,7 @@ void Device::registerBehaviours() {
                                     })});
 
     registerTableBehaviours();
+    registerRogueBehaviours();
     registerDerivedValues();
     derived_[mib_.oidOf("systemUpTime.0")] = [this] {
         Value v{Syntax::TimeTicks, 0, {}, {}};

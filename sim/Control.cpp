@@ -64,6 +64,9 @@ std::string error(const std::string& text) {
 }  // namespace
 
 std::string Device::control(const std::string& line) {
+    // A log line is taken verbatim: quotes, "#" and brackets are part of it.
+    if (line.rfind("log add", 0) == 0 && (line.size() == 7 || line[7] == ' '))
+        return ok(addLog(line.size() > 8 ? line.substr(8) : "") ? "" : "level disabled");
     std::string problem;
     auto tokens = tokenize(line, problem);
     if (!tokens) return error(problem);
@@ -162,7 +165,19 @@ std::string Device::control(const std::string& line) {
     if (cmd == "holes") return flag(holes_);
     if (cmd == "mask-keys") return flag(maskKeys_);
     if (cmd == "validate") return flag(validate_);
-    if (cmd == "rows") {
+    if (cmd == "counters" && a.size() == 2 && (a[1] == "counter32" || a[1] == "integer")) {
+        // The traffic counters are the RO INT objects named ...Count.
+        Syntax syntax = a[1] == "counter32" ? Syntax::Counter : Syntax::Int;
+        for (auto& [oid, object] : mib_.objects()) {
+            bool counter =
+                object.name.size() > 5 &&
+                object.name.compare(object.name.size() - 5, 5, "Count") == 0 &&
+                (object.name.rfind("dot3", 0) == 0 || object.name.rfind("dot11", 0) == 0);
+            if (counter) object.stored.syntax = object.committed.syntax = syntax;
+        }
+        return ok();
+    }
+    if (cmd == "rows" || cmd == "row" || cmd == "live" || cmd == "empty" || cmd == "hide") {
         if (!mib_.loadLine(line, problem)) return error(problem);
         return ok();
     }
@@ -248,8 +263,7 @@ std::string Device::controlLog(const std::string& line, const std::vector<std::s
         size_t at = line.find("add");
         std::string text = line.substr(at + 3);
         if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-        log_.push_back(text);
-        return ok();
+        return ok(addLog(text) ? "" : "level disabled");
     }
     if (a.size() == 3 && a[1] == "eol" && (a[2] == "lf" || a[2] == "crlf")) {
         logCrlf_ = a[2] == "crlf";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <utility>
 
 #include "sim/EventLoop.h"
@@ -86,7 +87,44 @@ bool Device::loadProfile(const std::string& name, std::string& error) {
         error = "bad profile name";
         return false;
     }
-    return mib_.load(dataDir_ + "/profiles/" + name + ".dat", error);
+    std::string path = dataDir_ + "/profiles/" + name + ".dat";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open";
+        return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Log lines are the device's, not objects: "log add" keeps the rest of the line as is.
+        if (line.rfind("log ", 0) == 0) {
+            std::string answer = control(line);
+            if (answer.rfind("ok", 0) == 0) continue;
+            error = path + ":" + std::to_string(number) + ": " + answer;
+            return false;
+        }
+        if (!mib_.loadLine(line, error)) {
+            error = path + ":" + std::to_string(number) + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Device::addLog(const std::string& line) {
+    size_t open = line.find('[');
+    size_t close = open == std::string::npos ? open : line.find(']', open);
+    if (close != std::string::npos) {
+        std::string type = line.substr(open + 1, close - open - 1);
+        const char* level = type == "SYS"      ? "systemLogSystemLevel.0"
+                            : type == "WLAN"   ? "systemLogWirelessLevel.0"
+                            : type == "NOTICE" ? "systemLogNoticeLevel.0"
+                                               : nullptr;
+        const Object* enabled = level ? mib_.find(mib_.oidOf(level)) : nullptr;
+        if (enabled && enabled->stored.number == 0) return false;
+    }
+    log_.push_back(line);
+    return true;
 }
 
 const Action* Device::actionFor(const Oid& oid) const {

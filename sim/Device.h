@@ -105,6 +105,9 @@ class Device {
     void registerBehaviours();
     void registerTableBehaviours();
     void registerDerivedValues();
+    void registerRogueBehaviours();
+    // Adds a log line unless its type's level is switched off; true when added.
+    bool addLog(const std::string& line);
     // Frees a row: rows after it move up, unless the holes knob keeps it in place.
     void deleteRow(const std::string& table, int row, bool inPlace);
     void restart(const std::string& why);
@@ -153,6 +156,7 @@ class Device {
     int transfers_ = 0;
     int scanMs_ = 2000;
     long long clockOffsetSeconds_ = 0;
+    std::map<std::string, long long> rogueTypes_;  // BSSID -> type, kept from survey to survey
 
     std::vector<std::string> log_;
     bool logCrlf_ = false;

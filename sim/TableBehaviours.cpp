@@ -224,3 +224,116 @@ void Device::registerDerivedValues() {
         return v;
     };
 }
+
+void Device::registerRogueBehaviours() {
+    auto on = [this](const std::string& name, Action action) {
+        Oid oid = mib_.oidOf(name);
+        if (!oid.empty()) actions_[oid] = std::move(action);
+    };
+    auto storedNumber = [this](const std::string& name) {
+        const Object* object = mib_.find(mib_.oidOf(name));
+        return object ? object->stored.number : 0;
+    };
+    // A survey keeps each BSSID's type; a BSSID never seen before gets one by the two rules.
+    on("dot11RogueApSurveyRefresh.0",
+       {nullptr, [this, storedNumber](const Oid&, const Value& v, Done done) {
+            if (v.number != 1) return done(SNMP_ERR_NOERROR);
+            runLater(scanMs_, [this, storedNumber, done] {
+                Table* t = mib_.table("rogueSurvey");
+                if (!t) return done(SNMP_ERR_GENERR);
+                bool firstSurvey = rogueTypes_.empty();
+                mib_.refresh(*t);
+                for (int row = 1; row <= t->rows; ++row) {
+                    Object* bssid = mib_.find(t->cellOid(5, row));
+                    Object* type = mib_.find(t->cellOid(11, row));
+                    if (!bssid || !type) continue;
+                    std::string key = hexText(bssid->stored.bytes);
+                    auto known = rogueTypes_.find(key);
+                    if (known != rogueTypes_.end()) {
+                        type->stored.number = known->second;
+                    } else if (!firstSurvey) {
+                        type->stored.number =
+                            storedNumber("dot11RogueApAllNewNodesAsValid.0") == 1          ? 2
+                            : storedNumber("dot11RogueApUnknownAccessNodesAsRogue.0") == 1 ? 4
+                                                                                           : 1;
+                    }
+                    rogueTypes_[key] = type->stored.number;
+                }
+                done(SNMP_ERR_NOERROR);
+            });
+        }});
+    auto reclassify = [this, on](const std::string& name, long long newType) {
+        on(name, {[this](const Oid&, const Value& v) {
+                      const Table* t = mib_.table("rogueSurvey");
+                      return v.number == 0 || (t && v.number >= 1 && v.number <= t->rows)
+                                 ? SNMP_ERR_NOERROR
+                                 : SNMP_ERR_WRONGVALUE;
+                  },
+                  [this, newType](const Oid&, const Value& v, Done done) {
+                      Table* t = mib_.table("rogueSurvey");
+                      if (t && v.number > 0) {
+                          int row = static_cast<int>(v.number);
+                          Object* bssid = mib_.find(t->cellOid(5, row));
+                          Object* type = mib_.find(t->cellOid(11, row));
+                          if (type) type->stored.number = newType;
+                          if (bssid) rogueTypes_[hexText(bssid->stored.bytes)] = newType;
+                      }
+                      done(SNMP_ERR_NOERROR);
+                  }});
+    };
+    reclassify("dot11RogueApAddtoValid.0", 2);
+    reclassify("dot11RogueApAddtoNeighbor.0", 3);
+    reclassify("dot11RogueApAddtoRouge.0", 4);
+    reclassify("dot11RogueApAddtoNew.0", 1);
+
+    // Each port's PVID becomes the first VLAN where the port is untagged, else 1.
+    on("dot11PvidAutoAssignStatus.0",
+       {nullptr, [this](const Oid& oid, const Value& v, Done done) {
+            Table* vlans = mib_.table("groupVlans");
+            Oid pvid = mib_.oidOf("dot11PvidSettingMgmt");
+            if (v.number != 1 || !vlans || pvid.empty()) return done(SNMP_ERR_NOERROR);
+            pvid.pop_back();
+            for (uint64_t n = 2; n <= 15; ++n) {
+                long long chosen = 1;
+                for (int row = 1; row <= vlans->rows; ++row) {
+                    const Object* vid = mib_.find(vlans->cellOid(2, row));
+                    const Object* cell = mib_.find(vlans->cellOid(n + 2, row));
+                    if (vid && cell && vid->stored.number != 0 && cell->stored.number == 2) {
+                        chosen = vid->stored.number;
+                        break;
+                    }
+                }
+                Oid target = pvid;
+                target.push_back(n);
+                target.push_back(1);
+                if (Object* o = mib_.find(target)) o->stored.number = chosen;
+            }
+            (void)oid;
+            done(SNMP_ERR_NOERROR);
+        }});
+
+    // Current static leases: enabled pool entries whose MAC is a connected station.
+    on("refreshCurrentStaticList.0",
+       {nullptr, [this](const Oid&, const Value& v, Done done) {
+            Table* pool = mib_.table("staticPool");
+            Table* leases = mib_.table("staticLeases");
+            Table* stations = mib_.table("stations");
+            if (v.number != 1 || !pool || !leases || !stations) return done(SNMP_ERR_NOERROR);
+            int next = 1;
+            for (int row = 1; row <= leases->rows; ++row) mib_.freeRow(*leases, row);
+            for (int row = 1; row <= pool->rows && next <= leases->rows; ++row) {
+                const Object* status = mib_.find(pool->cellOid(2, row));
+                const Object* ip = mib_.find(pool->cellOid(4, row));
+                const Object* mac = mib_.find(pool->cellOid(5, row));
+                if (!status || !ip || !mac || status->stored.number != 1 ||
+                    ip->stored == zeroValue(Syntax::Ip) || !mib_.findRow(*stations, 2, mac->stored))
+                    continue;
+                mib_.find(leases->cellOid(2, next))->stored =
+                    mib_.find(pool->cellOid(3, row))->stored;
+                mib_.find(leases->cellOid(3, next))->stored = mac->stored;
+                mib_.find(leases->cellOid(4, next))->stored = ip->stored;
+                ++next;
+            }
+            done(SNMP_ERR_NOERROR);
+        }});
+}

@@ -136,3 +136,77 @@ TEST(Profiles, ProfileOnTheCommandLineChangesValues) {
 }
 
 }  // namespace
+
+namespace {
+
+const std::string rogueTypes = E + ".3.4.4.4.1.11";
+
+TEST_F(Behaviour, RogueSurveyKeepsTypesAndClassifiesNewAccessPoints) {
+    ASSERT_EQ(set(E + ".3.4.4.1.0 i 1").exitCode, 0);
+    EXPECT_EQ(walk(rogueTypes), "1\n2\n3\n4\n1\n2\n");
+    ASSERT_EQ(set(E + ".3.4.4.7.0 i 2").exitCode, 0) << "row 2 becomes rogue";
+    CommandResult outside = set(E + ".3.4.4.5.0 i 9");
+    EXPECT_NE(outside.output.find("wrongValue"), std::string::npos) << outside.output;
+    sim.knob("live rogueSurvey 7 3=6 5=0011223344C7 8=2 9=\"New-AP\"");
+    ASSERT_EQ(set(E + ".3.4.4.1.0 i 1").exitCode, 0);
+    EXPECT_EQ(walk(rogueTypes), "1\n4\n3\n4\n1\n2\n2\n")
+        << "row 2 stays rogue; the new one is valid while AllNewNodesAsValid is 1";
+}
+
+TEST_F(Behaviour, PvidAutoAssignTakesTheFirstUntaggedVlan) {
+    ASSERT_EQ(set(E + ".3.6.1.3.1.4.1 i 0").exitCode, 0) << "Mgmt leaves VLAN 1";
+    ASSERT_EQ(set(E + ".3.6.2.1.0 i 1").exitCode, 0);
+    EXPECT_EQ(sim.value(E + ".3.6.2.2.1.2.1"), "10") << "Mgmt is untagged in VLAN 10";
+    EXPECT_EQ(sim.value(E + ".3.6.2.2.1.3.1"), "1") << "LAN is untagged in VLAN 1";
+}
+
+TEST_F(Behaviour, CurrentStaticListHoldsEnabledEntriesWithAConnectedStation) {
+    ASSERT_EQ(set(staticNames + ".3 s tablet " + E + ".3.1.3.2.1.4.3 a 192.168.0.30 " + E +
+                  ".3.1.3.2.1.5.3 x A0B1C2D3E4F5")
+                  .exitCode,
+              0);
+    ASSERT_EQ(set(E + ".3.1.4.3.0 i 1").exitCode, 0);
+    EXPECT_EQ(walk(E + ".3.1.4.4.1.2"),
+              "\"printer\"\n\"tablet\"\n\"\"\n\"\"\n\"\"\n\"\"\n\"\"\n\"\"\n");
+}
+
+TEST_F(Behaviour, LogLevelsAndParserProfileShapeTheLog) {
+    ASSERT_EQ(set(E + ".5.4.2.0 i 0").exitCode, 0);
+    EXPECT_EQ(sim.knob("log add t|x[WLAN]dropped"), "level disabled");
+    EXPECT_EQ(sim.knob("log add t|x[SYS]kept \"quoted\" # not a comment"), "");
+    sim.knob("profile log-parse");
+    TftpServer server;
+    sim.knob("tftp port=" + std::to_string(server.port()));
+    ASSERT_EQ(set(E + ".5.4.4.0 a 127.0.0.1 " + E + ".5.4.5.0 s LogFile.RD " + E + ".5.4.6.0 i 1")
+                  .exitCode,
+              0);
+    EXPECT_EQ(readFile(server.dir() + "/LogFile.RD"),
+              "t1|x[SYS]hello\nno delimiters here\nt|x SYS] m\nt|x [WLAN no close\n"
+              "t|x[SYS] leading blank\n\nt2|x[NOTICE]caf\xe9\n");
+}
+
+TEST_F(Behaviour, CountersKnobServesCounter32) {
+    sim.knob("counters counter32");
+    CommandResult r =
+        run("snmpget -On -v2c -c public " + sim.peer() + " " + E + ".5.2.1.1.1.1.1.1");
+    EXPECT_NE(r.output.find("Counter32: 152340"), std::string::npos) << r.output;
+}
+
+TEST(DataFile, BrokenDataFileStopsTheStartWithItsLine) {
+    char pattern[] = "/tmp/vra-data-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    writeFile(dir + "/vra2260.dat", "# fine\nscalar x 1.3.6.1.4.1.1.0 INT RW notanumber\n");
+    try {
+        VraSim sim({"--data", dir});
+        ADD_FAILURE() << "a broken data file must stop the start";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("vra2260.dat:2: bad value"), std::string::npos)
+            << e.what();
+    }
+    writeFile(dir + "/vra2260.dat", "scalar x 1.3.6.1.4.1.1.0 STR RW \"unterminated\n");
+    EXPECT_THROW(VraSim({"--data", dir}), std::runtime_error);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
