@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "sim/EventLoop.h"
@@ -87,28 +86,15 @@ bool Device::loadProfile(const std::string& name, std::string& error) {
         error = "bad profile name";
         return false;
     }
-    std::string path = dataDir_ + "/profiles/" + name + ".dat";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open";
-        return false;
-    }
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // Log lines are the device's, not objects: "log add" keeps the rest of the line as is.
-        if (line.rfind("log ", 0) == 0) {
-            std::string answer = control(line);
-            if (answer.rfind("ok", 0) == 0) continue;
-            error = path + ":" + std::to_string(number) + ": " + answer;
-            return false;
-        }
-        if (!mib_.loadLine(line, error)) {
-            error = path + ":" + std::to_string(number) + ": " + error;
-            return false;
-        }
-    }
-    return true;
+    // Log lines are the device's, not objects: "log add" keeps the rest of the line as is.
+    return mib_.load(dataDir_ + "/profiles/" + name + ".dat", error,
+                     [this](const std::string& line, std::string& problem) -> std::optional<bool> {
+                         if (line.rfind("log ", 0) != 0) return std::nullopt;
+                         std::string answer = control(line);
+                         if (answer.rfind("ok", 0) == 0) return true;
+                         problem = answer;
+                         return false;
+                     });
 }
 
 bool Device::addLog(const std::string& line) {

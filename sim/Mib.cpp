@@ -134,7 +134,7 @@ Oid Table::cellOid(uint64_t column, int row) const {
     return oid;
 }
 
-bool Mib::load(const std::string& path, std::string& error) {
+bool Mib::load(const std::string& path, std::string& error, const LineHook& hook) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot open";
@@ -142,7 +142,9 @@ bool Mib::load(const std::string& path, std::string& error) {
     }
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        if (!loadLine(line, error)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::optional<bool> handled = hook ? hook(line, error) : std::nullopt;
+        if (!(handled ? *handled : loadLine(line, error))) {
             error = path + ":" + std::to_string(number) + ": " + error;
             return false;
         }

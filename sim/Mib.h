@@ -1,6 +1,7 @@
 #pragma once
 // The device's objects: what the data file declares, with a stored and a committed value each.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -52,8 +53,11 @@ struct Table {
 
 class Mib {
   public:
+    // Takes a line before the data file language does: nullopt leaves it to loadLine.
+    using LineHook =
+        std::function<std::optional<bool>(const std::string& line, std::string& error)>;
     // Reads a data file; on error returns false with "file:line: reason".
-    bool load(const std::string& path, std::string& error);
+    bool load(const std::string& path, std::string& error, const LineHook& hook = nullptr);
     // One line of the data file language (also used by profiles and the "set" knob).
     bool loadLine(const std::string& line, std::string& error);
 
