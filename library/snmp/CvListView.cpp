@@ -44,7 +44,6 @@ int CvListView::AddRow(const QString& caption, const QStringList& subItems, int 
 void CvListView::ClearRows() {
     clearSelection();
     setRowCount(0);
-    lastNotified_ = -1;
 }
 
 QString CvListView::Caption(int row) const {
@@ -86,5 +85,8 @@ void CvListView::onSelectionChanged() {
     int row = SelectedRow();
     if (row == lastNotified_) return;
     lastNotified_ = row;
-    if (row >= 0) emit Selected(row);
+    if (row >= 0)
+        emit Selected(row);
+    else
+        emit SelectionCleared();
 }

@@ -40,6 +40,8 @@ class CvListView : public QTableWidget {
 
   signals:
     void Selected(int row);
+    // The selection became empty (the rows were cleared or the selection was removed).
+    void SelectionCleared();
 
   private:
     void onSelectionChanged();

@@ -379,6 +379,8 @@ void CvSNMPRequest2Edits::AssociateListView(CvListView* listView, bool selectFir
     listView->MakeReport();
     buildColumns();
     connect(listView, &CvListView::Selected, this, &CvSNMPRequest2Edits::onRowSelected);
+    // Without a selected row the next Set has no row to write.
+    connect(listView, &CvListView::SelectionCleared, this, [this] { selectedRow_ = -1; });
 }
 
 void CvSNMPRequest2Edits::buildColumns() {

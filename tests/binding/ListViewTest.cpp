@@ -101,6 +101,9 @@ TEST_F(ListViewTest, SetWithoutSelectedRow_FailsWith515AndSendsNothing) {
     ASSERT_TRUE(req->Get());
     sim->clearJournal();
     EXPECT_EQ(thrownCode([&] { req->Set(false, true, ""); }), -515);
+    list->SelectRow(1);
+    list->SelectRow(-1);
+    EXPECT_EQ(thrownCode([&] { req->Set(false, true, ""); }), -515) << "a cleared selection";
 
     req->Mode = 1;
     Completion outcome;
