@@ -114,6 +114,11 @@ TEST_F(LanPage, ReadsModeAddressMaskAndGatewayAtCreation) {
     EXPECT_EQ(page->ED_DefGw->text().toStdString(), sim().value(kGateway));
     EXPECT_TRUE(rowsVisible(page));
     EXPECT_EQ(page->StatusBar->PanelCount(), 1);
+    EXPECT_TRUE(pumpUntil([&] {
+        return page->Ed_IPAF->text().toStdString() == sim().value(E + ".3.1.2.2.1.3.1") &&
+               page->Ed_IPEND->text().toStdString() == sim().value(E + ".3.1.2.2.1.4.1");
+    })) << "the dynamic pool ends never reached their hidden edits";
+    EXPECT_EQ(page->Static_ListView->RowCount(), 0) << "the static pool is never read";
     EXPECT_TRUE(sets().empty()) << "opening the page must write nothing";
 }
 
