@@ -144,6 +144,7 @@ void markDelegated(netsnmp_request_info* requests, int flag) {
 
 void answerReads(netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requests) {
     auto list = requestList(requests);
+    std::vector<Oid> asked = requestOids(list);  // before the answers replace the names
     bool next = reqinfo->mode != MODE_GET;
     int worst = 0;
     for (auto* r : list) {
@@ -171,8 +172,7 @@ void answerReads(netsnmp_agent_request_info* reqinfo, netsnmp_request_info* requ
                 break;
         }
     }
-    device->journalGet(requesterOf(reqinfo->asp->pdu), next ? "getnext" : "get", requestOids(list),
-                       worst);
+    device->journalGet(requesterOf(reqinfo->asp->pdu), next ? "getnext" : "get", asked, worst);
 }
 
 void handleRead(netsnmp_mib_handler* handler, netsnmp_handler_registration* reginfo,

@@ -71,6 +71,7 @@ std::string escapeConfig(const std::string& text) {
 struct Child {
     pid_t pid = -1;
     int fd = -1;
+    int stallFd = -1;  // our end of the pipe that stalls a transfer we break off
     std::string output;
     bool killed = false;
 };
@@ -146,27 +147,46 @@ void Device::transfer(const std::string& direction, const std::string& address,
     std::vector<std::string> args = {"curl",         "-q",         "--silent", "--show-error",
                                      "--path-as-is", "--max-time", "60"};
     if (!tftp_.options) args.push_back("--tftp-no-options");
-    if (tftp_.fail == "timeout") {
-        // Slow enough that the kill below breaks the transfer off in the middle.
-        args.insert(args.end(), {"--limit-rate", "1k"});
-    }
-    args.insert(args.end(), {get ? "-o" : "-T", target, url});
+    // To break a transfer off, curl reads from or writes to a small pipe that stalls after a few
+    // blocks, so the server sees the transfer stop in the middle; curl is killed later.
+    bool stall = tftp_.fail == "timeout";
+    int stallPipe[2] = {-1, -1};
+    if (stall && pipe2(stallPipe, O_CLOEXEC) != 0) return done(false);
+    if (stall) fcntl(stallPipe[0], F_SETPIPE_SZ, 4096);
+    args.insert(args.end(), {get ? "-o" : "-T", stall ? "-" : target, url});
 
     auto child = std::make_shared<Child>();
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) return done(false);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, stall && get ? stallPipe[1] : pipeFds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (stall && !get)
+        posix_spawn_file_actions_adddup2(&actions, stallPipe[0], 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     int rc = posix_spawnp(&child->pid, "curl", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
+    if (stall) {
+        // Keep the end curl does not use; for a put, hand it the first blocks only.
+        child->stallFd = get ? stallPipe[0] : stallPipe[1];
+        close(get ? stallPipe[1] : stallPipe[0]);
+        if (!get) {
+            std::ifstream in(localPath, std::ios::binary);
+            std::string head(2048, '\0');
+            in.read(head.data(), static_cast<std::streamsize>(head.size()));
+            fcntl(child->stallFd, F_SETFL, O_NONBLOCK);
+            [[maybe_unused]] ssize_t n =
+                write(child->stallFd, head.data(), static_cast<size_t>(in.gcount()));
+        }
+    }
     if (rc != 0) {
+        if (child->stallFd >= 0) close(child->stallFd);
         close(pipeFds[0]);
         journal_.write("tftp", JsonLine().text("direction", direction).text("result", "no curl"));
         return done(false);
@@ -183,6 +203,7 @@ void Device::transfer(const std::string& direction, const std::string& address,
     auto finish = [this, child, direction, address, port, fileName, localPath, target, get, done] {
         unwatchFd(child->fd);
         close(child->fd);
+        if (child->stallFd >= 0) close(child->stallFd);
         int status = 0;
         waitpid(child->pid, &status, 0);
         child->pid = -1;

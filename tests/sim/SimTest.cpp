@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,32 @@ TEST(Sim, SetOfTwoObjectsIsOneJournalRecordInPduOrder) {
     EXPECT_EQ(sets[0].vbs[1].oid, sysName);
     EXPECT_EQ(sets[0].vbs[1].value, "ap-7");
     EXPECT_EQ(sim.value(sysName), "ap-7");
+    EXPECT_TRUE(sim.gets().empty()) << "a SET is not a read";
+}
+
+TEST(Sim, ReadsAreJournalledWithTheirOperation) {
+    VraSim sim;
+    get(sim, sysName);
+    run(tool("snmpwalk", sim, v2c()) + wepMethods);
+    auto gets = sim.gets();
+    ASSERT_EQ(gets.size(), 6u) << "one get and five get-next requests";
+    EXPECT_EQ(gets[0].vbs.at(0).oid, sysName);
+    EXPECT_EQ(gets[1].vbs.at(0).oid, wepMethods);
+    EXPECT_EQ(gets[2].vbs.at(0).oid, wepMethods + ".1.1");
+}
+
+TEST(Sim, EndsCleanlyOnSigterm) {
+    char pattern[] = "/tmp/vra-term-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    CommandResult r = run("cd " + dir + " && " + VraSim::programPath() + " --dir " + dir +
+                          " --port 0 2>/dev/null & pid=$!; for i in $(seq 200); do [ -e " + dir +
+                          "/ready ] && break; sleep 0.02; done; kill -TERM $pid; wait $pid; "
+                          "echo exit=$?; ls " +
+                          dir);
+    EXPECT_NE(r.output.find("exit=0"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("control.sock"), std::string::npos) << "the socket is removed";
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Sim, RefusedSetsChangeNothingAndAreJournalled) {

@@ -126,3 +126,28 @@ TEST_F(TftpRole, AnswerBeforeKnobAnswersFirstAndTransfersLater) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TftpRole, NameKnobReplacesTheStoredFileName) {
+    writeFile(server.dir() + "/other.bin", "other");
+    sim.knob("tftp name=other.bin");
+    ASSERT_EQ(command("stored.bin", 2).exitCode, 0);
+    auto transfers = sim.events("tftp");
+    ASSERT_EQ(transfers.size(), 1u);
+    EXPECT_EQ(transfers[0].fields.at("file"), "other.bin");
+    EXPECT_EQ(readFile(transfers[0].fields.at("path")), "other");
+}
+
+TEST_F(TftpRole, TimeoutKnobBreaksTheTransferOffAndTheSetFails) {
+    writeFile(server.dir() + "/big.bin", std::string(64 * 1024, 'x'));
+    sim.knob("tftp fail=timeout");
+    CommandResult r = command("big.bin", 2);
+    EXPECT_NE(r.output.find("genErr"), std::string::npos) << r.output;
+    ASSERT_EQ(sim.events("tftp").size(), 1u);
+    EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "timeout");
+    EXPECT_EQ(sim.value("1.3.6.1.4.1.32473.10.37.38.4.3.2.4.0"), "4")
+        << "the command reads back Nothing";
+}
+
+}  // namespace
