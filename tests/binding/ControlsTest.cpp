@@ -105,33 +105,4 @@ TEST_F(ControlsTest, BoundMacEdit_TakesTwelveHexDigitsOnly) {
     EXPECT_EQ(ui->beeps, 2) << "the thirteenth digit and the g are refused";
 }
 
-TEST_F(ControlsTest, BadEditFormats_AreRefusedWithTheCommonCode) {
-    CvSNMPRequest2Edits req(nullptr);
-    CvSNMPVarItem name;
-    name.oid = "1.3.6.1.2.1.1.5";
-    name.name = "systemName";
-    name.syntax = SYN_DISPLAYSTRING;
-    name.access = ACC_READWRITE;
-    req.VarList = CvSNMPVarList(std::vector<CvSNMPVarItem>{name}, SVT_SV, 0);
-    CvEdit first, second;
-    auto code = [&](const char* format, std::initializer_list<CvEdit*> edits) {
-        try {
-            req.AssociateEdit(0, format, edits);
-        } catch (const CvException& e) {
-            return e.code();
-        }
-        return 0;
-    };
-    EXPECT_EQ(code("%q", {&first}), -2);
-    EXPECT_EQ(code("%s.%s", {&first}), -2) << "one edit per specifier";
-    EXPECT_EQ(code("%s", {&first, &second}), -2);
-    EXPECT_EQ(code("%s", {&first}), 0);
-    try {
-        req.AssociateEdit(1, "%s", &second);
-        ADD_FAILURE() << "an item past the list was bound";
-    } catch (const CvException& e) {
-        EXPECT_EQ(e.code(), -504);
-    }
-}
-
 }  // namespace

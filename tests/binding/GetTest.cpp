@@ -163,12 +163,6 @@ TEST_F(GetTest, ComboWithValueOutsideItsList_HasNoSelectionAndNoError) {
     EXPECT_TRUE(ui->boxes.empty());
 }
 
-TEST_F(GetTest, ComboWithoutOptionList_IsRefusedWith518) {
-    auto req = request(systemGroup(), SVT_SV, 0, 0);
-    QComboBox combo;
-    EXPECT_EQ(thrownCode([&] { req->AssociateComboBox(4, &combo); }), -518);
-}
-
 TEST_F(GetTest, CheckBox_WithOptionListOrBooleanSyntax_FollowsTheValue) {
     std::vector<CvSNMPVarItem> items{
         var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable()),

@@ -105,14 +105,5 @@ TEST_F(SetTest, AsyncSetThatCannotBePrepared_ReturnsFalseAndPostsTheFailure) {
     EXPECT_FALSE(req->Busy());
 }
 
-TEST_F(SetTest, NothingWritable_SendsAnEmptySetAndReportsTheAnswer) {
-    auto req = request(systemGroup(), SVT_SV, 0, 0);
-    for (int i = 0; i < req->VarList.Count(); ++i) req->VarList.GetItem(i).access = ACC_READONLY;
-    sim->clearJournal();
-    EXPECT_TRUE(req->Set(false, true, ""));
-    ASSERT_EQ(sim->sets().size(), 1u);
-    EXPECT_TRUE(sim->sets().back().vbs.empty());
-}
-
 }  // namespace
 }  // namespace bindingtest
