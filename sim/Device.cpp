@@ -358,8 +358,14 @@ void Device::restart(const std::string& why) {
     journal_.write("restart", JsonLine().text("reason", why));
     mib_.revert();
     if (stagedConfig_) {
-        for (const auto& [oid, value] : *stagedConfig_)
-            if (Object* object = mib_.find(oid)) object->stored = object->committed = value;
+        // Only settings the module could have written itself: a file cannot reach read-only
+        // objects or store a value a SET would have refused.
+        for (const auto& [oid, value] : *stagedConfig_) {
+            Object* object = mib_.find(oid);
+            if (object && object->access == Access::ReadWrite &&
+                value.syntax == object->stored.syntax && checkValue(*object, value, validate_) == 0)
+                object->stored = object->committed = value;
+        }
         stagedConfig_.reset();
     }
     if (!pendingKey_.empty()) key_ = std::exchange(pendingKey_, "");

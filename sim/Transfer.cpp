@@ -136,6 +136,16 @@ void Device::transfer(const std::string& direction, const std::string& address,
                       const std::string& name, const std::string& localPath,
                       std::function<void(bool)> done) {
     ++transfers_;
+    // Linux would take 0.0.0.0 for this host; a device without a server address fails.
+    if (address.empty() || address == "0.0.0.0") {
+        journal_.write("tftp", JsonLine()
+                                   .text("direction", direction)
+                                   .text("peer", address)
+                                   .text("file", tftp_.name.value_or(name))
+                                   .text("result", "failed")
+                                   .text("detail", "no server address"));
+        return done(false);
+    }
     bool get = direction == "get";
     std::string fileName = tftp_.name.value_or(name);
     // The module's server refuses names with folders, so this draws a TFTP error packet.

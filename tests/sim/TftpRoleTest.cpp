@@ -70,7 +70,9 @@ TEST_F(TftpRole, PutSendsTheConfigurationFile) {
 }
 
 TEST_F(TftpRole, ConfigsaveStagesAFileThatTheNextRestartInstalls) {
-    writeFile(server.dir() + "/good.dcf", "#VRA-2260-DCF 1\n" + sysName + "\tSTR\tfrom-file\n");
+    // The firmware version is read-only: a file cannot change it.
+    writeFile(server.dir() + "/good.dcf",
+              "#VRA-2260-DCF 1\n" + sysName + "\tSTR\tfrom-file\n" + firmware + "\tSTR\t9.99\n");
     writeFile(server.dir() + "/bad.dcf", "not a configuration\n");
     ASSERT_EQ(set(tftpServer + " a 127.0.0.1 " + tftpName + " s bad.dcf").exitCode, 0);
     CommandResult refused = set(upgradeCommand + " i 3");
@@ -81,6 +83,7 @@ TEST_F(TftpRole, ConfigsaveStagesAFileThatTheNextRestartInstalls) {
     EXPECT_EQ(sim.value(sysName), "VRA-2260") << "the file waits for the restart";
     ASSERT_EQ(set(upgradeCommand + " i 4").exitCode, 0);
     EXPECT_EQ(sim.value(sysName), "from-file");
+    EXPECT_EQ(sim.value(firmware), "1.00");
 }
 
 TEST_F(TftpRole, FirmwareUpdateTakesTheVersionFromTheFetchedImage) {
@@ -111,10 +114,15 @@ TEST_F(TftpRole, FailedTransferAnswersGenErrAndNeverKnobSkipsTheTransfer) {
     ASSERT_EQ(sim.events("tftp").size(), 1u);
     EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "failed");
 
+    CommandResult noServer = set(tftpServer + " a 0.0.0.0 " + tftpCommand + " i 3");
+    EXPECT_NE(noServer.output.find("genErr"), std::string::npos) << noServer.output;
+    ASSERT_EQ(sim.events("tftp").size(), 2u);
+    EXPECT_EQ(sim.events("tftp")[1].fields.at("detail"), "no server address");
+
     sim.knob("tftp fail=never");
     EXPECT_EQ(command("anything", 3).exitCode, 0);
-    ASSERT_EQ(sim.events("tftp").size(), 2u);
-    EXPECT_EQ(sim.events("tftp")[1].fields.at("result"), "never");
+    ASSERT_EQ(sim.events("tftp").size(), 3u);
+    EXPECT_EQ(sim.events("tftp")[2].fields.at("result"), "never");
 }
 
 TEST_F(TftpRole, AnswerBeforeKnobAnswersFirstAndTransfersLater) {
