@@ -107,10 +107,17 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
     content->addWidget(body);
     content->addLayout(buttonRow);
 
+    // A sunken rule sets the status bar apart from the page, as a window's status bar is.
+    auto* rule = new QFrame(page);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    statusBar->setContentsMargins(4, 1, 4, 2);
+
     auto* whole = new QVBoxLayout(page);
     whole->setContentsMargins(0, 0, 0, 0);
     whole->setSpacing(0);
     whole->addLayout(content);
+    whole->addWidget(rule);
     whole->addWidget(statusBar);
     whole->setSizeConstraint(QLayout::SetFixedSize);
 }
