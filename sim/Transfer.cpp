@@ -210,14 +210,16 @@ void Device::transfer(const std::string& direction, const std::string& address,
             }
         });
 
-    auto finish = [this, child, direction, address, port, fileName, localPath, target, get, done] {
+    auto finish = [this, child, direction, address, port, fileName, localPath, target, get, stall,
+                   done] {
         unwatchFd(child->fd);
         close(child->fd);
         if (child->stallFd >= 0) close(child->stallFd);
         int status = 0;
         waitpid(child->pid, &status, 0);
         child->pid = -1;
-        bool ok = !child->killed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // A transfer the device breaks off fails, even when a small file got through first.
+        bool ok = !stall && !child->killed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         std::error_code ignored;
         // curl creates no output file for an empty download.
         if (get && ok && !std::filesystem::exists(target)) std::ofstream(target, std::ios::binary);
