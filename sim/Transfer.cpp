@@ -237,9 +237,9 @@ void Device::transfer(const std::string& direction, const std::string& address,
                                    .text("file", fileName)
                                    .text("bytes", std::to_string(bytes))
                                    .text("checksum", checksum)
-                                   .text("result", ok              ? "ok"
-                                                   : child->killed ? "timeout"
-                                                                   : "failed")
+                                   .text("result", ok                       ? "ok"
+                                                   : stall || child->killed ? "timeout"
+                                                                            : "failed")
                                    .text("path", get && ok ? localPath : (get ? "" : localPath))
                                    .text("detail", detail));
         done(ok);
