@@ -159,3 +159,20 @@ TEST_F(TftpRole, TimeoutKnobBreaksTheTransferOffAndTheSetFails) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TftpRole, CertificateAndKeyInstallTheFetchedFile) {
+    CommandResult nothingStaged = set(upgradeCommand + " i 7");
+    EXPECT_NE(nothingStaged.output.find("genErr"), std::string::npos) << nothingStaged.output;
+    writeFile(server.dir() + "/cert.pem", "-----BEGIN CERTIFICATE-----\nMIIB\n");
+    ASSERT_EQ(command("cert.pem", 2).exitCode, 0);
+    ASSERT_EQ(set(upgradeCommand + " i 7").exitCode, 0);
+    ASSERT_EQ(set(upgradeCommand + " i 8").exitCode, 0);
+    auto certificates = sim.events("certificate");
+    ASSERT_EQ(certificates.size(), 1u);
+    EXPECT_EQ(certificates[0].fields.at("bytes"), "33");
+    EXPECT_EQ(sim.events("key").size(), 1u);
+}
+
+}  // namespace
