@@ -169,6 +169,20 @@ TEST_F(InformationPage, FailedRefreshKeepsGetOkAndTheEditsTexts) {
     EXPECT_EQ(page->Ed_SN->text(), shownName);
 }
 
+TEST_F(InformationPage, UnreachableDeviceKeepsGetOkAndTheEditsTexts) {
+    TFM_Information* page = open();
+    const QString shownName = page->Ed_SN->text();
+    // The page's 30 s time-out, scaled down so that the test waits a fraction of a second.
+    qputenv("VRA2260_TIME_SCALE", "0.005");
+    sim().knob("silence on");
+    page->Btn_Re->click();
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
+    EXPECT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
+    qunsetenv("VRA2260_TIME_SCALE");
+    EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
+    EXPECT_EQ(page->Ed_SN->text(), shownName);
+}
+
 TEST_F(InformationPage, FailedSaveStillShowsSaveOkBecauseTheSetIsOnlyIssued) {
     TFM_Information* page = open();
     sim().knob("fail " + kContact + " commitFailed set");
