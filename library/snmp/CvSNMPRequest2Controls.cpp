@@ -347,6 +347,9 @@ void CvSNMPRequest2Edits::AssociateEdit(int item, const char* format,
         CvEditSpec spec = constraint->spec(index);
         // A MAC address takes exactly its twelve digits.
         if (spec.kind == 'h' && syntax == SYN_MACADDRESS && spec.length < 0) spec.length = 12;
+        // A page that binds an edit again must not stack a second typing filter on it.
+        for (CvEditFilter* stale : edit->findChildren<CvEditFilter*>(Qt::FindDirectChildrenOnly))
+            delete stale;
         auto* filter = new CvEditFilter(edit, spec);
         if (previousFilter) previousFilter->setNext(edit);
         edit->SetConstraint(constraint, index);

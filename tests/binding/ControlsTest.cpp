@@ -99,6 +99,8 @@ TEST_F(ControlsTest, BoundMacEdit_TakesTwelveHexDigitsOnly) {
     req.VarList = CvSNMPVarList(std::vector<CvSNMPVarItem>{mac}, MVT_UMV, 0);
     CvEdit edit;
     req.AssociateEdit(0, "%h", &edit);
+    req.AssociateEdit(0, "%h", &edit);
+    EXPECT_EQ(edit.findChildren<CvEditFilter*>().size(), 1) << "binding again stacked filters";
     for (QChar c : QString("00aaBBccDDeeF")) type(edit, c);
     type(edit, 'g');
     EXPECT_EQ(edit.text(), "00aaBBccDDee");
