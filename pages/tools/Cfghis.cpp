@@ -270,8 +270,7 @@ void TFM_CfgFile::saveReceived(bool received) {
         showError();
         return;
     }
-    CB_UpgCom->setCurrentIndex(kConfigsaveIndex);
-    reqUpgradeCommand->Set(true, true, "");
+    sendUpgradeCommand(kConfigsaveIndex, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
                               platform::BoxButtons::Ok);
@@ -298,28 +297,37 @@ void TFM_CfgFile::Bt_OKClick() {
     saveTransfer_->cancel();
     const bool set = setServerAndName();
     if (set) {
-        CB_UpgCom->setCurrentIndex(kConfigsaveIndex);
-        reqUpgradeCommand->Set(true, true, "");
+        sendUpgradeCommand(kConfigsaveIndex, UpgradePurpose::UpdateConfigsave);
         updatePending = true;
     }
     Ed_UpgFile->SetText(path);
 }
 
+void TFM_CfgFile::sendUpgradeCommand(int index, UpgradePurpose purpose) {
+    CB_UpgCom->setCurrentIndex(index);
+    upgradesInFlight_.push_back(purpose);
+    reqUpgradeCommand->Set(true, true, "");
+}
+
 void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     TFM_CfgFile* page = FM_CfgFile;
     if (!page) return;
+    UpgradePurpose purpose = UpgradePurpose::UpdateConfigsave;
+    if (!page->upgradesInFlight_.empty()) {
+        purpose = page->upgradesInFlight_.front();
+        page->upgradesInFlight_.pop_front();
+    }
     if (error.Code != 0) {
         // A later Configsave answer must not restart the device for an update that failed.
-        page->updatePending = false;
+        if (purpose == UpgradePurpose::UpdateConfigsave) page->updatePending = false;
         page->showError();
         return;
     }
-    if (!page->updatePending) return;
+    if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
     QPointer<TFM_CfgFile> alive(page);
     page->runCountdown(10, "Updating config file...");
     if (!alive) return;
-    page->CB_UpgCom->setCurrentIndex(kRebootIndex);
-    page->reqUpgradeCommand->Set(true, true, "");
+    page->sendUpgradeCommand(kRebootIndex, UpgradePurpose::Reboot);
     page->updatePending = false;
     page->runCountdown(50, "Device is restarting...");
     if (!alive) return;

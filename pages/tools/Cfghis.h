@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <deque>
 #include <memory>
 
 #include "library/snmp/CvSNMPVarList.h"
@@ -80,6 +81,12 @@ class TFM_CfgFile : public QDialog {
     void saveReceived(bool received);
     void showError();
     void runCountdown(int count, const QString& text);
+
+    // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an
+    // answer is taken for the action that sent it.
+    enum class UpgradePurpose { SaveConfigsave, UpdateConfigsave, Reboot };
+    void sendUpgradeCommand(int index, UpgradePurpose purpose);
+    std::deque<UpgradePurpose> upgradesInFlight_;
 
     TransferWatch* saveTransfer_ = nullptr;
 };

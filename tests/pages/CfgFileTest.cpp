@@ -1,0 +1,224 @@
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/tools/Cfghis.h"
+#include "tests/pages/LogFixture.h"
+
+namespace {
+
+const char* const kSystemName = "1.3.6.1.2.1.1.5.0";
+
+class CfgFile : public TransferPageTest {
+  protected:
+    TFM_CfgFile* open() { return openPage(FM_CfgFile); }
+
+    // Chooses the save file through the save dialog, then presses its OK.
+    void saveTo(const QString& path) {
+        ui().saveNames = QStringList{path};
+        FM_CfgFile->Bt_SavBrw->click();
+        FM_CfgFile->Bt_Upload->click();
+    }
+
+    void updateFrom(const QString& path) {
+        ui().openNames = QStringList{path};
+        FM_CfgFile->Bt_Browse->click();
+        FM_CfgFile->Bt_OK->click();
+    }
+
+    // Saves the device's configuration under a name and returns the received path.
+    QString saveDeviceConfiguration(const QString& name) {
+        saveTo(workDir() + "/" + name);
+        EXPECT_TRUE(waitForBox("The configuration file saved successfully!"));
+        // The device fetches the saved file once more on the Configsave that follows; the
+        // server must still serve this folder until it has.
+        EXPECT_TRUE(
+            pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
+        return workDir() + "/" + dcfSaveName(name);
+    }
+};
+
+const char* const kSaved = "The configuration file saved successfully!";
+const char* const kFailed = "Fail to save the configuration file!";
+
+TEST_F(CfgFile, SaveWithBareNameStoresDcfFileIdenticalToTheDevicesConfiguration) {
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kSaved));
+    EXPECT_EQ(captionOf(kSaved), "OK");
+    const QByteArray saved = readFile(workDir() + "/backup.dcf");
+    ASSERT_TRUE(saved.startsWith("#VRA-2260-DCF 1")) << saved.left(40).toStdString();
+    ASSERT_FALSE(transfers("put").empty());
+    EXPECT_EQ(transfers("put").back().fields.at("bytes"), std::to_string(saved.size()));
+    EXPECT_EQ(transfers("put").back().fields.at("checksum"), checksum(saved));
+    EXPECT_TRUE(FM_CfgFile->Ed_UpgFile->text().isEmpty());
+}
+
+TEST_F(CfgFile, SaveSendsServerAndNameThenPutThenConfigsave) {
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kSaved));
+    ASSERT_TRUE(pumpUntil([&] { return sets().size() == 3; }));
+    const std::vector<SimSetRecord> all = sets();
+    ASSERT_EQ(oids(all[0]),
+              (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
+    EXPECT_EQ(all[0].vbs[0].value, "127.0.0.1");
+    EXPECT_EQ(all[0].vbs[1].value, "backup.dcf");
+    ASSERT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpcommand});
+    EXPECT_EQ(all[1].vbs[0].value, "3");
+    ASSERT_EQ(oids(all[2]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
+    EXPECT_EQ(all[2].vbs[0].value, "3");
+}
+
+TEST_F(CfgFile, NamesHoldingDcfInAnyCaseAreUsedUnchanged) {
+    open();
+    for (const char* name : {"Backup.DCF", "a.dcf.old"}) {
+        sim().clearJournal();
+        ui().boxes.clear();
+        saveTo(workDir() + "/" + name);
+        ASSERT_TRUE(waitForBox(kSaved)) << name;
+        EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{name});
+        EXPECT_TRUE(QFile::exists(workDir() + "/" + name)) << name;
+    }
+}
+
+TEST_F(CfgFile, ChoosingAnUpdateFileEmptiesTheSaveBox) {
+    open();
+    ui().saveNames = QStringList{workDir() + "/backup"};
+    FM_CfgFile->Bt_SavBrw->click();
+    EXPECT_EQ(FM_CfgFile->Ed_SaveFile->text(), workDir() + "/backup");
+    ui().openNames = QStringList{workDir() + "/x.dcf"};
+    FM_CfgFile->Bt_Browse->click();
+    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
+    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
+    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
+}
+
+TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns) {
+    open();
+    const QString saved = saveDeviceConfiguration("base");
+    QByteArray text = readFile(saved);
+    const QByteArray line = QByteArray(kSystemName) + "\t";
+    const int at = text.indexOf("\n" + line);
+    ASSERT_GE(at, 0) << "no systemName line in the saved configuration";
+    const int end = text.indexOf('\n', at + 1);
+    const int valueAt = text.indexOf('\t', at + line.size() + 1) + 1;
+    ASSERT_GT(valueAt, at);
+    text.replace(valueAt, end - valueAt, "Restored-AP");
+    // The whole path is searched: ".DCF" in a folder name lets a ".txt" file through.
+    QDir(workDir()).mkdir("old.DCF");
+    const QString restore = writeWorkFile("old.DCF/settings.txt", text);
+    sim().clearJournal();
+    ui().boxes.clear();
+    setTimeScale(0.01);
+    updateFrom(restore);
+    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    EXPECT_EQ(captionOf("The configuration file update successfully!"), "OK");
+    EXPECT_EQ(sim().value(kSystemName), "Restored-AP");
+    const std::vector<SimSetRecord> all = sets();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(oids(all[0]),
+              (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
+    EXPECT_EQ(all[0].vbs[1].value, "settings.txt");
+    EXPECT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
+    EXPECT_EQ(all[1].vbs[0].value, "3");
+    EXPECT_EQ(all[2].vbs[0].value, "4");
+    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
+}
+
+TEST_F(CfgFile, InputRefusalsSendNothing) {
+    open();
+    FM_CfgFile->Bt_Upload->click();
+    FM_CfgFile->Bt_OK->click();
+    EXPECT_EQ(boxTexts(),
+              (std::vector<QString>{"Empty file is not accepted.", "Empty file is not accepted."}));
+    ui().boxes.clear();
+    updateFrom(workDir() + "/missing.dcf");
+    updateFrom(writeWorkFile("plain.txt", "x"));
+    EXPECT_EQ(boxTexts(), (std::vector<QString>{"File format error! Please try again!",
+                                                "File format error! Please try again!"}));
+    ui().boxes.clear();
+    saveTo("backup");
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"The file path is error."});
+    EXPECT_EQ(captionOf("The file path is error."), "Warning");
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(CfgFile, UpdateFromAPathWithoutSeparatorIsRefused) {
+    open();
+    writeWorkFile("here.dcf", "#VRA-2260-DCF 1\n");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(workDir());
+    updateFrom("here.dcf");
+    QDir::setCurrent(previous);
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"The file path is error."});
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(CfgFile, TransferFailureAfterAcceptedPutGivesErrorAndNoSuccess) {
+    sim().knob("tftp answer=before fail=error");
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kFailed));
+    EXPECT_EQ(captionOf(kFailed), "ERROR");
+    EXPECT_FALSE(boxShown(kSaved));
+    EXPECT_TRUE(valuesSentTo(oid::tftpUpgradeSettingCommand).empty());
+}
+
+TEST_F(CfgFile, PutRefusedByTheDeviceGivesError) {
+    sim().knob("fail " + oid::tftpcommand + " genErr set");
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kFailed));
+    EXPECT_FALSE(boxShown(kSaved));
+}
+
+TEST_F(CfgFile, TransferThatNeverComesGivesError) {
+    sim().knob("tftp answer=before fail=never");
+    setTimeScale(0.05);
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kFailed));
+    EXPECT_FALSE(boxShown(kSaved));
+}
+
+TEST_F(CfgFile, ExistingBackupSurvivesAFailedSaveUnchanged) {
+    const QString existing = writeWorkFile("backup.dcf", "precious earlier backup\n");
+    sim().knob("tftp answer=before fail=timeout");
+    open();
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kFailed, 20000));
+    EXPECT_EQ(readFile(existing), "precious earlier backup\n");
+}
+
+TEST_F(CfgFile, FailedServerAndNameSetStopsTheSave) {
+    sim().knob("fail " + oid::tftpRemoteFileName + " wrongValue set");
+    open();
+    saveTo(workDir() + "/backup");
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty());
+    EXPECT_FALSE(FM_CfgFile->StatusBar->PanelText(0).isEmpty());
+    EXPECT_TRUE(boxTexts().empty());
+}
+
+TEST_F(CfgFile, LatePutAnswerDuringAnUpdateIsIgnored) {
+    open();
+    const QString saved = saveDeviceConfiguration("base");
+    sim().clearJournal();
+    ui().boxes.clear();
+    setTimeScale(0.01);
+    sim().knob("delay 600 " + oid::tftpcommand + " set");
+    saveTo(workDir() + "/second");
+    updateFrom(saved);
+    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpcommand).empty(); }));
+    pumpUntil([] { return false; }, 800);
+    EXPECT_FALSE(boxShown(kSaved));
+    // Only the update's Configsave and Reboot: the answer to Put sent nothing.
+    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), (std::vector<std::string>{"3", "4"}));
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+#include <QDir>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/tools/Firmware.h"
+#include "tests/pages/LogFixture.h"
+
+namespace {
+
+const char* const kFirmwareDone = "Update firmware success!";
+const char* const kSslDone = "Update SSL success!";
+const char* const kKeyDone = "Please reboot the device for updete ssh key setting!";
+const char* const kCantPerform = "Cant Perform Operation,Please try again!";
+
+class Firmware : public TransferPageTest {
+  protected:
+    TFM_Firmware* open() { return openPage(FM_Firmware); }
+
+    // A firmware image of a few hundred KB whose first line names its version.
+    QString writeImage(const QString& name, const QByteArray& version, int size = 300 * 1024) {
+        QByteArray image = "FWVER=" + version + "\n";
+        QRandomGenerator random(42);
+        while (image.size() < size) image.append(static_cast<char>(random.bounded(256)));
+        return writeWorkFile(name, image);
+    }
+
+    void uploadFirmware(const QString& path) {
+        FM_Firmware->Ed_UpgFile->SetText(path);
+        FM_Firmware->Bt_OK->click();
+    }
+    void uploadCertificate(const QString& path) {
+        ui().openNames = QStringList{path};
+        FM_Firmware->Bt_CBrowse->click();
+        FM_Firmware->Bt_CUpload->click();
+    }
+    void uploadKey(const QString& path) {
+        ui().openNames = QStringList{path};
+        FM_Firmware->Bt_KBrowse->click();
+        FM_Firmware->Bt_KUpload->click();
+    }
+
+    // The values of tftpUpgradeSettingCommand sent so far.
+    std::vector<std::string> upgradeCommands() {
+        return valuesSentTo(oid::tftpUpgradeSettingCommand);
+    }
+
+    int seqOfUpgradeCommand(const std::string& value) {
+        for (const SimSetRecord& set : setsOf(oid::tftpUpgradeSettingCommand))
+            if (set.vbs[0].value == value) return set.seq;
+        return -1;
+    }
+};
+
+TEST_F(Firmware, ImageArrivesWholeThenUpdateThenOneRebootThenSuccess) {
+    const QString image = writeImage("image.bin", "2.00");
+    setTimeScale(0.02);
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    EXPECT_EQ(captionOf(kFirmwareDone), "Warning");
+    const std::vector<SimEvent> gets = transfers("get");
+    ASSERT_EQ(gets.size(), 1u);
+    const SimEvent& fetched = gets[0];
+    EXPECT_EQ(fetched.fields.at("result"), "ok");
+    EXPECT_EQ(readFile(QString::fromStdString(fetched.fields.at("path"))), readFile(image));
+    EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
+    EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(fetched.fields.at("seq")));
+    EXPECT_EQ(sim().value(oid::firmwareVersion), "2.00");
+    EXPECT_EQ(FM_Firmware->Ed_UpgFile->text(), image);
+    const std::vector<SimSetRecord> all = sets();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(oids(all[0]),
+              (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
+    EXPECT_EQ(all[0].vbs[0].value, "127.0.0.1");
+    EXPECT_EQ(all[0].vbs[1].value, "image.bin");
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand), std::vector<std::string>{"2"});
+}
+
+TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
+    const QString image = writeImage("late.tfp", "3.10");
+    setTimeScale(0.05);
+    // The short wait lasts 10 ticks of 60 ms; the device starts reading well after it.
+    sim().knob("tftp answer=before start=1200");
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    const std::vector<SimEvent> gets = transfers("get");
+    ASSERT_EQ(gets.size(), 1u);
+    EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
+    EXPECT_EQ(sim().value(oid::firmwareVersion), "3.10");
+}
+
+TEST_F(Firmware, FailedTransferSendsNoUpdateCommand) {
+    const QString image = writeImage("image.bin", "2.00", 20000);
+    setTimeScale(0.02);
+    sim().knob("tftp answer=before fail=error");
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kCantPerform, 20000));
+    EXPECT_EQ(captionOf(kCantPerform), "Warning");
+    pumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(upgradeCommands().empty());
+    EXPECT_FALSE(boxShown(kFirmwareDone));
+}
+
+TEST_F(Firmware, RefusedGetCommandShowsCantPerformAndItsText) {
+    const QString image = writeImage("image.bin", "2.00", 2000);
+    sim().knob("fail " + oid::tftpcommand + " genErr set");
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kCantPerform));
+    EXPECT_FALSE(FM_Firmware->StatusBar->SimpleText().isEmpty());
+    EXPECT_TRUE(upgradeCommands().empty());
+}
+
+TEST_F(Firmware, FailedServerAndNameSetStopsTheUpload) {
+    const QString image = writeImage("image.bin", "2.00", 2000);
+    sim().knob("fail " + oid::tftpServerIPAddress + " wrongValue set");
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty());
+}
+
+TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
+    const QString certificate = writeWorkFile("server.pem", "-----BEGIN CERTIFICATE-----\n");
+    const QString key = writeWorkFile("server-key.der", QByteArray(700, '\x5a'));
+    const QString image = writeImage("image.bin", "4.00", 60000);
+    setTimeScale(0.02);
+    open();
+    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
+    EXPECT_FALSE(FM_Firmware->EDT_Key->isEnabled());
+
+    uploadCertificate(certificate);
+    ASSERT_TRUE(waitForBox(kSslDone, 20000));
+    EXPECT_TRUE(FM_Firmware->EDT_Certificate->text().isEmpty());
+    EXPECT_TRUE(FM_Firmware->Bt_KUpload->isEnabled());
+    EXPECT_TRUE(FM_Firmware->Bt_KBrowse->isEnabled());
+    EXPECT_EQ(upgradeCommands(), std::vector<std::string>{"7"});
+
+    uploadKey(key);
+    ASSERT_TRUE(waitForBox(kKeyDone, 20000));
+    EXPECT_TRUE(FM_Firmware->EDT_Key->text().isEmpty());
+    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
+    EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"7", "8"}));
+
+    // A certificate stage earlier on the page must not cost the firmware its restart.
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"7", "8", "1", "4"}));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName),
+              (std::vector<std::string>{"server.pem", "server-key.der", "image.bin"}));
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand), (std::vector<std::string>{"2", "2", "2"}));
+    EXPECT_EQ(sim().events("certificate").size(), 1u);
+    EXPECT_EQ(sim().events("key").size(), 1u);
+    EXPECT_EQ(sim().value(oid::firmwareVersion), "4.00");
+}
+
+TEST_F(Firmware, FailedCertificateUploadKeepsTheFullPath) {
+    const QString certificate = writeWorkFile("server.pem", "cert");
+    setTimeScale(0.02);
+    sim().knob("tftp answer=before fail=error");
+    open();
+    uploadCertificate(certificate);
+    ASSERT_TRUE(waitForBox(kCantPerform, 20000));
+    EXPECT_EQ(FM_Firmware->EDT_Certificate->text(), certificate);
+    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
+    EXPECT_TRUE(upgradeCommands().empty());
+}
+
+TEST_F(Firmware, FirmwareInputRefusals) {
+    const QString upper = writeWorkFile("IMAGE.BIN", "x");
+    open();
+    uploadFirmware("");
+    uploadFirmware(workDir() + "/");
+    uploadFirmware(upper);
+    uploadFirmware(workDir() + "/absent.bin");
+    EXPECT_EQ(boxTexts(), (std::vector<QString>{"Please put in the firmware file & path.",
+                                                "Please put in the firmware file & path.",
+                                                "Please put in valid firmware file & path.",
+                                                "Please put in valid firmware file & path."}));
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(Firmware, FolderNamedBinLetsAnyFileThrough) {
+    QDir(workDir()).mkdir("v2.bin");
+    const QString path = writeWorkFile("v2.bin/readme.txt", "FWVER=9\n");
+    open();
+    uploadFirmware(path);
+    EXPECT_TRUE(boxTexts().empty());
+    ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpRemoteFileName).empty(); }));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"readme.txt"});
+}
+
+TEST_F(Firmware, CertificateInputRefusals) {
+    const QString upper = writeWorkFile("server.PEM", "x");
+    open();
+    uploadCertificate(workDir() + "/");
+    uploadCertificate(upper);
+    EXPECT_EQ(FM_Firmware->focusWidget(), FM_Firmware->EDT_Certificate);
+    uploadCertificate(workDir() + "/absent.der");
+    EXPECT_EQ(boxTexts(), (std::vector<QString>{"Empty file is not accepted!",
+                                                "File format error! Please try again.",
+                                                "Please put in valid pem file & path."}));
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(Firmware, NoInterfaceOnTheDeviceSubnetSendsNothing) {
+    const QString image = writeImage("image.bin", "2.00", 2000);
+    setDeviceAddress("203.0.113.5", "255.255.255.0");
+    open();
+    uploadFirmware(image);
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"Invalid Server IP Address or SNMP timed out!"});
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty());
+}
+
+}  // namespace

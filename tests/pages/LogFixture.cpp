@@ -1,0 +1,146 @@
+#include "tests/pages/LogFixture.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Main.h"
+#include "library/snmp/CvEdit.h"
+
+namespace {
+
+// A UDP port that nothing listens on right now.
+uint16_t freeUdpPort() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+}  // namespace
+
+TransferPageTest::TransferPageTest() = default;
+TransferPageTest::~TransferPageTest() = default;
+
+void TransferPageTest::SetUp() {
+    PageHarness::SetUp();
+    ASSERT_TRUE(dataDir_.isValid() && workDir_.isValid());
+    ::setenv("VRA2260_STATE_DIR", dataDir_.path().toLocal8Bit().constData(), 1);
+    tftpPort_ = freeUdpPort();
+    ::setenv("VRA2260_TFTP_PORT", std::to_string(tftpPort_).c_str(), 1);
+    ::unsetenv("VRA2260_TIME_SCALE");
+    sim().knob("tftp port=" + std::to_string(tftpPort_));
+    mainForm_ = std::make_unique<TMainForm>(QStringList{});
+    setDeviceAddress(QString::fromStdString(sim().value(oid::ifIpAddress)),
+                     QString::fromStdString(sim().value(oid::ifSubnetMask)));
+}
+
+void TransferPageTest::TearDown() {
+    PageHarness::TearDown();
+    mainForm_.reset();
+}
+
+QString TransferPageTest::writeWorkFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = workDir_.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+    return path;
+}
+
+QByteArray TransferPageTest::readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TransferPageTest::setDeviceAddress(const QString& address, const QString& mask) {
+    MainForm->IPAddressEdit->SetText(address);
+    MainForm->SubMaskEdit->SetText(mask);
+}
+
+std::vector<SimSetRecord> TransferPageTest::setsOf(const std::string& oid) const {
+    std::vector<SimSetRecord> found;
+    for (const SimSetRecord& set : sets())
+        if (!set.vbs.empty() && set.vbs.front().oid == oid) found.push_back(set);
+    return found;
+}
+
+std::vector<std::string> TransferPageTest::valuesSentTo(const std::string& oid) const {
+    std::vector<std::string> values;
+    for (const SimSetRecord& set : sets())
+        for (const SimVarBind& binding : set.vbs)
+            if (binding.oid == oid) values.push_back(binding.value);
+    return values;
+}
+
+void TransferPageTest::setTimeScale(double scale) {
+    ::setenv("VRA2260_TIME_SCALE", std::to_string(scale).c_str(), 1);
+}
+
+bool TransferPageTest::boxShown(const QString& text) {
+    for (const platform::BoxRecord& box : ui().boxes)
+        if (box.text == text) return true;
+    return false;
+}
+
+::testing::AssertionResult TransferPageTest::waitForBox(const QString& text, int timeoutMs) {
+    if (pumpUntil([&] { return boxShown(text); }, timeoutMs)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "no box \"" << text.toStdString() << "\"; " << whatHappened();
+}
+
+std::string TransferPageTest::whatHappened() {
+    std::string story = "boxes:";
+    for (const platform::BoxRecord& box : ui().boxes)
+        story += " [" + box.caption.toStdString() + ": " + box.text.toStdString() + "]";
+    story += "; sets:";
+    for (const SimSetRecord& set : sets()) {
+        story += " {";
+        for (const SimVarBind& binding : set.vbs)
+            story += binding.oid.substr(binding.oid.size() > 12 ? binding.oid.size() - 12 : 0) +
+                     "=" + binding.value + " ";
+        story += "status " + std::to_string(set.errorStatus) + "}";
+    }
+    story += "; events:";
+    for (const SimEvent& event : sim().events()) {
+        story += " " + event.kind + "(";
+        for (const char* key : {"direction", "file", "result", "bytes"})
+            if (event.fields.count(key)) story += event.fields.at(key) + " ";
+        story += ")";
+    }
+    return story;
+}
+
+QString TransferPageTest::captionOf(const QString& text) {
+    for (const platform::BoxRecord& box : ui().boxes)
+        if (box.text == text) return box.caption;
+    return {};
+}
+
+std::vector<SimEvent> TransferPageTest::transfers(const std::string& direction) {
+    std::vector<SimEvent> found;
+    for (const SimEvent& event : sim().events("tftp"))
+        if (event.fields.count("direction") && event.fields.at("direction") == direction)
+            found.push_back(event);
+    return found;
+}
+
+std::string TransferPageTest::checksum(const QByteArray& bytes) {
+    uint64_t hash = 1469598103934665603ull;
+    for (char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
+    return text;
+}

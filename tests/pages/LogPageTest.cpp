@@ -1,0 +1,203 @@
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPushButton>
+
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/tools/Systemlog.h"
+#include "tests/pages/LogFixture.h"
+
+namespace {
+
+class LogPage : public TransferPageTest {
+  protected:
+    void SetUp() override {
+        TransferPageTest::SetUp();
+        sim().knob("log clear");
+        addDeviceLine("Jan  1 00:00:05|syslogd: [SYS]System started");
+        addDeviceLine("Jan  1 00:00:09|wlan0: [WLAN] station 00:11:22:33:44:55 joined");
+    }
+
+    void addDeviceLine(const std::string& line) { sim().knob("log add " + line); }
+
+    TLogForm* open() { return openPage(LogForm); }
+
+    QString status() const { return LogForm->StatusBar1->PanelText(0); }
+
+    // Waits until the fetch chain has shown its outcome.
+    bool waitForOutcome() {
+        return pumpUntil([this] { return status() == "Get OK." || status() == "Get fail."; });
+    }
+
+    QStringList shownRows() const {
+        QStringList rows;
+        for (int i = 0; i < LogForm->ViewListView->RowCount(); ++i)
+            rows << LogForm->ViewListView->Caption(i) + "|" +
+                        LogForm->ViewListView->SubItems(i).join("|");
+        return rows;
+    }
+
+    void clickGetLog() {
+        sim().clearJournal();
+        LogForm->GetBtn->click();
+    }
+};
+
+TEST_F(LogPage, OpeningFetchesAndShowsTheDeviceLines) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(status(), "Get OK.");
+    EXPECT_EQ(shownRows(), (QStringList{"Jan  1 00:00:05|SYS|System started",
+                                        "Jan  1 00:00:09|WLAN| station 00:11:22:33:44:55 joined"}));
+    EXPECT_TRUE(QFile::exists(dataDir() + "/LogFile.RD"));
+}
+
+TEST_F(LogPage, SendsAddressNameAndNothingInOneSetThenGet) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    const std::vector<SimSetRecord> all = sets();
+    ASSERT_EQ(all.size(), 2u);
+    ASSERT_EQ(oids(all[0]),
+              (std::vector<std::string>{oid::systemLogTFTPServerIPAddress, oid::systemLogFileName,
+                                        oid::systemLogGetLog}));
+    // The device sits on the loopback network, so the loopback interface is the PC's address.
+    EXPECT_EQ(all[0].vbs[0].value, "127.0.0.1");
+    EXPECT_EQ(all[0].vbs[0].type, "a");
+    EXPECT_EQ(all[0].vbs[1].value, "LogFile.RD");
+    EXPECT_EQ(all[0].vbs[2].value, "0");
+    ASSERT_EQ(oids(all[1]), std::vector<std::string>{oid::systemLogGetLog});
+    EXPECT_EQ(all[1].vbs[0].value, "1");
+}
+
+TEST_F(LogPage, SecondGetShowsLinesAddedInBetween) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    addDeviceLine("Jan  1 00:01:00|kernel: [NOTICE]link up");
+    clickGetLog();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get OK."; }));
+    ASSERT_EQ(shownRows().size(), 3);
+    EXPECT_EQ(shownRows().last(), "Jan  1 00:01:00|NOTICE|link up");
+}
+
+TEST_F(LogPage, FailedTransferShowsGetFailAndNotTheOldFile) {
+    // A file left from an earlier fetch must not pass for the device's log.
+    QFile old(dataDir() + "/LogFile.RD");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("Dec 31 23:59:59|old: [SYS]stale line\n");
+    old.close();
+    // The device names a file the server refuses; the page hears nothing of LogFile.RD and
+    // gives up after the server's time-out, scaled down here.
+    setTimeScale(0.02);
+    sim().knob("tftp answer=before fail=error");
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(status(), "Get fail.");
+    EXPECT_TRUE(shownRows().isEmpty()) << shownRows().join("\n").toStdString();
+}
+
+TEST_F(LogPage, FailedSecondFetchKeepsTheRowsOfTheLastGoodOne) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    const QStringList before = shownRows();
+    addDeviceLine("Jan  1 00:02:00|kernel: [SYS]never shown");
+    setTimeScale(0.02);
+    sim().knob("tftp answer=before fail=timeout");
+    clickGetLog();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get fail."; }, 15000));
+    EXPECT_EQ(shownRows(), before);
+}
+
+TEST_F(LogPage, TransferStartedAfterTheAcknowledgementIsAwaited) {
+    sim().knob("tftp answer=before start=400");
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(status(), "Get OK.");
+    EXPECT_EQ(shownRows().size(), 2);
+}
+
+TEST_F(LogPage, TransferThatNeverStartsEndsInGetFail) {
+    setTimeScale(0.02);
+    sim().knob("tftp fail=never");
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(status(), "Get fail.");
+}
+
+TEST_F(LogPage, RefusedServerSetShowsItsFailureAndStopsTheChain) {
+    sim().knob("fail " + oid::systemLogFileName + " genErr set");
+    open();
+    ASSERT_TRUE(pumpUntil([this] { return status() != "Refresh...!"; }))
+        << status().toStdString() << " " << whatHappened();
+    EXPECT_EQ(status(), "(ViZURU++) SNMP error: genErr!");
+    pumpUntil([] { return false; }, 200);
+    EXPECT_EQ(sets().size(), 1u);
+    EXPECT_TRUE(shownRows().isEmpty());
+}
+
+TEST_F(LogPage, GetCommandRefusedAfterAFailedTransferShowsItsFailure) {
+    // This device answers the command only once the transfer has ended, and refuses it when the
+    // transfer failed.
+    sim().knob("tftp fail=error");
+    open();
+    ASSERT_TRUE(pumpUntil([this] { return sets().size() == 2 && status() != "Refresh...!"; }))
+        << status().toStdString() << " " << whatHappened();
+    EXPECT_EQ(status(), "(ViZURU++) SNMP error: genErr!");
+    EXPECT_TRUE(shownRows().isEmpty());
+}
+
+TEST_F(LogPage, ClearSendsClearEmptiesTheListAndTheDeviceLog) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    ASSERT_EQ(shownRows().size(), 2);
+    sim().clearJournal();
+    LogForm->Clear_Btn->click();
+    EXPECT_TRUE(shownRows().isEmpty());
+    ASSERT_TRUE(pumpUntil([this] { return !sets().empty(); }));
+    EXPECT_EQ(valuesSentTo(oid::systemLogClearLocalLog), std::vector<std::string>{"1"});
+    clickGetLog();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get OK."; }));
+    EXPECT_TRUE(shownRows().isEmpty());
+}
+
+TEST_F(LogPage, ClearEmptiesTheListEvenWhenTheDeviceRefuses) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    sim().knob("fail " + oid::systemLogClearLocalLog + " genErr set");
+    LogForm->Clear_Btn->click();
+    EXPECT_TRUE(shownRows().isEmpty());
+}
+
+TEST_F(LogPage, NoInterfaceOnTheDeviceSubnetRefusesAndSendsNothing) {
+    setDeviceAddress("203.0.113.5", "255.255.255.0");
+    open();
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"Invalid Server IP Address or SNMP timed out!"});
+    EXPECT_EQ(status(), "Refresh...!");
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(LogPage, CrlfLogAndOddLinesFollowTheDelimiterRules) {
+    sim().knob("log clear");
+    sim().knob("log eol crlf");
+    addDeviceLine("t1|x[SYS]hello");
+    addDeviceLine("no delimiters here");
+    addDeviceLine("t|x [WLAN no close");
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(shownRows(),
+              (QStringList{"t1|SYS|hello", "||no delimiters here", "t||WLAN no close"}));
+}
+
+TEST_F(LogPage, ResizingKeepsTheListFrameAndButtonsInProportion) {
+    open();
+    LogForm->resize(956, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(LogForm->Panel2->width(), LogForm->Panel1->width() - 20);
+    EXPECT_EQ(LogForm->Panel2->height(), LogForm->Panel1->height() - 20);
+    EXPECT_EQ(LogForm->Clear_Btn->x(), 956 * 142 / 478);
+    EXPECT_EQ(LogForm->GetBtn->x(), 956 * 252 / 478);
+    EXPECT_EQ(LogForm->CloseBtn->x(), 956 * 368 / 478);
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/tools/Logset.h"
+#include "tests/pages/LogFixture.h"
+
+namespace {
+
+class LogSettings : public TransferPageTest {
+  protected:
+    TLogSetForm* open() { return openPage(LogSetForm); }
+};
+
+TEST_F(LogSettings, ReadsTheThreeLevelsAndShowsZeroAddressEmpty) {
+    sim().knob("set " + oid::systemLogSystemLevel + " 1");
+    sim().knob("set " + oid::systemLogWirelessLevel + " 0");
+    sim().knob("set " + oid::systemLogNoticeLevel + " 1");
+    sim().knob("set " + oid::systemLogServerIPAddress + " 0.0.0.0");
+    open();
+    EXPECT_TRUE(LogSetForm->CheckBox_System->isChecked());
+    EXPECT_FALSE(LogSetForm->CheckBox_Wireless->isChecked());
+    EXPECT_TRUE(LogSetForm->CheckBox_Notice->isChecked());
+    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "");
+}
+
+TEST_F(LogSettings, ShowsAConfiguredServerAddress) {
+    sim().knob("set " + oid::systemLogServerIPAddress + " 192.168.0.77");
+    open();
+    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.0.77");
+}
+
+TEST_F(LogSettings, SavesLevelsAndAddressInOneSet) {
+    open();
+    LogSetForm->CheckBox_System->setChecked(false);
+    LogSetForm->CheckBox_Wireless->setChecked(true);
+    LogSetForm->CheckBox_Notice->setChecked(false);
+    LogSetForm->Ed_LogServerIp->SetText("10.1.2.3");
+    LogSetForm->Bt_Apply->click();
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Success!");
+    ASSERT_EQ(sets().size(), 1u);
+    EXPECT_EQ(oids(sets()[0]),
+              (std::vector<std::string>{oid::systemLogSystemLevel, oid::systemLogWirelessLevel,
+                                        oid::systemLogNoticeLevel, oid::systemLogServerIPAddress}));
+    EXPECT_EQ(sim().value(oid::systemLogSystemLevel), "0");
+    EXPECT_EQ(sim().value(oid::systemLogWirelessLevel), "1");
+    EXPECT_EQ(sim().value(oid::systemLogNoticeLevel), "0");
+    EXPECT_EQ(sim().value(oid::systemLogServerIPAddress), "10.1.2.3");
+}
+
+TEST_F(LogSettings, RefusedSetShowsSetError) {
+    open();
+    sim().knob("fail " + oid::systemLogNoticeLevel + " wrongValue set");
+    LogSetForm->Bt_Apply->click();
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Error!");
+}
+
+TEST_F(LogSettings, AddressBoxTakesAtMostFifteenTypedCharacters) {
+    open();
+    LogSetForm->Ed_LogServerIp->clear();
+    typeText(LogSetForm->Ed_LogServerIp, "192.168.100.2001");
+    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.100.200");
+}
+
+}  // namespace
