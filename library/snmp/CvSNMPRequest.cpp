@@ -270,11 +270,16 @@ struct CvSNMPRequest::Impl {
     bool sendAsync(bool write, Command command, std::vector<Binding> bindings,
                    const Completion& done, std::function<void(const Answer&)> onAnswer) {
         int code = 0;
-        Channel* ch = channel(write, code);
-        if (ch && Transport::instance().send(ch, command, bindings, timeoutMs(), owner->Retries,
+        try {
+            if (Transport::instance().sendTo(target(write), command, std::move(bindings),
+                                             timeoutMs(), owner->Retries,
                                              guarded(std::move(onAnswer)), code)) {
-            ++outstanding;
-            return true;
+                ++outstanding;
+                return true;
+            }
+        } catch (const CvSNMPException& e) {
+            // Settings changed between two rows of a walk fail the walk, not the event loop.
+            code = e.code();
         }
         failLater(done, code);
         return false;

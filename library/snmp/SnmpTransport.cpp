@@ -21,16 +21,13 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
-// Exported by net-snmp but missing from its headers: the engine id discovery that
-// snmp_sess_open runs, callable on an open session.
-extern "C" int snmpv3_engineID_probe(void* sessionList, netsnmp_session* session);
-
 namespace snmpaccess {
 
 struct Channel {
     void* session = nullptr;
     int socket = -1;
     std::unique_ptr<QSocketNotifier> notifier;
+    bool probe = false;  // an engine discovery: a request without variables from no user
     bool v3 = false;
     std::string engineId, userName;
     usmkeys::Hash hash = usmkeys::Hash::Md5;
@@ -399,10 +396,24 @@ Transport::Transport() {
 }
 
 Transport::~Transport() {
-    for (auto& [key, channel] : channels_) {
-        channel->notifier.reset();
-        snmp_sess_close(channel->session);
-    }
+    for (auto& [key, channel] : channels_) close(*channel);
+    for (auto& [agent, probe] : probes_) close(*probe);
+}
+
+void Transport::close(Channel& channel) {
+    channel.notifier.reset();
+    if (channel.session) snmp_sess_close(channel.session);
+    channel.session = nullptr;
+}
+
+// Watches the channel's socket so that answers are read as soon as they arrive.
+void Transport::watch(Channel* channel) {
+    netsnmp_transport* transport = snmp_sess_transport(channel->session);
+    channel->socket = transport ? transport->sock : -1;
+    if (channel->socket < 0 || !QCoreApplication::instance()) return;
+    channel->notifier = std::make_unique<QSocketNotifier>(channel->socket, QSocketNotifier::Read);
+    connect(channel->notifier.get(), &QSocketNotifier::activated, this,
+            [this, channel] { readable(channel); });
 }
 
 std::string Transport::resolve(const std::string& address) {
@@ -423,51 +434,151 @@ std::string Transport::resolve(const std::string& address) {
     return addresses_[address] = text;
 }
 
-std::string Transport::discover(const std::string& ip, int port, int timeoutMs, int retries,
-                                int& code) {
-    const std::string agent = ip + ":" + std::to_string(port);
-    if (auto found = engines_.find(agent); found != engines_.end()) return found->second;
-    netsnmp_session probe;
-    snmp_sess_init(&probe);
+std::unique_ptr<Channel> Transport::openProbe(const std::string& agent, int timeoutMs, int retries,
+                                              int& code) {
+    netsnmp_session settings;
+    snmp_sess_init(&settings);
     const std::string peer = "udp:" + agent;
-    probe.peername = const_cast<char*>(peer.c_str());
-    probe.version = SNMP_VERSION_3;
-    probe.securityModel = SNMP_SEC_MODEL_USM;
-    probe.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
-    probe.timeout = static_cast<long>(timeoutMs) * 1000;
-    probe.retries = std::max(0, retries);
-    // Opened without the implicit probe, whose finding net-snmp does not keep in the session it
-    // returns; the explicit probe below writes the engine id into that session.
-    probe.flags |= SNMP_FLAGS_DONT_PROBE;
-    ++discoveries_;
-    void* session = snmp_sess_open(&probe);
-    if (!session) {
-        code = libraryCode(probe.s_snmp_errno);
-        return {};
+    settings.peername = const_cast<char*>(peer.c_str());
+    settings.version = SNMP_VERSION_3;
+    settings.securityModel = SNMP_SEC_MODEL_USM;
+    settings.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+    settings.timeout = static_cast<long>(timeoutMs) * 1000;
+    settings.retries = std::max(0, retries);
+    // net-snmp's own probe would block inside snmp_sess_open; ours is an ordinary request.
+    settings.flags |= SNMP_FLAGS_DONT_PROBE;
+    auto probe = std::make_unique<Channel>();
+    probe->probe = true;
+    probe->session = snmp_sess_open(&settings);
+    if (!probe->session) {
+        code = libraryCode(settings.s_snmp_errno);
+        return nullptr;
     }
-    netsnmp_session* opened = snmp_sess_session(session);
-    opened->flags &= ~SNMP_FLAGS_DONT_PROBE;
-    const bool found = snmpv3_engineID_probe(session, opened) != 0;
-    std::string engine(reinterpret_cast<const char*>(opened->securityEngineID),
-                       opened->securityEngineIDLen);
-    const int error = opened->s_snmp_errno;
-    snmp_sess_close(session);
-    if (!found || engine.empty()) {
-        code = error == SNMPERR_TIMEOUT ? -405 : -209;
+    watch(probe.get());
+    return probe;
+}
+
+// The engine id that the agent's report left in the probe's session, or the failure's code.
+std::string Transport::probeResult(Channel& probe, const Answer& answer, const std::string& agent,
+                                   int& code) {
+    netsnmp_session* session = snmp_sess_session(probe.session);
+    std::string engine(reinterpret_cast<const char*>(session->securityEngineID),
+                       session->securityEngineIDLen);
+    close(probe);
+    code = 0;
+    if (engine.empty()) {
+        code = answer.code == -405 ? -405 : -209;
         return {};
     }
     return engines_[agent] = engine;
 }
 
-Channel* Transport::channel(const Target& target, int timeoutMs, int retries, int& code) {
-    code = 0;
+std::string Transport::discover(const std::string& agent, int timeoutMs, int retries, int& code) {
+    if (auto found = engines_.find(agent); found != engines_.end()) return found->second;
+    ++discoveries_;
+    std::unique_ptr<Channel> probe = openProbe(agent, timeoutMs, retries, code);
+    if (!probe) return {};
+    const Answer answer = exchange(probe.get(), Command::Get, {}, timeoutMs, retries);
+    return probeResult(*probe, answer, agent, code);
+}
+
+void Transport::discoverLater(const std::string& agent, int timeoutMs, int retries) {
+    if (probes_.count(agent)) return;
+    ++discoveries_;
+    int code = 0;
+    std::unique_ptr<Channel> probe = openProbe(agent, timeoutMs, retries, code);
+    if (probe) {
+        auto* pending = new Pending();
+        // Runs from a posted event, so the probe's session may be closed here.
+        pending->done = [this, agent](const Answer& answer) {
+            auto found = probes_.find(agent);
+            if (found == probes_.end()) return;
+            int failure = 0;
+            probeResult(*found->second, answer, agent, failure);
+            probes_.erase(found);
+            discovered(agent, failure);
+        };
+        if (sendPdu(probe.get(), Command::Get, {}, timeoutMs, retries, pending, code)) {
+            probes_[agent] = std::move(probe);
+            rearm();
+            return;
+        }
+        delete pending;
+        close(*probe);
+    }
+    post([this, agent, code] { discovered(agent, code); });
+}
+
+void Transport::discovered(const std::string& agent, int code) {
+    auto found = waiters_.find(agent);
+    if (found == waiters_.end()) return;
+    std::vector<std::function<void(int)>> waiting = std::move(found->second);
+    waiters_.erase(found);
+    for (auto& resume : waiting) resume(code);
+}
+
+std::string Transport::check(const Target& target) {
     if (target.version < 1 || target.version > 3) fail(-524);
     if (target.port < 1 || target.port > 65535) fail(-407);
     if (target.version == 3) checkUserTarget(target);
-    const std::string ip = resolve(target.address);
-    const std::string key = channelKey(target, ip);
-    if (auto found = channels_.find(key); found != channels_.end()) return found->second.get();
+    return resolve(target.address);
+}
 
+Channel* Transport::find(const std::string& key) {
+    auto found = channels_.find(key);
+    return found == channels_.end() ? nullptr : found->second.get();
+}
+
+Channel* Transport::channel(const Target& target, int timeoutMs, int retries, int& code) {
+    code = 0;
+    const std::string ip = check(target);
+    const std::string key = channelKey(target, ip);
+    if (Channel* open = find(key)) return open;
+    std::string engine;
+    if (target.version == 3) {
+        engine = discover(ip + ":" + std::to_string(target.port), timeoutMs, retries, code);
+        if (engine.empty()) return nullptr;
+    }
+    return open(target, ip, key, engine, timeoutMs, retries, code);
+}
+
+bool Transport::sendTo(const Target& target, Command command, std::vector<Binding> bindings,
+                       int timeoutMs, int retries, std::function<void(const Answer&)> done,
+                       int& code) {
+    code = 0;
+    const std::string ip = check(target);
+    const std::string key = channelKey(target, ip);
+    const std::string agent = ip + ":" + std::to_string(target.port);
+    Channel* ready = find(key);
+    if (!ready && (target.version != 3 || engines_.count(agent))) {
+        ready = open(target, ip, key, target.version == 3 ? engines_[agent] : std::string(),
+                     timeoutMs, retries, code);
+        if (!ready) return false;
+    }
+    if (ready) return send(ready, command, bindings, timeoutMs, retries, std::move(done), code);
+    // The agent's engine is not known yet: the request waits for a discovery that does not block
+    // the window, however long a silent agent takes.
+    waiters_[agent].push_back([this, target, ip, key, agent, command,
+                               bindings = std::move(bindings), timeoutMs, retries,
+                               done = std::move(done)](int failure) {
+        int code = failure;
+        Channel* channel = nullptr;
+        if (!code) {
+            channel = find(key);
+            if (!channel)
+                channel = open(target, ip, key, engines_[agent], timeoutMs, retries, code);
+        }
+        if (channel && send(channel, command, bindings, timeoutMs, retries, done, code)) return;
+        Answer answer;
+        answer.code = code ? code : -401;
+        done(answer);
+    });
+    discoverLater(agent, timeoutMs, retries);
+    return true;
+}
+
+Channel* Transport::open(const Target& target, const std::string& ip, const std::string& key,
+                         std::string engine, int timeoutMs, int retries, int& code) {
     auto channel = std::make_unique<Channel>();
     netsnmp_session settings;
     snmp_sess_init(&settings);
@@ -475,14 +586,11 @@ Channel* Transport::channel(const Target& target, int timeoutMs, int retries, in
     settings.peername = const_cast<char*>(peer.c_str());
     settings.timeout = static_cast<long>(timeoutMs) * 1000;
     settings.retries = std::max(0, retries);
-    std::string engine;
     if (target.version != 3) {
         settings.version = target.version == 1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
         settings.community = reinterpret_cast<u_char*>(const_cast<char*>(target.community.data()));
         settings.community_len = target.community.size();
     } else {
-        engine = discover(ip, target.port, timeoutMs, retries, code);
-        if (engine.empty()) return nullptr;
         channel->v3 = true;
         channel->engineId = engine;
         channel->userName = target.securityName;
@@ -532,15 +640,7 @@ Channel* Transport::channel(const Target& target, int timeoutMs, int retries, in
         code = libraryCode(settings.s_snmp_errno);
         return nullptr;
     }
-    netsnmp_transport* transport = snmp_sess_transport(channel->session);
-    channel->socket = transport ? transport->sock : -1;
-    if (channel->socket >= 0 && QCoreApplication::instance()) {
-        channel->notifier =
-            std::make_unique<QSocketNotifier>(channel->socket, QSocketNotifier::Read);
-        Channel* raw = channel.get();
-        connect(channel->notifier.get(), &QSocketNotifier::activated, this,
-                [this, raw] { readable(raw); });
-    }
+    watch(channel.get());
     return (channels_[key] = std::move(channel)).get();
 }
 
@@ -550,6 +650,13 @@ bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Bin
     setTiming(channel->session, timeoutMs, retries);
     if (channel->v3) installUser(*channel);
     netsnmp_pdu* pdu = buildPdu(command, bindings);
+    if (channel->probe) {
+        // An unknown engine answers any request with a report that names it.
+        pdu->securityName = strdup("");
+        pdu->securityNameLen = 0;
+        pdu->securityLevel = SNMP_SEC_LEVEL_NOAUTH;
+        pdu->securityModel = SNMP_SEC_MODEL_USM;
+    }
     pending->sending = true;
     const int sent = snmp_sess_async_send(channel->session, pdu, onResponse, pending);
     pending->sending = false;
@@ -663,13 +770,21 @@ void Transport::readable(Channel* channel) {
 }
 
 void Transport::expire() {
-    for (auto& [key, channel] : channels_) snmp_sess_timeout(channel->session);
+    for (Channel* channel : sessions()) snmp_sess_timeout(channel->session);
     rearm();
+}
+
+std::vector<Channel*> Transport::sessions() const {
+    std::vector<Channel*> all;
+    for (const auto& [key, channel] : channels_) all.push_back(channel.get());
+    for (const auto& [agent, probe] : probes_)
+        if (probe->session) all.push_back(probe.get());
+    return all;
 }
 
 void Transport::rearm() {
     int earliest = -1;
-    for (auto& [key, channel] : channels_) {
+    for (Channel* channel : sessions()) {
         const int wait = nextTimeoutMs(channel->session);
         if (wait >= 0 && (earliest < 0 || wait < earliest)) earliest = wait;
     }

@@ -64,8 +64,13 @@ class Transport : public QObject {
     // meanwhile are posted and run after this returns.
     Answer exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
                     int timeoutMs, int retries);
-    // Sends and returns at once; done runs later from a posted event, always. False (and the
-    // code) when nothing could be sent, and then done never runs.
+    // Sends to the target and returns at once; done runs later from a posted event, always. For
+    // a v3 agent whose engine is not known yet the request waits for a discovery that does not
+    // block. Throws as channel() does; false (and the code) when nothing could be sent, and then
+    // done never runs.
+    bool sendTo(const Target& target, Command command, std::vector<Binding> bindings, int timeoutMs,
+                int retries, std::function<void(const Answer&)> done, int& code);
+    // The same on an open channel.
     bool send(Channel* channel, Command command, const std::vector<Binding>& bindings,
               int timeoutMs, int retries, std::function<void(const Answer&)> done, int& code);
 
@@ -80,15 +85,30 @@ class Transport : public QObject {
 
   private:
     Transport();
+    std::string check(const Target& target);
+    Channel* find(const std::string& key);
+    Channel* open(const Target& target, const std::string& ip, const std::string& key,
+                  std::string engine, int timeoutMs, int retries, int& code);
+    void watch(Channel* channel);
+    void close(Channel& channel);
+    std::vector<Channel*> sessions() const;
+    std::unique_ptr<Channel> openProbe(const std::string& agent, int timeoutMs, int retries,
+                                       int& code);
+    std::string probeResult(Channel& probe, const Answer& answer, const std::string& agent,
+                            int& code);
+    void discoverLater(const std::string& agent, int timeoutMs, int retries);
+    void discovered(const std::string& agent, int code);
     void readable(Channel* channel);
     void expire();
     void rearm();
     bool sendPdu(Channel* channel, Command command, const std::vector<Binding>& bindings,
                  int timeoutMs, int retries, Pending* pending, int& code);
     std::string resolve(const std::string& address);
-    std::string discover(const std::string& ip, int port, int timeoutMs, int retries, int& code);
+    std::string discover(const std::string& agent, int timeoutMs, int retries, int& code);
 
     std::map<std::string, std::unique_ptr<Channel>> channels_;
+    std::map<std::string, std::unique_ptr<Channel>> probes_;                // discoveries in flight
+    std::map<std::string, std::vector<std::function<void(int)>>> waiters_;  // their requests
     std::map<std::string, std::string> engines_;    // "ip:port" -> engine id
     std::map<std::string, std::string> addresses_;  // host name -> dotted IPv4
     QTimer timer_;

@@ -1,3 +1,5 @@
+#include <chrono>
+
 #include "library/common/CvException.h"
 #include "library/snmp/SnmpTransport.h"
 #include "library/snmp/UsmKeys.h"
@@ -132,4 +134,50 @@ TEST_F(SnmpTest, V3_EmptyPassword_IsRefusedBeforeSending) {
     ASSERT_TRUE(waitFor(done));
     EXPECT_EQ(outcome.Code, -311);
     EXPECT_TRUE(sim().gets().empty());
+}
+
+TEST_F(SnmpTest, V3_AsynchronousRequests_ShareOneDiscoveryThatDoesNotBlock) {
+    const int discoveries = snmpaccess::Transport::instance().discoveryCount();
+    std::vector<std::unique_ptr<CvSNMPRequest>> requests;
+    const std::string name = sim().value("1.3.6.1.2.1.1.5.0");
+    int done = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto request = std::make_unique<CvSNMPRequest>();
+        useUser(request->Settings, users[3 + i]);
+        request->VarList = systemName();
+        CvSNMPRequest* raw = request.get();
+        ASSERT_TRUE(request->GetAsync([&done, &name, raw, i](const CvSNMPError& e) {
+            EXPECT_EQ(e.Code, 0) << users[3 + i].name << ": " << e.Message;
+            EXPECT_EQ(raw->VarList.Values()[0], name);
+            ++done;
+        }));
+        requests.push_back(std::move(request));
+    }
+    EXPECT_EQ(done, 0);
+    ASSERT_TRUE(VraSim::waitUntil([&] { return done == 3; }, 5000));
+    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
+}
+
+TEST_F(SnmpTest, V3_SilentAgent_AsynchronousDiscoveryTimesOutWithoutBlockingAndIsRetried) {
+    sim().knob("silence on");
+    CvSNMPRequest request;
+    useUser(request.Settings, users[6]);
+    request.Settings.timeout = 30;
+    request.Retries = 0;
+    request.VarList = systemName();
+    bool done = false;
+    CvSNMPError outcome;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
+        outcome = e;
+        done = true;
+    }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150))
+        << "the call waited for the silent agent";
+    ASSERT_TRUE(waitFor(done));
+    EXPECT_EQ(outcome.Code, -405);
+
+    sim().knob("silence off");
+    request.Retries = 1;
+    EXPECT_EQ(request.Get().Code, 0) << "a failed discovery is tried again";
 }
