@@ -303,6 +303,78 @@ struct CvSNMPRequest2Edits::Binding {
     QPointer<QCheckBox> check;
     std::vector<QPointer<CvEdit>> edits;
     std::shared_ptr<const CvEditConstraint> constraint;
+
+    // Writes a value into the control; display is its text through the option list.
+    void show(const CvSNMPVarItem& it, const std::string& value, const QString& display) {
+        switch (kind) {
+            case Combo:
+                if (combo)
+                    combo->setCurrentIndex(it.options ? it.options->IndexOfValue(value) : -1);
+                break;
+            case Label:
+                if (label) label->setText(display);
+                break;
+            case Check:
+                if (check) check->setChecked(checkState(value));
+                break;
+            case Edit:
+                showInEdits(it, value);
+                break;
+        }
+    }
+
+    // The control's content as a value of the item; the current value when it has none.
+    std::string collect(const CvSNMPVarItem& it, const std::string& current) const {
+        switch (kind) {
+            case Combo: {
+                int index = combo ? combo->currentIndex() : -1;
+                return index >= 0 && it.options && index < it.options->Count()
+                           ? std::to_string(it.options->Value(index))
+                           : std::string();
+            }
+            case Label:
+                if (!label) return current;
+                return it.options ? it.options->ToValue(toOctets(label->text()))
+                                  : toOctets(label->text());
+            case Check:
+                return check ? (check->isChecked() ? "1" : "0") : current;
+            case Edit:
+                return collectFromEdits(it);
+        }
+        return current;
+    }
+
+    static bool checkState(const std::string& value) {
+        bool ok = false;
+        long long number = QString::fromStdString(value).trimmed().toLongLong(&ok);
+        if (!ok) fail(-516);
+        return number > 0;
+    }
+
+    bool isHex(size_t edit) const { return constraint->spec(static_cast<int>(edit)).kind == 'h'; }
+
+    void showInEdits(const CvSNMPVarItem& it, const std::string& value) {
+        std::vector<std::string> pieces =
+            constraint->count() > 1 ? constraint->split(value) : std::vector<std::string>{value};
+        for (size_t i = 0; i < edits.size(); ++i) {
+            if (!edits[i]) continue;
+            std::string piece = i < pieces.size() ? pieces[i] : std::string();
+            // A MAC address already arrives as its twelve digits.
+            if (isHex(i) && it.syntax != SYN_MACADDRESS) piece = hexOf(piece);
+            edits[i]->SetText(platform::fromLatin1(piece));
+        }
+    }
+
+    std::string collectFromEdits(const CvSNMPVarItem& it) const {
+        std::vector<std::string> pieces;
+        for (size_t i = 0; i < edits.size(); ++i) {
+            std::string piece = edits[i] ? toOctets(edits[i]->text()) : "";
+            if (isHex(i) && isStringSyntax(it.syntax)) piece = octetsOfHex(piece);
+            pieces.push_back(std::move(piece));
+        }
+        if (constraint->count() > 1) return constraint->join(pieces);
+        return pieces.empty() ? std::string() : pieces.front();
+    }
 };
 
 CvSNMPRequest2Edits::CvSNMPRequest2Edits(QWidget* owner) : CvSNMPRequest2Controls(owner) {}
@@ -486,81 +558,19 @@ void CvSNMPRequest2Edits::showValues(const std::vector<std::string>& values) {
         if (!isReadable(item) && !isKey) continue;
         const std::string value =
             binding->item < static_cast<int>(values.size()) ? values[binding->item] : std::string();
-        switch (binding->kind) {
-            case Binding::Combo:
-                if (binding->combo)
-                    binding->combo->setCurrentIndex(item.options ? item.options->IndexOfValue(value)
-                                                                 : -1);
-                break;
-            case Binding::Label:
-                if (binding->label) binding->label->setText(CellText(binding->item, value));
-                break;
-            case Binding::Check: {
-                if (!binding->check) break;
-                bool ok = false;
-                long long number = QString::fromStdString(value).trimmed().toLongLong(&ok);
-                if (!ok) fail(-516);
-                binding->check->setChecked(number > 0);
-                break;
-            }
-            case Binding::Edit: {
-                std::vector<std::string> pieces = binding->constraint->count() > 1
-                                                      ? binding->constraint->split(value)
-                                                      : std::vector<std::string>{value};
-                for (size_t i = 0; i < binding->edits.size(); ++i) {
-                    if (!binding->edits[i]) continue;
-                    std::string piece = i < pieces.size() ? pieces[i] : std::string();
-                    bool hex = binding->constraint->spec(static_cast<int>(i)).kind == 'h';
-                    if (hex && item.syntax != SYN_MACADDRESS) piece = hexOf(piece);
-                    binding->edits[i]->SetText(platform::fromLatin1(piece));
-                }
-                break;
-            }
-        }
+        binding->show(item, value, CellText(binding->item, value));
     }
 }
 
 void CvSNMPRequest2Edits::CollectControls() {
     std::vector<std::string>& values = VarList.Values();
     values.assign(VarList.Count(), std::string());
-    if (listView_) {
-        if (const CvSNMPRow* row = rowAt(selectedRow_)) {
-            for (size_t i = 0; i < row->values.size() && i < values.size(); ++i)
-                values[i] = row->values[i];
-        }
+    if (const CvSNMPRow* row = listView_ ? rowAt(selectedRow_) : nullptr) {
+        for (size_t i = 0; i < row->values.size() && i < values.size(); ++i)
+            values[i] = row->values[i];
     }
     for (const auto& binding : bindings_) {
-        const CvSNMPVarItem& item = VarList.GetItem(binding->item);
         std::string& value = values[binding->item];
-        switch (binding->kind) {
-            case Binding::Combo: {
-                int index = binding->combo ? binding->combo->currentIndex() : -1;
-                value = index >= 0 && item.options && index < item.options->Count()
-                            ? std::to_string(item.options->Value(index))
-                            : std::string();
-                break;
-            }
-            case Binding::Label:
-                if (!binding->label) break;
-                value = toOctets(binding->label->text());
-                if (item.options) value = item.options->ToValue(value);
-                break;
-            case Binding::Check:
-                if (binding->check) value = binding->check->isChecked() ? "1" : "0";
-                break;
-            case Binding::Edit: {
-                std::vector<std::string> pieces;
-                for (size_t i = 0; i < binding->edits.size(); ++i) {
-                    std::string piece =
-                        binding->edits[i] ? toOctets(binding->edits[i]->text()) : "";
-                    bool hex = binding->constraint->spec(static_cast<int>(i)).kind == 'h';
-                    if (hex && isStringSyntax(item.syntax)) piece = octetsOfHex(piece);
-                    pieces.push_back(std::move(piece));
-                }
-                value = binding->constraint->count() > 1 ? binding->constraint->join(pieces)
-                                                         : (pieces.empty() ? "" : pieces.front());
-                break;
-            }
-        }
+        value = binding->collect(VarList.GetItem(binding->item), value);
     }
 }
