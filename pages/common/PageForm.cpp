@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -98,6 +99,9 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
     buttonRow->addStretch(1);
     for (QAbstractButton* button : buttons) {
         button->setMinimumWidth(88);
+        // Enter in an edit must not press a button: on a page whose first button re-reads the
+        // device it would throw away what was just typed.
+        if (auto* push = qobject_cast<QPushButton*>(button)) push->setAutoDefault(false);
         buttonRow->addWidget(button);
     }
 

@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -148,6 +150,20 @@ TEST_F(InformationPage, TypingStopsAt32Characters) {
         typeText(text, QString(40, 'k'));
         EXPECT_EQ(text->text(), QString(32, 'k'));
     }
+}
+
+TEST_F(InformationPage, EnterInAnEditKeepsWhatWasTyped) {
+    TFM_Information* page = open();
+    page->Ed_SN->setText("");
+    typeText(page->Ed_SN, "typed-name");
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(page->Ed_SN, &enter);
+    }
+    EXPECT_FALSE(page->reqSystem->Busy()) << "Enter pressed a button";
+    EXPECT_EQ(page->StatusBar->SimpleText(), "");
+    EXPECT_EQ(page->Ed_SN->text(), "typed-name");
+    EXPECT_TRUE(page->isVisible());
 }
 
 TEST_F(InformationPage, RefreshShowsGetOkAtOnceAndTheNewValuesWithTheAnswer) {
