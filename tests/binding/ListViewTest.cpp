@@ -207,6 +207,19 @@ TEST_F(ListViewTest, DestroyedWithAReadInFlight_NoClosureRunsLater) {
     EXPECT_EQ(list->RowCount(), 0);
 }
 
+TEST_F(ListViewTest, WalkOfADisabledRequest_EndsAtItsNextAnswerAndStillCallsTheClosure) {
+    auto req = wepRequest(1, false);
+    Completion read;
+    req->OnAfterGet = recordInto(read);
+    sim->knob("delay 50");
+    ASSERT_TRUE(req->Get());
+    req->Enabled = false;
+    ASSERT_TRUE(waitFor([&] { return read.count == 1; }));
+    EXPECT_EQ(read.error.Code, 0);
+    EXPECT_LT(list->RowCount(), 4) << "the walk went on after the request was disabled";
+    EXPECT_FALSE(req->Busy());
+}
+
 TEST_F(ListViewTest, ScalarListView_OneRowWithHiddenColumnsFirstAtWidthZero) {
     std::vector<CvSNMPVarItem> items = systemGroup();
     items[2].access = ACC_INVALID;  // kept out of the read: a hidden column
