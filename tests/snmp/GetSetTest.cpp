@@ -125,3 +125,30 @@ TEST_F(SnmpTest, Set_ScalarAndTypedValues_TravelWithTheirSyntax) {
     }
     EXPECT_EQ(sim().sets().size(), 1u) << "nothing goes out when a value does not convert";
 }
+
+TEST_F(SnmpTest, Set_MacAddress_TravelsAsSixOctets) {
+    CvSNMPRequest request;
+    request.Settings.version = 2;
+    request.VarList =
+        CvSNMPVarList(std::vector<CvSNMPVarItem>{item(
+                          "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.2.1.1.1",
+                          "dot11RemoteApMacAddressAdd", SYN_MACADDRESS, ACC_READWRITE)},
+                      MVT_SV, 0);
+    request.VarList.Values() = {"00aabbccdd09"};
+    sim().clearJournal();
+    const CvSNMPError result = request.Set();
+    ASSERT_EQ(result.Code, 0) << result.Message;
+    const auto sets = sim().sets();
+    ASSERT_EQ(sets.size(), 1u);
+    ASSERT_EQ(sets[0].vbs.size(), 1u);
+    EXPECT_EQ(sets[0].vbs[0].type, "x");
+    EXPECT_EQ(sets[0].vbs[0].value, "00AABBCCDD09");
+
+    request.VarList.Values() = {"00AABBCCDD"};
+    try {
+        request.Set();
+        FAIL() << "a short MAC address was sent";
+    } catch (const CvSNMPException& e) {
+        EXPECT_EQ(e.code(), -511);
+    }
+}
