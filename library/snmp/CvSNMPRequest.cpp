@@ -1,6 +1,5 @@
 #include "library/snmp/CvSNMPRequest.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 
 #include "library/common/CvException.h"
