@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "app/MibEnumerationLists.h"
@@ -124,8 +125,12 @@ void TFM_CfgFile::buildControls() {
     La_UpgrdComm = new QLabel(this);
     for (QLabel* hidden : {La_TftpSrv, La_UpComm, La_UpgrdComm}) hidden->hide();
 
+    // Both captions take the wider one's width, so that the two file boxes line up.
+    const int captionWidth = std::max(Label3->sizeHint().width(), Label4->sizeHint().width());
+    for (QLabel* caption : {Label3, Label4}) caption->setMinimumWidth(captionWidth);
+
     StatusBar = new CvStatusBar(this);
-    StatusBar->AddPanel(50);
+    StatusBar->AddPanel(-1);
     layOutPage(this, body, {}, StatusBar);
 
     connectGuarded(Bt_Browse, &QPushButton::clicked, StatusBar, [this] { Bt_BrowseClick(); });

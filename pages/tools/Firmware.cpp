@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "app/MibEnumerationLists.h"
@@ -82,11 +83,13 @@ void TFM_Firmware::buildControls() {
     setSingleBorder(this);
 
     auto* body = new QWidget(this);
-    auto* rows = new QGridLayout(body);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setVerticalSpacing(8);
-    auto addFileRow = [&](int row, QLabel*& label, const char* caption, CvEdit*& edit,
-                          QPushButton*& browse, QPushButton*& action, const char* actionText) {
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* firmwareRows = new QGridLayout;
+    auto* sslRows = new QGridLayout;
+    auto addFileRow = [&](QGridLayout* rows, int row, QLabel*& label, const char* caption,
+                          CvEdit*& edit, QPushButton*& browse, QPushButton*& action,
+                          const char* actionText) {
         label = new QLabel(caption, body);
         edit = new CvEdit(body);
         edit->setMinimumWidth(260);
@@ -98,18 +101,28 @@ void TFM_Firmware::buildControls() {
         rows->addWidget(action, row, 3);
     };
     Label35 = new QLabel("Update Firmware From Local Hard Drive", body);
-    rows->addWidget(Label35, 0, 0, 1, 4);
-    addFileRow(1, La_File, "Upgrade File:", Ed_UpgFile, Bt_Browse, Bt_OK, "OK");
     Label1 = new QLabel("Update SSL Certification From Local Hard Drive", body);
-    rows->addWidget(Label1, 2, 0, 1, 4);
-    addFileRow(3, LA_Certificate, "Upload Certificate From File :", EDT_Certificate, Bt_CBrowse,
-               Bt_CUpload, "Upload");
-    addFileRow(4, LA_Key, "Upload Key From File : ", EDT_Key, Bt_KBrowse, Bt_KUpload, "Upload");
+    addFileRow(firmwareRows, 0, La_File, "Upgrade File:", Ed_UpgFile, Bt_Browse, Bt_OK, "OK");
+    addFileRow(sslRows, 0, LA_Certificate, "Upload Certificate From File :", EDT_Certificate,
+               Bt_CBrowse, Bt_CUpload, "Upload");
+    addFileRow(sslRows, 1, LA_Key, "Upload Key From File : ", EDT_Key, Bt_KBrowse, Bt_KUpload,
+               "Upload");
+    // The captions share the widest one's width, so that the three file boxes line up.
+    int captionWidth = 0;
+    for (QLabel* caption : {La_File, LA_Certificate, LA_Key})
+        captionWidth = std::max(captionWidth, caption->sizeHint().width());
+    for (QLabel* caption : {La_File, LA_Certificate, LA_Key})
+        caption->setMinimumWidth(captionWidth);
     for (QLabel* heading : {Label35, Label1}) {
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
     }
+    column->addWidget(Label35);
+    column->addLayout(firmwareRows);
+    column->addSpacing(8);
+    column->addWidget(Label1);
+    column->addLayout(sslRows);
 
     Ed_TfpSrv = new CvEdit(this);
     CB_TfpCom = makeHiddenCombo(this);

@@ -63,9 +63,11 @@ void TLogSetForm::buildControls() {
     CheckBox_System = new QCheckBox("System Activity", GroupBox1);
     CheckBox_Wireless = new QCheckBox("Wireless Activity", GroupBox1);
     CheckBox_Notice = new QCheckBox("Notice", GroupBox1);
-    rows->addWidget(Label2, 0, 0, Qt::AlignRight);
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rows->addWidget(Label2, 0, 0);
     rows->addWidget(Ed_LogServerIp, 0, 1);
-    rows->addWidget(Label3, 1, 0, Qt::AlignRight | Qt::AlignTop);
+    rows->addWidget(Label3, 1, 0);
     rows->addWidget(CheckBox_System, 1, 1);
     rows->addWidget(CheckBox_Wireless, 2, 1);
     rows->addWidget(CheckBox_Notice, 3, 1);

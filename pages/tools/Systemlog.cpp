@@ -92,6 +92,7 @@ void TLogForm::buildControls() {
         ViewListView->AddColumn(title, width);
     }
     ViewListView->horizontalHeader()->setStretchLastSection(true);
+    ViewListView->setWordWrap(false);
     auto* groupLayout = new QVBoxLayout(ViewGrpBox);
     groupLayout->addWidget(ViewListView);
     auto* panel2Layout = new QVBoxLayout(Panel2);
@@ -113,10 +114,12 @@ void TLogForm::buildControls() {
     Clear_Btn = new QPushButton("Clear", Panel3);
     GetBtn = new QPushButton("Get Log", Panel3);
     CloseBtn = new QPushButton("Close", Panel3);
-    for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn}) button->setFixedSize(75, 25);
+    for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn})
+        button->setFixedSize(std::max(75, button->sizeHint().width()), 25);
 
+    // Panel 0 stretches, so that a failure text is shown whole.
     StatusBar1 = new CvStatusBar(this);
-    StatusBar1->AddPanel(50);
+    StatusBar1->AddPanel(-1);
 
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);
@@ -300,6 +303,11 @@ bool TLogForm::ParseLogFile(const QString& path) {
         if (line.isEmpty()) continue;
         const LogEntry entry = splitLogLine(line);
         ViewListView->AddRow(entry.time, {entry.type, entry.message});
+    }
+    // Time and type are short and of one width each; the message takes the rest.
+    for (int column : {0, 1}) {
+        ViewListView->resizeColumnToContents(column);
+        ViewListView->setColumnWidth(column, ViewListView->columnWidth(column) + 8);
     }
     return loaded;
 }

@@ -221,4 +221,11 @@ TEST_F(CfgFile, LatePutAnswerDuringAnUpdateIsIgnored) {
     EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), (std::vector<std::string>{"3", "4"}));
 }
 
+TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
+    open();
+    FM_CfgFile->Ed_UpgFile->SetText(workDir() + "/backup.dcf");
+    expectTidyLayout(FM_CfgFile);
+    saveScreenshot(FM_CfgFile, "configuration-file");
+}
+
 }  // namespace

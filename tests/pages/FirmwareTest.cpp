@@ -67,6 +67,11 @@ TEST_F(Firmware, ImageArrivesWholeThenUpdateThenOneRebootThenSuccess) {
     EXPECT_EQ(readFile(QString::fromStdString(fetched.fields.at("path"))), readFile(image));
     EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
     EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(fetched.fields.at("seq")));
+    const std::vector<SimEvent> flashed = sim().events("firmware");
+    ASSERT_EQ(flashed.size(), 1u);
+    EXPECT_EQ(flashed[0].fields.at("bytes"), std::to_string(readFile(image).size()));
+    EXPECT_GT(seqOfUpgradeCommand("4"), std::stoi(flashed[0].fields.at("seq")))
+        << "no Reboot may reach the device while it writes its firmware";
     EXPECT_EQ(sim().value(oid::firmwareVersion), "2.00");
     EXPECT_EQ(FM_Firmware->Ed_UpgFile->text(), image);
     const std::vector<SimSetRecord> all = sets();
@@ -218,6 +223,12 @@ TEST_F(Firmware, NoInterfaceOnTheDeviceSubnetSendsNothing) {
     EXPECT_EQ(boxTexts(), std::vector<QString>{"Invalid Server IP Address or SNMP timed out!"});
     pumpUntil([] { return false; }, 200);
     EXPECT_TRUE(sets().empty());
+}
+
+TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {
+    open();
+    expectTidyLayout(FM_Firmware);
+    saveScreenshot(FM_Firmware, "firmware");
 }
 
 }  // namespace

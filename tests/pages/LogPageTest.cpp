@@ -1,8 +1,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QPushButton>
+#include <QUdpSocket>
 
+#include "app/Main.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/tools/Systemlog.h"
@@ -198,6 +201,39 @@ TEST_F(LogPage, ResizingKeepsTheListFrameAndButtonsInProportion) {
     EXPECT_EQ(LogForm->Clear_Btn->x(), 956 * 142 / 478);
     EXPECT_EQ(LogForm->GetBtn->x(), 956 * 252 / 478);
     EXPECT_EQ(LogForm->CloseBtn->x(), 956 * 368 / 478);
+}
+
+TEST_F(LogPage, LayoutShowsEveryCaptionWhole) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    expectTidyLayout(LogForm);
+    saveScreenshot(LogForm, "log");
+}
+
+TEST_F(LogPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
+    ASSERT_TRUE(TMainForm::PageBuilt(&TMainForm::ViewLog1Click)) << "the menu item is disabled";
+    QPointer<TLogForm> shown;
+    const bool fetched = whileShownModally([] { MainForm->ViewLog1Click(); },
+                                           [this] { return LogForm && status() == "Get OK."; },
+                                           [&] {
+                                               shown = LogForm;
+                                               EXPECT_TRUE(LogForm->isModal());
+                                               EXPECT_EQ(shownRows().size(), 2);
+                                           });
+    EXPECT_TRUE(fetched) << "the page never showed the device's log";
+    EXPECT_EQ(LogForm, nullptr);
+    EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
+}
+
+TEST_F(LogPage, BusyTftpPortEndsTheApplicationWithItsReason) {
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(QHostAddress::Any, tftpPort()));
+    open();
+    ASSERT_FALSE(ui().boxes.empty());
+    EXPECT_TRUE(ui().boxes[0].text.startsWith("TFTP Service Init Error:(CvTFTP)"))
+        << ui().boxes[0].text.toStdString();
+    EXPECT_EQ(ui().terminatedWith, 1);
+    EXPECT_TRUE(sets().empty());
 }
 
 }  // namespace

@@ -63,4 +63,10 @@ TEST_F(LogSettings, AddressBoxTakesAtMostFifteenTypedCharacters) {
     EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.100.200");
 }
 
+TEST_F(LogSettings, LayoutShowsEveryCaptionWhole) {
+    open();
+    expectTidyLayout(LogSetForm);
+    saveScreenshot(LogSetForm, "log-settings");
+}
+
 }  // namespace
