@@ -169,21 +169,6 @@ void TFM_CfgFile::buildRequests() {
     reqTftpCommand->SetLogTarget(StatusBar);
 }
 
-bool TFM_CfgFile::startServer() {
-    try {
-        tftpServer = std::make_unique<CvTFTPServer>(this);
-        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
-        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
-        tftpServer->Start("", 69);
-        return true;
-    } catch (const std::exception& failure) {
-        tftpServer.reset();
-        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
-        platform::ui().terminate(1);
-        return false;
-    }
-}
-
 void TFM_CfgFile::FormCreate() {
     try {
         buildRequests();
@@ -192,7 +177,9 @@ void TFM_CfgFile::FormCreate() {
     }
     setGreyedReadOnly(Ed_SaveFile);
     Ed_SaveFile->setEnabled(true);
-    startServer();
+    tftpServer = startPageServer(
+        this, kServerTimeout, kServerRetries,
+        [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, QString());
 }
 
 // ---- Handlers -------------------------------------------------------------------------------

@@ -72,7 +72,6 @@ class TFM_CfgFile : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    bool startServer();
     // Steps shared by both actions: the PC address and the server's folder; false has told the
     // user why.
     bool prepareServer(const QString& path);

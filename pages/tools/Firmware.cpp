@@ -182,21 +182,6 @@ void TFM_Firmware::buildRequests() {
     };
 }
 
-bool TFM_Firmware::startServer() {
-    try {
-        tftpServer = std::make_unique<CvTFTPServer>(this);
-        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
-        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
-        tftpServer->Start("", 69);
-        return true;
-    } catch (const std::exception& failure) {
-        tftpServer.reset();
-        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
-        platform::ui().terminate(1);
-        return false;
-    }
-}
-
 void TFM_Firmware::FormCreate() {
     try {
         buildRequests();
@@ -206,7 +191,9 @@ void TFM_Firmware::FormCreate() {
         reqUpgradeCommand.reset();
         StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
     }
-    startServer();
+    tftpServer = startPageServer(
+        this, kServerTimeout, kServerRetries,
+        [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, QString());
     setKeyControlsEnabled(false);
 }
 

@@ -87,7 +87,6 @@ class TFM_Firmware : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    bool startServer();
     void uploadSslFile(CvEdit* edit, int kind);
     void sendFile(const QString& path);
     void OnServerSet(const CvSNMPError& error);

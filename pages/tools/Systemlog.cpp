@@ -180,22 +180,6 @@ void TLogForm::buildRequests() {
     reqClearLog->AssociateComboBox(0, Bt_Clear);
 }
 
-bool TLogForm::startServer() {
-    try {
-        tftpServer = std::make_unique<CvTFTPServer>(this);
-        tftpServer->SetTimeout(kServerTimeout, kServerRetries);
-        tftpServer->SetOnMessage([this](const CvTFTPMsg& message) { OnTftpMessage(message); });
-        programFolder = QString::fromStdString(platform::dataDir());
-        tftpServer->Start(programFolder.toStdString(), 69);
-        return true;
-    } catch (const std::exception& failure) {
-        tftpServer.reset();
-        plainMessage(this, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
-        platform::ui().terminate(1);
-        return false;
-    }
-}
-
 void TLogForm::FormCreate() {
     QString buildFailure;
     try {
@@ -208,7 +192,11 @@ void TLogForm::FormCreate() {
         reqClearLog.reset();
         buildFailure = platform::fromLatin1(failure.what());
     }
-    if (!startServer()) return;
+    programFolder = QString::fromStdString(platform::dataDir());
+    tftpServer = startPageServer(
+        this, kServerTimeout, kServerRetries,
+        [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, programFolder);
+    if (!tftpServer) return;
     logFilePath = programFolder + "/" + kLogFileName;
     if (!requestsBuilt_) {
         StatusBar1->ShowText(buildFailure);
@@ -352,6 +340,7 @@ void TransferWatch::expect(const QString& fileName, int request) {
 }
 
 void TransferWatch::cancel() {
+    ++generation_;
     idle_->stop();
     settled_ = nullptr;
     state_ = State::Idle;
@@ -361,12 +350,17 @@ void TransferWatch::onMessage(const CvTFTPMsg& message) {
     if (state_ != State::Waiting || message.Request != request_ ||
         QString::fromStdString(message.FileName) != fileName_)
         return;
-    if (message.Status == 3) {
-        state_ = State::Done;
-        settle(true);
-    } else if (message.Status < 0) {
-        state_ = State::Failed;
-        settle(false);
+    if (message.Status == 3 || message.Status < 0) {
+        state_ = message.Status == 3 ? State::Done : State::Failed;
+        // The page's routine may open boxes and countdowns; it runs after the server has
+        // finished handling this message, never inside it.
+        idle_->stop();
+        QMetaObject::invokeMethod(
+            this,
+            [this, ok = state_ == State::Done, watched = generation_] {
+                if (watched == generation_) settle(ok);
+            },
+            Qt::QueuedConnection);
     } else if (settled_) {
         idle_->start();
     }
@@ -398,6 +392,22 @@ bool TransferFileDialog::Execute(QWidget* parent) {
     if (chosen.isEmpty()) return false;
     FileName = chosen;
     return true;
+}
+
+std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, int retries,
+                                              std::function<void(const CvTFTPMsg&)> handler,
+                                              const QString& folder) {
+    try {
+        auto server = std::make_unique<CvTFTPServer>(page);
+        server->SetTimeout(timeout10ms, retries);
+        server->SetOnMessage(std::move(handler));
+        server->Start(folder.toStdString(), 69);
+        return server;
+    } catch (const std::exception& failure) {
+        plainMessage(page, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
+        platform::ui().terminate(1);
+        return nullptr;
+    }
 }
 
 int transferIdleMs(int serverTimeout10ms) {

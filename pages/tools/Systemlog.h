@@ -56,6 +56,8 @@ class TransferWatch : public QObject {
     void settle(bool ok);
 
     State state_ = State::Idle;
+    int generation_ =
+        0;  // advanced by cancel(), so that a posted outcome of an older watch is dropped
     QString fileName_;
     int request_ = 0;
     QTimer* idle_;
@@ -124,7 +126,6 @@ class TLogForm : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    bool startServer();
     void showLogResult(bool received);
 
     TransferWatch* logTransfer_ = nullptr;
@@ -145,6 +146,13 @@ struct TransferFileDialog {
     // Asks the user for a file; false when the dialog was cancelled.
     bool Execute(QWidget* parent);
 };
+
+// Creates a page's TFTP server with its time-out (units of 10 ms) and retries, hands its messages
+// to the handler and starts it on the folder and port 69. When that fails the user is told why
+// and the application ends; the result is then null.
+std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, int retries,
+                                              std::function<void(const CvTFTPMsg&)> handler,
+                                              const QString& folder);
 
 // How long a transfer page waits for news of a transfer: the server's time-out per packet, in
 // units of 10 ms, scaled like every time-out of the module.
