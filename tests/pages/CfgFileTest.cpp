@@ -113,8 +113,11 @@ TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns) {
     sim().clearJournal();
     ui().boxes.clear();
     setTimeScale(0.01);
+    watchCountdowns();
     updateFrom(restore);
     ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."},
+                                                      {50, false, "Device is restarting..."}}));
     EXPECT_EQ(captionOf("The configuration file update successfully!"), "OK");
     EXPECT_EQ(sim().value(kSystemName), "Restored-AP");
     const std::vector<SimSetRecord> all = sets();

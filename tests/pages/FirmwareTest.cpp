@@ -57,8 +57,13 @@ TEST_F(Firmware, ImageArrivesWholeThenUpdateThenOneRebootThenSuccess) {
     const QString image = writeImage("image.bin", "2.00");
     setTimeScale(0.02);
     open();
+    watchCountdowns();
     uploadFirmware(image);
     ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    // None of the countdowns sends Reboot itself: the page sends the one Reboot.
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{5, false, "Loading firmware file..."},
+                                                      {100, false, "Updating firmware file..."},
+                                                      {40, false, "Device is restarting..."}}));
     EXPECT_EQ(captionOf(kFirmwareDone), "Warning");
     const std::vector<SimEvent> gets = transfers("get");
     ASSERT_EQ(gets.size(), 1u);
@@ -136,6 +141,7 @@ TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     const QString image = writeImage("image.bin", "4.00", 60000);
     setTimeScale(0.02);
     open();
+    watchCountdowns();
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
     EXPECT_FALSE(FM_Firmware->EDT_Key->isEnabled());
 
@@ -151,6 +157,8 @@ TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     EXPECT_TRUE(FM_Firmware->EDT_Key->text().isEmpty());
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
     EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"7", "8"}));
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{5, false, "Loading pem file..."},
+                                                      {5, false, "Loading pem file..."}}));
 
     // A certificate stage earlier on the page must not cost the firmware its restart.
     uploadFirmware(image);

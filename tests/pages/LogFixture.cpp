@@ -4,11 +4,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/Main.h"
+#include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 
 namespace {
@@ -32,6 +36,10 @@ TransferPageTest::TransferPageTest() = default;
 TransferPageTest::~TransferPageTest() = default;
 
 void TransferPageTest::SetUp() {
+    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT", "VRA2260_TIME_SCALE"}) {
+        const char* value = std::getenv(name);
+        savedEnvironment_[name] = value ? std::optional<std::string>(value) : std::nullopt;
+    }
     PageHarness::SetUp();
     ASSERT_TRUE(dataDir_.isValid() && workDir_.isValid());
     ::setenv("VRA2260_STATE_DIR", dataDir_.path().toLocal8Bit().constData(), 1);
@@ -45,8 +53,18 @@ void TransferPageTest::SetUp() {
 }
 
 void TransferPageTest::TearDown() {
+    delete countdownScan_;
+    countdownScan_ = nullptr;
     PageHarness::TearDown();
     mainForm_.reset();
+    // Later tests in this process must see the environment they started with.
+    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT", "VRA2260_TIME_SCALE"}) {
+        const auto saved = savedEnvironment_.find(name);
+        if (saved != savedEnvironment_.end() && saved->second)
+            ::setenv(name, saved->second->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
 }
 
 QString TransferPageTest::writeWorkFile(const QString& name, const QByteArray& bytes) const {
@@ -143,4 +161,20 @@ std::string TransferPageTest::checksum(const QByteArray& bytes) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
     return text;
+}
+
+void TransferPageTest::watchCountdowns() {
+    countdownScan_ = new QTimer;
+    QObject::connect(countdownScan_, &QTimer::timeout, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* wait = qobject_cast<TFM_Waiting*>(widget);
+            if (!wait || !wait->isVisible()) continue;
+            bool known = false;
+            for (const QPointer<TFM_Waiting>& shown : countdownsShown_) known |= shown == wait;
+            if (known) continue;
+            countdownsShown_.emplace_back(wait);
+            countdowns.push_back({wait->Count, wait->Reboot, wait->Label3->text()});
+        }
+    });
+    countdownScan_->start(2);
 }
