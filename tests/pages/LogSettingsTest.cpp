@@ -69,4 +69,22 @@ TEST_F(LogSettings, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(LogSetForm, "log-settings");
 }
 
+TEST_F(LogSettings, EmptyAddressGoesOutAsTheZeroAddress) {
+    sim().knob("set " + oid::systemLogServerIPAddress + " 10.9.9.9");
+    open();
+    LogSetForm->Ed_LogServerIp->clear();
+    LogSetForm->Bt_Apply->click();
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Success!");
+    EXPECT_EQ(sim().value(oid::systemLogServerIPAddress), "0.0.0.0");
+}
+
+TEST_F(LogSettings, AddressThatIsNoAddressShowsWhyAndSendsNothing) {
+    open();
+    LogSetForm->Ed_LogServerIp->SetText("log-host");
+    LogSetForm->Bt_Apply->click();
+    EXPECT_TRUE(LogSetForm->StatusBar->SimpleText().startsWith("(ViZURU++)"))
+        << LogSetForm->StatusBar->SimpleText().toStdString();
+    EXPECT_TRUE(sets().empty());
+}
+
 }  // namespace
