@@ -52,6 +52,8 @@ class CvTFTPServer : public QObject {
                    uint32_t localAddress);
     int openSessionSocket(uint32_t localAddress);
     void readSession(int id);
+    // Reads and handles one datagram; false when none was waiting.
+    bool receiveOne(Entry& entry);
     void expire(int id);
     void apply(int id, tftp::Step step);
     void armTimer(Entry& entry);
