@@ -238,8 +238,11 @@ bool validHostName(const std::string& name) {
     return name.back() != '-';
 }
 
-std::string channelKey(const Target& t, const std::string& ip) {
-    std::string key = ip + ":" + std::to_string(t.port) + "|v" + std::to_string(t.version) + "|";
+// net-snmp checks a request's retry count against its session's when the request times out, not
+// against the count it was sent with, so requests with different counts never share a session.
+std::string channelKey(const Target& t, const std::string& ip, int retries) {
+    std::string key = ip + ":" + std::to_string(t.port) + "|v" + std::to_string(t.version) + "|r" +
+                      std::to_string(std::max(0, retries)) + "|";
     auto add = [&key](const std::string& part) { key += std::to_string(part.size()) + ":" + part; };
     if (t.version != 3) {
         add(t.community);
@@ -532,7 +535,7 @@ Channel* Transport::find(const std::string& key) {
 Channel* Transport::channel(const Target& target, int timeoutMs, int retries, int& code) {
     code = 0;
     const std::string ip = check(target);
-    const std::string key = channelKey(target, ip);
+    const std::string key = channelKey(target, ip, retries);
     if (Channel* open = find(key)) return open;
     std::string engine;
     if (target.version == 3) {
@@ -547,7 +550,7 @@ bool Transport::sendTo(const Target& target, Command command, std::vector<Bindin
                        int& code) {
     code = 0;
     const std::string ip = check(target);
-    const std::string key = channelKey(target, ip);
+    const std::string key = channelKey(target, ip, retries);
     const std::string agent = ip + ":" + std::to_string(target.port);
     Channel* ready = find(key);
     if (!ready && (target.version != 3 || engines_.count(agent))) {

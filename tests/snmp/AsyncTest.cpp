@@ -223,3 +223,52 @@ TEST_F(SnmpTest, RequestDeletedWhileAskedToContinue_EndsTheWalkQuietly) {
     EXPECT_FALSE(called);
     EXPECT_EQ(sim().gets().size(), 1u) << "no further row is asked for";
 }
+
+TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnRetries) {
+    setenv("VRA2260_TIME_SCALE", "0.05", 1);
+    sim().knob("silence on");
+    CvSNMPRequest patient, hasty;
+    patient.VarList = systemName();
+    patient.Retries = 3;
+    hasty.VarList = systemName();
+    hasty.Retries = 0;
+    std::vector<std::string> order;
+    ASSERT_TRUE(patient.GetAsync([&](const CvSNMPError& e) {
+        EXPECT_EQ(e.Code, -405);
+        order.push_back("patient");
+    }));
+    // Sent later to the same agent with the same community: it must not lend its retry count
+    // to the request already waiting.
+    ASSERT_TRUE(hasty.GetAsync([&](const CvSNMPError& e) {
+        EXPECT_EQ(e.Code, -405);
+        order.push_back("hasty");
+    }));
+    unsetenv("VRA2260_TIME_SCALE");
+    ASSERT_TRUE(VraSim::waitUntil([&] { return order.size() == 2; }, 5000));
+    EXPECT_EQ(order, (std::vector<std::string>{"hasty", "patient"}));
+    EXPECT_EQ(sim().events("dropped").size(), 5u) << "four tries of one, one of the other";
+}
+
+TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnTimeout) {
+    setenv("VRA2260_TIME_SCALE", "0.05", 1);
+    sim().knob("silence on");
+    CvSNMPRequest slow, quick;
+    slow.VarList = systemName();
+    slow.Settings.timeout = 800;  // 400 ms scaled
+    slow.Retries = 0;
+    quick.VarList = systemName();
+    quick.Settings.timeout = 20;  // 10 ms scaled
+    quick.Retries = 0;
+    bool slowDone = false, quickDone = false;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(slow.GetAsync([&](const CvSNMPError&) { slowDone = true; }));
+    ASSERT_TRUE(quick.GetAsync([&](const CvSNMPError&) { quickDone = true; }));
+    unsetenv("VRA2260_TIME_SCALE");
+    ASSERT_TRUE(waitFor(quickDone));
+    EXPECT_FALSE(slowDone) << "the later, shorter time-out cut the first request short";
+    ASSERT_TRUE(waitFor(slowDone));
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    EXPECT_GE(elapsed, 400);
+}
