@@ -9,12 +9,11 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "app/Main.h"
+#include "library/common/CvEditConstraint.h"
 #include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvStatusBar.h"
@@ -83,8 +82,11 @@ void setGreyedReadOnly(QLineEdit* edit) {
 }
 
 void limitTyping(QLineEdit* edit, int maxLength) {
-    const QRegularExpression upTo(QString("[\\s\\S]{0,%1}").arg(maxLength));
-    edit->setValidator(new QRegularExpressionValidator(upTo, edit));
+    // A filter on what is typed or pasted rather than a validator of the whole text: a validator
+    // would also refuse each key that shortens a longer device value, so it could not be mended.
+    CvEditSpec limit;
+    limit.length = maxLength;
+    new CvEditFilter(edit, limit);  // owned by the edit
 }
 
 QComboBox* makeHiddenCombo(QWidget* parent) {

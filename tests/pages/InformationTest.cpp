@@ -152,6 +152,21 @@ TEST_F(InformationPage, TypingStopsAt32Characters) {
     }
 }
 
+TEST_F(InformationPage, OverlongDeviceTextCanBeShortenedKeyByKey) {
+    const QString k40 = QString(40, 'x');
+    sim().knob("set " + kContact + " " + k40.toStdString());
+    TFM_Information* page = open();
+    ASSERT_EQ(page->Ed_SC->text(), k40);
+    page->Ed_SC->setFocus();
+    page->Ed_SC->end(false);
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QCoreApplication::sendEvent(page->Ed_SC, &backspace);
+    EXPECT_EQ(page->Ed_SC->text().size(), 39) << "a key that shortens the text was refused";
+    typeText(page->Ed_SC, "y");
+    EXPECT_EQ(page->Ed_SC->text().toStdString(), std::string(39, 'x'))
+        << "typing past the limit was accepted";
+}
+
 TEST_F(InformationPage, EnterInAnEditKeepsWhatWasTyped) {
     TFM_Information* page = open();
     page->Ed_SN->setText("");
@@ -241,6 +256,7 @@ TEST_F(InformationPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
 
 TEST_F(InformationPage, SaveThatCannotBeSentReplacesAnEarlierSaveOk) {
     TFM_Information* page = open();
+    page->Ed_SC->setText("someone");
     page->Btn_Sa->click();
     ASSERT_EQ(page->StatusBar->SimpleText(), "Save OK!");
     ASSERT_TRUE(pumpUntil([this] { return sets().size() == 1; }));
