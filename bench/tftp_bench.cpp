@@ -26,7 +26,7 @@ constexpr int rounds = 7;
 
 // Runs a client to its end while the event loop keeps serving; its time in seconds, or a
 // negative value when it failed.
-double timedRun(const QString& program, const QStringList& arguments) {
+double timedRun(const QString& program, const QStringList& arguments, bool quiet = false) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     bool ended = false;
@@ -43,7 +43,9 @@ double timedRun(const QString& program, const QStringList& arguments) {
     if (!ended) loop.exec();
     const double seconds = clock.nsecsElapsed() / 1e9;
     if (!ended || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAll().constData());
+        if (!quiet)
+            std::fprintf(stderr, "%s failed: %s\n", qPrintable(program),
+                         process.readAll().constData());
         return -1;
     }
     return seconds;
@@ -120,8 +122,10 @@ bool waitForServer(uint16_t port, const QString& work) {
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         QFile::remove(work + "/probe.bin");
-        if (timedRun("curl", {"--silent", "--max-time", "1", "-o", work + "/probe.bin",
-                              url(port, "source.bin")}) >= 0)
+        if (timedRun(
+                "curl",
+                {"--silent", "--max-time", "1", "-o", work + "/probe.bin", url(port, "source.bin")},
+                true) >= 0)
             return true;
     }
     return false;

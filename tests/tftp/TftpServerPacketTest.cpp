@@ -1,5 +1,9 @@
 // The server over real loopback sockets, driven by hand-made packets.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFileInfo>
 
 #include "library/common/CvException.h"
 #include "library/tftp/TftpProtocol.h"
@@ -277,4 +281,23 @@ TEST_F(ServerPacketTest, ThrowingHandler_DoesNotStopTheTransfer) {
     EXPECT_EQ(payload(answer), "payload");
     peer.send(ackPacket(1), answer.port);
     EXPECT_TRUE(waitUntil([&] { return calls == 4; }, 5000)) << calls;
+}
+
+TEST_F(ServerPacketTest, SpecialFiles_AreRefusedWithoutBlocking) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    ASSERT_EQ(::mkfifo(path("pipe").toLocal8Bit().constData(), 0644), 0);
+    EXPECT_EQ(blockOf(request(1, "folder").data), AccessViolation);
+    EXPECT_EQ(blockOf(request(2, "folder").data), AccessViolation);
+    // Opening a FIFO for reading would wait for a writer and freeze the whole program.
+    EXPECT_EQ(blockOf(request(1, "pipe").data), AccessViolation);
+    EXPECT_EQ(blockOf(request(2, "pipe").data), AccessViolation);
+    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+}
+
+TEST_F(ServerPacketTest, MissingRootFolder_FailsTheUploadCleanly) {
+    server.Start(root() + "/absent", 0);
+    const auto answer = request(2, "x.bin");
+    EXPECT_EQ(opcodeOf(answer.data), ERROR);
+    EXPECT_EQ(blockOf(answer.data), DiskFull);
+    EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
 }
