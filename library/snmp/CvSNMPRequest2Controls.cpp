@@ -28,6 +28,10 @@ bool isIntegerSyntax(int syntax) {
            syntax == SYN_GAUGE || syntax == SYN_TIMETICKS;
 }
 
+bool isUndecodableAnswer(int code) {
+    return code == -507 || code == -516;
+}
+
 // A routine of the page that throws must not unwind into the request layer's event delivery.
 template <typename Fn>
 void guarded(QWidget* owner, Fn&& fn) {
@@ -121,6 +125,10 @@ void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
             outcome = {-528, e.what()};
         }
         if (outcome.Code != 0) WriteLog(outcome.Message);
+    } else if (sent && isUndecodableAnswer(error.Code)) {
+        // The device answered, but with a value the item cannot hold: that is an error of
+        // processing the answer, not an SNMP failure.
+        WriteLog(error.Message);
     }
     finish(outcome, sent, AfterGetHook, OnAfterGet);
 }

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 
+#include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvStatusBar.h"
 #include "platform/Environment.h"
@@ -62,6 +63,36 @@ TEST_F(LogTargetTest, WithoutLogTarget_ShowsABoxCaptionedWithTheProgramName) {
     ASSERT_EQ(ui->boxes.size(), 1u);
     EXPECT_EQ(ui->boxes[0].caption.toStdString(), platform::programFileName());
     EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
+}
+
+TEST_F(LogTargetTest, AnswerOfAnotherTypeThanTheItem_WritesTheLineAndKeepsTheEdit) {
+    // The device answers systemName with a text where the item expects an address.
+    std::vector<CvSNMPVarItem> items{
+        var("1.3.6.1.2.1.1.5", "systemName", SYN_IPADDRESS, ACC_READWRITE)};
+    auto req = request(items, SVT_SV, 0, 1);
+    auto* edit = new CvEdit(form.get());
+    edit->SetText("10.0.0.1");
+    req->AssociateEdit(0, "%s", edit);
+    req->OnAfterGet = recordInto(outcome);
+    CvStatusBar bar;
+    req->SetLogTarget(&bar);
+    ui->clock = QDateTime(QDate(2026, 3, 4), QTime(9, 8, 7));
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    EXPECT_EQ(outcome.error.Code, -516);
+    EXPECT_EQ(bar.SimpleText().toStdString(),
+              "Get: (ViZURU++) The answer has an unexpected type! Request:systemName. Receive at "
+              "09:08:07.");
+    EXPECT_EQ(edit->text().toStdString(), "10.0.0.1");
+
+    // A time-out is an SNMP failure, not an error line.
+    bar.SetSimpleText("");
+    sim->knob("silence on");
+    req->Timeout = 20;
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 2; }));
+    EXPECT_EQ(outcome.error.Code, -405);
+    EXPECT_TRUE(bar.SimpleText().isEmpty()) << bar.SimpleText().toStdString();
 }
 
 TEST_F(LogTargetTest, FailingRereadAfterSet_WritesTheSetLine) {
