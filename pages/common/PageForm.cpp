@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "app/Main.h"
@@ -126,6 +127,19 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
     whole->addWidget(rule);
     whole->addWidget(statusBar);
     whole->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list<QString> texts) {
+    QLabel* panel = statusBar->AddPanel(width);
+    if (width < 0) return panel;  // a stretching panel takes the room it needs
+    int needed = width;
+    for (const QString& text : texts) {
+        panel->setText(text);
+        needed = std::max(needed, panel->sizeHint().width());
+    }
+    panel->clear();
+    panel->setFixedWidth(needed);
+    return panel;
 }
 
 void showFailureText(CvStatusBar* statusBar, const QString& text) {

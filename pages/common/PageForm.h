@@ -47,6 +47,10 @@ QComboBox* makeHiddenCombo(QWidget* parent);
 void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractButton*> buttons,
                 CvStatusBar* statusBar);
 
+// Adds a status bar panel `width` pixels wide, widened where one of the outcome texts the page
+// writes there would not show whole: the width suits the device maker's narrower system font.
+QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list<QString> texts);
+
 // Shows a failure's message as the status bar's simple text. A bar with panels never shows its
 // simple text, so there the message also comes in an "Error" box rather than going unseen.
 void showFailureText(CvStatusBar* statusBar, const QString& text);

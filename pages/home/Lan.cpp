@@ -122,7 +122,7 @@ void TFM_LanCfg::buildControls() {
     BT_LanCfgOk = new QPushButton("Save", this);
     BT_LanCfgCancel = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
-    StatusBar->AddPanel(50);
+    addOutcomePanel(StatusBar, 50, {"Set OK!", "Set Error!"});
     layOutPage(this, Panel2, {BT_LanCfgOk, BT_LanCfgCancel}, StatusBar);
     centreOnMainWindow(this);
 

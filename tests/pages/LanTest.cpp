@@ -288,6 +288,12 @@ TEST_F(LanPage, LayoutShowsEveryCaptionWholeAndInLine) {
     expectTidyLayout(page);
     EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
     saveScreenshot(page, "lan");
+
+    sim().knob("fail " + kAddress + " commitFailed set");
+    page->BT_LanCfgOk->click();
+    ASSERT_EQ(status(page), "Set Error!");
+    expectTidyLayout(page);
+
     choose(page, kIPFromDhcp);
     expectTidyLayout(page);
     saveScreenshot(page, "lan-dhcp");
