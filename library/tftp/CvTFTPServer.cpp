@@ -55,7 +55,7 @@ uint64_t peerKey(uint32_t address, uint16_t port) {
 constexpr int burstLimit = 64;
 constexpr std::chrono::milliseconds burstBudget{5};
 
-// The largest datagram accepted; anything longer is cut and then judged by its opcode.
+// Room for the largest UDP datagram, so that no packet is ever cut.
 constexpr size_t datagramLimit = 65536;
 
 }  // namespace
