@@ -231,4 +231,12 @@ TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(FM_CfgFile, "configuration-file");
 }
 
+TEST_F(CfgFile, SaveIntoAMissingFolderEndsInErrorNotSuccess) {
+    open();
+    saveTo(workDir() + "/no-such-folder/backup");
+    ASSERT_TRUE(waitForBox(kFailed));
+    EXPECT_FALSE(boxShown(kSaved));
+    EXPECT_FALSE(QFile::exists(workDir() + "/no-such-folder"));
+}
+
 }  // namespace
