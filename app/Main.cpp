@@ -233,9 +233,15 @@ void TMainForm::applyStartupSettings() {
     const bool plainName = address.find_first_of("/\\") == std::string::npos;
     if (!mibFolder.empty() && plainName) {
         CvIniFile settings(mibFolder + "/" + address + ".cfg");
+        // The reader hands values back as UTF-8, but the session sends 8-bit octets as the
+        // switches give them: a community or password with an accent must mean the same bytes.
         if (settings.Loaded())
-            file = ParseSettings([&settings](const std::string& key) {
-                return settings.Value("Program Information", key);
+            file = ParseSettings([&settings](const std::string& key) -> std::optional<std::string> {
+                const auto value = settings.Value("Program Information", key);
+                std::string octets;
+                if (!value || !platform::toLatin1(QString::fromUtf8(*value), octets))
+                    return std::nullopt;
+                return octets;
             });
     }
     ApplyDeviceOptions(switches, file, CvSNMPSession::Defaults());

@@ -317,6 +317,29 @@ TEST_F(MainWindow, SwitchesWinOverTheSettingsFile) {
         << "SNMPv3 heartbeat; status bar shows: " << form_->StatusBar1->SimpleText().toStdString();
 }
 
+TEST_F(MainWindow, SettingsFileValues_ReachTheSessionAsTheSameOctetsAsSwitches) {
+    // A Latin-1 "é" (0xE9) in the file: the same single octet that "/n" would give.
+    setup_.writeSettings("127.0.0.1", {{"AgentPort", std::to_string(sim_->port())},
+                                       {"Version", "3"},
+                                       {"SecurityName", "caf\xe9"},
+                                       {"AuthPassword", "\"p\xe4sswort1\""}});
+    start({"/I127.0.0.1"});
+    EXPECT_EQ(CvSNMPSession::Defaults().securityName, "caf\xe9");
+    EXPECT_EQ(CvSNMPSession::Defaults().authPassword, "p\xe4sswort1");
+    form_.reset();
+
+    // A file saved as UTF-8 with a byte-order mark means the same characters.
+    QFile file(setup_.mibDir() + "/127.0.0.1.cfg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(
+        "\xEF\xBB\xBF[Program Information]\nVersion=3\nSecurityName=caf\xC3\xA9\n"
+        "ContextName=\xE2\x82\xAC\n");
+    file.close();
+    start({"/I127.0.0.1"});
+    EXPECT_EQ(CvSNMPSession::Defaults().securityName, "caf\xe9");
+    EXPECT_EQ(CvSNMPSession::Defaults().contextName, "") << "a euro sign has no 8-bit form";
+}
+
 TEST_F(MainWindow, MissingSettingsFileOrRegistry_KeepsTheDefaults) {
     start({"/I127.0.0.9"});
     EXPECT_EQ(CvSNMPSession::Defaults().port, 161);
