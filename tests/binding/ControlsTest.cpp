@@ -47,8 +47,18 @@ TEST_F(ControlsTest, Edit_ProgramTextIsNeverCutAndIsCheckedOnlyOnceEdited) {
     edit.SetText(longText);
     EXPECT_EQ(edit.text(), longText);
     EXPECT_EQ(edit.maxLength(), 32767) << "a maximum length would cut device values";
-    edit.clearFocus();
-    EXPECT_TRUE(ui->boxes.empty());
+
+    // A device value outside the rule is left alone until the user edits it.
+    CvEdit ranged;
+    ranged.SetConstraint(std::make_shared<const CvEditConstraint>("%i{n1x10}"));
+    ranged.SetText("20");
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&ranged, &leave);
+    EXPECT_TRUE(ui->boxes.empty()) << "a device value was checked before the user edited it";
+    ranged.setModified(true);
+    QApplication::sendEvent(&ranged, &leave);
+    ASSERT_EQ(ui->boxes.size(), 1u);
+    EXPECT_EQ(ui->boxes[0].text, "(CvCommon) The value must be between 1 and 10!");
 }
 
 TEST_F(ControlsTest, Edit_BrokenRangeOnLeaving_ShowsAWarningWithTheRule) {
