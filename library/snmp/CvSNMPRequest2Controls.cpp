@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <exception>
+#include <utility>
 
 #include "library/common/CvEditConstraint.h"
 #include "library/common/CvException.h"
@@ -538,6 +539,10 @@ void CvSNMPRequest2Edits::fillListView() {
         listView_->AddRow(caption, subItems, i);
     }
     if (selectFirst_ && listView_->RowCount() > 0) listView_->SelectRow(0);
+    // Raised here rather than in the selection handler: an exception must not unwind through
+    // Qt's signal delivery.
+    if (std::exception_ptr error = std::exchange(fillError_, nullptr))
+        std::rethrow_exception(error);
 }
 
 void CvSNMPRequest2Edits::onRowSelected(int row) {
@@ -547,14 +552,14 @@ void CvSNMPRequest2Edits::onRowSelected(int row) {
     std::vector<std::string>& values = VarList.Values();
     values = source->values;
     values.resize(VarList.Count());
-    if (filling_) {
-        showValues(values);  // errors belong to the read that is filling the list
-        return;
-    }
     try {
         showValues(values);
     } catch (const std::exception& e) {
-        WriteLog(e.what());
+        // An error while a read fills the list belongs to that read.
+        if (filling_)
+            fillError_ = std::current_exception();
+        else
+            WriteLog(e.what());
     }
 }
 

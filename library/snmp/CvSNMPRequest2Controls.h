@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -191,4 +192,5 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
     std::vector<int> columnItems_;
     std::vector<CvSNMPRow> scalarRow_;
     bool filling_ = false;
+    std::exception_ptr fillError_;  // met by the selection handler while a read fills the list
 };
