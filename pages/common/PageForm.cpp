@@ -80,6 +80,11 @@ void setGreyedReadOnly(QLineEdit* edit) {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         greyed.setColor(group, QPalette::Base, greyed.color(group, QPalette::Button));
     edit->setPalette(greyed);
+    // Setting a text, even the same one again, leaves the cursor at its end, and a disabled edit
+    // cannot be scrolled: a value longer than the edit would show only its tail for good.
+    QObject::connect(edit, &QLineEdit::cursorPositionChanged, edit, [edit](int, int now) {
+        if (now != 0) edit->setCursorPosition(0);
+    });
 }
 
 void limitTyping(QLineEdit* edit, int maxLength) {

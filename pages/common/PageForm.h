@@ -34,7 +34,8 @@ QLabel* addRow(QGridLayout* rows, const QString& caption, QWidget* control);
 // Appends a row with a caption and a new edit, stored in edit; returns the caption's label.
 QLabel* addEditRow(QGridLayout* rows, const QString& caption, CvEdit*& edit);
 
-// Disabled, read-only and drawn in the button-face colour, as for values the user cannot change.
+// Disabled, read-only and drawn in the button-face colour, as for values the user cannot change;
+// its text is shown from the start.
 void setGreyedReadOnly(QLineEdit* edit);
 // Limits what the user types or pastes to maxLength characters; text the program writes is
 // shown whole (QLineEdit::setMaxLength would cut a longer device value).

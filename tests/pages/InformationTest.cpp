@@ -95,6 +95,19 @@ TEST_F(InformationPage, DescriptionObjectIdAndUptimeAreGreyedAndReadOnly) {
     EXPECT_EQ(page->windowTitle(), "Home \\ Information");
 }
 
+TEST_F(InformationPage, LongDescriptionIsShownFromItsStart) {
+    const std::string longDescr =
+        "VRA-2260 Wireless Access Point, dual band, firmware 2.4.17 build 0815 (lab unit)";
+    sim().knob("set " + kDescr + " \"" + longDescr + "\"");
+    TFM_Information* page = open();
+    ASSERT_EQ(page->Ed_SD->text().toStdString(), longDescr);
+    // The greyed edit cannot take the focus, so its start would never come into view otherwise.
+    EXPECT_EQ(page->Ed_SD->cursorPosition(), 0);
+    page->Btn_Re->click();
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
+    EXPECT_EQ(page->Ed_SD->cursorPosition(), 0);
+}
+
 TEST_F(InformationPage, SaveSendsContactNameAndLocationOnlyInOneSet) {
     TFM_Information* page = open();
     page->Ed_SC->setText(k32);
