@@ -116,6 +116,8 @@ bool CvSNMPRequest2Controls::getAsync() {
 
 void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
     --readsInFlight_;
+    // The error box, or a page handler that the filled controls notify, may delete this request.
+    QPointer<QObject> alive(this);
     CvSNMPError outcome = error;
     if (error.Code == 0) {
         try {
@@ -131,7 +133,7 @@ void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
         // processing the answer, not an SNMP failure.
         WriteLog(error.Message);
     }
-    finish(outcome, sent, AfterGetHook, OnAfterGet);
+    if (alive) finish(outcome, sent, AfterGetHook, OnAfterGet);
 }
 
 bool CvSNMPRequest2Controls::finish(const CvSNMPError& outcome, bool sent, Hook afterHook,

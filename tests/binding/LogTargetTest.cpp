@@ -65,6 +65,21 @@ TEST_F(LogTargetTest, WithoutLogTarget_ShowsABoxCaptionedWithTheProgramName) {
     EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
 }
 
+TEST_F(LogTargetTest, RequestDeletedWhileItsErrorBoxIsOpen_RunsNothingFurther) {
+    auto req = unfitRequest();
+    int hooks = 0;
+    static int* hookCount = nullptr;
+    hookCount = &hooks;
+    req->AfterGetHook = [] { ++*hookCount; };
+    // The page lets the request go while the box is up, as closing it from another answer would.
+    ui->onBox = [&](const platform::BoxRecord&) { req.reset(); };
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return !req; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(outcome.count, 0) << "the closure ran for a deleted request";
+    EXPECT_EQ(hooks, 0);
+}
+
 TEST_F(LogTargetTest, AnswerOfAnotherTypeThanTheItem_WritesTheLineAndKeepsTheEdit) {
     // The device answers systemName with a text where the item expects an address.
     std::vector<CvSNMPVarItem> items{
