@@ -1,4 +1,8 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -7,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenuBar>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
 #include <cstdlib>
@@ -64,6 +69,7 @@ class MainWindow : public ::testing::Test {
         sim_.reset();
         CvMessages::resetToBuiltIn();
         unsetenv("VRA2260_TIME_SCALE");
+        unsetenv("VRA2260_TFTP_PORT");
     }
 
     TMainForm& start(const QStringList& switches = {"/I127.0.0.1", "/Rpublic", "/Wprivate"}) {
@@ -275,31 +281,115 @@ TEST_F(MainWindow, SecondStartForOneAddress_Refuses_WhileAnotherAddressRuns) {
     EXPECT_EQ(ui_->terminatedWith, -1);
 }
 
-TEST_F(MainWindow, Menu_HasTheSixGroupsInOrderAndDisablesOnlyUnbuiltPages) {
+int freeUdpPort() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) return -1;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = -1;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// The menu as the platform's users know it: each item with the page class it opens ("" for the
+// two Configuration actions).
+const std::vector<std::pair<QString, QString>> MenuTable = {
+    {"Home > Information", "TFM_Information"},
+    {"Home > Wireless", "TFM_Wirless"},
+    {"Home > LAN", "TFM_LanCfg"},
+    {"Advanced > Performance", "TFM_Performace"},
+    {"Advanced > Filters > Wireless MAC ACL", "TFM_FilterMACACL"},
+    {"Advanced > Filters > WLAN Partition", "TFM_WLANPart"},
+    {"Advanced > Multi-SSID", "TFM_MultiSSIDNewForm"},
+    {"Advanced > DHCP Server", "TFM_DHCP"},
+    {"Advanced > Intrusion", "TFM_RogueAP"},
+    {"Advanced > Schedule", "TFM_Scheduling"},
+    {"Advanced > QoS", "TFM_QosSetting"},
+    {"Advanced > VLAN", "TFM_VlanSetting"},
+    {"Tools > Admin", "TFM_Admin2"},
+    {"Tools > System", "TFM_Sytem"},
+    {"Tools > Firmware and SSL Certification Upload", "TFM_Firmware"},
+    {"Tools > Time and Date", "TFM_Time"},
+    {"Tools > Configuration File", "TFM_CfgFile"},
+    {"Configuration > Save and Activate", ""},
+    {"Configuration > Discard Changes", ""},
+    {"Status > Device Infomation", "TFM_DevInfo"},
+    {"Status > Client Information", "TClientInformation"},
+    {"Status > WDS Information", "TFM_WDSInfo"},
+    {"Status > Stats > Ethernet", "TFM_Static"},
+    {"Status > Stats > WLAN", "TFM_StatWLAN"},
+    {"Status > Log > View Log", "TLogForm"},
+    {"Status > Log > Log Settings", "TLogSetForm"},
+    {"Help > About", "TAboutForm"},
+};
+
+TEST_F(MainWindow, Menu_ListsEveryItemInOrderAndEachEnabledItemOpensItsOwnPageModally) {
+    // Transfer pages open their TFTP server as they are created; keep it off port 69.
+    const int tftpPort = freeUdpPort();
+    ASSERT_GT(tftpPort, 0);
+    setenv("VRA2260_TFTP_PORT", std::to_string(tftpPort).c_str(), 1);
     TMainForm& form = start();
-    QStringList groups;
-    int items = 0;
-    std::function<void(QMenu*)> count = [&](QMenu* menu) {
+
+    std::vector<std::pair<QString, QAction*>> items;
+    std::function<void(QMenu*, const QString&)> collect = [&](QMenu* menu, const QString& path) {
         for (QAction* action : menu->actions()) {
+            const QString name = path + " > " + action->text();
             if (action->menu())
-                count(action->menu());
+                collect(action->menu(), name);
             else
-                ++items;
+                items.emplace_back(name, action);
         }
     };
+    QStringList groups;
     for (QAction* action : form.menuBar()->actions()) {
         groups << action->text();
-        count(action->menu());
+        collect(action->menu(), action->text());
     }
     EXPECT_EQ(groups,
               QStringList({"Home", "Advanced", "Tools", "Configuration", "Status", "Help"}));
-    EXPECT_EQ(items, 27);
-    QMenu* configuration = form.menuBar()->actions()[3]->menu();
-    ASSERT_EQ(configuration->actions().size(), 2);
-    EXPECT_EQ(configuration->actions()[0]->text(), "Save and Activate");
-    EXPECT_TRUE(configuration->actions()[0]->isEnabled());
-    EXPECT_EQ(configuration->actions()[1]->text(), "Discard Changes");
-    EXPECT_TRUE(configuration->actions()[1]->isEnabled());
+    std::vector<std::string> paths, expectedPaths;
+    for (const auto& item : items) paths.push_back(item.first.toStdString());
+    for (const auto& row : MenuTable) expectedPaths.push_back(row.first.toStdString());
+    ASSERT_EQ(paths, expectedPaths);
+
+    int opened = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto& [path, action] = items[i];
+        const QString& pageClass = MenuTable[i].second;
+        if (pageClass.isEmpty()) {
+            EXPECT_TRUE(action->isEnabled()) << path.toStdString();
+            continue;
+        }
+        if (!action->isEnabled()) continue;
+        QString shownClass;
+        bool wasModal = false;
+        QPointer<QWidget> shown;
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            auto* page = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!page) return;
+            shownClass = QString::fromLatin1(page->metaObject()->className());
+            wasModal = page->isModal();
+            shown = page;
+            page->done(QDialog::Rejected);
+        });
+        closer.start();
+        action->trigger();
+        closer.stop();
+        EXPECT_EQ(shownClass.toStdString(), pageClass.toStdString()) << path.toStdString();
+        EXPECT_TRUE(wasModal) << path.toStdString();
+        EXPECT_TRUE(shown.isNull()) << path.toStdString() << ": the page outlived its handler";
+        ++opened;
+    }
+    EXPECT_GE(opened, 1) << "no page is reachable from the menu";
+    for (const auto& box : ui_->boxes)
+        ADD_FAILURE() << "box " << box.caption.toStdString() << ": " << box.text.toStdString();
 }
 
 TEST_F(MainWindow, SwitchesWinOverTheSettingsFile) {
