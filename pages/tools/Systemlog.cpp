@@ -114,8 +114,11 @@ void TLogForm::buildControls() {
     Clear_Btn = new QPushButton("Clear", Panel3);
     GetBtn = new QPushButton("Get Log", Panel3);
     CloseBtn = new QPushButton("Close", Panel3);
-    for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn})
+    for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn}) {
         button->setFixedSize(std::max(75, button->sizeHint().width()), 25);
+        // Enter in the list would otherwise press the first button and clear the device's log.
+        button->setAutoDefault(false);
+    }
 
     // Panel 0 stretches, so that a failure text is shown whole.
     StatusBar1 = new CvStatusBar(this);

@@ -1,12 +1,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QUdpSocket>
 
 #include "app/Main.h"
 #include "library/snmp/CvListView.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/tools/Systemlog.h"
 #include "tests/pages/LogFixture.h"
@@ -169,6 +171,24 @@ TEST_F(LogPage, ClearEmptiesTheListEvenWhenTheDeviceRefuses) {
     sim().knob("fail " + oid::systemLogClearLocalLog + " genErr set");
     LogForm->Clear_Btn->click();
     EXPECT_TRUE(shownRows().isEmpty());
+}
+
+TEST_F(LogPage, EnterInTheListClearsNothing) {
+    open();
+    ASSERT_TRUE(waitForOutcome());
+    LogForm->ViewListView->setFocus();
+    LogForm->ViewListView->selectRow(0);
+    sim().clearJournal();
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(LogForm->ViewListView, &enter);
+    }
+    EXPECT_FALSE(LogForm->reqClearLog->Busy()) << "Enter pressed Clear";
+    EXPECT_FALSE(LogForm->reqLogServer->Busy()) << "Enter pressed Get Log";
+    EXPECT_EQ(shownRows().size(), 2);
+    EXPECT_TRUE(LogForm->isVisible());
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(sets().empty()) << whatHappened();
 }
 
 TEST_F(LogPage, NoInterfaceOnTheDeviceSubnetRefusesAndSendsNothing) {
