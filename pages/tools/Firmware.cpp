@@ -83,6 +83,7 @@ void TFM_Firmware::buildControls() {
     setSingleBorder(this);
 
     auto* body = new QWidget(this);
+    fileRows_ = body;
     auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     auto* firmwareRows = new QGridLayout;
@@ -203,6 +204,13 @@ void TFM_Firmware::setKeyControlsEnabled(bool enabled) {
     Bt_KUpload->setEnabled(enabled);
 }
 
+void TFM_Firmware::setUploading(bool uploading) {
+    // A second upload started meanwhile would take over transferKind and the device's staged
+    // file, and its update command could reach a device that is already restarting. The key
+    // controls keep their own state beneath the disabled rows.
+    fileRows_->setEnabled(!uploading);
+}
+
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_Firmware::Bt_BrowseClick() {
@@ -274,12 +282,14 @@ void TFM_Firmware::sendFile(const QString& path) {
     // that every edit keeps its full path until an upload has succeeded.
     const QString shown = Ed_UpgFile->text();
     Ed_UpgFile->SetText(fileName_);
+    setUploading(true);
     reqTftpServer->Set(true, true, "");
     Ed_UpgFile->SetText(shown);
 }
 
 void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
     if (error.Code != 0) {
+        setUploading(false);
         StatusBar->ShowText(platform::fromLatin1(error.Message));
         return;
     }
@@ -294,12 +304,16 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
     if (!page) return;
     if (error.Code != 0) {
         page->fileTransfer_->cancel();
+        page->setUploading(false);
         warn(page, "Cant Perform Operation,Please try again!");
         page->StatusBar->ShowText(platform::fromLatin1(error.Message));
         return;
     }
     page->StatusBar->ShowText(platform::fromLatin1(error.Message) + "!");
-    if (!page->transferStarted) return;
+    if (!page->transferStarted) {
+        page->setUploading(false);
+        return;
+    }
     switch (page->transferKind) {
         case 1:
             page->StartFirmwareUpdate();
@@ -311,6 +325,7 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
             page->StartKeyUpdate();
             break;
         default:
+            page->setUploading(false);
             break;
     }
 }
@@ -321,14 +336,18 @@ void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> se
     if (!alive) return;
     // The device may still be reading the file when the short wait ends; an update command
     // before the whole file has arrived would install a truncated one.
-    fileTransfer_->whenSettled(transferIdleMs(kServerTimeout),
-                               [this, sendCommand = std::move(sendCommand)](bool read) {
-                                   if (!read) {
-                                       warn(this, "Cant Perform Operation,Please try again!");
-                                       return;
-                                   }
-                                   if (reqUpgradeCommand) sendCommand();
-                               });
+    fileTransfer_->whenSettled(
+        transferIdleMs(kServerTimeout), [this, sendCommand = std::move(sendCommand)](bool read) {
+            // This runs from a timer or a posted call: nothing may escape into the event loop.
+            runGuarded(StatusBar, [&] {
+                if (!read || !reqUpgradeCommand) {
+                    setUploading(false);
+                    if (!read) warn(this, "Cant Perform Operation,Please try again!");
+                    return;
+                }
+                sendCommand();
+            });
+        });
 }
 
 void TFM_Firmware::StartFirmwareUpdate() {
@@ -363,6 +382,7 @@ void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
     TFM_Firmware* page = FM_Firmware;
     if (!page) return;
     if (error.Code != 0) {
+        page->setUploading(false);
         page->StatusBar->ShowText(platform::fromLatin1(error.Message));
         return;
     }
@@ -377,7 +397,10 @@ void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
         page->runCountdown(40, "Device is restarting...");
         if (!alive) return;
         warn(page, "Update firmware success!");
-    } else if (page->transferKind == 2) {
+        return;
+    }
+    page->setUploading(false);
+    if (page->transferKind == 2) {
         warn(page, "Update SSL success!");
         page->EDT_Certificate->clear();
     } else if (page->transferKind == 3) {

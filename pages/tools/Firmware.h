@@ -93,7 +93,11 @@ class TFM_Firmware : public QDialog {
     void runStage(const QString& loadingText, std::function<void()> sendCommand);
     void runCountdown(int count, const QString& text);
     void setKeyControlsEnabled(bool enabled);
+    // One upload at a time, from its first set to the answer of its last command (for a
+    // firmware image, the Reboot's): the file rows are disabled meanwhile.
+    void setUploading(bool uploading);
 
+    QWidget* fileRows_ = nullptr;
     TransferWatch* fileTransfer_ = nullptr;
     QString fileName_;
 };

@@ -102,6 +102,25 @@ TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
     EXPECT_EQ(sim().value(oid::firmwareVersion), "3.10");
 }
 
+TEST_F(Firmware, UploadButtonsPressedDuringAnUploadStartNothing) {
+    const QString image = writeImage("image.bin", "2.00", 60000);
+    const QString certificate = writeWorkFile("server.pem", "cert");
+    setTimeScale(0.02);
+    open();
+    uploadFirmware(image);
+    FM_Firmware->Bt_OK->click();
+    uploadCertificate(certificate);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    // The rows come back once the Reboot has been answered.
+    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"image.bin"});
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand), std::vector<std::string>{"2"});
+    EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
+    EXPECT_EQ(sim().events("firmware").size(), 1u);
+    EXPECT_FALSE(boxShown(kSslDone));
+    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
+}
+
 TEST_F(Firmware, FailedTransferSendsNoUpdateCommand) {
     const QString image = writeImage("image.bin", "2.00", 20000);
     setTimeScale(0.02);
