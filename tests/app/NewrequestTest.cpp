@@ -44,9 +44,10 @@ TEST_F(PlaceholderList, Walk_SkipsFreeRowsAndNumbersTheRestFromOne) {
     ASSERT_EQ(request_->VarList.Rows().size(), 4u) << "the walk itself reads every row";
     ASSERT_EQ(listView_->RowCount(), 2);
     EXPECT_EQ(listView_->Caption(0), "1");
-    EXPECT_EQ(listView_->SubItems(0).last(), "001122AABB01");
+    // The running number stands in place of the table's own index; the MAC follows it.
+    EXPECT_EQ(listView_->SubItems(0).join(','), "001122AABB01");
     EXPECT_EQ(listView_->Caption(1), "2");
-    EXPECT_EQ(listView_->SubItems(1).last(), "001122AABB03");
+    EXPECT_EQ(listView_->SubItems(1).join(','), "001122AABB03");
 }
 
 TEST_F(PlaceholderList, SelectingANumberedRow_MakesItsOwnTableRowTheOneToWrite) {

@@ -109,6 +109,10 @@ TEST_F(Countdown, Creation_ReadsTheFirmwareVersionOnce) {
     TFM_Waiting waiting(nullptr);
     EXPECT_EQ(waiting.La_Firmware->text().toStdString(), sim_->value(FirmwareVersion));
     EXPECT_FALSE(waiting.La_Firmware->text().isEmpty());
+    int reads = 0;
+    for (const SimSetRecord& get : sim_->gets())
+        for (const SimVarBind& binding : get.vbs) reads += binding.oid == FirmwareVersion;
+    EXPECT_EQ(reads, 1);
     EXPECT_EQ(waiting.windowTitle(), "Please wait");
     EXPECT_EQ(waiting.Label1->text(), "Please wait for");
     EXPECT_EQ(waiting.Label2->text(), "Settings saved.");
