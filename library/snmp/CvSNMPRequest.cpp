@@ -323,7 +323,11 @@ CvSNMPError CvSNMPRequest::Get() {
     int code = 0;
     if (VarList.IsTable()) {
         Walk walk = impl_->startWalk();
-        if (walk.items.empty()) return outcome(0);
+        if (walk.items.empty()) {
+            // Nothing to read is an empty table, not the table of the last read.
+            VarList.Rows().clear();
+            return outcome(0);
+        }
         Channel* channel = impl_->channel(false, code);
         if (!channel) return outcome(code);
         Step step = Step::More;
@@ -360,6 +364,7 @@ bool CvSNMPRequest::GetAsync(Completion done) {
         if (VarList.IsTable()) {
             auto walk = std::make_shared<Walk>(impl.startWalk());
             if (walk->items.empty()) {
+                VarList.Rows().clear();
                 impl.failLater(done, 0);
                 return true;
             }

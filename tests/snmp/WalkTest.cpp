@@ -99,6 +99,29 @@ TEST_F(SnmpTest, Walk_EmptyTable_GivesNoRowsAndSuccess) {
     }
 }
 
+TEST_F(SnmpTest, Walk_WithNoColumnToRead_SendsNothingAndLeavesNoOldRows) {
+    CvSNMPRequest request;
+    request.VarList = CvSNMPVarList(wepItems(), MVT_FMV, 2);
+    ASSERT_EQ(request.Get().Code, 0);
+    ASSERT_EQ(request.VarList.Rows().size(), 4u);
+    request.VarList.GetItem(2).access = ACC_INVALID;
+    sim().clearJournal();
+    EXPECT_EQ(request.Get().Code, 0);
+    EXPECT_TRUE(request.VarList.Rows().empty()) << "rows of an earlier read shown as current";
+
+    request.VarList.GetItem(2).access = ACC_READWRITE;
+    ASSERT_EQ(request.Get().Code, 0);
+    request.VarList.GetItem(2).access = ACC_INVALID;
+    bool done = false;
+    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
+        EXPECT_EQ(e.Code, 0);
+        done = true;
+    }));
+    ASSERT_TRUE(waitFor(done));
+    EXPECT_TRUE(request.VarList.Rows().empty());
+    EXPECT_EQ(sim().gets().size(), 5u) << "only the one full walk went out";
+}
+
 TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
     FakeAgent agent({1, 3, 6, 1, 4, 1, 99, 1, 2, 7});
     CvSNMPRequest request;
