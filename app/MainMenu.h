@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "platform/Application.h"
+#include "platform/Environment.h"
 
 // Runs a handler reached from the event loop (a menu item, a timer): an exception it lets out is
 // shown in a box captioned with the application title, never unwound through Qt.
@@ -12,7 +13,8 @@ void runGuarded(Body body) {
     try {
         body();
     } catch (const std::exception& failure) {
-        platform::Application::reportEscaped(QString::fromLocal8Bit(failure.what()));
+        // Failure texts are 8-bit, as the message files that may replace them.
+        platform::Application::reportEscaped(platform::fromLatin1(failure.what()));
     } catch (...) {
         platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
     }

@@ -40,6 +40,16 @@ class FailingPage : public QDialog {
 };
 FailingPage* FailingPage::Global = nullptr;
 
+// A failure whose text came from a replaced message file, in 8-bit text.
+class FailingPage8Bit : public QDialog {
+  public:
+    static FailingPage8Bit* Global;
+    explicit FailingPage8Bit(QWidget* owner) : QDialog(owner) {
+        throw CvSNMPException(-407, "(ViZURU++) Adresse ung\xfcltig!");
+    }
+};
+FailingPage8Bit* FailingPage8Bit::Global = nullptr;
+
 class PageOpening : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -64,6 +74,12 @@ TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
     ASSERT_EQ(ui_->boxes.size(), 1u);
     EXPECT_EQ(ui_->boxes[0].caption, "VRA-2260");
     EXPECT_EQ(ui_->boxes[0].text, "(ViZURU++) Invalid address!");
+}
+
+TEST_F(PageOpening, FailingPage_ShowsAnEightBitTextAsItsOwnCharacters) {
+    openPage(FailingPage8Bit::Global);
+    ASSERT_EQ(ui_->boxes.size(), 1u);
+    EXPECT_EQ(ui_->boxes[0].text.toStdString(), "(ViZURU++) Adresse ungültig!");
 }
 
 TEST_F(PageOpening, UnstoredPage_IsDeletedAfterItCloses) {
