@@ -241,8 +241,8 @@ TEST_F(InformationPage, FailedSaveStillShowsSaveOkBecauseTheSetIsOnlyIssued) {
 
 TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndInLine) {
     TFM_Information* page = open();
-    page->Ed_SC->setText(k33);
     page->Btn_Re->click();
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
     expectTidyLayout(page);
     EXPECT_FALSE(page->isSizeGripEnabled());
     EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
