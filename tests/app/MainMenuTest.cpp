@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 #include "app/MainMenu.h"
 #include "library/common/CvException.h"
@@ -30,25 +31,15 @@ ClosingPage* ClosingPage::Global = nullptr;
 ClosingPage* ClosingPage::SeenWhileShown = nullptr;
 QPointer<ClosingPage> ClosingPage::Last;
 
-// A page whose creation fails the way a page's request layer fails.
+// A page whose creation fails the way a page's request layer fails, with the text given.
 class FailingPage : public QDialog {
   public:
     static FailingPage* Global;
-    explicit FailingPage(QWidget* owner) : QDialog(owner) {
-        throw CvSNMPException(-407, "(ViZURU++) Invalid address!");
-    }
+    static std::string Text;
+    explicit FailingPage(QWidget* owner) : QDialog(owner) { throw CvSNMPException(-407, Text); }
 };
 FailingPage* FailingPage::Global = nullptr;
-
-// A failure whose text came from a replaced message file, in 8-bit text.
-class FailingPage8Bit : public QDialog {
-  public:
-    static FailingPage8Bit* Global;
-    explicit FailingPage8Bit(QWidget* owner) : QDialog(owner) {
-        throw CvSNMPException(-407, "(ViZURU++) Adresse ung\xfcltig!");
-    }
-};
-FailingPage8Bit* FailingPage8Bit::Global = nullptr;
+std::string FailingPage::Text;
 
 class PageOpening : public ::testing::Test {
   protected:
@@ -69,6 +60,7 @@ TEST_F(PageOpening, ShownPage_IsReachableThroughItsGlobalAndGoneAfterwards) {
 }
 
 TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
+    FailingPage::Text = "(ViZURU++) Invalid address!";
     openPage(FailingPage::Global);
     EXPECT_EQ(FailingPage::Global, nullptr);
     ASSERT_EQ(ui_->boxes.size(), 1u);
@@ -77,7 +69,9 @@ TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
 }
 
 TEST_F(PageOpening, FailingPage_ShowsAnEightBitTextAsItsOwnCharacters) {
-    openPage(FailingPage8Bit::Global);
+    // A text from a replaced message file, in 8-bit text.
+    FailingPage::Text = "(ViZURU++) Adresse ung\xfcltig!";
+    openPage(FailingPage::Global);
     ASSERT_EQ(ui_->boxes.size(), 1u);
     EXPECT_EQ(ui_->boxes[0].text.toStdString(), "(ViZURU++) Adresse ungültig!");
 }
