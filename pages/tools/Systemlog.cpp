@@ -114,11 +114,16 @@ void TLogForm::buildControls() {
     Clear_Btn = new QPushButton("Clear", Panel3);
     GetBtn = new QPushButton("Get Log", Panel3);
     CloseBtn = new QPushButton("Close", Panel3);
+    int widest = 0;
     for (QPushButton* button : {Clear_Btn, GetBtn, CloseBtn}) {
         button->setFixedSize(std::max(75, button->sizeHint().width()), 25);
+        widest = std::max(widest, button->width());
         // Enter in the list would otherwise press the first button and clear the device's log.
         button->setAutoDefault(false);
     }
+    // The buttons sit at fixed fractions of the width, 110/478 apart and 110/478 from the right
+    // edge: narrower than this, they would overlap or leave the window.
+    setMinimumWidth((widest + 8) * 478 / 110 + 1);
 
     // Panel 0 stretches, so that a failure text is shown whole.
     StatusBar1 = new CvStatusBar(this);

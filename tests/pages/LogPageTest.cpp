@@ -240,6 +240,18 @@ TEST_F(LogPage, ResizingKeepsTheListFrameAndButtonsInProportion) {
     EXPECT_EQ(LogForm->CloseBtn->x(), 956 * 368 / 478);
 }
 
+TEST_F(LogPage, ShrinkingNeverLetsTheButtonsOverlap) {
+    open();
+    LogForm->resize(120, 120);
+    QCoreApplication::processEvents();
+    const QRect clear = LogForm->Clear_Btn->geometry();
+    const QRect get = LogForm->GetBtn->geometry();
+    const QRect close = LogForm->CloseBtn->geometry();
+    EXPECT_LT(clear.right(), get.left()) << LogForm->width();
+    EXPECT_LT(get.right(), close.left()) << LogForm->width();
+    EXPECT_LE(close.right(), LogForm->Panel3->width()) << LogForm->width();
+}
+
 TEST_F(LogPage, LayoutShowsEveryCaptionWhole) {
     open();
     ASSERT_TRUE(waitForOutcome());
