@@ -32,7 +32,9 @@ if ! grant_tftp_port; then
   echo "    sudo setcap cap_net_bind_service=+ep $module" >&2
   if [ $# -eq 0 ] && [ -z "${VRA2260_TFTP_PORT:-}" ]; then
     # The simulated device can reach the module's server on any port; a real one cannot.
-    VRA2260_TFTP_PORT="$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+    # A port the system hands out is surely free; without python3 a random high one will do.
+    VRA2260_TFTP_PORT="$(python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' 2>/dev/null ||
+      echo $((20000 + RANDOM % 40000)))"
     export VRA2260_TFTP_PORT
     echo "Meanwhile the module serves TFTP on port $VRA2260_TFTP_PORT for the simulated device." >&2
   fi
