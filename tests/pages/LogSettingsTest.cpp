@@ -25,6 +25,19 @@ TEST_F(LogSettings, ReadsTheThreeLevelsAndShowsZeroAddressEmpty) {
     EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "");
 }
 
+TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledWithoutAMessage) {
+    sim().knob("set " + oid::systemLogServerIPAddress + " 192.168.0.77");
+    sim().knob("fail " + oid::systemLogNoticeLevel + " genErr get");
+    open();
+    EXPECT_FALSE(LogSetForm->CheckBox_System->isChecked());
+    EXPECT_FALSE(LogSetForm->CheckBox_Wireless->isChecked());
+    EXPECT_FALSE(LogSetForm->CheckBox_Notice->isChecked());
+    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "");
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "");
+    EXPECT_TRUE(boxTexts().empty());
+    EXPECT_TRUE(LogSetForm->isVisible());
+}
+
 TEST_F(LogSettings, ShowsAConfiguredServerAddress) {
     sim().knob("set " + oid::systemLogServerIPAddress + " 192.168.0.77");
     open();
