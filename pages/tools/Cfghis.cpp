@@ -1,7 +1,7 @@
 #include "pages/tools/Cfghis.h"
 
 #include <QComboBox>
-#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -53,6 +53,7 @@ constexpr int kServerRetries = 3;
 constexpr int kPutIndex = 1;         // tftpcommand Put = 3
 constexpr int kConfigsaveIndex = 1;  // tftpUpgradeSettingCommand Configsave = 3
 constexpr int kRebootIndex = 2;      // tftpUpgradeSettingCommand Reboot = 4
+constexpr int kReadRequest = 1;
 constexpr int kWriteRequest = 2;
 
 const char* const kFilter = ".dcf document|*.dcf|All Files|*.*";
@@ -68,6 +69,7 @@ void warn(QWidget* parent, const QString& text) {
 TFM_CfgFile::TFM_CfgFile(QWidget* owner) : QDialog(owner) {
     buildControls();
     saveTransfer_ = new TransferWatch(this);
+    updateTransfer_ = new TransferWatch(this);
     runGuarded(StatusBar, [this] { FormCreate(); });
     updatePending = false;
     savePending = false;
@@ -253,8 +255,10 @@ void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
     }
     // The device's acceptance of Put says nothing of the file: success waits for the server to
     // have received all of it.
-    page->saveTransfer_->whenSettled(transferIdleMs(kServerTimeout),
-                                     [page](bool received) { page->saveReceived(received); });
+    page->saveTransfer_->whenSettled(transferIdleMs(kServerTimeout), [page](bool received) {
+        // This runs from a timer or a posted call: nothing may escape into the event loop.
+        runGuarded(page->StatusBar, [&] { page->saveReceived(received); });
+    });
 }
 
 void TFM_CfgFile::saveReceived(bool received) {
@@ -279,7 +283,8 @@ void TFM_CfgFile::Bt_OKClick() {
         warn(this, "Empty file is not accepted.");
         return;
     }
-    if (!QFile::exists(path) || !isDcfPath(path)) {
+    // A folder is no file to send, whatever its name holds.
+    if (!QFileInfo(path).isFile() || !isDcfPath(path)) {
         warn(this, "File format error! Please try again!");
         return;
     }
@@ -287,8 +292,10 @@ void TFM_CfgFile::Bt_OKClick() {
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
     saveTransfer_->cancel();
+    updateTransfer_->cancel();
     const bool set = setServerAndName();
     if (set) {
+        updateTransfer_->expect(Ed_UpgFile->text(), kReadRequest);
         sendUpgradeCommand(kConfigsaveIndex, UpgradePurpose::UpdateConfigsave);
         updatePending = true;
     }
@@ -319,11 +326,27 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     QPointer<TFM_CfgFile> alive(page);
     page->runCountdown(10, "Updating config file...");
     if (!alive) return;
-    page->sendUpgradeCommand(kRebootIndex, UpgradePurpose::Reboot);
-    page->updatePending = false;
-    page->runCountdown(50, "Device is restarting...");
+    // A device that answers Configsave before it has read the file would otherwise restart
+    // without it, and the update be reported done.
+    page->updateTransfer_->whenSettled(transferIdleMs(kServerTimeout), [page](bool read) {
+        runGuarded(page->StatusBar, [&] {
+            if (read) {
+                page->restartAfterUpdate();
+                return;
+            }
+            page->updatePending = false;
+            page->showError();
+        });
+    });
+}
+
+void TFM_CfgFile::restartAfterUpdate() {
+    QPointer<TFM_CfgFile> alive(this);
+    sendUpgradeCommand(kRebootIndex, UpgradePurpose::Reboot);
+    updatePending = false;
+    runCountdown(50, "Device is restarting...");
     if (!alive) return;
-    platform::ui().messageBox(page, "OK", "The configuration file update successfully!",
+    platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
                               platform::BoxButtons::Ok);
 }
 
@@ -337,6 +360,7 @@ void TFM_CfgFile::runCountdown(int count, const QString& text) {
 
 void TFM_CfgFile::OnTftpMessage(const CvTFTPMsg& message) {
     saveTransfer_->onMessage(message);
+    updateTransfer_->onMessage(message);
 }
 
 void TFM_CfgFile::done(int result) {
@@ -346,6 +370,7 @@ void TFM_CfgFile::done(int result) {
 
 bool TFM_CfgFile::FormCloseQuery() {
     if (saveTransfer_) saveTransfer_->cancel();
+    if (updateTransfer_) updateTransfer_->cancel();
     if (tftpServer) tftpServer->Stop();
     tftpServer.reset();
     return true;

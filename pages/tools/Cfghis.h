@@ -80,6 +80,7 @@ class TFM_CfgFile : public QDialog {
     void saveReceived(bool received);
     void showError();
     void runCountdown(int count, const QString& text);
+    void restartAfterUpdate();
 
     // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an
     // answer is taken for the action that sent it.
@@ -88,6 +89,7 @@ class TFM_CfgFile : public QDialog {
     std::deque<UpgradePurpose> upgradesInFlight_;
 
     TransferWatch* saveTransfer_ = nullptr;
+    TransferWatch* updateTransfer_ = nullptr;
 };
 
 extern TFM_CfgFile* FM_CfgFile;

@@ -38,6 +38,22 @@ class CfgFile : public TransferPageTest {
             pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
         return workDir() + "/" + dcfSaveName(name);
     }
+
+    // A copy of the device's saved configuration whose system name is changed, written under
+    // the relative path given; returns its full path.
+    QString restoreFileNaming(const QString& systemName, const QString& relativePath) {
+        QByteArray text = readFile(saveDeviceConfiguration("base"));
+        const QByteArray line = QByteArray(kSystemName) + "\t";
+        const int at = text.indexOf("\n" + line);
+        EXPECT_GE(at, 0) << "no systemName line in the saved configuration";
+        if (at < 0) return {};
+        const int end = text.indexOf('\n', at + 1);
+        const int valueAt = text.indexOf('\t', at + line.size() + 1) + 1;
+        text.replace(valueAt, end - valueAt, systemName.toUtf8());
+        sim().clearJournal();
+        ui().boxes.clear();
+        return writeWorkFile(relativePath, text);
+    }
 };
 
 const char* const kSaved = "The configuration file saved successfully!";
@@ -98,20 +114,10 @@ TEST_F(CfgFile, ChoosingAnUpdateFileEmptiesTheSaveBox) {
 
 TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns) {
     open();
-    const QString saved = saveDeviceConfiguration("base");
-    QByteArray text = readFile(saved);
-    const QByteArray line = QByteArray(kSystemName) + "\t";
-    const int at = text.indexOf("\n" + line);
-    ASSERT_GE(at, 0) << "no systemName line in the saved configuration";
-    const int end = text.indexOf('\n', at + 1);
-    const int valueAt = text.indexOf('\t', at + line.size() + 1) + 1;
-    ASSERT_GT(valueAt, at);
-    text.replace(valueAt, end - valueAt, "Restored-AP");
     // The whole path is searched: ".DCF" in a folder name lets a ".txt" file through.
     QDir(workDir()).mkdir("old.DCF");
-    const QString restore = writeWorkFile("old.DCF/settings.txt", text);
-    sim().clearJournal();
-    ui().boxes.clear();
+    const QString restore = restoreFileNaming("Restored-AP", "old.DCF/settings.txt");
+    ASSERT_FALSE(restore.isEmpty());
     setTimeScale(0.01);
     watchCountdowns();
     updateFrom(restore);
@@ -131,6 +137,22 @@ TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns) {
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
 }
 
+TEST_F(CfgFile, UpdateWhoseFileNeverReachesTheDeviceGivesErrorAndNoRestart) {
+    open();
+    const QString restore = restoreFileNaming("Lost-AP", "lost.dcf");
+    ASSERT_FALSE(restore.isEmpty());
+    setTimeScale(0.01);
+    sim().knob("tftp answer=before fail=error");
+    watchCountdowns();
+    updateFrom(restore);
+    ASSERT_TRUE(waitForBox(kFailed, 20000));
+    EXPECT_EQ(captionOf(kFailed), "ERROR");
+    pumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(boxShown("The configuration file update successfully!"));
+    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), std::vector<std::string>{"3"});
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."}}));
+}
+
 TEST_F(CfgFile, InputRefusalsSendNothing) {
     open();
     FM_CfgFile->Bt_Upload->click();
@@ -140,7 +162,10 @@ TEST_F(CfgFile, InputRefusalsSendNothing) {
     ui().boxes.clear();
     updateFrom(workDir() + "/missing.dcf");
     updateFrom(writeWorkFile("plain.txt", "x"));
+    QDir(workDir()).mkdir("folder.dcf");
+    updateFrom(workDir() + "/folder.dcf");
     EXPECT_EQ(boxTexts(), (std::vector<QString>{"File format error! Please try again!",
+                                                "File format error! Please try again!",
                                                 "File format error! Please try again!"}));
     ui().boxes.clear();
     saveTo("backup");
