@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/MibEnumerationLists.h"
 #include "library/snmp/CvEdit.h"
@@ -60,6 +61,11 @@ void TFM_Information::buildControls() {
     La_SN = addEditRow(rows, "System Name:", Ed_SN);
     La_SL = addEditRow(rows, "System Location:", Ed_SL);
     for (CvEdit* shown : {Ed_SD, Ed_SO, Ed_SU}) setGreyedReadOnly(shown);
+    // Wide enough for a text of the length the device keeps, so a person sees it whole.
+    const int textWidth =
+        Ed_SC->fontMetrics().horizontalAdvance(QString(kSystemTextMaxLength + 4, QChar('n')));
+    for (CvEdit* edit : {Ed_SD, Ed_SO, Ed_SU, Ed_SC, Ed_SN, Ed_SL})
+        edit->setMinimumWidth(std::max(edit->minimumWidth(), textWidth));
 
     Btn_Re = new QPushButton("Refresh", this);
     Btn_Sa = new QPushButton("Save", this);

@@ -244,6 +244,11 @@ TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndInLine) {
     page->Btn_Re->click();
     ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
     expectTidyLayout(page);
+    // The device's contact is longer than the 32 characters it keeps: it still shows whole.
+    const QString contact = page->Ed_SC->text();
+    ASSERT_GT(contact.size(), 32);
+    EXPECT_GE(page->Ed_SC->width(), page->Ed_SC->fontMetrics().horizontalAdvance(contact) + 10)
+        << "the contact \"" << contact.toStdString() << "\" is cut off";
     EXPECT_FALSE(page->isSizeGripEnabled());
     EXPECT_EQ(page->minimumSize(), page->maximumSize()) << "the page must not be resizable";
     saveScreenshot(page, "information");
