@@ -4,12 +4,14 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -69,7 +71,7 @@ std::string readBound(std::string_view format, std::size_t& pos, char kind) {
 }
 
 // Parses "{...}" starting at the opening brace; pos ends after the closing one.
-void readRules(std::string_view format, std::size_t& pos, CvEditSpec& spec) {
+void readRules(std::string_view format, std::size_t& pos, CvEditSpec& specifier) {
     ++pos;
     while (true) {
         if (pos >= format.size()) badFormat();
@@ -82,29 +84,29 @@ void readRules(std::string_view format, std::size_t& pos, CvEditSpec& spec) {
                 break;
             case 'n':
                 if (startsNumber(format, pos)) {
-                    spec.min = readBound(format, pos, spec.kind);
+                    specifier.min = readBound(format, pos, specifier.kind);
                 } else {
-                    spec.notEmpty = true;
+                    specifier.notEmpty = true;
                 }
                 break;
             case 'x':
-                spec.max = readBound(format, pos, spec.kind);
+                specifier.max = readBound(format, pos, specifier.kind);
                 break;
             case 'l':
-                spec.length = readCount(format, pos);
+                specifier.length = readCount(format, pos);
                 break;
             case 'w':
-                spec.width = readCount(format, pos);
+                specifier.width = readCount(format, pos);
                 break;
             case 'e':
                 if (pos >= format.size() || format[pos] == '}') badFormat();
-                spec.advance = format[pos++];
+                specifier.advance = format[pos++];
                 break;
             case 'a':
-                spec.autoAdvance = true;
+                specifier.autoAdvance = true;
                 break;
             case 'f':
-                spec.exactLength = true;
+                specifier.exactLength = true;
                 break;
             default:
                 badFormat();
@@ -117,22 +119,24 @@ bool validDelimiter(char c) {
 }
 
 CvEditSpec readSpec(std::string_view format, std::size_t& pos) {
-    CvEditSpec spec;
+    CvEditSpec specifier;
     if (pos >= format.size()) badFormat();
-    spec.kind = format[pos++];
-    if (std::string_view("shiufn").find(spec.kind) == std::string_view::npos) badFormat();
+    specifier.kind = format[pos++];
+    if (std::string_view("shiufn").find(specifier.kind) == std::string_view::npos) badFormat();
     const bool rulesFirst = pos < format.size() && format[pos] == '{';
-    if (rulesFirst) readRules(format, pos, spec);
-    if (spec.kind == 'n') {
+    if (rulesFirst) readRules(format, pos, specifier);
+    if (specifier.kind == 'n') {
         if (pos >= format.size() || !validDelimiter(format[pos])) badFormat();
-        spec.delimiter = format[pos++];
-        if (!rulesFirst && pos < format.size() && format[pos] == '{') readRules(format, pos, spec);
+        specifier.delimiter = format[pos++];
+        if (!rulesFirst && pos < format.size() && format[pos] == '{')
+            readRules(format, pos, specifier);
     }
-    if (spec.min && spec.max &&
-        std::strtod(spec.min->c_str(), nullptr) > std::strtod(spec.max->c_str(), nullptr)) {
+    if (specifier.min && specifier.max &&
+        std::strtod(specifier.min->c_str(), nullptr) >
+            std::strtod(specifier.max->c_str(), nullptr)) {
         badFormat();
     }
-    return spec;
+    return specifier;
 }
 
 // Newer Qt names the standard menu's actions; older Qt only shows the shortcut after a tab.
@@ -180,31 +184,33 @@ struct Range {
     std::string lowText, highText;
 };
 
-Range rangeOf(const CvEditSpec& spec) {
+Range rangeOf(const CvEditSpec& specifier) {
     Range range;
-    if (spec.kind == 'u') {
+    if (specifier.kind == 'u') {
         range = {0, 4294967295.0L, "0", "4294967295"};
-    } else if (spec.kind == 'f') {
+    } else if (specifier.kind == 'f') {
         const double big = std::numeric_limits<double>::max();
-        range = {-big, big, std::to_string(-big), std::to_string(big)};
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", big);
+        range = {-big, big, std::string("-") + text, text};
     } else {
         range = {-2147483648.0L, 2147483647.0L, "-2147483648", "2147483647"};
     }
-    if (spec.min) {
-        range.low = std::strtold(spec.min->c_str(), nullptr);
-        range.lowText = *spec.min;
+    if (specifier.min) {
+        range.low = std::strtold(specifier.min->c_str(), nullptr);
+        range.lowText = *specifier.min;
     }
-    if (spec.max) {
-        range.high = std::strtold(spec.max->c_str(), nullptr);
-        range.highText = *spec.max;
+    if (specifier.max) {
+        range.high = std::strtold(specifier.max->c_str(), nullptr);
+        range.highText = *specifier.max;
     }
     return range;
 }
 
-CvEditCheck checkNumber(const CvEditSpec& spec, std::string_view text) {
+CvEditCheck checkNumber(const CvEditSpec& specifier, std::string_view text) {
     long double value = 0;
-    if (!parseNumber(text, spec.kind == 'n' ? 'i' : spec.kind, value)) return failure(-7);
-    const Range range = rangeOf(spec);
+    if (!parseNumber(text, specifier.kind == 'n' ? 'i' : specifier.kind, value)) return failure(-7);
+    const Range range = rangeOf(specifier);
     if (value < range.low || value > range.high) {
         std::string message = CvMessages::fill(CvMessages::text(-5), "[MIN]", range.lowText);
         return {-5, CvMessages::fill(message, "[MAX]", range.highText)};
@@ -212,11 +218,11 @@ CvEditCheck checkNumber(const CvEditSpec& spec, std::string_view text) {
     return {};
 }
 
-CvEditCheck checkList(const CvEditSpec& spec, std::string_view text) {
+CvEditCheck checkList(const CvEditSpec& specifier, std::string_view text) {
     std::size_t start = 0;
     while (true) {
-        const std::size_t end = text.find(spec.delimiter, start);
-        const CvEditCheck element = checkNumber(spec, text.substr(start, end - start));
+        const std::size_t end = text.find(specifier.delimiter, start);
+        const CvEditCheck element = checkNumber(specifier, text.substr(start, end - start));
         if (!element || end == std::string_view::npos) return element;
         start = end + 1;
     }
@@ -242,22 +248,22 @@ CvEditConstraint::CvEditConstraint(std::string_view format) : format_(format) {
         } else {
             literals_.push_back(std::move(literal));
             literal.clear();
-            specs_.push_back(readSpec(format, pos));
+            specifiers_.push_back(readSpec(format, pos));
         }
     }
     literals_.push_back(std::move(literal));
-    if (specs_.empty()) badFormat();
+    if (specifiers_.empty()) badFormat();
 }
 
 std::vector<std::string> CvEditConstraint::split(std::string_view value) const {
-    std::vector<std::string> pieces(specs_.size());
+    std::vector<std::string> pieces(specifiers_.size());
     std::size_t pos = 0;
     if (value.substr(0, literals_.front().size()) == literals_.front()) {
         pos = literals_.front().size();
     }
-    for (std::size_t i = 0; i < specs_.size(); ++i) {
+    for (std::size_t i = 0; i < specifiers_.size(); ++i) {
         const std::string& after = literals_[i + 1];
-        const bool last = i + 1 == specs_.size();
+        const bool last = i + 1 == specifiers_.size();
         const std::size_t end =
             (last || after.empty()) ? std::string_view::npos : value.find(after, pos);
         if (end == std::string_view::npos) {
@@ -274,16 +280,16 @@ std::vector<std::string> CvEditConstraint::split(std::string_view value) const {
 
 std::string CvEditConstraint::join(const std::vector<std::string>& pieces) const {
     std::string value = literals_.front();
-    for (std::size_t i = 0; i < specs_.size(); ++i) {
+    for (std::size_t i = 0; i < specifiers_.size(); ++i) {
         if (i < pieces.size()) value += pieces[i];
         value += literals_[i + 1];
     }
     return value;
 }
 
-bool CvEditConstraint::isAllowedCharacter(const CvEditSpec& spec, char32_t c) {
+bool CvEditConstraint::isAllowedCharacter(const CvEditSpec& specifier, char32_t c) {
     if (c < 0x20 || c == 0x7F) return false;
-    switch (spec.kind) {
+    switch (specifier.kind) {
         case 'h':
             return isHexDigit(c);
         case 'i':
@@ -293,31 +299,31 @@ bool CvEditConstraint::isAllowedCharacter(const CvEditSpec& spec, char32_t c) {
         case 'f':
             return isDigit(c) || isSign(c) || c == '.' || c == 'e' || c == 'E';
         case 'n':
-            return isDigit(c) || isSign(c) || c == static_cast<unsigned char>(spec.delimiter);
+            return isDigit(c) || isSign(c) || c == static_cast<unsigned char>(specifier.delimiter);
         default:
             return true;
     }
 }
 
-CvKeyVerdict CvEditConstraint::checkKey(const CvEditSpec& spec, std::u32string_view text,
+CvKeyVerdict CvEditConstraint::checkKey(const CvEditSpec& specifier, std::u32string_view text,
                                         int selectedLength, char32_t c) {
-    if (spec.advance != 0 && c == static_cast<unsigned char>(spec.advance)) {
+    if (specifier.advance != 0 && c == static_cast<unsigned char>(specifier.advance)) {
         return CvKeyVerdict::Advance;
     }
-    if (!isAllowedCharacter(spec, c)) return CvKeyVerdict::Reject;
-    const int limit = spec.typingLimit();
+    if (!isAllowedCharacter(specifier, c)) return CvKeyVerdict::Reject;
+    const int limit = specifier.typingLimit();
     const int after = static_cast<int>(text.size()) - std::max(selectedLength, 0) + 1;
     if (limit >= 0 && after > limit) return CvKeyVerdict::Reject;
     return CvKeyVerdict::Accept;
 }
 
-CvEditCheck CvEditConstraint::checkText(const CvEditSpec& spec, std::string_view text) {
-    if (text.empty()) return spec.notEmpty ? failure(-6) : CvEditCheck{};
+CvEditCheck CvEditConstraint::checkText(const CvEditSpec& specifier, std::string_view text) {
+    if (text.empty()) return specifier.notEmpty ? failure(-6) : CvEditCheck{};
     const int count = characterCount(text);
-    if (spec.exactLength && spec.length >= 0 && count != spec.length) {
-        return lengthFailure(-3, spec.length);
+    if (specifier.exactLength && specifier.length >= 0 && count != specifier.length) {
+        return lengthFailure(-3, specifier.length);
     }
-    switch (spec.kind) {
+    switch (specifier.kind) {
         case 'h':
             for (const char c : text) {
                 if (!isHexDigit(static_cast<unsigned char>(c))) return failure(-7);
@@ -326,16 +332,16 @@ CvEditCheck CvEditConstraint::checkText(const CvEditSpec& spec, std::string_view
         case 'i':
         case 'u':
         case 'f':
-            return checkNumber(spec, text);
+            return checkNumber(specifier, text);
         case 'n':
-            return checkList(spec, text);
+            return checkList(specifier, text);
         default:
             return {};
     }
 }
 
-CvEditFilter::CvEditFilter(QLineEdit* edit, CvEditSpec spec)
-    : QObject(edit), edit_(edit), spec_(std::move(spec)) {
+CvEditFilter::CvEditFilter(QLineEdit* edit, CvEditSpec specifier)
+    : QObject(edit), edit_(edit), specifier_(std::move(specifier)) {
     edit_->installEventFilter(this);
     lastText_ = edit_->text();
     connect(edit_, &QLineEdit::textEdited, this, &CvEditFilter::onTextEdited);
@@ -344,10 +350,10 @@ CvEditFilter::CvEditFilter(QLineEdit* edit, CvEditSpec spec)
 
 void CvEditFilter::onTextEdited(const QString& text) {
     // Only growth moves on, so deleting within a full edit keeps the focus where it is.
-    const int width = spec_.width >= 0 ? spec_.width : spec_.typingLimit();
+    const int width = specifier_.width >= 0 ? specifier_.width : specifier_.typingLimit();
     const bool grew = text.size() > lastText_.size();
     lastText_ = text;
-    if (spec_.autoAdvance && grew && width >= 0 && text.size() >= width) moveOn();
+    if (specifier_.autoAdvance && grew && width >= 0 && text.size() >= width) moveOn();
 }
 
 void CvEditFilter::showContextMenu(const QPoint& globalPos) {
@@ -368,7 +374,8 @@ std::vector<CvEditFilter*> CvEditFilter::attach(const CvEditConstraint& constrai
     if (static_cast<int>(edits.size()) != constraint.count()) badFormat();
     std::vector<CvEditFilter*> filters;
     for (int i = 0; i < constraint.count(); ++i) {
-        filters.push_back(new CvEditFilter(edits[i], constraint.spec(i)));  // owned by the edit
+        filters.push_back(
+            new CvEditFilter(edits[i], constraint.specifier(i)));  // owned by the edit
         if (i > 0) filters[i - 1]->setNext(edits[i]);
     }
     return filters;
@@ -387,11 +394,11 @@ void CvEditFilter::moveOn() {
 }
 
 bool CvEditFilter::acceptsInsertion(const QString& inserted) const {
-    const int limit = spec_.typingLimit();
+    const int limit = specifier_.typingLimit();
     const qsizetype after = edit_->text().size() - edit_->selectedText().size() + inserted.size();
     if (limit >= 0 && after > limit) return false;
     for (const char32_t c : inserted.toUcs4()) {
-        if (!CvEditConstraint::isAllowedCharacter(spec_, c)) return false;
+        if (!CvEditConstraint::isAllowedCharacter(specifier_, c)) return false;
     }
     return true;
 }
@@ -399,11 +406,23 @@ bool CvEditFilter::acceptsInsertion(const QString& inserted) const {
 bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     // Other events arrive also while the edit is being destroyed, when it is no edit any more.
-    if (type != QEvent::KeyPress && type != QEvent::ContextMenu && type != QEvent::Drop) {
+    if (type != QEvent::KeyPress && type != QEvent::ContextMenu && type != QEvent::Drop &&
+        type != QEvent::InputMethod) {
         return false;
     }
     if (watched != edit_ || edit_->isReadOnly()) return false;
     QString inserted;
+    if (type == QEvent::InputMethod) {
+        // Composed and input-method text arrives without a key press; a refused commit is
+        // dropped while the composition itself goes on.
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        if (input->commitString().isEmpty() || acceptsInsertion(input->commitString())) {
+            return false;
+        }
+        input->setCommitString(QString());
+        platform::ui().beep();
+        return false;
+    }
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Paste)) {
@@ -414,7 +433,7 @@ bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
             const std::u32string current = edit_->text().toStdU32String();
             for (const char32_t c : text.toUcs4()) {
                 const int selected = static_cast<int>(edit_->selectedText().size());
-                switch (CvEditConstraint::checkKey(spec_, current, selected, c)) {
+                switch (CvEditConstraint::checkKey(specifier_, current, selected, c)) {
                     case CvKeyVerdict::Advance:
                         moveOn();
                         return true;

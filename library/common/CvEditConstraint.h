@@ -46,8 +46,10 @@ class CvEditConstraint {
     explicit CvEditConstraint(std::string_view format);
 
     const std::string& format() const { return format_; }
-    int count() const { return static_cast<int>(specs_.size()); }
-    const CvEditSpec& spec(int index) const { return specs_.at(index); }
+    int count() const { return static_cast<int>(specifiers_.size()); }
+    const CvEditSpec& specifier(int index) const { return specifiers_.at(index); }
+    // The binding layer's older name for specifier(); it goes once that layer has moved over.
+    const CvEditSpec& spec(int index) const { return specifier(index); }
     // count() + 1 texts: before the first specifier, between each two, after the last.
     const std::vector<std::string>& literals() const { return literals_; }
 
@@ -59,16 +61,16 @@ class CvEditConstraint {
 
     // Whether the character may be typed into edit `index` at all (hex digits only for "%h",
     // digits and a sign for "%i", and so on).
-    static bool isAllowedCharacter(const CvEditSpec& spec, char32_t c);
+    static bool isAllowedCharacter(const CvEditSpec& specifier, char32_t c);
     // Typing c into `text`, replacing `selectedLength` selected characters.
-    static CvKeyVerdict checkKey(const CvEditSpec& spec, std::u32string_view text,
+    static CvKeyVerdict checkKey(const CvEditSpec& specifier, std::u32string_view text,
                                  int selectedLength, char32_t c);
     // The rules checked when the user leaves the edit (text in UTF-8).
-    static CvEditCheck checkText(const CvEditSpec& spec, std::string_view text);
+    static CvEditCheck checkText(const CvEditSpec& specifier, std::string_view text);
 
   private:
     std::string format_;
-    std::vector<CvEditSpec> specs_;
+    std::vector<CvEditSpec> specifiers_;
     std::vector<std::string> literals_;
 };
 
@@ -79,10 +81,10 @@ class CvEditFilter : public QObject {
     Q_OBJECT
   public:
     // Installs itself on the edit, which becomes its parent.
-    CvEditFilter(QLineEdit* edit, CvEditSpec spec);
+    CvEditFilter(QLineEdit* edit, CvEditSpec specifier);
 
     QLineEdit* edit() const { return edit_; }
-    const CvEditSpec& spec() const { return spec_; }
+    const CvEditSpec& specifier() const { return specifier_; }
     // The edit that receives the focus on advance (none: the focus stays).
     void setNext(QLineEdit* next);
 
@@ -104,7 +106,7 @@ class CvEditFilter : public QObject {
     bool acceptsInsertion(const QString& inserted) const;
 
     QLineEdit* edit_;
-    CvEditSpec spec_;
+    CvEditSpec specifier_;
     QPointer<QLineEdit> next_;
     QString lastText_;  // the text before the user's latest change
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -39,7 +40,7 @@ class EditFilter : public testing::Test {
 
 TEST_F(EditFilter, HexEdit_RefusesGWithOneBeep) {
     QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%h").spec(0));
+    new CvEditFilter(&edit, CvEditConstraint("%h").specifier(0));
     typeAll(edit, "0a");
     type(edit, "G");
     EXPECT_EQ(edit.text(), "0a") << "typed lower-case hex stays as typed, G is refused";
@@ -49,9 +50,27 @@ TEST_F(EditFilter, HexEdit_RefusesGWithOneBeep) {
     EXPECT_EQ(ui->beeps, 1);
 }
 
+TEST_F(EditFilter, InputMethodCommit_FollowsTheTypingRule) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").specifier(0));
+    const auto commit = [&](const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(&edit, &event);
+    };
+    commit("A1");
+    EXPECT_EQ(edit.text(), "A1");
+    EXPECT_EQ(ui->beeps, 0);
+    commit("G");
+    EXPECT_EQ(edit.text(), "A1") << "a composed G must not reach a hex edit";
+    commit("234");
+    EXPECT_EQ(edit.text(), "A1") << "nor a commit past the length limit";
+    EXPECT_EQ(ui->beeps, 2);
+}
+
 TEST_F(EditFilter, ProgramValueLongerThanLimit_IsShownWholeButTypingStops) {
     QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%s{l32}").spec(0));
+    new CvEditFilter(&edit, CvEditConstraint("%s{l32}").specifier(0));
     const QString value(33, QChar('x'));
     edit.setText(value);
     EXPECT_EQ(edit.text(), value) << "a value set by the program must not be cut";
@@ -69,7 +88,7 @@ TEST_F(EditFilter, ProgramValueLongerThanLimit_IsShownWholeButTypingStops) {
 
 TEST_F(EditFilter, SelectedText_IsReplacedWithinTheLimit) {
     QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%s{l4}").spec(0));
+    new CvEditFilter(&edit, CvEditConstraint("%s{l4}").specifier(0));
     edit.setText("abcd");
     edit.selectAll();
     type(edit, "Q");
@@ -109,7 +128,7 @@ TEST_F(EditFilter, DeletingInAFullEdit_KeepsTheFocusWhereItIs) {
 
 TEST_F(EditFilter, ContextMenuPaste_IsOfferedOnlyForAcceptableText) {
     QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").spec(0));
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").specifier(0));
     edit.show();
     const auto pasteEnabled = [&] {
         QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(1, 1),
@@ -139,7 +158,7 @@ TEST_F(EditFilter, EditCountDifferentFromSpecifiers_IsRefused) {
 
 TEST_F(EditFilter, PasteOfRefusedCharacters_BeepsAndChangesNothing) {
     QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").spec(0));
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").specifier(0));
     QApplication::clipboard()->setText("12G4");
     if (QApplication::clipboard()->text() != "12G4") GTEST_SKIP() << "no clipboard here";
     QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));

@@ -54,14 +54,15 @@ TEST_F(Messages, Fill_ReplacesEveryPlaceholderOnce) {
 }
 
 TEST_F(Messages, MessageFile_ReplacesOnlyItsNonEmptyLines) {
-    temp.write("errmsg/common.err", "");
     QDir().mkpath(QString::fromStdString(temp.file("errmsg")));
+    temp.write("errmsg/common.err", "");
     temp.write("errmsg/snmpclass.err", "\n\n\n\nNo answer!\n");
     CvMessages::loadFolder(temp.file("errmsg"));
     EXPECT_EQ(CvMessages::text(-405), "No answer!");
     EXPECT_EQ(CvMessages::text(-401), "(ViZURU++) SNMP library error!") << "empty line keeps it";
     EXPECT_EQ(CvMessages::text(-406), "(ViZURU++) Session closed!") << "missing line keeps it";
-    EXPECT_EQ(CvMessages::text(-1), "(CvCommon) Can't open the file [FILENAME]!");
+    EXPECT_EQ(CvMessages::text(-1), "(CvCommon) Can't open the file [FILENAME]!")
+        << "an empty file keeps every text";
 }
 
 TEST_F(Messages, Latin1CrlfFile_WithUpperCaseNames_IsRead) {

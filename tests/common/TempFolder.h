@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QTemporaryDir>
 #include <fstream>
 #include <string>
@@ -12,7 +14,10 @@ class TempFolder {
     // Writes the bytes exactly as given (no newline translation).
     std::string write(const std::string& name, const std::string& bytes) const {
         const std::string target = file(name);
-        std::ofstream(target, std::ios::binary) << bytes;
+        std::ofstream out(target, std::ios::binary);
+        out << bytes;
+        out.close();
+        if (!out) ADD_FAILURE() << "could not write " << target;
         return target;
     }
 
