@@ -88,5 +88,5 @@ LanSavePlan planLanSave(int chosenIPFrom, int savedIPFrom, const QString& addres
 // The address rows are shown for every mode but DHCP.
 bool lanAddressRowsVisible(int chosenIPFrom);
 
-// The message and caption of a refusal.
+// The message of a refusal, shown in a box captioned "Warning".
 QString lanRefusalMessage(LanRefusal refusal);
