@@ -9,4 +9,5 @@ cmake --build "$build" --parallel
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
+# A build that discovered no tests is a failure, not a pass.
+ctest --test-dir "$build" --no-tests=error --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
