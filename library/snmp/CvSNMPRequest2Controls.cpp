@@ -232,7 +232,7 @@ std::string CvSNMPRequest2Controls::LogLine(const std::string& error) const {
         const CvSNMPVarItem& item = VarList.GetItem(i);
         if (!isReadable(item)) continue;
         if (!names.empty()) names += ", ";
-        names += item.name;
+        names += platform::fromLatin1(item.name).toStdString();
     }
     std::string line = CvMessages::snmpMsg(lastWasSet_ ? 2 : 1);
     line = CvMessages::fill(line, "[ERROR]", error);
@@ -242,7 +242,8 @@ std::string CvSNMPRequest2Controls::LogLine(const std::string& error) const {
 }
 
 void CvSNMPRequest2Controls::WriteLog(const std::string& error) {
-    QString line = platform::fromLatin1(LogLine(error));
+    // Message texts are kept as UTF-8 once read from their 8-bit files.
+    QString line = QString::fromStdString(LogLine(error));
     if (logTarget_) {
         logTarget_->ShowText(line);
         return;

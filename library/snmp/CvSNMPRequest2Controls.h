@@ -98,7 +98,8 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Copies the bound controls' contents into VarList.Values() before a set with prepare.
     virtual void CollectControls() = 0;
 
-    // The line written to the log target for an error met while an answer was processed.
+    // The line written to the log target for an error met while an answer was processed (UTF-8,
+    // as the message texts are).
     std::string LogLine(const std::string& error) const;
     void WriteLog(const std::string& error);
 

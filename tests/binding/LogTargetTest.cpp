@@ -1,6 +1,8 @@
 // Error lines of asynchronous answers: panel 0, simple text or a box named after the program.
 
 #include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
@@ -63,6 +65,26 @@ TEST_F(LogTargetTest, WithoutLogTarget_ShowsABoxCaptionedWithTheProgramName) {
     ASSERT_EQ(ui->boxes.size(), 1u);
     EXPECT_EQ(ui->boxes[0].caption.toStdString(), platform::programFileName());
     EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
+}
+
+TEST_F(LogTargetTest, LineFromAReplacedMessageFile_KeepsItsEightBitCharacters) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile file(folder.filePath("snmp.msg"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Lecture : [ERROR] Requ\xeate : [VARLIST] \xe0 [TIME].\n");
+    file.close();
+    CvMessages::loadFolder(folder.path().toStdString());
+    auto req = unfitRequest();
+    CvStatusBar bar;
+    req->SetLogTarget(&bar);
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    CvMessages::resetToBuiltIn();
+    EXPECT_EQ(bar.SimpleText().toStdString(),
+              QString::fromLatin1("Lecture : (ViZURU++) The answer has an unexpected type! "
+                                  "Requ\xeate : systemName, systemLocation \xe0 09:08:07.")
+                  .toStdString());
 }
 
 TEST_F(LogTargetTest, RequestDeletedWhileItsErrorBoxIsOpen_RunsNothingFurther) {
