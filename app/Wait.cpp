@@ -1,9 +1,12 @@
 #include "app/Wait.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <exception>
 
 #include "app/MibEnumerationLists.h"
@@ -29,6 +32,8 @@ const int TickMs = 1200;
 // Ticks the count stands at 1 before the user may close the dialog, and before it closes itself.
 const int TicksBeforeUserClose = 3;
 const int TicksBeforeSelfClose = 6;
+// How long Show() waits for the window system to put the dialog on the screen.
+const int ExposeWaitMs = 1000;
 
 }  // namespace
 
@@ -98,7 +103,14 @@ void TFM_Waiting::Show() {
     seconds->hide();
     show();
     raise();
+    // The window system maps a new window only through the event loop, and the synchronous sets
+    // that follow block it: let the window appear and paint now, taking no user input meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < ExposeWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
     repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TFM_Waiting::Timer1Timer() {

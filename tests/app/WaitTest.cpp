@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
+#include <QWindow>
 #include <cstdlib>
 #include <memory>
 
@@ -133,6 +134,9 @@ TEST_F(Countdown, Show_IsModelessWithoutCountLabelsAndDoesNotCount) {
     TFM_Waiting waiting(nullptr);
     waiting.Count = 2;
     waiting.Show();
+    // The page blocks in synchronous sets next: the window must be on the screen already.
+    ASSERT_NE(waiting.windowHandle(), nullptr);
+    EXPECT_TRUE(waiting.windowHandle()->isExposed());
     EXPECT_TRUE(waiting.isVisible());
     EXPECT_FALSE(waiting.La_Time->isVisible());
     EXPECT_FALSE(waiting.Label1->isVisible());
