@@ -274,6 +274,22 @@ TEST_F(LogPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
     EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
 }
 
+TEST_F(LogPage, ClosingMidFetchLeavesNothingBehindForTheNextPage) {
+    sim().knob("delay 300 " + oid::systemLogGetLog + " set");
+    open();
+    ASSERT_TRUE(pumpUntil([] { return LogForm->reqGetLog->Busy(); })) << whatHappened();
+    LogForm->CloseBtn->click();
+    closePage();
+    // The late answer reaches no page, and the port is free for the next one, whose fetch is
+    // told apart from the first by a line added in between.
+    sim().knob("delay off");
+    addDeviceLine("Jan  1 00:03:00|kernel: [SYS]second page");
+    open();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get OK."; })) << whatHappened();
+    EXPECT_EQ(shownRows().size(), 3);
+    EXPECT_TRUE(ui().boxes.empty()) << whatHappened();
+}
+
 TEST_F(LogPage, BusyTftpPortEndsTheApplicationWithItsReason) {
     QUdpSocket holder;
     ASSERT_TRUE(holder.bind(QHostAddress::Any, tftpPort()));
