@@ -132,6 +132,7 @@ TEST_F(Firmware, FailedTransferSendsNoUpdateCommand) {
     pumpUntil([] { return false; }, 300);
     EXPECT_TRUE(upgradeCommands().empty());
     EXPECT_FALSE(boxShown(kFirmwareDone));
+    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled());
 }
 
 TEST_F(Firmware, RefusedGetCommandShowsCantPerformAndItsText) {
@@ -142,6 +143,7 @@ TEST_F(Firmware, RefusedGetCommandShowsCantPerformAndItsText) {
     ASSERT_TRUE(waitForBox(kCantPerform));
     EXPECT_FALSE(FM_Firmware->StatusBar->SimpleText().isEmpty());
     EXPECT_TRUE(upgradeCommands().empty());
+    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled());
 }
 
 TEST_F(Firmware, FailedServerAndNameSetStopsTheUpload) {
@@ -152,6 +154,7 @@ TEST_F(Firmware, FailedServerAndNameSetStopsTheUpload) {
     ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
     pumpUntil([] { return false; }, 200);
     EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty());
+    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled()) << "a stopped upload gives the rows back";
 }
 
 TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
