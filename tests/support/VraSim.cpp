@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cctype>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -87,7 +89,13 @@ std::string VraSim::programPath() {
 VraSim::VraSim(std::vector<std::string> extraArgs) : dir_(makeTempDir()) {
     std::vector<std::string> args = {programPath(), "--dir", dir_, "--port", "0"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::string errPath = dir_ + "/stderr.log";
+    const std::string errPath = dir_ + "/stderr.log";
+    // Everything the child needs is made before fork: after it, another thread of the test may
+    // hold the allocator's lock, so the child only calls what is safe there.
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t parent = getpid();
 
     pid_t pid = fork();
     if (pid < 0) {
@@ -95,19 +103,24 @@ VraSim::VraSim(std::vector<std::string> extraArgs) : dir_(makeTempDir()) {
         throw std::runtime_error("vra-sim: fork failed");
     }
     if (pid == 0) {
-        // The program must not outlive a test process that crashes.
+        // The program must not outlive a test process that crashes, not even one that died
+        // before the request was made.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
         int fd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd >= 0) {
             dup2(fd, 2);
             dup2(fd, 1);
-            close(fd);
+            if (fd > 2) close(fd);
         }
         int null = open("/dev/null", O_RDONLY);
-        if (null >= 0) dup2(null, 0);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
+        if (null >= 0) {
+            dup2(null, 0);
+            if (null > 2) close(null);
+        }
+        // Sockets and files of the test that lack close-on-exec would otherwise stay open in the
+        // program for its whole life, keeping their ports taken after the test closed them.
+        close_range(3, ~0U, 0);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -125,13 +138,25 @@ VraSim::VraSim(std::vector<std::string> extraArgs) : dir_(makeTempDir()) {
             return std::filesystem::exists(readyPath);
         },
         20000);
-    if (exited || !ready) {
+    std::string portText = ready && !exited ? readFile(readyPath) : std::string();
+    while (!portText.empty() && std::isspace(static_cast<unsigned char>(portText.back()))) {
+        portText.pop_back();
+    }
+    int port = 0;
+    const auto [end, error] =
+        std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    const bool portRead = error == std::errc() && end == portText.data() + portText.size() &&
+                          port > 0 && port <= 65535;
+    if (exited || !ready || !portRead) {
         std::string err = stderrText();
         if (exited) pid_ = -1;
         stop();
-        throw std::runtime_error("vra-sim did not start: " + err);
+        const std::string reason = exited   ? "it ended"
+                                   : !ready ? "it never became ready"
+                                            : "its port \"" + portText + "\" is no port";
+        throw std::runtime_error("vra-sim did not start (" + reason + "): " + err);
     }
-    port_ = static_cast<uint16_t>(std::stoi(readFile(readyPath)));
+    port_ = static_cast<uint16_t>(port);
 }
 
 VraSim::~VraSim() {
