@@ -38,7 +38,8 @@ QLabel* addEditRow(QGridLayout* rows, const QString& caption, CvEdit*& edit);
 // its text is shown from the start.
 void setGreyedReadOnly(QLineEdit* edit);
 // Limits what the user types or pastes to maxLength characters; text the program writes is
-// shown whole (QLineEdit::setMaxLength would cut a longer device value).
+// shown whole (QLineEdit::setMaxLength would cut a longer device value). Call it after binding
+// the edit: a binding replaces the edit's typing filters.
 void limitTyping(QLineEdit* edit, int maxLength);
 // A combo box that holds a raw value for a request and is never shown.
 QComboBox* makeHiddenCombo(QWidget* parent);
