@@ -230,9 +230,10 @@ TEST_F(MainWindow, DiscardChanges_AfterOk_SendsRebootOnceOnTheSecondTick) {
     ui_->answers = {platform::BoxResult::Ok};
     int tickOfFirstReboot = -1;
     bool rebootBeforeSecondTick = false;
-    QString label2;
+    QString label2, label3;
     CountdownWatch watch(form, [&](TFM_Waiting& waiting) {
         label2 = waiting.Label2->text();
+        label3 = waiting.Label3->text();
         if (waiting.Ticks() < 2 && countSets(sim_->sets(), UpgradeCommand, "4") > 0)
             rebootBeforeSecondTick = true;
         if (tickOfFirstReboot < 0 && waiting.RebootsSent() > 0) tickOfFirstReboot = waiting.Ticks();
@@ -245,6 +246,7 @@ TEST_F(MainWindow, DiscardChanges_AfterOk_SendsRebootOnceOnTheSecondTick) {
     EXPECT_EQ(ui_->boxes[0].text, "Device will reboot, continue?");
     EXPECT_EQ(ui_->boxes[0].buttons, platform::BoxButtons::OkCancel);
     EXPECT_EQ(label2, "Changes discarded.");
+    EXPECT_EQ(label3, "The device is restarting.");
     EXPECT_EQ(tickOfFirstReboot, 2);
     EXPECT_FALSE(rebootBeforeSecondTick);
     EXPECT_EQ(countSets(sim_->sets(), UpgradeCommand, "4"), 1) << "exactly one Reboot command";
