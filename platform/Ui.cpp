@@ -18,6 +18,8 @@ class QtUi : public Ui {
     BoxResult messageBox(QWidget* parent, const QString& caption, const QString& text,
                          BoxButtons buttons) override {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
+        // Texts carry device values and file names, which must show as they are, not as markup.
+        box.setTextFormat(Qt::PlainText);
         if (buttons == BoxButtons::OkCancel) box.addButton(QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         return box.exec() == QMessageBox::Ok ? BoxResult::Ok : BoxResult::Cancel;

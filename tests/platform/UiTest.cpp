@@ -68,20 +68,25 @@ bool waitFor(const std::function<bool()>& condition) {
 TEST(QtUi, MessageBox_ShowsCaptionTextAndReportsCancel) {
     platform::installUi(nullptr);
     QString caption, text;
+    Qt::TextFormat format = Qt::AutoText;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         caption = box->windowTitle();
         text = box->text();
+        format = box->textFormat();
         box->button(QMessageBox::Cancel)->click();
     });
     poll.start(10);
+    // A device value or file name in a text must show as typed, never as markup.
+    const QString question = "Delete <b>AP</b> 00:11?";
     const platform::BoxResult result =
-        platform::ui().messageBox(nullptr, "Waring", "Delete it?", platform::BoxButtons::OkCancel);
+        platform::ui().messageBox(nullptr, "Waring", question, platform::BoxButtons::OkCancel);
     EXPECT_EQ(result, platform::BoxResult::Cancel);
     EXPECT_EQ(caption, "Waring");
-    EXPECT_EQ(text, "Delete it?");
+    EXPECT_EQ(text, question);
+    EXPECT_EQ(format, Qt::PlainText) << "message texts must not be read as rich text";
 }
 
 class ApplicationHandler : public testing::Test {
