@@ -325,11 +325,14 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
     QPointer<TFM_CfgFile> alive(page);
     page->runCountdown(10, "Updating config file...");
-    if (!alive) return;
+    // The answer to a second Configsave may have restarted the device during this wait already;
+    // a second Reboot would reach it while it starts up.
+    if (!alive || !page->updatePending) return;
     // A device that answers Configsave before it has read the file would otherwise restart
     // without it, and the update be reported done.
     page->updateTransfer_->whenSettled(transferIdleMs(kServerTimeout), [page](bool read) {
         runGuarded(page->StatusBar, [&] {
+            if (!page->updatePending) return;
             if (read) {
                 page->restartAfterUpdate();
                 return;

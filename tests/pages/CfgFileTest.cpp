@@ -153,6 +153,21 @@ TEST_F(CfgFile, UpdateWhoseFileNeverReachesTheDeviceGivesErrorAndNoRestart) {
     EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."}}));
 }
 
+TEST_F(CfgFile, UpdatePressedTwiceRestartsTheDeviceOnce) {
+    open();
+    const QString restore = restoreFileNaming("Twice-AP", "twice.dcf");
+    ASSERT_FALSE(restore.isEmpty());
+    setTimeScale(0.01);
+    updateFrom(restore);
+    FM_CfgFile->Bt_OK->click();
+    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    pumpUntil([] { return false; }, 500);
+    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand),
+              (std::vector<std::string>{"3", "3", "4"}));
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"The configuration file update successfully!"});
+    EXPECT_EQ(sim().value(kSystemName), "Twice-AP");
+}
+
 TEST_F(CfgFile, InputRefusalsSendNothing) {
     open();
     FM_CfgFile->Bt_Upload->click();
