@@ -87,8 +87,7 @@ QString toQtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].trimmed();
-        if (description.startsWith('.')) description.remove(0, 1);
+        const QString description = parts[i].trimmed();
         QString patterns = parts[i + 1].trimmed();
         patterns.replace(';', ' ');
         filters << QStringLiteral("%1 (%2)").arg(description, patterns.simplified());

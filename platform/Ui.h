@@ -46,7 +46,7 @@ class Ui {
 Ui& ui();
 void installUi(std::unique_ptr<Ui> ui);
 
-// ".dcf document|*.dcf|All Files|*.*" -> "dcf document (*.dcf);;All Files (*.*)"
+// ".dcf document|*.dcf|All Files|*.*" -> ".dcf document (*.dcf);;All Files (*.*)"
 QString toQtFilter(const QString& filter);
 
 // The test double: records boxes, answers OK/Cancel boxes with the queued results (Ok when none

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QTimer>
 #include <memory>
@@ -16,9 +18,22 @@ namespace {
 
 TEST(QtFilter, PipeSeparatedFilters_BecomeQtFilters) {
     EXPECT_EQ(platform::toQtFilter(".dcf document|*.dcf|All Files|*.*"),
-              "dcf document (*.dcf);;All Files (*.*)");
+              ".dcf document (*.dcf);;All Files (*.*)")
+        << "the descriptions are shown as the module names them";
+    EXPECT_EQ(platform::toQtFilter(".bin document|*.bin|.tfp document|*.tfp|All Files|*.*"),
+              ".bin document (*.bin);;.tfp document (*.tfp);;All Files (*.*)");
     EXPECT_EQ(platform::toQtFilter("Images|*.bin;*.img"), "Images (*.bin *.img)");
     EXPECT_EQ(platform::toQtFilter("dangling"), "") << "a description without patterns is dropped";
+}
+
+TEST(QtFilter, DialogFiltersByThePatternsOfTheDescriptionWithADot) {
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(platform::toQtFilter(".dcf document|*.dcf|All Files|*.*"));
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(dialog.selectedNameFilter(), ".dcf document (*.dcf)");
+    EXPECT_EQ(model->nameFilters(), QStringList{"*.dcf"});
 }
 
 TEST(ScriptedUi, Boxes_AreRecordedAndOnlyQuestionsTakeScriptedAnswers) {
