@@ -213,6 +213,18 @@ TEST_F(InformationPage, FailedRefreshKeepsGetOkAndTheEditsTexts) {
     EXPECT_EQ(page->Ed_SN->text(), shownName);
 }
 
+TEST_F(InformationPage, AnswerTheEditsCannotTakeIsLoggedInTheStatusBar) {
+    TFM_Information* page = open();
+    sim().knob("set 1.3.6.1.2.1.1.2.0 STR not-an-oid");
+    page->Btn_Re->click();
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
+    const QString line = page->StatusBar->SimpleText();
+    EXPECT_TRUE(line.startsWith("Get: ") && line.contains("systemObjectID") &&
+                line.contains("Receive at"))
+        << "status bar shows \"" << line.toStdString() << "\"";
+    EXPECT_TRUE(ui().boxes.empty());
+}
+
 TEST_F(InformationPage, UnreachableDeviceKeepsGetOkAndTheEditsTexts) {
     TFM_Information* page = open();
     const QString shownName = page->Ed_SN->text();
