@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <memory>
 #include <stdexcept>
@@ -128,6 +130,32 @@ TEST_F(ApplicationHandler, ExceptionInAnEventHandler_ShowsABoxAndCarriesOn) {
     EXPECT_EQ(ui->boxes[0].text, "(ViZURU++) Invalid item type!");
     EXPECT_EQ(ui->boxes[0].buttons, platform::BoxButtons::Ok);
     EXPECT_EQ(ui->boxes[1].text, "(CvCommon) Internal error!");
+}
+
+TEST_F(ApplicationHandler, ClickHandlerThatThrows_LeavesTheButtonWorking) {
+    QPushButton button("Apply");
+    button.resize(80, 30);
+    button.show();
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        if (++clicks == 1) throw CvSNMPException(-407, "(ViZURU++) Invalid address!");
+    });
+    const auto click = [&] {
+        const QPointF at(10, 10);
+        QMouseEvent press(QEvent::MouseButtonPress, at, button.mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&button, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, button.mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&button, &release);
+    };
+    click();
+    ASSERT_EQ(ui->boxes.size(), 1u);
+    EXPECT_EQ(ui->boxes[0].text, "(ViZURU++) Invalid address!");
+    EXPECT_FALSE(button.isDown()) << "the button must not stay pressed";
+    click();
+    EXPECT_EQ(clicks, 2) << "the button must still work after its handler failed";
+    EXPECT_EQ(ui->boxes.size(), 1u);
 }
 
 TEST_F(ApplicationHandler, FailingBox_IsSwallowed) {
