@@ -89,7 +89,7 @@ void setGreyedReadOnly(QLineEdit* edit) {
 
 void limitTyping(QLineEdit* edit, int maxLength) {
     // A filter on what is typed or pasted rather than a validator of the whole text: a validator
-    // would also refuse each key that shortens a longer device value, so it could not be mended.
+    // would also refuse each key that shortens a longer device value.
     CvEditSpec limit;
     limit.length = maxLength;
     new CvEditFilter(edit, limit);  // owned by the edit

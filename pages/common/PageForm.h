@@ -50,7 +50,8 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
                 CvStatusBar* statusBar);
 
 // Adds a status bar panel `width` pixels wide, widened where one of the outcome texts the page
-// writes there would not show whole: the width suits the device maker's narrower system font.
+// writes there would not show whole in the page's font, which may be wider than the one the
+// width was chosen for.
 QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list<QString> texts);
 
 // Shows a failure's message as the status bar's simple text. A bar with panels never shows its
