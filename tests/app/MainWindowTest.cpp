@@ -226,6 +226,9 @@ TEST_F(MainWindow, SaveAndActivate_RefusedByDevice_ShowsErrorAndNoCountdown) {
 
 TEST_F(MainWindow, DiscardChanges_AfterOk_SendsRebootOnceOnTheSecondTick) {
     TMainForm& form = start();
+    // A busy machine may answer later than the scaled 100 ms; a retry would reach the journal
+    // as a second set.
+    CvSNMPSession::Defaults().timeout = 1000;
     sim_->clearJournal();
     ui_->answers = {platform::BoxResult::Ok};
     int tickOfFirstReboot = -1;

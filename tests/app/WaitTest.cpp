@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Wait.h"
+#include "library/snmp/CvSNMPSession.h"
 #include "tests/app/ModuleSetup.h"
 #include "tests/support/VraSim.h"
 
@@ -92,6 +93,9 @@ TEST_F(Countdown, CountBelowOne_CountsAsOne) {
 }
 
 TEST_F(Countdown, RebootFlag_SendsTheRebootCommandOnceOnTheSecondTick) {
+    // A busy machine may answer later than the scaled 100 ms; a retry would reach the journal
+    // as a second set.
+    CvSNMPSession::Defaults().timeout = 1000;
     TFM_Waiting waiting(nullptr);
     waiting.Count = 4;
     sim_->clearJournal();
