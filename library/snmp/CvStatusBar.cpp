@@ -6,6 +6,9 @@ CvStatusBar::CvStatusBar(QWidget* parent)
     : QWidget(parent), layout_(new QHBoxLayout(this)), simple_(new QLabel(this)) {
     layout_->setContentsMargins(2, 1, 2, 1);
     layout_->setSpacing(2);
+    // A long text is cut off at the bar's end, as a window's status bar does, instead of
+    // widening a fixed-size page to the length of an error line.
+    simple_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout_->addWidget(simple_, 1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -21,7 +24,10 @@ QString CvStatusBar::SimpleText() const {
 QLabel* CvStatusBar::AddPanel(int width) {
     auto* panel = new QLabel(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    if (width >= 0) panel->setFixedWidth(width);
+    if (width >= 0)
+        panel->setFixedWidth(width);
+    else
+        panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // Panels line up from the left; a trailing spacer takes the room that no panel stretches
     // into, which would otherwise centre a lone fixed-width panel.
     if (panels_.isEmpty()) layout_->addStretch(0);

@@ -40,6 +40,25 @@ TEST_F(ControlsTest, StatusBar_ShowsTextAsSimpleTextUntilItHasPanels) {
     EXPECT_TRUE(bar.PanelText(7).isEmpty());
 }
 
+TEST_F(ControlsTest, StatusBar_LongTextIsCutOffInsteadOfWideningThePage) {
+    const QString line =
+        "Get: (ViZURU++) The answer has an unexpected type! Request:systemDescr, systemObjectID, "
+        "systemUpTime, systemContact, systemName, systemLocation. Receive at 09:08:07.";
+    CvStatusBar simple;
+    const int simpleWidth = simple.minimumSizeHint().width();
+    simple.ShowText(line);
+    EXPECT_EQ(simple.minimumSizeHint().width(), simpleWidth);
+    EXPECT_EQ(simple.SimpleText(), line) << "the text itself is kept whole";
+
+    CvStatusBar panels;
+    panels.AddPanel();
+    panels.AddPanel(80);
+    const int panelsWidth = panels.minimumSizeHint().width();
+    panels.ShowText(line);
+    EXPECT_EQ(panels.minimumSizeHint().width(), panelsWidth);
+    EXPECT_EQ(panels.PanelText(0), line);
+}
+
 TEST_F(ControlsTest, Edit_ProgramTextIsNeverCutAndIsCheckedOnlyOnceEdited) {
     CvEdit edit;
     edit.SetConstraint(std::make_shared<const CvEditConstraint>("%s{l32}"));
