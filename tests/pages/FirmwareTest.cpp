@@ -121,6 +121,22 @@ TEST_F(Firmware, UploadButtonsPressedDuringAnUploadStartNothing) {
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
 }
 
+TEST_F(Firmware, RebootTheDeviceNeverAnswersGivesTheRowsBackOnceItTimesOut) {
+    const QString image = writeImage("image.bin", "2.00", 20000);
+    setTimeScale(0.01);
+    sim().knob("restart-answer off");
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    EXPECT_FALSE(FM_Firmware->Bt_OK->isEnabled()) << "the Reboot is still unanswered";
+    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }, 20000));
+    // The request's own retry repeats the Reboot; nothing else follows the update.
+    const std::vector<std::string> sent = upgradeCommands();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[0], "1");
+    for (size_t i = 1; i < sent.size(); ++i) EXPECT_EQ(sent[i], "4") << i;
+}
+
 TEST_F(Firmware, FailedTransferSendsNoUpdateCommand) {
     const QString image = writeImage("image.bin", "2.00", 20000);
     setTimeScale(0.02);
