@@ -13,6 +13,10 @@ void CvListView::MakeReport() {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setShowGrid(true);
     verticalHeader()->hide();
+    // Report rows one text line high, titles flush left, as a report-style list shows them.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setWordWrap(false);
     horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setStretchLastSection(false);
 }
