@@ -430,10 +430,11 @@ bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
         } else {
             const QString text = key->text();
             if (text.isEmpty() || !text.at(0).isPrint()) return false;  // editing and navigation
-            const std::u32string current = edit_->text().toStdU32String();
-            for (const char32_t c : text.toUcs4()) {
+            const std::u32string characters = text.toStdU32String();
+            if (characters.size() == 1) {
                 const int selected = static_cast<int>(edit_->selectedText().size());
-                switch (CvEditConstraint::checkKey(specifier_, current, selected, c)) {
+                switch (CvEditConstraint::checkKey(specifier_, edit_->text().toStdU32String(),
+                                                   selected, characters.front())) {
                     case CvKeyVerdict::Advance:
                         moveOn();
                         return true;
@@ -441,10 +442,11 @@ bool CvEditFilter::eventFilter(QObject* watched, QEvent* event) {
                         platform::ui().beep();
                         return true;
                     case CvKeyVerdict::Accept:
-                        break;
+                        return false;
                 }
             }
-            return false;
+            // A key that carries several characters inserts them all at once.
+            inserted = text;
         }
     } else if (type == QEvent::ContextMenu) {
         showContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());

@@ -68,6 +68,19 @@ TEST_F(EditFilter, InputMethodCommit_FollowsTheTypingRule) {
     EXPECT_EQ(ui->beeps, 2);
 }
 
+TEST_F(EditFilter, KeyCarryingSeveralCharacters_IsCheckedWhole) {
+    QLineEdit edit;
+    new CvEditFilter(&edit, CvEditConstraint("%h{l4}").specifier(0));
+    edit.setText("12");
+    edit.setCursorPosition(2);
+    type(edit, "ABC", Qt::Key_A);
+    EXPECT_EQ(edit.text(), "12") << "three characters do not fit in the two places left";
+    EXPECT_EQ(ui->beeps, 1);
+    type(edit, "AB", Qt::Key_A);
+    EXPECT_EQ(edit.text(), "12AB");
+    EXPECT_EQ(ui->beeps, 1);
+}
+
 TEST_F(EditFilter, ProgramValueLongerThanLimit_IsShownWholeButTypingStops) {
     QLineEdit edit;
     new CvEditFilter(&edit, CvEditConstraint("%s{l32}").specifier(0));
