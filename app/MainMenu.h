@@ -13,8 +13,8 @@ void runGuarded(Body body) {
     try {
         body();
     } catch (const std::exception& failure) {
-        // Failure texts are 8-bit, as the message files that may replace them.
-        platform::Application::reportEscaped(platform::fromLatin1(failure.what()));
+        // Failure texts are message-table texts, kept as UTF-8 whatever the message files' encoding.
+        platform::Application::reportEscaped(QString::fromStdString(failure.what()));
     } catch (...) {
         platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));
     }

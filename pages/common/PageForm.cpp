@@ -158,8 +158,8 @@ void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
     try {
         routine();
     } catch (const std::exception& failure) {
-        showFailureText(statusBar, platform::fromLatin1(failure.what()));
+        showFailureText(statusBar, QString::fromStdString(failure.what()));
     } catch (...) {
-        showFailureText(statusBar, platform::fromLatin1(CvMessages::text(-528)));
+        showFailureText(statusBar, QString::fromStdString(CvMessages::text(-528)));
     }
 }

@@ -99,7 +99,7 @@ void TFM_Information::FormCreate() {
     // address) reaches only the result routine; without its message an earlier "Save OK!" would
     // stand for a save that never left.
     reqSystem->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-        if (outcome.Code != 0) StatusBar->ShowText(platform::fromLatin1(outcome.Message));
+        if (outcome.Code != 0) StatusBar->ShowText(QString::fromStdString(outcome.Message));
     });
     reqSystem->Get();
 

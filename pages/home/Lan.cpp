@@ -138,7 +138,7 @@ void TFM_LanCfg::FormCreate() {
     try {
         buildRequests();
     } catch (const std::exception& failure) {
-        showFailureText(StatusBar, platform::fromLatin1(failure.what()));
+        showFailureText(StatusBar, QString::fromStdString(failure.what()));
     }
     for (CvEdit* address : {ED_DefGw, ED_IpAddr, ED_SubMask})
         limitTyping(address, kAddressMaxLength);
@@ -234,7 +234,7 @@ bool TFM_LanCfg::setRequest(CvSNMPRequest2Edits* request) {
     try {
         return request->Set(true, true, "");
     } catch (const CvException& failure) {
-        showFailureText(StatusBar, platform::fromLatin1(failure.what()));
+        showFailureText(StatusBar, QString::fromStdString(failure.what()));
         return false;
     }
 }

@@ -175,7 +175,7 @@ void TFM_CfgFile::FormCreate() {
     try {
         buildRequests();
     } catch (const std::exception& failure) {
-        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+        StatusBar->SetSimpleText(QString::fromStdString(failure.what()));
     }
     setGreyedReadOnly(Ed_SaveFile);
     Ed_SaveFile->setEnabled(true);
@@ -222,7 +222,7 @@ bool TFM_CfgFile::setServerAndName() {
     }
     reqTftpServer->request().SetResultRoutine(nullptr);
     // A command sent after a failed set would make the device use an older address or name.
-    if (!set) StatusBar->ShowText(platform::fromLatin1(outcome.Message));
+    if (!set) StatusBar->ShowText(QString::fromStdString(outcome.Message));
     return set;
 }
 

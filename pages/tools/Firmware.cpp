@@ -190,7 +190,7 @@ void TFM_Firmware::FormCreate() {
         reqTftpServer.reset();
         reqTftpCommand.reset();
         reqUpgradeCommand.reset();
-        StatusBar->SetSimpleText(platform::fromLatin1(failure.what()));
+        StatusBar->SetSimpleText(QString::fromStdString(failure.what()));
     }
     tftpServer = startPageServer(
         this, kServerTimeout, kServerRetries,
@@ -290,7 +290,7 @@ void TFM_Firmware::sendFile(const QString& path) {
 void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
     if (error.Code != 0) {
         setUploading(false);
-        StatusBar->ShowText(platform::fromLatin1(error.Message));
+        StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
     transferStarted = true;
@@ -306,10 +306,10 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
         page->fileTransfer_->cancel();
         page->setUploading(false);
         warn(page, "Cant Perform Operation,Please try again!");
-        page->StatusBar->ShowText(platform::fromLatin1(error.Message));
+        page->StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
-    page->StatusBar->ShowText(platform::fromLatin1(error.Message) + "!");
+    page->StatusBar->ShowText(QString::fromStdString(error.Message) + "!");
     if (!page->transferStarted) {
         page->setUploading(false);
         return;
@@ -383,14 +383,14 @@ void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
     if (!page) return;
     if (error.Code != 0) {
         page->setUploading(false);
-        page->StatusBar->ShowText(platform::fromLatin1(error.Message));
+        page->StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
     // Only the answer to Firmwareupdate restarts the device; the Reboot answer and the SSL
     // answers never do.
     if (page->rebootArmed && page->transferKind == 1) {
         page->rebootArmed = false;
-        page->StatusBar->ShowText(platform::fromLatin1(error.Message) + "!");
+        page->StatusBar->ShowText(QString::fromStdString(error.Message) + "!");
         page->CB_UpgCom->setCurrentIndex(kRebootIndex);
         page->reqUpgradeCommand->Set(true, true, "");
         QPointer<TFM_Firmware> alive(page);

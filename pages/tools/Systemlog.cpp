@@ -198,7 +198,7 @@ void TLogForm::FormCreate() {
         reqLogServer.reset();
         reqGetLog.reset();
         reqClearLog.reset();
-        buildFailure = platform::fromLatin1(failure.what());
+        buildFailure = QString::fromStdString(failure.what());
     }
     programFolder = QString::fromStdString(platform::dataDir());
     tftpServer = startPageServer(
@@ -228,7 +228,7 @@ void TLogForm::GetBtnClick() {
 
 void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
     if (error.Code != 0) {
-        StatusBar1->ShowText(platform::fromLatin1(error.Message));
+        StatusBar1->ShowText(QString::fromStdString(error.Message));
         return;
     }
     GetCoBox->setCurrentIndex(1);
@@ -239,7 +239,7 @@ void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& er
 void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
     if (error.Code != 0) {
         logTransfer_->cancel();
-        StatusBar1->ShowText(platform::fromLatin1(error.Message));
+        StatusBar1->ShowText(QString::fromStdString(error.Message));
         return;
     }
     // The acknowledgement alone proves nothing about the file: the device may send it later, or
@@ -412,7 +412,7 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
         server->Start(folder.toStdString(), 69);
         return server;
     } catch (const std::exception& failure) {
-        plainMessage(page, "TFTP Service Init Error:" + platform::fromLatin1(failure.what()));
+        plainMessage(page, "TFTP Service Init Error:" + QString::fromStdString(failure.what()));
         platform::ui().terminate(1);
         return nullptr;
     }

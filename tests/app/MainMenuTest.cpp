@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -8,6 +10,7 @@
 
 #include "app/MainMenu.h"
 #include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
 #include "platform/Ui.h"
 
 namespace {
@@ -68,12 +71,19 @@ TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
     EXPECT_EQ(ui_->boxes[0].text, "(ViZURU++) Invalid address!");
 }
 
-TEST_F(PageOpening, FailingPage_ShowsAnEightBitTextAsItsOwnCharacters) {
-    // A text from a replaced message file, in 8-bit text.
-    FailingPage::Text = "(ViZURU++) Adresse ung\xfcltig!";
+TEST_F(PageOpening, FailingPage_ShowsAReplacedLatin1TextAsItsOwnCharacters) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile file(folder.filePath("snmpclass.err"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\n\n\n\n\n\nAdresse ung\xfcltig!\n");  // line 7: code -407, in Latin-1
+    file.close();
+    CvMessages::loadFolder(folder.path().toStdString());
+    FailingPage::Text = CvMessages::text(-407);
+    CvMessages::resetToBuiltIn();
     openPage(FailingPage::Global);
     ASSERT_EQ(ui_->boxes.size(), 1u);
-    EXPECT_EQ(ui_->boxes[0].text.toStdString(), "(ViZURU++) Adresse ungültig!");
+    EXPECT_EQ(ui_->boxes[0].text, QString::fromUtf8("Adresse ungültig!"));
 }
 
 TEST_F(PageOpening, UnstoredPage_IsDeletedAfterItCloses) {
