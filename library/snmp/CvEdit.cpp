@@ -16,6 +16,9 @@ void CvEdit::SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, i
 
 void CvEdit::SetText(const QString& text) {
     setText(text);
+    // A value the program sets is shown from its start, as a text box shows a new text; the
+    // user's own cursor moves are left alone.
+    setCursorPosition(0);
 }
 
 bool CvEdit::CheckOnLeave() {

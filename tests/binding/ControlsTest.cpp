@@ -66,6 +66,7 @@ TEST_F(ControlsTest, Edit_ProgramTextIsNeverCutAndIsCheckedOnlyOnceEdited) {
     edit.SetText(longText);
     EXPECT_EQ(edit.text(), longText);
     EXPECT_EQ(edit.maxLength(), 32767) << "a maximum length would cut device values";
+    EXPECT_EQ(edit.cursorPosition(), 0) << "a long device value must show its start, not its end";
 
     // A device value outside the rule is left alone until the user edits it.
     CvEdit ranged;
