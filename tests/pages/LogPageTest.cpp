@@ -259,21 +259,6 @@ TEST_F(LogPage, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(LogForm, "log");
 }
 
-TEST_F(LogPage, MenuItemShowsThePageModallyAndDeletesItWhenItCloses) {
-    ASSERT_TRUE(TMainForm::PageBuilt(&TMainForm::ViewLog1Click)) << "the menu item is disabled";
-    QPointer<TLogForm> shown;
-    const bool fetched = whileShownModally([] { MainForm->ViewLog1Click(); },
-                                           [this] { return LogForm && status() == "Get OK."; },
-                                           [&] {
-                                               shown = LogForm;
-                                               EXPECT_TRUE(LogForm->isModal());
-                                               EXPECT_EQ(shownRows().size(), 2);
-                                           });
-    EXPECT_TRUE(fetched) << "the page never showed the device's log";
-    EXPECT_EQ(LogForm, nullptr);
-    EXPECT_TRUE(shown.isNull()) << "the page must be deleted once it closes";
-}
-
 TEST_F(LogPage, ClosingMidFetchLeavesNothingBehindForTheNextPage) {
     sim().knob("delay 300 " + oid::systemLogGetLog + " set");
     open();
