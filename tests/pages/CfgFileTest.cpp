@@ -59,7 +59,7 @@ class CfgFile : public TransferPageTest {
 const char* const kSaved = "The configuration file saved successfully!";
 const char* const kFailed = "Fail to save the configuration file!";
 
-TEST_F(CfgFile, SaveWithBareNameStoresDcfFileIdenticalToTheDevicesConfiguration) {
+TEST_F(CfgFile, SaveWithBareNameSendsServerAndNameThenPutThenConfigsaveAndStoresTheDcfFile) {
     open();
     saveTo(workDir() + "/backup");
     ASSERT_TRUE(waitForBox(kSaved));
@@ -70,12 +70,7 @@ TEST_F(CfgFile, SaveWithBareNameStoresDcfFileIdenticalToTheDevicesConfiguration)
     EXPECT_EQ(transfers("put").back().fields.at("bytes"), std::to_string(saved.size()));
     EXPECT_EQ(transfers("put").back().fields.at("checksum"), checksum(saved));
     EXPECT_TRUE(FM_CfgFile->Ed_UpgFile->text().isEmpty());
-}
 
-TEST_F(CfgFile, SaveSendsServerAndNameThenPutThenConfigsave) {
-    open();
-    saveTo(workDir() + "/backup");
-    ASSERT_TRUE(waitForBox(kSaved));
     ASSERT_TRUE(pumpUntil([&] { return sets().size() == 3; }));
     const std::vector<SimSetRecord> all = sets();
     ASSERT_EQ(oids(all[0]),
@@ -184,57 +179,17 @@ TEST_F(CfgFile, InputRefusalsSendNothing) {
                                                 "File format error! Please try again!"}));
     ui().boxes.clear();
     saveTo("backup");
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"The file path is error."});
-    EXPECT_EQ(captionOf("The file path is error."), "Warning");
-    pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(sets().empty());
-}
-
-TEST_F(CfgFile, UpdateFromAPathWithoutSeparatorIsRefused) {
-    open();
+    // An update file named without a folder, though it exists in the current one.
     writeWorkFile("here.dcf", "#VRA-2260-DCF 1\n");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(workDir());
     updateFrom("here.dcf");
     QDir::setCurrent(previous);
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"The file path is error."});
+    EXPECT_EQ(boxTexts(),
+              (std::vector<QString>{"The file path is error.", "The file path is error."}));
+    EXPECT_EQ(captionOf("The file path is error."), "Warning");
+    pumpUntil([] { return false; }, 200);
     EXPECT_TRUE(sets().empty());
-}
-
-TEST_F(CfgFile, TransferFailureAfterAcceptedPutGivesErrorAndNoSuccess) {
-    sim().knob("tftp answer=before fail=error");
-    open();
-    saveTo(workDir() + "/backup");
-    ASSERT_TRUE(waitForBox(kFailed));
-    EXPECT_EQ(captionOf(kFailed), "ERROR");
-    EXPECT_FALSE(boxShown(kSaved));
-    EXPECT_TRUE(valuesSentTo(oid::tftpUpgradeSettingCommand).empty());
-}
-
-TEST_F(CfgFile, PutRefusedByTheDeviceGivesError) {
-    sim().knob("fail " + oid::tftpcommand + " genErr set");
-    open();
-    saveTo(workDir() + "/backup");
-    ASSERT_TRUE(waitForBox(kFailed));
-    EXPECT_FALSE(boxShown(kSaved));
-}
-
-TEST_F(CfgFile, TransferThatNeverComesGivesError) {
-    sim().knob("tftp answer=before fail=never");
-    setTimeScale(0.05);
-    open();
-    saveTo(workDir() + "/backup");
-    ASSERT_TRUE(waitForBox(kFailed));
-    EXPECT_FALSE(boxShown(kSaved));
-}
-
-TEST_F(CfgFile, ExistingBackupSurvivesAFailedSaveUnchanged) {
-    const QString existing = writeWorkFile("backup.dcf", "precious earlier backup\n");
-    sim().knob("tftp answer=before fail=timeout");
-    open();
-    saveTo(workDir() + "/backup");
-    ASSERT_TRUE(waitForBox(kFailed, 20000));
-    EXPECT_EQ(readFile(existing), "precious earlier backup\n");
 }
 
 TEST_F(CfgFile, FailedServerAndNameSetStopsTheSave) {
@@ -271,12 +226,45 @@ TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(FM_CfgFile, "configuration-file");
 }
 
-TEST_F(CfgFile, SaveIntoAMissingFolderEndsInErrorNotSuccess) {
+// A save that fails in one of the ways below ends in the ERROR box alone, sends no Configsave,
+// and leaves an earlier backup of the same name as it was.
+struct SaveFailure {
+    const char* what;
+    std::string knob;  // empty: none
+    double timeScale;  // 0: unscaled
+    const char* name;  // relative to the work folder
+};
+
+void PrintTo(const SaveFailure& failure, std::ostream* os) {
+    *os << failure.what;
+}
+
+class CfgFileSaveFailure : public CfgFile, public ::testing::WithParamInterface<SaveFailure> {};
+
+TEST_P(CfgFileSaveFailure, GivesTheErrorBoxNoSuccessAndKeepsTheEarlierBackup) {
+    const SaveFailure& failure = GetParam();
+    const QString existing = writeWorkFile("backup.dcf", "precious earlier backup\n");
+    if (!failure.knob.empty()) sim().knob(failure.knob);
+    if (failure.timeScale > 0) setTimeScale(failure.timeScale);
     open();
-    saveTo(workDir() + "/no-such-folder/backup");
-    ASSERT_TRUE(waitForBox(kFailed));
+    saveTo(workDir() + "/" + failure.name);
+    ASSERT_TRUE(waitForBox(kFailed, 20000));
+    EXPECT_EQ(captionOf(kFailed), "ERROR");
     EXPECT_FALSE(boxShown(kSaved));
+    EXPECT_TRUE(valuesSentTo(oid::tftpUpgradeSettingCommand).empty()) << whatHappened();
+    EXPECT_EQ(readFile(existing), "precious earlier backup\n");
     EXPECT_FALSE(QFile::exists(workDir() + "/no-such-folder"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, CfgFileSaveFailure,
+    ::testing::Values(
+        SaveFailure{"TransferFailsAfterThePutWasAccepted", "tftp answer=before fail=error", 0,
+                    "backup"},
+        SaveFailure{"DeviceRefusesThePut", "fail " + oid::tftpcommand + " genErr set", 0, "backup"},
+        SaveFailure{"TransferNeverComes", "tftp answer=before fail=never", 0.05, "backup"},
+        SaveFailure{"TransferStallsMidway", "tftp answer=before fail=timeout", 0, "backup"},
+        SaveFailure{"FolderIsMissing", "", 0, "no-such-folder/backup"}),
+    [](const ::testing::TestParamInfo<SaveFailure>& info) { return info.param.what; });
 
 }  // namespace

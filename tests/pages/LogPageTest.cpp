@@ -49,18 +49,14 @@ class LogPage : public TransferPageTest {
     }
 };
 
-TEST_F(LogPage, OpeningFetchesAndShowsTheDeviceLines) {
+TEST_F(LogPage, OpeningSendsAddressNameAndNothingInOneSetThenGetAndShowsTheDeviceLines) {
     open();
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(status(), "Get OK.");
     EXPECT_EQ(shownRows(), (QStringList{"Jan  1 00:00:05|SYS|System started",
                                         "Jan  1 00:00:09|WLAN| station 00:11:22:33:44:55 joined"}));
     EXPECT_TRUE(QFile::exists(dataDir() + "/LogFile.RD"));
-}
 
-TEST_F(LogPage, SendsAddressNameAndNothingInOneSetThenGet) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
     const std::vector<SimSetRecord> all = sets();
     ASSERT_EQ(all.size(), 2u);
     ASSERT_EQ(oids(all[0]),
@@ -75,42 +71,41 @@ TEST_F(LogPage, SendsAddressNameAndNothingInOneSetThenGet) {
     EXPECT_EQ(all[1].vbs[0].value, "1");
 }
 
-TEST_F(LogPage, SecondGetShowsLinesAddedInBetween) {
+TEST_F(LogPage, SecondGetShowsLinesAddedInBetweenAndAFailedOneKeepsThem) {
     open();
     ASSERT_TRUE(waitForOutcome());
     addDeviceLine("Jan  1 00:01:00|kernel: [NOTICE]link up");
     clickGetLog();
     ASSERT_TRUE(pumpUntil([this] { return status() == "Get OK."; }));
-    ASSERT_EQ(shownRows().size(), 3);
-    EXPECT_EQ(shownRows().last(), "Jan  1 00:01:00|NOTICE|link up");
-}
+    const QStringList shown = shownRows();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown.last(), "Jan  1 00:01:00|NOTICE|link up");
 
-TEST_F(LogPage, FailedTransferShowsGetFailAndNotTheOldFile) {
-    // A file left from an earlier fetch must not pass for the device's log.
-    QFile old(dataDir() + "/LogFile.RD");
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("Dec 31 23:59:59|old: [SYS]stale line\n");
-    old.close();
-    // The device names a file the server refuses; the page hears nothing of LogFile.RD and
-    // gives up after the server's time-out, scaled down here.
-    setTimeScale(0.02);
-    sim().knob("tftp answer=before fail=error");
-    open();
-    ASSERT_TRUE(waitForOutcome());
-    EXPECT_EQ(status(), "Get fail.");
-    EXPECT_TRUE(shownRows().isEmpty()) << shownRows().join("\n").toStdString();
-}
-
-TEST_F(LogPage, FailedSecondFetchKeepsTheRowsOfTheLastGoodOne) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
-    const QStringList before = shownRows();
     addDeviceLine("Jan  1 00:02:00|kernel: [SYS]never shown");
     setTimeScale(0.02);
     sim().knob("tftp answer=before fail=timeout");
     clickGetLog();
     ASSERT_TRUE(pumpUntil([this] { return status() == "Get fail."; }, 15000));
-    EXPECT_EQ(shownRows(), before);
+    EXPECT_EQ(shownRows(), shown);
+}
+
+TEST_F(LogPage, FailedOrNeverStartedTransferShowsGetFailAndNotTheOldFile) {
+    // The device names a file the server refuses, or never starts; the page hears nothing of
+    // LogFile.RD and gives up after the server's time-out, scaled down here.
+    setTimeScale(0.02);
+    for (const char* failure : {"tftp answer=before fail=error", "tftp fail=never"}) {
+        SCOPED_TRACE(failure);
+        // A file left from an earlier fetch must not pass for the device's log.
+        QFile old(dataDir() + "/LogFile.RD");
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("Dec 31 23:59:59|old: [SYS]stale line\n");
+        old.close();
+        sim().knob(failure);
+        open();
+        ASSERT_TRUE(waitForOutcome());
+        EXPECT_EQ(status(), "Get fail.");
+        EXPECT_TRUE(shownRows().isEmpty()) << shownRows().join("\n").toStdString();
+    }
 }
 
 TEST_F(LogPage, TransferStartedAfterTheAcknowledgementIsAwaited) {
@@ -119,14 +114,6 @@ TEST_F(LogPage, TransferStartedAfterTheAcknowledgementIsAwaited) {
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(status(), "Get OK.");
     EXPECT_EQ(shownRows().size(), 2);
-}
-
-TEST_F(LogPage, TransferThatNeverStartsEndsInGetFail) {
-    setTimeScale(0.02);
-    sim().knob("tftp fail=never");
-    open();
-    ASSERT_TRUE(waitForOutcome());
-    EXPECT_EQ(status(), "Get fail.");
 }
 
 TEST_F(LogPage, RefusedServerSetShowsItsFailureAndStopsTheChain) {
@@ -151,10 +138,23 @@ TEST_F(LogPage, GetCommandRefusedAfterAFailedTransferShowsItsFailure) {
     EXPECT_TRUE(shownRows().isEmpty());
 }
 
-TEST_F(LogPage, ClearSendsClearEmptiesTheListAndTheDeviceLog) {
+TEST_F(LogPage, ClearEmptiesTheListAtOnceAndTheDeviceLogOnceTheDeviceTakesIt) {
     open();
     ASSERT_TRUE(waitForOutcome());
-    ASSERT_EQ(shownRows().size(), 2);
+    sim().clearJournal();
+    sim().knob("fail " + oid::systemLogClearLocalLog + " genErr set 1");
+    LogForm->Clear_Btn->click();
+    EXPECT_TRUE(shownRows().isEmpty());
+    // The refusal arrives after the list was emptied; it must not bring the rows back.
+    ASSERT_TRUE(pumpUntil([this] {
+        return !LogForm->reqClearLog->Busy() && sets().size() == 1 && sets()[0].errorStatus > 0;
+    })) << whatHappened();
+    EXPECT_TRUE(shownRows().isEmpty());
+    EXPECT_EQ(status(), "Get OK.");
+    clickGetLog();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get OK." && !shownRows().isEmpty(); }));
+    EXPECT_EQ(shownRows().size(), 2) << "the refused clear left the device's log";
+
     sim().clearJournal();
     LogForm->Clear_Btn->click();
     EXPECT_TRUE(shownRows().isEmpty());
@@ -165,23 +165,17 @@ TEST_F(LogPage, ClearSendsClearEmptiesTheListAndTheDeviceLog) {
     EXPECT_TRUE(shownRows().isEmpty());
 }
 
-TEST_F(LogPage, ClearEmptiesTheListEvenWhenTheDeviceRefuses) {
+TEST_F(LogPage, CrlfLogFollowsTheDelimiterRulesEmptyLinesAreSkippedAMissingFileShowsTheLastLoad) {
+    sim().knob("log clear");
+    sim().knob("log eol crlf");
+    addDeviceLine("t1|x[SYS]hello");
+    addDeviceLine("no delimiters here");
+    addDeviceLine("t|x [WLAN no close");
     open();
     ASSERT_TRUE(waitForOutcome());
-    sim().clearJournal();
-    sim().knob("fail " + oid::systemLogClearLocalLog + " genErr set");
-    LogForm->Clear_Btn->click();
-    // The refusal arrives after the list was emptied; it must not bring the rows back.
-    ASSERT_TRUE(pumpUntil([this] {
-        return !LogForm->reqClearLog->Busy() && sets().size() == 1 && sets()[0].errorStatus > 0;
-    })) << whatHappened();
-    EXPECT_TRUE(shownRows().isEmpty());
-    EXPECT_EQ(status(), "Get OK.");
-}
+    EXPECT_EQ(shownRows(),
+              (QStringList{"t1|SYS|hello", "||no delimiters here", "t||WLAN no close"}));
 
-TEST_F(LogPage, ParsingSkipsEmptyLinesAndAMissingFileShowsTheLastLoadAgain) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
     const QString path = writeWorkFile("LogFile.RD", "a|x[SYS]1\n\n\r\nb|x[WLAN]2\n\n");
     ASSERT_TRUE(LogForm->ParseLogFile(path));
     const QStringList loaded{"a|SYS|1", "b|WLAN|2"};
@@ -217,20 +211,12 @@ TEST_F(LogPage, NoInterfaceOnTheDeviceSubnetRefusesAndSendsNothing) {
     EXPECT_TRUE(sets().empty());
 }
 
-TEST_F(LogPage, CrlfLogAndOddLinesFollowTheDelimiterRules) {
-    sim().knob("log clear");
-    sim().knob("log eol crlf");
-    addDeviceLine("t1|x[SYS]hello");
-    addDeviceLine("no delimiters here");
-    addDeviceLine("t|x [WLAN no close");
+TEST_F(LogPage, LayoutShowsEveryCaptionWholeAndResizingKeepsTheButtonsInProportionAndApart) {
     open();
     ASSERT_TRUE(waitForOutcome());
-    EXPECT_EQ(shownRows(),
-              (QStringList{"t1|SYS|hello", "||no delimiters here", "t||WLAN no close"}));
-}
+    expectTidyLayout(LogForm);
+    saveScreenshot(LogForm, "log");
 
-TEST_F(LogPage, ResizingKeepsTheListFrameAndButtonsInProportion) {
-    open();
     LogForm->resize(956, 500);
     QCoreApplication::processEvents();
     EXPECT_EQ(LogForm->Panel2->width(), LogForm->Panel1->width() - 20);
@@ -238,10 +224,7 @@ TEST_F(LogPage, ResizingKeepsTheListFrameAndButtonsInProportion) {
     EXPECT_EQ(LogForm->Clear_Btn->x(), 956 * 142 / 478);
     EXPECT_EQ(LogForm->GetBtn->x(), 956 * 252 / 478);
     EXPECT_EQ(LogForm->CloseBtn->x(), 956 * 368 / 478);
-}
 
-TEST_F(LogPage, ShrinkingNeverLetsTheButtonsOverlap) {
-    open();
     LogForm->resize(120, 120);
     QCoreApplication::processEvents();
     const QRect clear = LogForm->Clear_Btn->geometry();
@@ -250,13 +233,6 @@ TEST_F(LogPage, ShrinkingNeverLetsTheButtonsOverlap) {
     EXPECT_LT(clear.right(), get.left()) << LogForm->width();
     EXPECT_LT(get.right(), close.left()) << LogForm->width();
     EXPECT_LE(close.right(), LogForm->Panel3->width()) << LogForm->width();
-}
-
-TEST_F(LogPage, LayoutShowsEveryCaptionWhole) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
-    expectTidyLayout(LogForm);
-    saveScreenshot(LogForm, "log");
 }
 
 TEST_F(LogPage, ClosingMidFetchLeavesNothingBehindForTheNextPage) {

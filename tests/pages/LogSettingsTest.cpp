@@ -13,16 +13,20 @@ class LogSettings : public TransferPageTest {
     TLogSetForm* open() { return openPage(LogSetForm); }
 };
 
-TEST_F(LogSettings, ReadsTheThreeLevelsAndShowsZeroAddressEmpty) {
+TEST_F(LogSettings, ReadsTheThreeLevelsAndTheAddressShowingZeroEmpty) {
     sim().knob("set " + oid::systemLogSystemLevel + " 1");
     sim().knob("set " + oid::systemLogWirelessLevel + " 0");
     sim().knob("set " + oid::systemLogNoticeLevel + " 1");
-    sim().knob("set " + oid::systemLogServerIPAddress + " 0.0.0.0");
-    open();
-    EXPECT_TRUE(LogSetForm->CheckBox_System->isChecked());
-    EXPECT_FALSE(LogSetForm->CheckBox_Wireless->isChecked());
-    EXPECT_TRUE(LogSetForm->CheckBox_Notice->isChecked());
-    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "");
+    for (const char* address : {"0.0.0.0", "192.168.0.77"}) {
+        SCOPED_TRACE(address);
+        sim().knob("set " + oid::systemLogServerIPAddress + " " + address);
+        open();
+        EXPECT_TRUE(LogSetForm->CheckBox_System->isChecked());
+        EXPECT_FALSE(LogSetForm->CheckBox_Wireless->isChecked());
+        EXPECT_TRUE(LogSetForm->CheckBox_Notice->isChecked());
+        EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(),
+                  std::string(address) == "0.0.0.0" ? "" : address);
+    }
 }
 
 TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledWithoutAMessage) {
@@ -38,13 +42,7 @@ TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledWithoutAMessage) {
     EXPECT_TRUE(LogSetForm->isVisible());
 }
 
-TEST_F(LogSettings, ShowsAConfiguredServerAddress) {
-    sim().knob("set " + oid::systemLogServerIPAddress + " 192.168.0.77");
-    open();
-    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.0.77");
-}
-
-TEST_F(LogSettings, SavesLevelsAndAddressInOneSet) {
+TEST_F(LogSettings, SavesLevelsAndAddressInOneSetAnEmptyAddressAsTheZeroAddress) {
     open();
     LogSetForm->CheckBox_System->setChecked(false);
     LogSetForm->CheckBox_Wireless->setChecked(true);
@@ -60,44 +58,35 @@ TEST_F(LogSettings, SavesLevelsAndAddressInOneSet) {
     EXPECT_EQ(sim().value(oid::systemLogWirelessLevel), "1");
     EXPECT_EQ(sim().value(oid::systemLogNoticeLevel), "0");
     EXPECT_EQ(sim().value(oid::systemLogServerIPAddress), "10.1.2.3");
-}
 
-TEST_F(LogSettings, RefusedSetShowsSetError) {
-    open();
-    sim().knob("fail " + oid::systemLogNoticeLevel + " wrongValue set");
-    LogSetForm->Bt_Apply->click();
-    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Error!");
-}
-
-TEST_F(LogSettings, AddressBoxTakesAtMostFifteenTypedCharacters) {
-    open();
-    LogSetForm->Ed_LogServerIp->clear();
-    typeText(LogSetForm->Ed_LogServerIp, "192.168.100.2001");
-    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.100.200");
-}
-
-TEST_F(LogSettings, LayoutShowsEveryCaptionWhole) {
-    open();
-    expectTidyLayout(LogSetForm);
-    saveScreenshot(LogSetForm, "log-settings");
-}
-
-TEST_F(LogSettings, EmptyAddressGoesOutAsTheZeroAddress) {
-    sim().knob("set " + oid::systemLogServerIPAddress + " 10.9.9.9");
-    open();
+    LogSetForm->StatusBar->SetSimpleText("");
     LogSetForm->Ed_LogServerIp->clear();
     LogSetForm->Bt_Apply->click();
     EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Success!");
     EXPECT_EQ(sim().value(oid::systemLogServerIPAddress), "0.0.0.0");
 }
 
-TEST_F(LogSettings, AddressThatIsNoAddressShowsWhyAndSendsNothing) {
+TEST_F(LogSettings, RefusedSetShowsSetErrorAndATextThatIsNoAddressSendsNothing) {
     open();
     LogSetForm->Ed_LogServerIp->SetText("log-host");
     LogSetForm->Bt_Apply->click();
     EXPECT_TRUE(LogSetForm->StatusBar->SimpleText().startsWith("(ViZURU++)"))
         << LogSetForm->StatusBar->SimpleText().toStdString();
     EXPECT_TRUE(sets().empty());
+
+    LogSetForm->Ed_LogServerIp->SetText("10.1.2.3");
+    sim().knob("fail " + oid::systemLogNoticeLevel + " wrongValue set");
+    LogSetForm->Bt_Apply->click();
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "Set Error!");
+}
+
+TEST_F(LogSettings, LayoutShowsEveryCaptionWholeAndTheAddressBoxTakesFifteenCharacters) {
+    open();
+    expectTidyLayout(LogSetForm);
+    saveScreenshot(LogSetForm, "log-settings");
+    LogSetForm->Ed_LogServerIp->clear();
+    typeText(LogSetForm->Ed_LogServerIp, "192.168.100.2001");
+    EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.100.200");
 }
 
 }  // namespace
