@@ -1,112 +1,71 @@
-#include <chrono>
-
 #include "tests/snmp/SnmpFixture.h"
 
 namespace {
 
 const std::string wdsEntry = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.";
 
-CvSNMPVarList systemName() {
-    return CvSNMPVarList(std::vector<CvSNMPVarItem>{item("1.3.6.1.2.1.1.5", "systemName",
-                                                         SYN_DISPLAYSTRING, ACC_READWRITE)},
-                         SVT_SV, 0);
-}
-
 CvSNMPVarList wdsTable() {
-    return CvSNMPVarList(
-        std::vector<CvSNMPVarItem>{
-            item((wdsEntry + "1").c_str(), "dot11RemoteApIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
-            item((wdsEntry + "2").c_str(), "dot11RemoteApMacAddressList", SYN_MACADDRESS,
-                 ACC_READONLY),
+    return varList(
+        {
+            item(wdsEntry + "1", "dot11RemoteApIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
+            item(wdsEntry + "2", "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY),
         },
         MVT_FMV, 1);
 }
 
 }  // namespace
 
-TEST_F(SnmpTest, GetAsync_CompletesThroughTheEventLoopAfterReturning) {
-    CvSNMPRequest request;
-    request.VarList = systemName();
-    bool returned = false, done = false, ranInsideCall = false;
-    CvSNMPError outcome{1, ""};
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        ranInsideCall = !returned;
-        outcome = e;
-        done = true;
-    }));
-    returned = true;
-    EXPECT_TRUE(request.Busy());
-    EXPECT_FALSE(done);
-    ASSERT_TRUE(waitFor(done));
-    EXPECT_FALSE(ranInsideCall);
-    EXPECT_EQ(outcome.Code, 0) << outcome.Message;
-    EXPECT_EQ(request.VarList.Values()[0], sim().value("1.3.6.1.2.1.1.5.0"));
-    EXPECT_FALSE(request.Busy());
+TEST_F(SnmpTest, AsyncCompletions_ArriveThroughTheEventLoopAfterTheCallReturns) {
+    CvSNMPRequest get;
+    get.VarList = systemName();
+    Outcome got;
+    ASSERT_TRUE(get.GetAsync(got.record()));
+    EXPECT_TRUE(get.Busy());
+    EXPECT_FALSE(got.done) << "the completion ran inside GetAsync";
+    ASSERT_TRUE(waitFor(got.done));
+    EXPECT_EQ(got.error.Code, 0) << got.error.Message;
+    EXPECT_EQ(get.VarList.Values()[0], sim().value("1.3.6.1.2.1.1.5.0"));
+    EXPECT_FALSE(get.Busy());
+
+    CvSNMPRequest set;
+    set.Settings.version = 2;
+    set.VarList = varList({item("1.3.6.1.2.1.1.3", "systemUpTime", SYN_TIMETICKS, ACC_READWRITE)});
+    set.VarList.Values() = {"5"};
+    Outcome refused;
+    ASSERT_TRUE(set.SetAsync(refused.record()));
+    ASSERT_TRUE(waitFor(refused.done));
+    EXPECT_EQ(refused.error.Code, -117) << "notWritable: " << refused.error.Message;
+
+    CvSNMPRequest unsendable;
+    unsendable.Settings.address = "300.1.2.3";
+    unsendable.VarList = systemName();
+    Outcome failed;
+    EXPECT_FALSE(unsendable.GetAsync(failed.record()));
+    EXPECT_FALSE(failed.done) << "the failure is posted, not run inside the call";
+    ASSERT_TRUE(waitFor(failed.done));
+    EXPECT_EQ(failed.error.Code, -407);
 }
 
-TEST_F(SnmpTest, SetAsync_FailureOfTheAnswerReachesTheCompletion) {
-    CvSNMPRequest request;
-    request.Settings.version = 2;
-    request.VarList =
-        CvSNMPVarList(std::vector<CvSNMPVarItem>{item("1.3.6.1.2.1.1.3", "systemUpTime",
-                                                      SYN_TIMETICKS, ACC_READWRITE)},
-                      SVT_SV, 0);
-    request.VarList.Values() = {"5"};
-    bool done = false;
-    CvSNMPError outcome;
-    ASSERT_TRUE(request.SetAsync([&](const CvSNMPError& e) {
-        outcome = e;
-        done = true;
-    }));
-    ASSERT_TRUE(waitFor(done));
-    EXPECT_EQ(outcome.Code, -117) << outcome.Message;  // notWritable
-}
-
-TEST_F(SnmpTest, GetAsync_ThatCannotBeSent_ReturnsFalseAndPostsTheFailure) {
-    CvSNMPRequest request;
-    request.Settings.address = "300.1.2.3";
-    request.VarList = systemName();
-    bool done = false;
-    CvSNMPError outcome;
-    EXPECT_FALSE(request.GetAsync([&](const CvSNMPError& e) {
-        outcome = e;
-        done = true;
-    }));
-    EXPECT_FALSE(done) << "the failure is posted, not run inside the call";
-    ASSERT_TRUE(waitFor(done));
-    EXPECT_EQ(outcome.Code, -407);
-}
-
-TEST_F(SnmpTest, DestroyedRequest_NeverCallsBack) {
+TEST_F(SnmpTest, DestroyedOrCancelledRequest_NeverCallsBack) {
     sim().knob("delay 300");
-    bool called = false;
-    auto request = std::make_unique<CvSNMPRequest>();
-    request->VarList = wdsTable();
-    ASSERT_TRUE(request->GetAsync([&](const CvSNMPError&) { called = true; }));
-    request.reset();
-    // A second request on the same shared session shows when the late answer has come and gone.
-    CvSNMPRequest witness;
-    witness.VarList = systemName();
-    bool witnessed = false;
-    ASSERT_TRUE(witness.GetAsync([&](const CvSNMPError&) { witnessed = true; }));
-    ASSERT_TRUE(waitFor(witnessed));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(called);
-}
+    bool destroyedCalled = false, cancelledCalled = false;
+    auto destroyed = std::make_unique<CvSNMPRequest>();
+    destroyed->VarList = wdsTable();
+    ASSERT_TRUE(destroyed->GetAsync([&](const CvSNMPError&) { destroyedCalled = true; }));
+    destroyed.reset();
 
-TEST_F(SnmpTest, Cancel_DropsOutstandingOperations) {
-    sim().knob("delay 200");
-    CvSNMPRequest request;
-    request.VarList = systemName();
-    bool called = false;
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError&) { called = true; }));
-    request.Cancel();
-    EXPECT_FALSE(request.Busy());
-    bool later = false;
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError&) { later = true; }));
-    ASSERT_TRUE(waitFor(later));
+    CvSNMPRequest cancelled;
+    cancelled.VarList = systemName();
+    ASSERT_TRUE(cancelled.GetAsync([&](const CvSNMPError&) { cancelledCalled = true; }));
+    cancelled.Cancel();
+    EXPECT_FALSE(cancelled.Busy());
+    // A later get on the same shared session shows when the late answers have come and gone.
+    Outcome later;
+    ASSERT_TRUE(cancelled.GetAsync(later.record()));
+    ASSERT_TRUE(waitFor(later.done));
     QCoreApplication::processEvents();
-    EXPECT_FALSE(called);
+    EXPECT_FALSE(destroyedCalled);
+    EXPECT_FALSE(cancelledCalled);
 }
 
 TEST_F(SnmpTest, TwoWalksOnOneRequest_EachDeliversWholeRows) {
@@ -127,20 +86,31 @@ TEST_F(SnmpTest, TwoWalksOnOneRequest_EachDeliversWholeRows) {
     EXPECT_EQ(seen[1], whole);
 }
 
-TEST_F(SnmpTest, ContinueWalk_False_EndsWithTheRowsReadSoFar) {
-    CvSNMPRequest request;
-    request.VarList = wdsTable();
+TEST_F(SnmpTest, ContinueWalk_FalseEndsWithTheRowsSoFar_DeletingTheRequestEndsQuietly) {
+    CvSNMPRequest stopped;
+    stopped.VarList = wdsTable();
     int asked = 0;
-    request.ContinueWalk = [&] { return ++asked < 2; };
-    bool done = false;
-    CvSNMPError outcome{1, ""};
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        outcome = e;
-        done = true;
-    }));
-    ASSERT_TRUE(waitFor(done));
-    EXPECT_EQ(outcome.Code, 0);
-    EXPECT_EQ(request.VarList.Rows().size(), 2u);
+    stopped.ContinueWalk = [&] { return ++asked < 2; };
+    Outcome outcome;
+    ASSERT_TRUE(stopped.GetAsync(outcome.record()));
+    ASSERT_TRUE(waitFor(outcome.done));
+    EXPECT_EQ(outcome.error.Code, 0);
+    EXPECT_EQ(stopped.VarList.Rows().size(), 2u);
+
+    sim().clearJournal();
+    auto deleted = std::make_unique<CvSNMPRequest>();
+    deleted->VarList = wdsTable();
+    bool called = false, deletedAsked = false;
+    deleted->ContinueWalk = [&] {
+        deletedAsked = true;
+        deleted.reset();
+        return true;
+    };
+    ASSERT_TRUE(deleted->GetAsync([&](const CvSNMPError&) { called = true; }));
+    ASSERT_TRUE(waitFor(deletedAsked));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
+    EXPECT_EQ(sim().gets().size(), 1u) << "no further row is asked for";
 }
 
 TEST_F(SnmpTest, SynchronousCall_HoldsBackAsynchronousAnswersUntilItReturns) {
@@ -165,11 +135,9 @@ TEST_F(SnmpTest, SilentAgent_TimesOutAfterTimeoutTimesTries) {
     request.VarList = systemName();
     request.Settings.timeout = 100;  // 1 s, scaled to 200 ms
     request.Retries = 2;
-    const auto start = std::chrono::steady_clock::now();
+    auto start = std::chrono::steady_clock::now();
     const CvSNMPError result = request.Get();
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - start)
-                             .count();
+    const long long elapsed = msSince(start);
     unsetenv("VRA2260_TIME_SCALE");
     EXPECT_EQ(result.Code, -405);
     EXPECT_EQ(result.Message, "(ViZURU++) The device did not answer in time!");
@@ -177,20 +145,14 @@ TEST_F(SnmpTest, SilentAgent_TimesOutAfterTimeoutTimesTries) {
     EXPECT_LT(elapsed, 1500);
 
     setenv("VRA2260_TIME_SCALE", "0.1", 1);
-    bool done = false;
-    CvSNMPError outcome;
+    Outcome outcome;
     request.Retries = 1;
-    const auto asyncStart = std::chrono::steady_clock::now();
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        outcome = e;
-        done = true;
-    }));
+    start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(request.GetAsync(outcome.record()));
     unsetenv("VRA2260_TIME_SCALE");
-    ASSERT_TRUE(waitFor(done));
-    const auto asyncElapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::steady_clock::now() - asyncStart)
-                                  .count();
-    EXPECT_EQ(outcome.Code, -405);
+    ASSERT_TRUE(waitFor(outcome.done));
+    const long long asyncElapsed = msSince(start);
+    EXPECT_EQ(outcome.error.Code, -405);
     EXPECT_GE(asyncElapsed, 200);
     EXPECT_LT(asyncElapsed, 1000);
 }
@@ -199,29 +161,11 @@ TEST_F(SnmpTest, CompletionThatThrows_DoesNotStopLaterCompletions) {
     CvSNMPRequest request;
     request.VarList = systemName();
     ASSERT_TRUE(request.GetAsync([](const CvSNMPError&) { throw std::runtime_error("page bug"); }));
-    bool later = false;
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        EXPECT_EQ(e.Code, 0);
-        later = true;
-    }));
-    ASSERT_TRUE(waitFor(later));
+    Outcome later;
+    ASSERT_TRUE(request.GetAsync(later.record()));
+    ASSERT_TRUE(waitFor(later.done));
+    EXPECT_EQ(later.error.Code, 0);
     EXPECT_FALSE(request.Busy());
-}
-
-TEST_F(SnmpTest, RequestDeletedWhileAskedToContinue_EndsTheWalkQuietly) {
-    auto request = std::make_unique<CvSNMPRequest>();
-    request->VarList = wdsTable();
-    bool called = false, asked = false;
-    request->ContinueWalk = [&] {
-        asked = true;
-        request.reset();
-        return true;
-    };
-    ASSERT_TRUE(request->GetAsync([&](const CvSNMPError&) { called = true; }));
-    ASSERT_TRUE(waitFor(asked));
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(called);
-    EXPECT_EQ(sim().gets().size(), 1u) << "no further row is asked for";
 }
 
 TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnRetries) {
@@ -259,16 +203,13 @@ TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnTimeout) {
     quick.VarList = systemName();
     quick.Settings.timeout = 20;  // 10 ms scaled
     quick.Retries = 0;
-    bool slowDone = false, quickDone = false;
+    Outcome slowOutcome, quickOutcome;
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(slow.GetAsync([&](const CvSNMPError&) { slowDone = true; }));
-    ASSERT_TRUE(quick.GetAsync([&](const CvSNMPError&) { quickDone = true; }));
+    ASSERT_TRUE(slow.GetAsync(slowOutcome.record()));
+    ASSERT_TRUE(quick.GetAsync(quickOutcome.record()));
     unsetenv("VRA2260_TIME_SCALE");
-    ASSERT_TRUE(waitFor(quickDone));
-    EXPECT_FALSE(slowDone) << "the later, shorter time-out cut the first request short";
-    ASSERT_TRUE(waitFor(slowDone));
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - start)
-                             .count();
-    EXPECT_GE(elapsed, 800);
+    ASSERT_TRUE(waitFor(quickOutcome.done));
+    EXPECT_FALSE(slowOutcome.done) << "the later, shorter time-out cut the first request short";
+    ASSERT_TRUE(waitFor(slowOutcome.done));
+    EXPECT_GE(msSince(start), 800);
 }

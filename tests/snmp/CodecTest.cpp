@@ -10,10 +10,6 @@ using namespace valuetext;
 
 namespace {
 
-std::string hex(const std::string& octets) {
-    return hexText(octets);
-}
-
 WireValue integer(int type, int64_t number) {
     WireValue v;
     v.type = type;
@@ -40,12 +36,12 @@ std::string text(const WireValue& value, int syntax) {
 TEST(UsmKeys, PasswordToKeyAndLocalisation_MatchRfc3414Vectors) {
     const std::string engine("\0\0\0\0\0\0\0\0\0\0\0\2", 12);
     const std::string md5 = usmkeys::passwordToKey("maplesyrup", usmkeys::Hash::Md5);
-    EXPECT_EQ(hex(md5), "9FAF3283884E92834EBC9847D8EDD963");
-    EXPECT_EQ(hex(usmkeys::localize(md5, engine, usmkeys::Hash::Md5)),
+    EXPECT_EQ(hexText(md5), "9FAF3283884E92834EBC9847D8EDD963");
+    EXPECT_EQ(hexText(usmkeys::localize(md5, engine, usmkeys::Hash::Md5)),
               "526F5EED9FCCE26F8964C2930787D82B");
     const std::string sha = usmkeys::passwordToKey("maplesyrup", usmkeys::Hash::Sha1);
-    EXPECT_EQ(hex(sha), "9FB5CC0381497B3793528939FF788D5D79145211");
-    EXPECT_EQ(hex(usmkeys::localize(sha, engine, usmkeys::Hash::Sha1)),
+    EXPECT_EQ(hexText(sha), "9FB5CC0381497B3793528939FF788D5D79145211");
+    EXPECT_EQ(hexText(usmkeys::localize(sha, engine, usmkeys::Hash::Sha1)),
               "6695FEBC9288E36282235FC7151F128497B38F3F");
 }
 
@@ -94,43 +90,46 @@ TEST(ValueText, TextsParseBackForSets) {
     ASSERT_EQ(fromText("-2147483648", SYN_INTEGER, v), 0);
     EXPECT_EQ(v.type, WireValue::Integer);
     EXPECT_EQ(v.number, -2147483648LL);
-    EXPECT_EQ(fromText("2147483648", SYN_INTEGER, v), -508);
-    EXPECT_EQ(fromText("12a", SYN_INTEGER, v), -507);
-    EXPECT_EQ(fromText(" 1", SYN_INTEGER, v), -507);
     ASSERT_EQ(fromText("", SYN_INTEGER, v), 0);
     EXPECT_EQ(v.number, 0);
     ASSERT_EQ(fromText("4294967295", SYN_GAUGE, v), 0);
     EXPECT_EQ(v.type, WireValue::Gauge);
-    EXPECT_EQ(fromText("-1", SYN_COUNTER, v), -508);
-
     ASSERT_EQ(fromText("0 days, 00:02:03.45", SYN_TIMETICKS, v), 0);
     EXPECT_EQ(v.number, 12345);
     ASSERT_EQ(fromText("777", SYN_TIMETICKS, v), 0);
     EXPECT_EQ(v.number, 777);
-    EXPECT_EQ(fromText("0 days, 25:00:00.00", SYN_TIMETICKS, v), -507);
-
     ASSERT_EQ(fromText("", SYN_IPADDRESS, v), 0);
     EXPECT_EQ(v.octets, std::string(4, '\0'));
     ASSERT_EQ(fromText("10.0.0.254", SYN_IPADDRESS, v), 0);
     EXPECT_EQ(v.octets, std::string("\x0a\x00\x00\xfe", 4));
-    EXPECT_EQ(fromText("10.0.0.256", SYN_IPADDRESS, v), -507);
-    EXPECT_EQ(fromText("10.0.0", SYN_IPADDRESS, v), -507);
-    EXPECT_EQ(fromText(".10.0.0.1", SYN_IPADDRESS, v), -507);
-
     ASSERT_EQ(fromText(".1.3.6.1", SYN_OBJECTID, v), 0);
     EXPECT_EQ(v.oid, (std::vector<uint32_t>{1, 3, 6, 1}));
-    EXPECT_EQ(fromText("", SYN_OBJECTID, v), -507);
-    EXPECT_EQ(fromText("1..3", SYN_OBJECTID, v), -507);
-
     ASSERT_EQ(fromText("00112233445a", SYN_MACADDRESS, v), 0);
     EXPECT_EQ(v.octets, std::string("\x00\x11\x22\x33\x44\x5a", 6));
-    EXPECT_EQ(fromText("", SYN_MACADDRESS, v), -511);
-    EXPECT_EQ(fromText("0011223344", SYN_MACADDRESS, v), -511);
-    EXPECT_EQ(fromText("00112233445G", SYN_MACADDRESS, v), -510);
-
     ASSERT_EQ(fromText("Caf\xe9", SYN_DISPLAYSTRING, v), 0);
     EXPECT_EQ(v.type, WireValue::OctetString);
     EXPECT_EQ(v.octets, "Caf\xe9");
+
+    const struct {
+        const char* text;
+        int syntax, code;
+    } refused[] = {
+        {"2147483648", SYN_INTEGER, -508},
+        {"12a", SYN_INTEGER, -507},
+        {" 1", SYN_INTEGER, -507},
+        {"-1", SYN_COUNTER, -508},
+        {"0 days, 25:00:00.00", SYN_TIMETICKS, -507},
+        {"10.0.0.256", SYN_IPADDRESS, -507},
+        {"10.0.0", SYN_IPADDRESS, -507},
+        {".10.0.0.1", SYN_IPADDRESS, -507},
+        {"", SYN_OBJECTID, -507},
+        {"1..3", SYN_OBJECTID, -507},
+        {"", SYN_MACADDRESS, -511},
+        {"0011223344", SYN_MACADDRESS, -511},
+        {"00112233445G", SYN_MACADDRESS, -510},
+    };
+    for (const auto& bad : refused)
+        EXPECT_EQ(fromText(bad.text, bad.syntax, v), bad.code) << bad.text;
 }
 
 TEST(VarList, CopiesTheTableUpToTheEmptyRecordAndChecksIndices) {

@@ -1,72 +1,68 @@
-#include "library/common/CvException.h"
 #include "tests/snmp/SnmpFixture.h"
 
 namespace {
 
 CvSNMPVarList scalar(const char* oid, int syntax, int access = ACC_READWRITE) {
-    return CvSNMPVarList(std::vector<CvSNMPVarItem>{item(oid, "item", syntax, access)}, SVT_SV, 0);
-}
-
-int thrownCode(CvSNMPRequest& request) {
-    try {
-        request.Get();
-    } catch (const CvSNMPException& e) {
-        return e.code();
-    }
-    return 0;
+    return varList({item(oid, "item", syntax, access)});
 }
 
 }  // namespace
 
 TEST_F(SnmpTest, AgentErrorStatuses_BecomeTheirOwnCodes) {
+    sim().knob("fail 1.3.6.1.2.1.1.5 genErr get 1");
+    const struct {
+        const char* what;
+        int version;
+        const char* oid;
+        int syntax;
+        const char* setValue;  // nullptr: a get
+        int code;
+    } cases[] = {
+        {"v1 noSuchName", 1, "1.3.6.1.2.1.1.99", SYN_INTEGER, nullptr, -102},
+        {"noSuchObject", 2, "1.3.6.1.2.1.1.99", SYN_INTEGER, nullptr, -119},
+        {"notWritable", 2, "1.3.6.1.2.1.1.3", SYN_TIMETICKS, "1", -117},
+        {"wrongType", 2, "1.3.6.1.2.1.1.5", SYN_INTEGER, "1", -107},
+        {"genErr", 2, "1.3.6.1.2.1.1.5", SYN_DISPLAYSTRING, nullptr, -105},
+        {"an answer of another type", 1, "1.3.6.1.2.1.1.5", SYN_IPADDRESS, nullptr, -516},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CvSNMPRequest request;
+        request.Settings.version = c.version;
+        request.VarList = scalar(c.oid, c.syntax);
+        request.VarList.Values() = {c.setValue ? c.setValue : "kept"};
+        const CvSNMPError result = c.setValue ? request.Set() : request.Get();
+        EXPECT_EQ(result.Code, c.code) << result.Message;
+        if (!c.setValue) {
+            EXPECT_EQ(request.VarList.Values()[0], "kept") << "a failed read changed the value";
+        }
+    }
     CvSNMPRequest v1;
     v1.VarList = scalar("1.3.6.1.2.1.1.99", SYN_INTEGER);
-    CvSNMPError result = v1.Get();
-    EXPECT_EQ(result.Code, -102) << result.Message;  // v1 noSuchName
-    EXPECT_EQ(result.Message, "(ViZURU++) SNMP error: noSuchName!");
-
-    CvSNMPRequest v2;
-    v2.Settings.version = 2;
-    v2.VarList = scalar("1.3.6.1.2.1.1.99", SYN_INTEGER);
-    EXPECT_EQ(v2.Get().Code, -119);  // noSuchObject in the answer
-
-    v2.VarList = scalar("1.3.6.1.2.1.1.3", SYN_TIMETICKS);
-    v2.VarList.Values() = {"1"};
-    EXPECT_EQ(v2.Set().Code, -117);  // notWritable
-
-    v2.VarList = scalar("1.3.6.1.2.1.1.5", SYN_INTEGER);
-    v2.VarList.Values() = {"1"};
-    EXPECT_EQ(v2.Set().Code, -107);  // wrongType
-
-    sim().knob("fail 1.3.6.1.2.1.1.5 genErr get");
-    v2.VarList = scalar("1.3.6.1.2.1.1.5", SYN_DISPLAYSTRING);
-    EXPECT_EQ(v2.Get().Code, -105);
+    EXPECT_EQ(v1.Get().Message, "(ViZURU++) SNMP error: noSuchName!");
 }
 
-TEST_F(SnmpTest, AnswerOfAnotherType_IsRefusedWithoutTouchingTheValue) {
-    CvSNMPRequest request;
-    request.VarList = scalar("1.3.6.1.2.1.1.5", SYN_IPADDRESS, ACC_READONLY);
-    request.VarList.Values() = {"kept"};
-    EXPECT_EQ(request.Get().Code, -516);
-    EXPECT_EQ(request.VarList.Values()[0], "kept");
-}
-
-TEST_F(SnmpTest, BadAddresses_RaiseTheAccessLayersException) {
-    CvSNMPRequest request;
-    request.VarList = scalar("1.3.6.1.2.1.1.5", SYN_DISPLAYSTRING);
-    request.Settings.address = "192.168.1.300";
-    EXPECT_EQ(thrownCode(request), -407);
-    request.Settings.address = "bad host!";
-    EXPECT_EQ(thrownCode(request), -407);
-    request.Settings.address = "no-such-host.invalid";
-    EXPECT_EQ(thrownCode(request), -501);
-    request.Settings.address = "localhost";
-    EXPECT_EQ(thrownCode(request), 0) << "a host name that resolves is used";
-    EXPECT_EQ(request.Get().Code, 0);
-}
-
-TEST_F(SnmpTest, BadItemOid_RaisesInvalidOid) {
-    CvSNMPRequest request;
-    request.VarList = scalar("1.3.six", SYN_INTEGER);
-    EXPECT_EQ(thrownCode(request), -502);
+TEST_F(SnmpTest, BadAddressesAndOids_RaiseTheAccessLayersException) {
+    const struct {
+        const char* address;
+        const char* oid;
+        int code;
+    } cases[] = {
+        {"192.168.1.300", "1.3.6.1.2.1.1.5", -407},
+        {"bad host!", "1.3.6.1.2.1.1.5", -407},
+        {"no-such-host.invalid", "1.3.6.1.2.1.1.5", -501},
+        {"127.0.0.1", "1.3.six", -502},
+        {"localhost", "1.3.6.1.2.1.1.5", 0},  // a host name that resolves is used
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        CvSNMPRequest request;
+        request.VarList = scalar(c.oid, SYN_DISPLAYSTRING);
+        request.Settings.address = c.address;
+        CvSNMPError result{1, ""};
+        EXPECT_EQ(thrownCode([&] { result = request.Get(); }), c.code);
+        if (c.code == 0) {
+            EXPECT_EQ(result.Code, 0) << result.Message;
+        }
+    }
 }

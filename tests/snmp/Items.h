@@ -1,12 +1,24 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "library/snmp/CvSNMPVarList.h"
 
-inline CvSNMPVarItem item(const char* oid, const char* name, int syntax, int access) {
+inline CvSNMPVarItem item(const std::string& oid, const char* name, int syntax, int access) {
     CvSNMPVarItem record;
     record.oid = oid;
     record.name = name;
     record.syntax = syntax;
     record.access = access;
     return record;
+}
+
+inline CvSNMPVarList varList(std::vector<CvSNMPVarItem> items, int itemType = SVT_SV,
+                             int keyCount = 0) {
+    return CvSNMPVarList(std::move(items), itemType, keyCount);
+}
+
+inline CvSNMPVarList systemName() {
+    return varList({item("1.3.6.1.2.1.1.5", "systemName", SYN_DISPLAYSTRING, ACC_READWRITE)});
 }

@@ -3,14 +3,45 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "library/common/CvException.h"
 #include "library/snmp/CvSNMPRequest.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "tests/snmp/Items.h"
 #include "tests/support/VraSim.h"
+
+// What an asynchronous completion received.
+struct Outcome {
+    bool done = false;
+    CvSNMPError error{1, "not called"};
+    CvSNMPRequest::Completion record() {
+        return [this](const CvSNMPError& e) {
+            error = e;
+            done = true;
+        };
+    }
+};
+
+// The code of the CvSNMPException that fn throws, or 0 when it throws none.
+inline int thrownCode(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const CvSNMPException& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+inline long long msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+        .count();
+}
 
 // One simulated device per test, with the session defaults pointing at it.
 class SnmpTest : public testing::Test {
@@ -26,7 +57,6 @@ class SnmpTest : public testing::Test {
     VraSim& sim() { return *sim_; }
 
     static constexpr const char* E = "1.3.6.1.4.1.32473.10.37.38";
-    static std::string e(const std::string& rest) { return std::string(E) + "." + rest; }
 
     // Runs the event loop until the flag is set or the deadline passes.
     static bool waitFor(const bool& flag, int timeoutMs = 5000) {

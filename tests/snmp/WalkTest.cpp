@@ -4,104 +4,84 @@
 namespace {
 
 const std::string wepEntry = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.2.2.1.";
-const std::string wdsEntry = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.";
+const std::string wdsMacs = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2";
 const std::string portEntry = "1.3.6.1.4.1.32473.10.37.38.3.6.3.2.1.";
 
 // The WEP key table, indexed by interface and key number.
 std::vector<CvSNMPVarItem> wepItems() {
     return {
-        item((wepEntry + "0").c_str(), "ifIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
-        item((wepEntry + "1").c_str(), "keyIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
-        item((wepEntry + "2").c_str(), "dot11KeyEntryMethod", SYN_INTEGER, ACC_READWRITE),
+        item(wepEntry + "0", "ifIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
+        item(wepEntry + "1", "keyIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
+        item(wepEntry + "2", "dot11KeyEntryMethod", SYN_INTEGER, ACC_READWRITE),
     };
 }
 
-std::vector<std::string> instances(const CvSNMPVarList& list) {
-    std::vector<std::string> out;
-    for (const CvSNMPRow& row : list.Rows()) out.push_back(row.instance);
-    return out;
+CvSNMPVarList wdsMacList() {
+    return varList({item(wdsMacs, "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY)},
+                   MVT_FMV);
 }
 
 }  // namespace
 
-TEST_F(SnmpTest, Walk_TwoKeys_SplitsTheInstanceIntoIndexValues) {
-    CvSNMPRequest request;
-    request.VarList = CvSNMPVarList(wepItems(), MVT_FMV, 2);
-    const CvSNMPError result = request.Get();
-    ASSERT_EQ(result.Code, 0) << result.Message;
-    const auto& rows = request.VarList.Rows();
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(instances(request.VarList), (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
-    EXPECT_EQ(rows[1].values, (std::vector<std::string>{"1", "2", "1"}));
-    EXPECT_EQ(rows[2].values, (std::vector<std::string>{"1", "3", "2"}));
-    EXPECT_EQ(sim().gets().size(), 5u) << "one get-next per row and one past the end";
-}
-
-TEST_F(SnmpTest, Walk_OneKey_TakesTheWholeSuffixAsTheKey) {
-    CvSNMPRequest request;
-    request.VarList = CvSNMPVarList(wepItems(), MVT_UMV, 1);
-    ASSERT_EQ(request.Get().Code, 0);
-    const auto& rows = request.VarList.Rows();
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[2].values[0], "1.3");
-    EXPECT_EQ(rows[2].values[1], "") << "an unread column stays empty";
-    EXPECT_EQ(rows[2].values[2], "2");
-}
-
-TEST_F(SnmpTest, Walk_PastTheEndOfTheAgentsMib_EndsNormallyInV1AndV2c) {
-    // systemLogClearLocalLog is the last object the device serves.
-    for (int version : {1, 2}) {
+TEST_F(SnmpTest, Walk_KeyCount_SplitsTheInstanceIntoThatManyIndexValues) {
+    const struct {
+        int itemType, keyCount;
+        std::vector<std::string> thirdRow;
+    } cases[] = {
+        {MVT_FMV, 2, {"1", "3", "2"}},
+        {MVT_UMV, 1, {"1.3", "", "2"}},  // the whole suffix is the key; an unread column is empty
+        {MVT_FMV, 0, {"", "", "2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("keys " + std::to_string(c.keyCount));
+        sim().clearJournal();
         CvSNMPRequest request;
-        request.Settings.version = version;
-        request.VarList = CvSNMPVarList(
-            std::vector<CvSNMPVarItem>{item("1.3.6.1.4.1.32473.10.37.38.5.4.10",
-                                            "systemLogClearLocalLog", SYN_INTEGER, ACC_READWRITE)},
-            MVT_FMV, 0);
+        request.VarList = varList(wepItems(), c.itemType, c.keyCount);
         const CvSNMPError result = request.Get();
-        ASSERT_EQ(result.Code, 0) << "v" << version << ": " << result.Message;
-        ASSERT_EQ(request.VarList.Rows().size(), 1u) << "v" << version;
-        EXPECT_EQ(request.VarList.Rows()[0].instance, "0");
-        EXPECT_EQ(request.VarList.Rows()[0].values[0], "0");
+        ASSERT_EQ(result.Code, 0) << result.Message;
+        const auto& rows = request.VarList.Rows();
+        ASSERT_EQ(rows.size(), 4u);
+        std::vector<std::string> instances;
+        for (const CvSNMPRow& row : rows) instances.push_back(row.instance);
+        EXPECT_EQ(instances, (std::vector<std::string>{"1.1", "1.2", "1.3", "1.4"}));
+        EXPECT_EQ(rows[2].values, c.thirdRow);
+        EXPECT_EQ(sim().gets().size(), 5u) << "one get-next per row and one past the end";
     }
 }
 
-TEST_F(SnmpTest, Walk_NoKeys_KeepsEachRowsInstance) {
-    CvSNMPRequest request;
-    request.Settings.version = 2;
-    request.VarList = CvSNMPVarList(
-        std::vector<CvSNMPVarItem>{item((wdsEntry + "2").c_str(), "dot11RemoteApMacAddressList",
-                                        SYN_MACADDRESS, ACC_READONLY)},
-        MVT_FMV, 0);
-    ASSERT_EQ(request.Get().Code, 0);
-    const auto& rows = request.VarList.Rows();
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0].instance, "1");
-    EXPECT_EQ(rows[0].values, (std::vector<std::string>{"001122AABB01"}));
-    EXPECT_EQ(rows[3].values, (std::vector<std::string>{"000000000000"}));
-}
-
-TEST_F(SnmpTest, Walk_EmptyTable_GivesNoRowsAndSuccess) {
+TEST_F(SnmpTest, Walk_EndOfTheAgentsMibAndEmptyTable_EndNormallyInV1AndV2c) {
     for (int version : {1, 2}) {
-        CvSNMPRequest request;
-        request.Settings.version = version;
-        request.VarList = CvSNMPVarList(
-            std::vector<CvSNMPVarItem>{
-                item((portEntry + "1").c_str(), "dot11PortListIndex", SYN_INTEGER,
-                     ACC_NOTACCESSIBLE),
-                item((portEntry + "2").c_str(), "dot11PortListTagVid", SYN_DISPLAYSTRING,
-                     ACC_READONLY),
+        SCOPED_TRACE("v" + std::to_string(version));
+        // systemLogClearLocalLog is the last object the device serves.
+        CvSNMPRequest last;
+        last.Settings.version = version;
+        last.VarList = varList({item("1.3.6.1.4.1.32473.10.37.38.5.4.10", "systemLogClearLocalLog",
+                                     SYN_INTEGER, ACC_READWRITE)},
+                               MVT_FMV);
+        CvSNMPError result = last.Get();
+        ASSERT_EQ(result.Code, 0) << result.Message;
+        ASSERT_EQ(last.VarList.Rows().size(), 1u);
+        EXPECT_EQ(last.VarList.Rows()[0].instance, "0");
+        EXPECT_EQ(last.VarList.Rows()[0].values[0], "0");
+
+        CvSNMPRequest empty;
+        empty.Settings.version = version;
+        empty.VarList = varList(
+            {
+                item(portEntry + "1", "dot11PortListIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
+                item(portEntry + "2", "dot11PortListTagVid", SYN_DISPLAYSTRING, ACC_READONLY),
             },
             MVT_FMV, 1);
-        request.VarList.Rows().push_back(CvSNMPRow{"9", {"9", "stale"}});
-        const CvSNMPError result = request.Get();
-        EXPECT_EQ(result.Code, 0) << "v" << version << ": " << result.Message;
-        EXPECT_TRUE(request.VarList.Rows().empty()) << "v" << version;
+        empty.VarList.Rows().push_back(CvSNMPRow{"9", {"9", "stale"}});
+        result = empty.Get();
+        EXPECT_EQ(result.Code, 0) << result.Message;
+        EXPECT_TRUE(empty.VarList.Rows().empty());
     }
 }
 
 TEST_F(SnmpTest, Walk_WithNoColumnToRead_SendsNothingAndLeavesNoOldRows) {
     CvSNMPRequest request;
-    request.VarList = CvSNMPVarList(wepItems(), MVT_FMV, 2);
+    request.VarList = varList(wepItems(), MVT_FMV, 2);
     ASSERT_EQ(request.Get().Code, 0);
     ASSERT_EQ(request.VarList.Rows().size(), 4u);
     request.VarList.GetItem(2).access = ACC_INVALID;
@@ -112,12 +92,10 @@ TEST_F(SnmpTest, Walk_WithNoColumnToRead_SendsNothingAndLeavesNoOldRows) {
     request.VarList.GetItem(2).access = ACC_READWRITE;
     ASSERT_EQ(request.Get().Code, 0);
     request.VarList.GetItem(2).access = ACC_INVALID;
-    bool done = false;
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        EXPECT_EQ(e.Code, 0);
-        done = true;
-    }));
-    ASSERT_TRUE(waitFor(done));
+    Outcome outcome;
+    ASSERT_TRUE(request.GetAsync(outcome.record()));
+    ASSERT_TRUE(waitFor(outcome.done));
+    EXPECT_EQ(outcome.error.Code, 0);
     EXPECT_TRUE(request.VarList.Rows().empty());
     EXPECT_EQ(sim().gets().size(), 5u) << "only the one full walk went out";
 }
@@ -127,18 +105,13 @@ TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
     CvSNMPRequest request;
     request.Settings.port = agent.port();
     request.Settings.version = 2;
-    request.VarList = CvSNMPVarList(
-        std::vector<CvSNMPVarItem>{item("1.3.6.1.4.1.99.1.2", "column", SYN_INTEGER, ACC_READONLY)},
-        MVT_FMV, 0);
-    bool done = false;
-    CvSNMPError outcome;
-    ASSERT_TRUE(request.GetAsync([&](const CvSNMPError& e) {
-        outcome = e;
-        done = true;
-    }));
-    ASSERT_TRUE(VraSim::waitUntil([&] { return done; }, 5000));
-    EXPECT_EQ(outcome.Code, -520);
-    EXPECT_EQ(outcome.Message, "(ViZURU++) The walk did not advance!");
+    request.VarList =
+        varList({item("1.3.6.1.4.1.99.1.2", "column", SYN_INTEGER, ACC_READONLY)}, MVT_FMV);
+    Outcome outcome;
+    ASSERT_TRUE(request.GetAsync(outcome.record()));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return outcome.done; }, 5000));
+    EXPECT_EQ(outcome.error.Code, -520);
+    EXPECT_EQ(outcome.error.Message, "(ViZURU++) The walk did not advance!");
     EXPECT_EQ(agent.requests(), 2);
     EXPECT_TRUE(request.VarList.Rows().empty()) << "a failed walk leaves the rows alone";
 }
@@ -147,10 +120,7 @@ TEST_F(SnmpTest, Walk_OverTenThousandRows_EndsWithAnError) {
     sim().knob("rows wdsPeers 10001");
     CvSNMPRequest request;
     request.Settings.version = 2;
-    request.VarList = CvSNMPVarList(
-        std::vector<CvSNMPVarItem>{item((wdsEntry + "2").c_str(), "dot11RemoteApMacAddressList",
-                                        SYN_MACADDRESS, ACC_READONLY)},
-        MVT_FMV, 0);
+    request.VarList = wdsMacList();
     const CvSNMPError result = request.Get();
     EXPECT_EQ(result.Code, -521) << result.Message;
     EXPECT_EQ(sim().gets().size(), 10001u) << "the guard stops at the row past the limit";
