@@ -137,42 +137,6 @@ TEST_F(Firmware, RebootTheDeviceNeverAnswersGivesTheRowsBackOnceItTimesOut) {
     for (size_t i = 1; i < sent.size(); ++i) EXPECT_EQ(sent[i], "4") << i;
 }
 
-TEST_F(Firmware, FailedTransferSendsNoUpdateCommand) {
-    const QString image = writeImage("image.bin", "2.00", 20000);
-    setTimeScale(0.02);
-    sim().knob("tftp answer=before fail=error");
-    open();
-    uploadFirmware(image);
-    ASSERT_TRUE(waitForBox(kCantPerform, 20000));
-    EXPECT_EQ(captionOf(kCantPerform), "Warning");
-    pumpUntil([] { return false; }, 300);
-    EXPECT_TRUE(upgradeCommands().empty());
-    EXPECT_FALSE(boxShown(kFirmwareDone));
-    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled());
-}
-
-TEST_F(Firmware, RefusedGetCommandShowsCantPerformAndItsText) {
-    const QString image = writeImage("image.bin", "2.00", 2000);
-    sim().knob("fail " + oid::tftpcommand + " genErr set");
-    open();
-    uploadFirmware(image);
-    ASSERT_TRUE(waitForBox(kCantPerform));
-    EXPECT_FALSE(FM_Firmware->StatusBar->SimpleText().isEmpty());
-    EXPECT_TRUE(upgradeCommands().empty());
-    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled());
-}
-
-TEST_F(Firmware, FailedServerAndNameSetStopsTheUpload) {
-    const QString image = writeImage("image.bin", "2.00", 2000);
-    sim().knob("fail " + oid::tftpServerIPAddress + " wrongValue set");
-    open();
-    uploadFirmware(image);
-    ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
-    pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty());
-    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled()) << "a stopped upload gives the rows back";
-}
-
 TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     const QString certificate = writeWorkFile("server.pem", "-----BEGIN CERTIFICATE-----\n");
     const QString key = writeWorkFile("server-key.der", QByteArray(700, '\x5a'));
@@ -222,17 +186,28 @@ TEST_F(Firmware, FailedCertificateUploadKeepsTheFullPath) {
     EXPECT_TRUE(upgradeCommands().empty());
 }
 
-TEST_F(Firmware, FirmwareInputRefusals) {
+TEST_F(Firmware, InputRefusalsAndNoInterfaceOnTheDeviceSubnetSendNothing) {
     const QString upper = writeWorkFile("IMAGE.BIN", "x");
+    const QString upperPem = writeWorkFile("server.PEM", "x");
     open();
     uploadFirmware("");
     uploadFirmware(workDir() + "/");
     uploadFirmware(upper);
     uploadFirmware(workDir() + "/absent.bin");
-    EXPECT_EQ(boxTexts(), (std::vector<QString>{"Please put in the firmware file & path.",
-                                                "Please put in the firmware file & path.",
-                                                "Please put in valid firmware file & path.",
-                                                "Please put in valid firmware file & path."}));
+    uploadCertificate(workDir() + "/");
+    uploadCertificate(upperPem);
+    EXPECT_EQ(FM_Firmware->focusWidget(), FM_Firmware->EDT_Certificate);
+    uploadCertificate(workDir() + "/absent.der");
+    setDeviceAddress("203.0.113.5", "255.255.255.0");
+    uploadFirmware(writeImage("image.bin", "2.00", 2000));
+    EXPECT_EQ(
+        boxTexts(),
+        (std::vector<QString>{
+            "Please put in the firmware file & path.", "Please put in the firmware file & path.",
+            "Please put in valid firmware file & path.",
+            "Please put in valid firmware file & path.", "Empty file is not accepted!",
+            "File format error! Please try again.", "Please put in valid pem file & path.",
+            "Invalid Server IP Address or SNMP timed out!"}));
     pumpUntil([] { return false; }, 200);
     EXPECT_TRUE(sets().empty());
 }
@@ -247,34 +222,57 @@ TEST_F(Firmware, FolderNamedBinLetsAnyFileThrough) {
     EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"readme.txt"});
 }
 
-TEST_F(Firmware, CertificateInputRefusals) {
-    const QString upper = writeWorkFile("server.PEM", "x");
-    open();
-    uploadCertificate(workDir() + "/");
-    uploadCertificate(upper);
-    EXPECT_EQ(FM_Firmware->focusWidget(), FM_Firmware->EDT_Certificate);
-    uploadCertificate(workDir() + "/absent.der");
-    EXPECT_EQ(boxTexts(), (std::vector<QString>{"Empty file is not accepted!",
-                                                "File format error! Please try again.",
-                                                "Please put in valid pem file & path."}));
-    pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(sets().empty());
-}
-
-TEST_F(Firmware, NoInterfaceOnTheDeviceSubnetSendsNothing) {
-    const QString image = writeImage("image.bin", "2.00", 2000);
-    setDeviceAddress("203.0.113.5", "255.255.255.0");
-    open();
-    uploadFirmware(image);
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"Invalid Server IP Address or SNMP timed out!"});
-    pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(sets().empty());
-}
-
 TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {
     open();
     expectTidyLayout(FM_Firmware);
     saveScreenshot(FM_Firmware, "firmware");
 }
+
+// A firmware upload that fails before the device has the image sends no update command and gives
+// the file rows back.
+struct UploadFailure {
+    const char* what;
+    std::string knob;
+    bool cantPerformBox;
+    bool statusBarTells;  // the device's refusal in the status bar
+    bool getCommandSent;
+};
+
+void PrintTo(const UploadFailure& failure, std::ostream* os) {
+    *os << failure.what;
+}
+
+class FirmwareUploadFailure : public Firmware,
+                              public ::testing::WithParamInterface<UploadFailure> {};
+
+TEST_P(FirmwareUploadFailure, SendsNoUpdateCommandAndGivesTheRowsBack) {
+    const UploadFailure& failure = GetParam();
+    const QString image = writeImage("image.bin", "2.00", 20000);
+    setTimeScale(0.02);
+    sim().knob(failure.knob);
+    open();
+    uploadFirmware(image);
+    if (failure.cantPerformBox) {
+        ASSERT_TRUE(waitForBox(kCantPerform, 20000));
+        EXPECT_EQ(captionOf(kCantPerform), "Warning");
+    }
+    if (failure.statusBarTells)
+        ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
+    pumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(upgradeCommands().empty()) << whatHappened();
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getCommandSent) << whatHappened();
+    EXPECT_FALSE(boxShown(kFirmwareDone));
+    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled()) << "a stopped upload gives the rows back";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, FirmwareUploadFailure,
+    ::testing::Values(
+        UploadFailure{"TransferFails", "tftp answer=before fail=error", true, false, true},
+        UploadFailure{"DeviceRefusesTheGetCommand", "fail " + oid::tftpcommand + " genErr set",
+                      true, true, true},
+        UploadFailure{"DeviceRefusesServerAndName",
+                      "fail " + oid::tftpServerIPAddress + " wrongValue set", false, true, false}),
+    [](const ::testing::TestParamInfo<UploadFailure>& info) { return info.param.what; });
 
 }  // namespace
