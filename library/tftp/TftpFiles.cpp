@@ -66,6 +66,8 @@ class FileSink : public Sink {
 
 int readFailure(int error) {
     switch (error) {
+        case ENAMETOOLONG:
+            return -1108;
         case ENOENT:
         case ENOTDIR:
             return -1103;
@@ -82,6 +84,8 @@ int readFailure(int error) {
 
 int writeFailure(int error) {
     switch (error) {
+        case ENAMETOOLONG:
+            return -1108;
         case EACCES:
         case EPERM:
         case EROFS:
@@ -124,6 +128,9 @@ int DiskFolder::openSink(const std::string& name, std::unique_ptr<Sink>& sink) {
     const std::string target = root_ + name;
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
+    // A name the disk cannot take would otherwise fail only at the rename, after the peer has
+    // sent the whole file.
+    if (!exists && errno != ENOENT) return writeFailure(errno);
     if (exists && !S_ISREG(info.st_mode)) return -1104;
     // The rename would replace a read-only file; its protection is honoured here instead.
     if (exists && ::access(target.c_str(), W_OK) != 0) return -1104;

@@ -301,3 +301,15 @@ TEST_F(ServerPacketTest, MissingRootFolder_FailsTheUploadCleanly) {
     EXPECT_EQ(blockOf(answer.data), DiskFull);
     EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
 }
+
+TEST_F(ServerPacketTest, NameTooLongForTheDisk_IsRefusedBeforeAnyDataMoves) {
+    const std::string name(300, 'n');
+    for (int kind : {1, 2}) {
+        const auto answer = request(kind, name);
+        EXPECT_EQ(opcodeOf(answer.data), ERROR) << "kind " << kind << ": the transfer began";
+        EXPECT_EQ(blockOf(answer.data), AccessViolation) << "kind " << kind;
+    }
+    EXPECT_TRUE(waitUntil([&] { return server.sessionCount() == 0; }, 5000));
+    EXPECT_EQ(recorder.statusesFor(name), (std::vector<int>{1, -1108, 0, 1, -1108, 0}));
+    EXPECT_TRUE(folderEntries(dir.path()).isEmpty());
+}
