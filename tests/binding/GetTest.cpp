@@ -81,56 +81,38 @@ TEST_F(GetTest, SyncGet_RunsHooksThenResultRoutineAndNoClosure) {
               (std::vector<std::string>{"before-get", "after-get", "result 0 (ViZURU++) Ok!"}));
 }
 
-TEST_F(GetTest, SyncGetOfSilentDevice_ReturnsFalseAndRunsTheAfterHookAndResultRoutine) {
-    auto req = request(systemGroup(), SVT_SV, 0, 0);
-    req->Timeout = 20;
+TEST_F(GetTest, SilentDevice_SyncGetRunsAfterHookAndResultRoutine_AsyncOnlyTheClosure) {
     sim->knob("silence on");
-    calls.clear();
-    req->AfterGetHook = afterGet;
-    req->request().SetResultRoutine(
-        [&](const CvSNMPError& e) { calls.push_back("result " + std::to_string(e.Code)); });
-    EXPECT_FALSE(req->Get());
-    EXPECT_EQ(calls, (std::vector<std::string>{"after-get", "result -405"}));
-    EXPECT_TRUE(ui->boxes.empty()) << "a synchronous failure opens no box";
+    for (int mode : {0, 1}) {
+        SCOPED_TRACE(mode ? "asynchronous" : "synchronous");
+        auto req = request(systemGroup(), SVT_SV, 0, mode);
+        req->Timeout = 20;
+        calls.clear();
+        req->AfterGetHook = afterGet;
+        req->request().SetResultRoutine(
+            [&](const CvSNMPError& e) { calls.push_back("result " + std::to_string(e.Code)); });
+        Completion outcome;
+        req->OnAfterGet = recordInto(outcome);
+        if (mode == 0) {
+            EXPECT_FALSE(req->Get());
+            EXPECT_EQ(calls, (std::vector<std::string>{"after-get", "result -405"}));
+            EXPECT_EQ(outcome.count, 0) << "a synchronous get runs no closure";
+        } else {
+            ASSERT_TRUE(req->Get());
+            ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+            EXPECT_EQ(outcome.error.Code, -405);
+            EXPECT_TRUE(calls.empty())
+                << "hook or result routine ran for a failed asynchronous get";
+        }
+        EXPECT_TRUE(ui->boxes.empty()) << "SNMP failures are not error lines";
+    }
 }
 
-TEST_F(GetTest, AsyncTimeout_ReachesOnlyTheClosure) {
-    auto req = request(systemGroup(), SVT_SV, 0, 1);
-    req->Timeout = 20;
-    sim->knob("silence on");
-    calls.clear();
-    req->AfterGetHook = afterGet;
-    req->request().SetResultRoutine([&](const CvSNMPError&) { calls.push_back("result"); });
-    Completion outcome;
-    req->OnAfterGet = recordInto(outcome);
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
-    EXPECT_EQ(outcome.error.Code, -405);
-    EXPECT_TRUE(calls.empty()) << "hook or result routine ran for a failed asynchronous get";
-    EXPECT_TRUE(ui->boxes.empty()) << "SNMP failures are not error lines";
-}
-
-TEST_F(GetTest, AsyncGetThatCannotBeSent_ReturnsFalseThenResultRoutineThenClosure) {
-    auto req = request(systemGroup(), SVT_SV, 0, 1);
-    req->request().Settings.address = "no such host!";
-    std::vector<std::string> order;
-    req->request().SetResultRoutine(
-        [&](const CvSNMPError& e) { order.push_back("result " + std::to_string(e.Code)); });
-    req->OnAfterGet = [&](CvSNMPRequest2Controls*, const CvSNMPError& e) {
-        order.push_back("closure " + std::to_string(e.Code));
-    };
-    EXPECT_FALSE(req->Get());
-    EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside Get";
-    ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
-    EXPECT_EQ(order, (std::vector<std::string>{"result -407", "closure -407"}));
-    EXPECT_FALSE(req->Busy());
-}
-
-TEST_F(GetTest, Combo_FillsInListOrderAndSelectsByValue) {
+TEST_F(GetTest, Combo_FillsInListOrderAndSelectsByValue_OrNothingForAnUnknownValue) {
     static const CvOptionList reversed{{1, "Enable"}, {0, "Disable"}};
     std::vector<CvSNMPVarItem> items{
         var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &reversed)};
-    auto req = request(items, SVT_SV, 0, 0);
+    auto req = request(items, SVT_SV, 0, 1);
     auto* combo = new QComboBox(form.get());
     combo->addItem("left over from the form");
     req->AssociateComboBox(0, combo);
@@ -140,66 +122,48 @@ TEST_F(GetTest, Combo_FillsInListOrderAndSelectsByValue) {
     EXPECT_FALSE(combo->isEditable());
     EXPECT_EQ(combo->currentIndex(), -1) << "nothing is chosen before a read";
 
-    sim->knob("set " + E + ".5.4.1.0 0");
-    ASSERT_TRUE(req->Get());
-    EXPECT_EQ(combo->currentIndex(), 1);
-    EXPECT_EQ(combo->currentText(), "Disable");
-}
-
-TEST_F(GetTest, ComboWithValueOutsideItsList_HasNoSelectionAndNoError) {
-    static const CvOptionList other{{5, "five"}, {6, "six"}};
-    std::vector<CvSNMPVarItem> items{
-        var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &other)};
-    auto req = request(items, SVT_SV, 0, 1);
-    auto* combo = new QComboBox(form.get());
-    req->AssociateComboBox(0, combo);
-    combo->setCurrentIndex(1);
     Completion outcome;
     req->OnAfterGet = recordInto(outcome);
+    sim->knob("set " + E + ".5.4.1.0 0");
     ASSERT_TRUE(req->Get());
     ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(combo->currentText(), "Disable");
+
+    sim->knob("set " + E + ".5.4.1.0 7");
+    ASSERT_TRUE(req->Get());
+    ASSERT_TRUE(waitFor([&] { return outcome.count == 2; }));
     EXPECT_EQ(outcome.error.Code, 0);
-    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->currentIndex(), -1) << "a value outside the list";
     EXPECT_TRUE(ui->boxes.empty());
 }
 
-TEST_F(GetTest, CheckBox_WithOptionListOrBooleanSyntax_FollowsTheValue) {
+TEST_F(GetTest, CheckBoxAndLabel_FollowTheValue_IntegerCheckBoxWithoutListIsRefused) {
     std::vector<CvSNMPVarItem> items{
         var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable()),
-        var(E + ".5.4.2", "systemLogWirelessLevel", SYN_BOOLEAN, ACC_READWRITE)};
+        var(E + ".5.4.2", "systemLogWirelessLevel", SYN_BOOLEAN, ACC_READWRITE),
+        var(E + ".5.4.3", "systemLogNoticeLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable()),
+        var("1.3.6.1.2.1.1.5", "systemName", SYN_DISPLAYSTRING, ACC_READONLY),
+        var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE)};
     auto req = request(items, SVT_SV, 0, 0);
     auto* withList = new QCheckBox(form.get());
     auto* boolean = new QCheckBox(form.get());
+    auto* level = new QLabel(form.get());
+    auto* name = new QLabel(form.get());
     req->AssociateCheckBox(0, withList);
     req->AssociateCheckBox(1, boolean);
+    req->AssociateLabel(2, level);
+    req->AssociateLabel(3, name);
+    QCheckBox noList;
+    EXPECT_EQ(thrownCode([&] { req->AssociateCheckBox(4, &noList); }), -517);
     sim->knob("set " + E + ".5.4.1.0 1");
     sim->knob("set " + E + ".5.4.2.0 0");
+    sim->knob("set " + E + ".5.4.3.0 1");
     boolean->setChecked(true);
     ASSERT_TRUE(req->Get());
     EXPECT_TRUE(withList->isChecked());
     EXPECT_FALSE(boolean->isChecked());
-}
-
-TEST_F(GetTest, CheckBoxWithoutOptionListOnIntegerItem_IsRefusedWith517) {
-    std::vector<CvSNMPVarItem> items{
-        var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE)};
-    auto req = request(items, SVT_SV, 0, 0);
-    QCheckBox box;
-    EXPECT_EQ(thrownCode([&] { req->AssociateCheckBox(0, &box); }), -517);
-}
-
-TEST_F(GetTest, Label_ShowsTheOptionTextOfTheValue) {
-    std::vector<CvSNMPVarItem> items{
-        var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable()),
-        var("1.3.6.1.2.1.1.5", "systemName", SYN_DISPLAYSTRING, ACC_READONLY)};
-    auto req = request(items, SVT_SV, 0, 0);
-    auto* level = new QLabel(form.get());
-    auto* name = new QLabel(form.get());
-    req->AssociateLabel(0, level);
-    req->AssociateLabel(1, name);
-    sim->knob("set " + E + ".5.4.1.0 1");
-    ASSERT_TRUE(req->Get());
-    EXPECT_EQ(level->text(), "Enable");
+    EXPECT_EQ(level->text(), "Enable") << "a label shows the option text";
     EXPECT_EQ(name->text().toStdString(), sim->value("1.3.6.1.2.1.1.5.0"));
 }
 

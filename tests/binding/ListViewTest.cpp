@@ -45,7 +45,7 @@ class ListViewTest : public BindingTest {
     std::vector<int> selected;
 };
 
-TEST_F(ListViewTest, TwoKeyTable_BuildsColumnsAndOneRowPerTableRow) {
+TEST_F(ListViewTest, TwoKeyTable_BuildsColumnsAndRows_ASelectedRowFillsTheControlsAndIsTheOneSet) {
     auto req = wepRequest(0, false);
     ASSERT_EQ(list->ColumnCount(), 4);
     EXPECT_EQ(list->ColumnTitle(0), "Interface");
@@ -65,11 +65,7 @@ TEST_F(ListViewTest, TwoKeyTable_BuildsColumnsAndOneRowPerTableRow) {
     EXPECT_EQ(list->SubItem(1, 2).size(), 5) << "the masked five-character key";
     EXPECT_EQ(list->SelectedRow(), -1) << "no row is selected without the flag";
     EXPECT_TRUE(key->text().isEmpty()) << "a table read fills the list, not the other controls";
-}
 
-TEST_F(ListViewTest, SelectingARowByCode_FillsTheControlsAndSetWritesThatRowOnly) {
-    auto req = wepRequest(0, false);
-    ASSERT_TRUE(req->Get());
     list->SelectRow(2);
     EXPECT_EQ(selected, std::vector<int>{2}) << "a selection by code notifies";
     EXPECT_EQ(keyLabel->text(), "3");

@@ -35,36 +35,32 @@ class LogTargetTest : public BindingTest {
         "Receive at 09:08:07.";
 };
 
-TEST_F(LogTargetTest, AnswerAControlCannotTake_WritesTheLineToPanelZero) {
-    auto req = unfitRequest();
-    CvStatusBar bar;
-    bar.AddPanel(200);
-    bar.AddPanel(100);
-    req->SetLogTarget(&bar);
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
-    EXPECT_EQ(bar.PanelText(0).toStdString(), expected);
-    EXPECT_TRUE(bar.PanelText(1).isEmpty());
-    EXPECT_EQ(outcome.error.Code, -516) << "the closure learns of the failure too";
-    EXPECT_TRUE(ui->boxes.empty());
-}
-
-TEST_F(LogTargetTest, StatusBarWithoutPanels_GetsTheLineAsSimpleText) {
-    auto req = unfitRequest();
-    CvStatusBar bar;
-    req->SetLogTarget(&bar);
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
-    EXPECT_EQ(bar.SimpleText().toStdString(), expected);
-}
-
-TEST_F(LogTargetTest, WithoutLogTarget_ShowsABoxCaptionedWithTheProgramName) {
-    auto req = unfitRequest();
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
-    ASSERT_EQ(ui->boxes.size(), 1u);
-    EXPECT_EQ(ui->boxes[0].caption.toStdString(), platform::programFileName());
-    EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
+TEST_F(LogTargetTest, AnswerAControlCannotTake_WritesTheLineToPanelZeroSimpleTextOrABox) {
+    for (int panels : {2, 0, -1}) {  // -1: no log target
+        SCOPED_TRACE(panels);
+        ui->boxes.clear();
+        outcome = Completion{};
+        auto req = unfitRequest();
+        CvStatusBar bar;
+        for (int i = 0; i < panels; ++i) bar.AddPanel(100);
+        if (panels >= 0) req->SetLogTarget(&bar);
+        ASSERT_TRUE(req->Get());
+        ASSERT_TRUE(waitFor([&] { return outcome.count == 1; }));
+        EXPECT_EQ(outcome.error.Code, -516) << "the closure learns of the failure too";
+        if (panels > 0) {
+            EXPECT_EQ(bar.PanelText(0).toStdString(), expected);
+            EXPECT_TRUE(bar.PanelText(1).isEmpty());
+        } else if (panels == 0) {
+            EXPECT_EQ(bar.SimpleText().toStdString(), expected);
+        } else {
+            ASSERT_EQ(ui->boxes.size(), 1u);
+            EXPECT_EQ(ui->boxes[0].caption.toStdString(), platform::programFileName());
+            EXPECT_EQ(ui->boxes[0].text.toStdString(), expected);
+        }
+        if (panels >= 0) {
+            EXPECT_TRUE(ui->boxes.empty()) << "a log target gets the line, not a box";
+        }
+    }
 }
 
 TEST_F(LogTargetTest, LineFromAReplacedMessageFile_KeepsItsEightBitCharacters) {

@@ -62,7 +62,7 @@ TEST_F(SetTest, ComboAndCheckBox_SendTheChosenValues) {
               (std::vector<std::string>{E + ".5.4.1.0=0", E + ".5.4.2.0=1", E + ".5.4.3.0=0"}));
 }
 
-TEST_F(SetTest, HexEdit_SendsTheOctetsOfItsDigits) {
+TEST_F(SetTest, HexEdit_SendsTheOctetsOfItsDigits_UnconvertibleTextsAreNeverSent) {
     auto req = request({systemGroup()[5]}, SVT_SV, 0, 0);
     auto* edit = new CvEdit(form.get());
     req->AssociateEdit(0, "%h", edit);
@@ -73,36 +73,43 @@ TEST_F(SetTest, HexEdit_SendsTheOctetsOfItsDigits) {
     ASSERT_TRUE(req->Set(false, true, ""));
     EXPECT_EQ(sim->value("1.3.6.1.2.1.1.6.0"), "Roof");
 
-    edit->setText("ABC");
-    EXPECT_EQ(thrownCode([&] { req->Set(false, true, ""); }), -510);
+    const struct {
+        const char* format;
+        QString text;
+        int code;
+    } refused[] = {{"%h", "ABC", -510}, {"%s", QString::fromUtf8("Caf\u00e9 \u20ac"), -509}};
+    for (const auto& bad : refused) {
+        SCOPED_TRACE(bad.format);
+        req->AssociateEdit(0, bad.format, edit);
+        edit->setText(bad.text);
+        sim->clearJournal();
+        EXPECT_EQ(thrownCode([&] { req->Set(false, true, ""); }), bad.code);
+        EXPECT_TRUE(sim->sets().empty());
+    }
 }
 
-TEST_F(SetTest, TextOutsideLatin1_IsRefusedBeforeAnythingIsSent) {
-    auto req = request({systemGroup()[5]}, SVT_SV, 0, 0);
-    auto* edit = new CvEdit(form.get());
-    req->AssociateEdit(0, "%s", edit);
-    edit->setText(QString::fromUtf8("Caf\u00e9 \u20ac"));
-    sim->clearJournal();
-    EXPECT_EQ(thrownCode([&] { req->Set(false, true, ""); }), -509);
-    EXPECT_TRUE(sim->sets().empty());
-}
-
-TEST_F(SetTest, AsyncSetThatCannotBePrepared_ReturnsFalseAndPostsTheFailure) {
-    auto req = request({systemGroup()[5]}, SVT_SV, 0, 1);
-    auto* edit = new CvEdit(form.get());
-    req->AssociateEdit(0, "%h", edit);
-    edit->setText("XYZ");
-    std::vector<std::string> order;
-    req->request().SetResultRoutine(
-        [&](const CvSNMPError& e) { order.push_back("result " + std::to_string(e.Code)); });
-    req->OnAfterSet = [&](CvSNMPRequest2Controls*, const CvSNMPError& e) {
-        order.push_back("closure " + std::to_string(e.Code));
-    };
-    EXPECT_FALSE(req->Set(false, true, ""));
-    EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside Set";
-    ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
-    EXPECT_EQ(order, (std::vector<std::string>{"result -510", "closure -510"}));
-    EXPECT_FALSE(req->Busy());
+TEST_F(SetTest, AsyncGetOrSetThatCannotStart_ReturnsFalseThenResultRoutineThenClosure) {
+    for (bool isSet : {false, true}) {
+        SCOPED_TRACE(isSet ? "set" : "get");
+        auto req = request({systemGroup()[5]}, SVT_SV, 0, 1);
+        auto* edit = new CvEdit(form.get());
+        req->AssociateEdit(0, "%h", edit);
+        edit->setText("XYZ");  // no hex: the set cannot be prepared
+        if (!isSet) req->request().Settings.address = "no such host!";
+        std::vector<std::string> order;
+        req->request().SetResultRoutine(
+            [&](const CvSNMPError& e) { order.push_back("result " + std::to_string(e.Code)); });
+        auto closure = [&](CvSNMPRequest2Controls*, const CvSNMPError& e) {
+            order.push_back("closure " + std::to_string(e.Code));
+        };
+        (isSet ? req->OnAfterSet : req->OnAfterGet) = closure;
+        EXPECT_FALSE(isSet ? req->Set(false, true, "") : req->Get());
+        EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside the call";
+        ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
+        const std::string code = isSet ? "-510" : "-407";
+        EXPECT_EQ(order, (std::vector<std::string>{"result " + code, "closure " + code}));
+        EXPECT_FALSE(req->Busy());
+    }
 }
 
 }  // namespace
