@@ -1,6 +1,11 @@
 // Real TFTP clients against the server on loopback: every size moves byte for byte.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+
 #include "tests/tftp/TftpTestSupport.h"
 
 using namespace tftptest;
@@ -162,4 +167,34 @@ TEST_F(NetasciiTest, OctetUpload_KeepsCarriageReturnsAndLineFeeds) {
     ASSERT_TRUE(writeFile(local, bytes));
     run(upload(Client::TftpHpa, port, local, "crlf.bin", "octet"), "crlf.bin", 30000);
     EXPECT_EQ(readFile(path("crlf.bin")), bytes);
+}
+
+struct ResponsivenessTest : ClientTest, ::testing::Test {};
+
+// A lone fast transfer is served in short bursts; between them the event loop must get its turn,
+// or the whole window would freeze for as long as a firmware image takes to move.
+TEST_F(ResponsivenessTest, LoneFastTransfer_LeavesTheEventLoopItsTurns) {
+    ASSERT_TRUE(writeFile(path("fw.bin"), patternBytes(16 << 20, 41)));
+    QElapsedTimer clock;
+    qint64 lastTick = 0, longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+    });
+    QProcess client;
+    bool ended = false;
+    QObject::connect(&client, &QProcess::finished, [&] { ended = true; });
+    client.start("curl", {"--silent", "--show-error", "-o", clientDir.filePath("fw.bin"),
+                          "tftp://127.0.0.1:" + QString::number(port) + "/fw.bin"});
+    clock.start();
+    ticker.start(1);
+    ASSERT_TRUE(waitUntil([&] { return ended; }, 120000));
+    ticker.stop();
+    const qint64 took = clock.elapsed();
+    ASSERT_EQ(client.exitCode(), 0) << client.readAll().toStdString();
+    ASSERT_TRUE(recorder.saw("fw.bin", 3));
+    EXPECT_LT(longestGap, 250) << "the event loop stood still during a transfer of " << took
+                               << " ms";
 }

@@ -313,3 +313,55 @@ TEST_F(ServerPacketTest, NameTooLongForTheDisk_IsRefusedBeforeAnyDataMoves) {
     EXPECT_EQ(recorder.statusesFor(name), (std::vector<int>{1, -1108, 0, 1, -1108, 0}));
     EXPECT_TRUE(folderEntries(dir.path()).isEmpty());
 }
+
+TEST_F(ServerPacketTest, SecondStartDuringTransfers_LeavesThemOnTheFolderTheyBeganIn) {
+    const std::string served = patternBytes(1000, 21), uploaded = patternBytes(700, 22);
+    ASSERT_TRUE(writeFile(path("fw.bin"), served));
+    RawPeer reader;
+    const auto block1 = request(1, "fw.bin", reader);
+    const auto ack0 = request(2, "cfg.dcf");
+    peer.send(dataPacket(1, uploaded.substr(0, 512)), ack0.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(1));
+
+    QTemporaryDir other;
+    server.Start(other.path().toStdString(), 0);
+    reader.send(ackPacket(1), block1.port);
+    const auto block2 = reader.receive();
+    ASSERT_TRUE(block2);
+    EXPECT_EQ(payload(block1) + payload(*block2), served) << "the download changed files";
+    reader.send(ackPacket(2), block1.port);
+    peer.send(dataPacket(2, uploaded.substr(512)), ack0.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(2));
+
+    EXPECT_TRUE(waitUntil([&] { return recorder.saw("fw.bin", 3); }, 5000));
+    EXPECT_EQ(readFile(path("cfg.dcf")), uploaded) << "the upload did not land where it began";
+    EXPECT_TRUE(folderEntries(other.path()).isEmpty());
+}
+
+TEST_F(ServerPacketTest, InterleavedUploadsOfOneName_EachLandWholeAndReadersSeeWholeFiles) {
+    const std::string first = patternBytes(900, 31), second = patternBytes(1100, 32);
+    RawPeer other, reader;
+    const auto a = request(2, "cfg.dcf");
+    const auto b = request(2, "cfg.dcf", other);
+    peer.send(dataPacket(1, first.substr(0, 512)), a.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(1));
+    other.send(dataPacket(1, second.substr(0, 512)), b.port);
+    ASSERT_EQ(other.receive()->data, ackPacket(1));
+    peer.send(dataPacket(2, first.substr(512)), a.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(2));
+    EXPECT_EQ(readFile(path("cfg.dcf")), first);
+
+    // A download that begins now keeps reading the first upload while the second replaces it.
+    const auto read1 = request(1, "cfg.dcf", reader);
+    other.send(dataPacket(2, second.substr(512, 512)), b.port);
+    ASSERT_EQ(other.receive()->data, ackPacket(2));
+    other.send(dataPacket(3, second.substr(1024)), b.port);
+    ASSERT_EQ(other.receive()->data, ackPacket(3));
+    EXPECT_EQ(readFile(path("cfg.dcf")), second);
+    reader.send(ackPacket(1), read1.port);
+    const auto read2 = reader.receive();
+    ASSERT_TRUE(read2);
+    EXPECT_EQ(payload(read1) + payload(*read2), first);
+
+    EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"}) << "a temporary file was left";
+}
