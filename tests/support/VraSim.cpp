@@ -1,6 +1,7 @@
 #include "tests/support/VraSim.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -207,23 +208,36 @@ std::string VraSim::command(const std::string& line) const {
         close(fd);
         throw std::runtime_error("vra-sim: cannot reach the control channel: " + stderrText());
     }
+    // A signal handler of the test process may break off any of these calls (EINTR), which is
+    // no reason to give up on the answer; a program that never answers is, after the deadline.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(controlTimeoutMs_);
     std::string out = line + "\n";
     size_t sent = 0;
     while (sent < out.size()) {
         ssize_t n = ::send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
     std::string answer;
     char buffer[4096];
-    while (answer.find('\n') == std::string::npos) {
+    while (sent == out.size() && answer.find('\n') == std::string::npos) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        pollfd readable{fd, POLLIN, 0};
+        const int ready = ::poll(&readable, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
         ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         answer.append(buffer, static_cast<size_t>(n));
     }
     close(fd);
     if (answer.find('\n') == std::string::npos)
-        throw std::runtime_error("vra-sim: no answer to \"" + line + "\"");
+        throw std::runtime_error("vra-sim: no answer to \"" + line + "\" within " +
+                                 std::to_string(controlTimeoutMs_) + " ms");
     answer.resize(answer.find('\n'));
     return answer;
 }

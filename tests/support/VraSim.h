@@ -57,6 +57,9 @@ class VraSim {
     VraSim& operator=(const VraSim&) = delete;
 
     uint16_t port() const { return port_; }
+    int pid() const { return pid_; }
+    // How long a control command may wait for its answer before it fails (default 30 s).
+    void setControlTimeout(int milliseconds) { controlTimeoutMs_ = milliseconds; }
     std::string dir() const { return dir_; }
     // "127.0.0.1:<port>", ready for net-snmp's command-line tools.
     std::string peer() const;
@@ -89,4 +92,5 @@ class VraSim {
     std::string dir_;
     uint16_t port_ = 0;
     int pid_ = -1;
+    int controlTimeoutMs_ = 30000;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,6 +66,42 @@ TEST(VraSimFixture, SimulatorKeepsNoDescriptorOfTheTestProcess) {
         if (again >= 0) ::close(again);
         EXPECT_EQ(sim.knob("ping"), "pong");
     }
+}
+
+void ignoreAlarm(int) {}
+
+TEST(VraSimFixture, ControlAnswers_SurviveSignalsThatInterruptTheWait) {
+    VraSim sim;
+    // A handler without SA_RESTART, like the child-process handlers of some libraries: every
+    // signal breaks off the system call that waits for the answer.
+    struct sigaction action {};
+    action.sa_handler = ignoreAlarm;
+    struct sigaction old {};
+    ASSERT_EQ(::sigaction(SIGALRM, &action, &old), 0);
+    itimerval often{{0, 50}, {0, 50}};
+    ASSERT_EQ(::setitimer(ITIMER_REAL, &often, nullptr), 0);
+    int answered = 0;
+    std::string failure;
+    for (int i = 0; i < 200 && failure.empty(); ++i) {
+        try {
+            if (sim.knob("ping") == "pong") ++answered;
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+    }
+    itimerval off{};
+    ::setitimer(ITIMER_REAL, &off, nullptr);
+    ::sigaction(SIGALRM, &old, nullptr);
+    EXPECT_EQ(answered, 200) << failure;
+}
+
+TEST(VraSimFixture, StoppedProgram_GivesAnErrorInsteadOfHanging) {
+    VraSim sim;
+    sim.setControlTimeout(200);
+    ASSERT_EQ(::kill(sim.pid(), SIGSTOP), 0);
+    EXPECT_THROW(sim.knob("ping"), std::runtime_error);
+    ::kill(sim.pid(), SIGCONT);
+    EXPECT_EQ(sim.knob("ping"), "pong") << "the program answers again once it runs";
 }
 
 TEST(VraSimFixture, ProgramWithAnUnreadableReadyFile_FailsAndLeavesNothingRunning) {
