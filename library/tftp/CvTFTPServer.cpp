@@ -198,10 +198,11 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     if (known != sessionByPeer_.end()) {
         Entry& entry = *sessions_.at(known->second);
         const tftp::Request& running = entry.session->request();
-        // A repeated request while its session runs: the session's own retries answer it.
+        // A repeated request while its session runs is answered by that session, never by a
+        // second one.
         if (!entry.session->completed() && running.kind == request->kind &&
             running.fileName == request->fileName)
-            return;
+            return apply(known->second, entry.session->onRepeatedRequest());
         // The peer starts anew from the same port: it has given up the earlier transfer. It is
         // not told, since it would take an error from any port as the answer to its new request.
         const int old = known->second;

@@ -73,6 +73,11 @@ Step Session::onDeadline(int64_t nowMs) {
     return Step{lastSent_, {}, false};
 }
 
+Step Session::onRepeatedRequest() const {
+    if ((state_ != State::Sending && state_ != State::Receiving) || peerAnswered_) return {};
+    return Step{lastSent_, {}, false};
+}
+
 Step Session::abort(bool tellPeer) {
     if (state_ == State::Done) return {};
     Step step;
@@ -130,6 +135,7 @@ Step Session::onAck(uint16_t block, int64_t nowMs) {
     // Only the ACK of the block in flight moves on; a repeated or stale ACK is ignored, so a
     // delayed ACK never doubles the traffic from there on.
     if (block != block_) return {};
+    peerAnswered_ = true;
     if (lastBlockSent_) return finish({}, 3);
     return sendBlock(nowMs);
 }
@@ -141,6 +147,7 @@ Step Session::onData(uint16_t block, std::string_view payload, int64_t nowMs) {
     buffer_.append(payload);
     if (buffer_.size() >= chunkSize && !flushBuffer()) return fail(-1105, true);
     block_ = block;
+    peerAnswered_ = true;
     byteCount_ += payload.size();
     lastBlockLength_ = static_cast<int>(payload.size());
     retriesUsed_ = 0;

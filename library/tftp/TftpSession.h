@@ -32,6 +32,9 @@ class Session {
     Step onPacket(std::string_view packet, int64_t nowMs);
     // Called at or after deadline().
     Step onDeadline(int64_t nowMs);
+    // The peer sent its request again: its first answer was lost. Repeated at once until the
+    // peer has answered it; later copies of the request are stale and get nothing.
+    Step onRepeatedRequest() const;
     // Ends the session from outside; a partial upload is dropped. tellPeer sends an error to a
     // peer in the middle of a transfer, so that it need not wait for its own time-out.
     Step abort(bool tellPeer = true);
@@ -76,6 +79,7 @@ class Session {
     uint64_t byteCount_ = 0;
     int lastBlockLength_ = 0;
     bool transferring_ = false;
+    bool peerAnswered_ = false;  // an ACK of our first block, or the first DATA, arrived
 };
 
 }  // namespace tftp

@@ -203,16 +203,36 @@ TEST_F(ServerPacketTest, MalformedPackets_AreAnsweredOrDroppedAndServiceGoesOn) 
     EXPECT_EQ(payload(answer), "still served");
 }
 
-TEST_F(ServerPacketTest, RepeatedRequest_DoesNotStartASecondSession) {
+// A peer repeats its request when the first answer is lost; waiting for the session's own time-out
+// (tens of seconds on the transfer pages) would outlast the patience of most clients.
+TEST_F(ServerPacketTest, RepeatedRequest_GetsTheFirstAnswerAgainUntilThePeerAnswersIt) {
+    server.SetTimeout(3000, 3);
     ASSERT_TRUE(writeFile(path("f"), patternBytes(2000, 7)));
     const auto first = request(1, "f");
-    peer.send(requestPacket(1, "f", "octet"), port);
+    const auto again = request(1, "f");
+    EXPECT_EQ(again.data, first.data);
+    EXPECT_EQ(again.port, first.port) << "a second session was started";
+
+    RawPeer writer;
+    const auto ack0 = request(2, "up", writer);
+    const auto ack0Again = request(2, "up", writer);
+    EXPECT_EQ(ack0Again.data, ackPacket(0));
+    EXPECT_EQ(ack0Again.port, ack0.port);
+    EXPECT_EQ(server.sessionCount(), 2);
+
+    // Once the peer has answered, a late copy of its request is not answered.
+    writer.send(dataPacket(1, patternBytes(512, 8)), ack0.port);
+    ASSERT_EQ(writer.receive()->data, ackPacket(1));
+    writer.send(requestPacket(2, "up", "octet"), port);
     peer.send(ackPacket(1), first.port);
-    const auto next = peer.receive();
-    ASSERT_TRUE(next);
-    EXPECT_EQ(next->port, first.port);
-    EXPECT_EQ(blockOf(next->data), 2);
-    EXPECT_EQ(server.sessionCount(), 1);
+    ASSERT_EQ(blockOf(peer.receive()->data), 2);
+    peer.send(requestPacket(1, "f", "octet"), port);
+    // The main port takes requests in order: once a later one is answered, both copies were read.
+    RawPeer probe;
+    request(1, "absent", probe);
+    EXPECT_FALSE(writer.receive(0)) << "the upload's late request was answered";
+    EXPECT_FALSE(peer.receive(0)) << "the download's late request was answered";
+    EXPECT_EQ(server.sessionCount(), 2);
 }
 
 TEST_F(ServerPacketTest, SecondStart_SwitchesTheFolderAndKeepsTheSocket) {
