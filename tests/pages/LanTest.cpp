@@ -88,7 +88,7 @@ class LanPage : public PageHarness {
     static bool rowsVisible(TFM_LanCfg* page) { return shownRowControls(page) == 6; }
     static bool rowsHidden(TFM_LanCfg* page) { return shownRowControls(page) == 0; }
 
-    static QString status(TFM_LanCfg* page) { return panelText(page->StatusBar, 0); }
+    static QString status(TFM_LanCfg* page) { return page->StatusBar->PanelText(0); }
 };
 
 TEST_F(LanPage, ReadsModeAddressMaskAndGatewayAtCreation) {

@@ -5,17 +5,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 
 #include "library/snmp/CvSNMPSession.h"
-#include "library/snmp/CvStatusBar.h"
 
 void PageHarness::SetUp() {
     sim_ = std::make_unique<VraSim>(deviceArguments());
@@ -51,36 +48,6 @@ void PageHarness::closePage() {
 
 bool PageHarness::pumpUntil(const std::function<bool()>& condition, int timeoutMs) {
     return VraSim::waitUntil(condition, timeoutMs);
-}
-
-bool PageHarness::whileShownModally(const std::function<void()>& showPage,
-                                    const std::function<bool()>& ready,
-                                    const std::function<void()>& inspect, int timeoutMs) {
-    bool met = false;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget* shown = QApplication::activeModalWidget();
-        if (!shown) return;
-        met = ready();
-        if (!met && clock.elapsed() < timeoutMs) return;
-        if (met) inspect();
-        poll.stop();
-        shown->close();
-    });
-    poll.start();
-    showPage();
-    return met;
-}
-
-QString PageHarness::simpleText(const CvStatusBar* statusBar) {
-    return statusBar->SimpleText();
-}
-
-QString PageHarness::panelText(const CvStatusBar* statusBar, int panel) {
-    return statusBar->PanelText(panel);
 }
 
 void PageHarness::typeText(QWidget* target, const QString& text) {

@@ -11,7 +11,6 @@
 #include "platform/Ui.h"
 #include "tests/support/VraSim.h"
 
-class CvStatusBar;
 class QWidget;
 
 // The fixture every page test builds on: a fresh vra-sim per test, the session defaults pointed
@@ -42,19 +41,8 @@ class PageHarness : public ::testing::Test {
     }
     void closePage();
 
-    // Runs a routine that shows a page modally (a menu handler). Once ready() holds on the shown
-    // page, or the deadline passes, inspect() runs while the page is still shown and then the page
-    // is closed, so the routine returns. Returns whether ready() was met.
-    static bool whileShownModally(const std::function<void()>& showPage,
-                                  const std::function<bool()>& ready,
-                                  const std::function<void()>& inspect, int timeoutMs = 5000);
-
     // Pumps the event loop until the condition holds; false when the deadline passed first.
     static bool pumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-
-    // What a status bar shows: its simple text, or the text of one of its panels.
-    static QString simpleText(const CvStatusBar* statusBar);
-    static QString panelText(const CvStatusBar* statusBar, int panel = 0);
 
     // Checks what a person would see at once on a shown page: every caption and button text
     // whole, every visible control inside the page and clear of its neighbours, the captions of
