@@ -168,48 +168,32 @@ TEST_F(SnmpTest, CompletionThatThrows_DoesNotStopLaterCompletions) {
     EXPECT_FALSE(request.Busy());
 }
 
-TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnRetries) {
+TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnRetriesAndTimeout) {
     setenv("VRA2260_TIME_SCALE", "0.05", 1);
     sim().knob("silence on");
-    CvSNMPRequest patient, hasty;
-    patient.VarList = systemName();
-    patient.Retries = 3;
-    hasty.VarList = systemName();
-    hasty.Retries = 0;
+    // Sent in this order to the same agent with the same community: a later request must lend
+    // neither its retry count nor its shorter time-out to one already waiting.
+    const struct {
+        const char* name;
+        int timeout, retries;
+    } senders[] = {{"slow", 1600, 0}, {"patient", 100, 3}, {"hasty", 100, 0}};
+    CvSNMPRequest requests[3];
     std::vector<std::string> order;
-    ASSERT_TRUE(patient.GetAsync([&](const CvSNMPError& e) {
-        EXPECT_EQ(e.Code, -405);
-        order.push_back("patient");
-    }));
-    // Sent later to the same agent with the same community: it must not lend its retry count
-    // to the request already waiting.
-    ASSERT_TRUE(hasty.GetAsync([&](const CvSNMPError& e) {
-        EXPECT_EQ(e.Code, -405);
-        order.push_back("hasty");
-    }));
-    unsetenv("VRA2260_TIME_SCALE");
-    ASSERT_TRUE(VraSim::waitUntil([&] { return order.size() == 2; }, 5000));
-    EXPECT_EQ(order, (std::vector<std::string>{"hasty", "patient"}));
-    EXPECT_EQ(sim().events("dropped").size(), 5u) << "four tries of one, one of the other";
-}
-
-TEST_F(SnmpTest, RequestsToOneAgent_EachKeepTheirOwnTimeout) {
-    setenv("VRA2260_TIME_SCALE", "0.05", 1);
-    sim().knob("silence on");
-    CvSNMPRequest slow, quick;
-    slow.VarList = systemName();
-    slow.Settings.timeout = 1600;  // 800 ms scaled
-    slow.Retries = 0;
-    quick.VarList = systemName();
-    quick.Settings.timeout = 20;  // 10 ms scaled
-    quick.Retries = 0;
-    Outcome slowOutcome, quickOutcome;
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(slow.GetAsync(slowOutcome.record()));
-    ASSERT_TRUE(quick.GetAsync(quickOutcome.record()));
+    long long slowElapsed = 0;
+    for (int i = 0; i < 3; ++i) {
+        requests[i].VarList = systemName();
+        requests[i].Settings.timeout = senders[i].timeout;  // scaled: 800 ms, 50 ms
+        requests[i].Retries = senders[i].retries;
+        ASSERT_TRUE(requests[i].GetAsync([&, i](const CvSNMPError& e) {
+            EXPECT_EQ(e.Code, -405) << senders[i].name;
+            order.push_back(senders[i].name);
+            if (i == 0) slowElapsed = msSince(start);
+        }));
+    }
     unsetenv("VRA2260_TIME_SCALE");
-    ASSERT_TRUE(waitFor(quickOutcome.done));
-    EXPECT_FALSE(slowOutcome.done) << "the later, shorter time-out cut the first request short";
-    ASSERT_TRUE(waitFor(slowOutcome.done));
-    EXPECT_GE(msSince(start), 800);
+    ASSERT_TRUE(VraSim::waitUntil([&] { return order.size() == 3; }, 5000));
+    EXPECT_EQ(order, (std::vector<std::string>{"hasty", "patient", "slow"}));
+    EXPECT_GE(slowElapsed, 800) << "a later, shorter time-out cut the first request short";
+    EXPECT_EQ(sim().events("dropped").size(), 6u) << "four tries of one, one of each other";
 }

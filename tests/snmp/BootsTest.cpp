@@ -86,15 +86,13 @@ TEST_F(BootsTest, CorruptFile_CountsFromZeroAndKeepsOtherEngines) {
     EXPECT_EQ(startProcess(), 2);
 }
 
-TEST_F(BootsTest, KeyMatchesWithoutRegardToCaseAndCountStopsAtTheMaximum) {
+TEST_F(BootsTest, Increment_KeyIgnoresCaseCountStopsAtTheMaximumMissingFolderIsReported) {
     std::string lower = key;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     write(lower + " " + std::to_string(INT_MAX) + "\n");
     EXPECT_EQ(bootsfile::increment(path(), key), INT_MAX);
     EXPECT_EQ(contents(), key + " " + std::to_string(INT_MAX) + "\n");
-}
 
-TEST_F(BootsTest, MissingFolder_ReportsTheFailure) {
     bool error = false;
     EXPECT_EQ(bootsfile::increment(dir_ + "/missing/CvSNMP_PP_BootCounter", key, &error), 1);
     EXPECT_TRUE(error);

@@ -46,13 +46,31 @@ TEST_F(SnmpTest, V3_EveryAuthAndPrivCombination_GetsAndSets) {
     }
 }
 
-TEST_F(SnmpTest, V3_ManyRequests_DiscoverAndDeriveOnce) {
+TEST_F(SnmpTest, V3_ManyRequests_ShareOneDiscoveryThatDoesNotBlockAndDeriveKeysOnce) {
     const int discoveries = snmpaccess::Transport::instance().discoveryCount();
-    const int derivations = usmkeys::derivationCount();
-    User fresh = users[6];
+    const std::string name = sim().value("1.3.6.1.2.1.1.5.0");
+    std::vector<std::unique_ptr<CvSNMPRequest>> requests;
+    int done = 0;
+    for (int i = 0; i < 3; ++i) {
+        auto request = std::make_unique<CvSNMPRequest>();
+        useUser(request->Settings, users[3 + i]);
+        request->VarList = systemName();
+        CvSNMPRequest* raw = request.get();
+        ASSERT_TRUE(request->GetAsync([&done, &name, raw, i](const CvSNMPError& e) {
+            EXPECT_EQ(e.Code, 0) << users[3 + i].name << ": " << e.Message;
+            EXPECT_EQ(raw->VarList.Values()[0], name);
+            ++done;
+        }));
+        requests.push_back(std::move(request));
+    }
+    EXPECT_EQ(done, 0);
+    ASSERT_TRUE(VraSim::waitUntil([&] { return done == 3; }, 5000));
+    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
+
+    const int fresh = usmkeys::derivationCount();
     for (int i = 0; i < 5; ++i) {
         CvSNMPRequest request;
-        useUser(request.Settings, fresh);
+        useUser(request.Settings, users[6]);
         request.Settings.authPassword = "derive-once-auth";
         request.Settings.privPassword = "derive-once-priv";
         request.VarList = systemName();
@@ -60,7 +78,7 @@ TEST_F(SnmpTest, V3_ManyRequests_DiscoverAndDeriveOnce) {
         request.Get();
     }
     EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
-    EXPECT_EQ(usmkeys::derivationCount(), derivations + 2);
+    EXPECT_EQ(usmkeys::derivationCount(), fresh + 2);
 }
 
 TEST_F(SnmpTest, V3_UsmFailures_AreTranslated) {
@@ -118,28 +136,6 @@ TEST_F(SnmpTest, V3_EmptyPassword_IsRefusedBeforeSending) {
     ASSERT_TRUE(waitFor(outcome.done));
     EXPECT_EQ(outcome.error.Code, -311);
     EXPECT_TRUE(sim().gets().empty());
-}
-
-TEST_F(SnmpTest, V3_AsynchronousRequests_ShareOneDiscoveryThatDoesNotBlock) {
-    const int discoveries = snmpaccess::Transport::instance().discoveryCount();
-    std::vector<std::unique_ptr<CvSNMPRequest>> requests;
-    const std::string name = sim().value("1.3.6.1.2.1.1.5.0");
-    int done = 0;
-    for (int i = 0; i < 3; ++i) {
-        auto request = std::make_unique<CvSNMPRequest>();
-        useUser(request->Settings, users[3 + i]);
-        request->VarList = systemName();
-        CvSNMPRequest* raw = request.get();
-        ASSERT_TRUE(request->GetAsync([&done, &name, raw, i](const CvSNMPError& e) {
-            EXPECT_EQ(e.Code, 0) << users[3 + i].name << ": " << e.Message;
-            EXPECT_EQ(raw->VarList.Values()[0], name);
-            ++done;
-        }));
-        requests.push_back(std::move(request));
-    }
-    EXPECT_EQ(done, 0);
-    ASSERT_TRUE(VraSim::waitUntil([&] { return done == 3; }, 5000));
-    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
 }
 
 TEST_F(SnmpTest, V3_SilentAgent_AsynchronousDiscoveryTimesOutWithoutBlockingAndIsRetried) {
