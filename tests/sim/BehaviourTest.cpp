@@ -26,9 +26,7 @@ const std::string timeOfDay = E + ".4.8.4.0";
 
 class Behaviour : public ::testing::Test {
   protected:
-    CommandResult set(const std::string& assignments) {
-        return run("snmpset -On -t 5 -r 0 -v2c -c private " + sim.peer() + " " + assignments);
-    }
+    CommandResult set(const std::string& assignments) { return snmpset(sim, assignments); }
     std::string walk(const std::string& oid) {
         CommandResult r =
             run("snmpwalk -On -Oqv -t 5 -r 0 -v2c -c public " + sim.peer() + " " + oid);
@@ -108,10 +106,6 @@ TEST_F(Behaviour, FactoryDefaultRestoresSettingsAndTables) {
     EXPECT_EQ(sim.events("factory-default").size(), 1u);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(Profiles, EveryProfileLoadsOverTheBaseData) {
     int loaded = 0;
     for (const auto& entry : std::filesystem::directory_iterator(VRA_SIM_PROFILES)) {
@@ -134,10 +128,6 @@ TEST(Profiles, ProfileOnTheCommandLineChangesValues) {
     EXPECT_NE(hidden.output.find("No Such"), std::string::npos) << hidden.output;
     EXPECT_THROW(VraSim({"--profile", "../vra2260"}), std::runtime_error);
 }
-
-}  // namespace
-
-namespace {
 
 const std::string rogueTypes = E + ".3.4.4.4.1.11";
 

@@ -25,9 +25,7 @@ class TftpRole : public ::testing::Test {
   protected:
     TftpRole() : sim({"--tftp-port", std::to_string(server.port())}) {}
 
-    CommandResult set(const std::string& assignments) {
-        return run("snmpset -On -t 10 -r 0 -v2c -c private " + sim.peer() + " " + assignments);
-    }
+    CommandResult set(const std::string& assignments) { return snmpset(sim, assignments); }
     CommandResult command(const std::string& name, int value) {
         return set(tftpServer + " a 127.0.0.1 " + tftpName + " s " + name + " " + tftpCommand +
                    " i " + std::to_string(value));
@@ -125,26 +123,20 @@ TEST_F(TftpRole, FailedTransferAnswersGenErrAndNeverKnobSkipsTheTransfer) {
     EXPECT_EQ(sim.events("tftp")[2].fields.at("result"), "never");
 }
 
-TEST_F(TftpRole, AnswerBeforeKnobAnswersFirstAndTransfersLater) {
+TEST_F(TftpRole, AnswerBeforeKnobTransfersLater_NameKnobReplacesTheStoredFileName) {
     writeFile(server.dir() + "/late.bin", "late bytes");
     sim.knob("tftp answer=before start=100");
     ASSERT_EQ(command("late.bin", 2).exitCode, 0);
-    EXPECT_TRUE(VraSim::waitUntil([&] { return !sim.events("tftp").empty(); }, 5000));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return sim.events("tftp").size() == 1; }, 5000));
     EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "ok");
-}
 
-}  // namespace
-
-namespace {
-
-TEST_F(TftpRole, NameKnobReplacesTheStoredFileName) {
     writeFile(server.dir() + "/other.bin", "other");
-    sim.knob("tftp name=other.bin");
+    sim.knob("tftp answer=after start=0 name=other.bin");
     ASSERT_EQ(command("stored.bin", 2).exitCode, 0);
     auto transfers = sim.events("tftp");
-    ASSERT_EQ(transfers.size(), 1u);
-    EXPECT_EQ(transfers[0].fields.at("file"), "other.bin");
-    EXPECT_EQ(readFile(transfers[0].fields.at("path")), "other");
+    ASSERT_EQ(transfers.size(), 2u);
+    EXPECT_EQ(transfers[1].fields.at("file"), "other.bin");
+    EXPECT_EQ(readFile(transfers[1].fields.at("path")), "other");
 }
 
 TEST_F(TftpRole, TimeoutKnobBreaksTheTransferOffAndTheSetFails) {
@@ -157,10 +149,6 @@ TEST_F(TftpRole, TimeoutKnobBreaksTheTransferOffAndTheSetFails) {
     EXPECT_EQ(sim.value("1.3.6.1.4.1.32473.10.37.38.4.3.2.4.0"), "4")
         << "the command reads back Nothing";
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(TftpRole, CertificateAndKeyInstallTheFetchedFile) {
     CommandResult nothingStaged = set(upgradeCommand + " i 7");

@@ -35,6 +35,11 @@ std::string v2c(const std::string& community) {
     return "-v2c -c " + community;
 }
 
+CommandResult snmpset(const VraSim& sim, const std::string& assignments,
+                      const std::string& credentials) {
+    return run("snmpset -On -t 10 -r 0 " + credentials + " " + sim.peer() + " " + assignments);
+}
+
 namespace {
 int boundUdpSocket(uint16_t port) {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);

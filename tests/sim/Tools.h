@@ -15,6 +15,12 @@ CommandResult run(const std::string& command);
 // snmpget/snmpset/snmpwalk options for one credential set: "-v2c -c public" and the like.
 std::string v2c(const std::string& community = "public");
 
+class VraSim;
+
+// snmpset with one try of up to ten seconds, long enough for a transfer the set starts.
+CommandResult snmpset(const VraSim& sim, const std::string& assignments,
+                      const std::string& credentials = v2c("private"));
+
 // A loopback UDP port that was free a moment ago.
 uint16_t freeUdpPort();
 
