@@ -2,8 +2,8 @@
 
 #include <QDialog>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
 #include <string>
@@ -62,16 +62,15 @@ TEST_F(PageOpening, ShownPage_IsReachableThroughItsGlobalAndGoneAfterwards) {
     EXPECT_TRUE(ui_->boxes.empty());
 }
 
-TEST_F(PageOpening, FailingPage_ShowsTheTextAndLeavesTheGlobalCleared) {
+TEST_F(PageOpening, FailingPage_ShowsItsTextWithItsOwnCharactersAndLeavesTheGlobalCleared) {
     FailingPage::Text = "(ViZURU++) Invalid address!";
     openPage(FailingPage::Global);
     EXPECT_EQ(FailingPage::Global, nullptr);
     ASSERT_EQ(ui_->boxes.size(), 1u);
     EXPECT_EQ(ui_->boxes[0].caption, "VRA-2260");
     EXPECT_EQ(ui_->boxes[0].text, "(ViZURU++) Invalid address!");
-}
 
-TEST_F(PageOpening, FailingPage_ShowsAReplacedLatin1TextAsItsOwnCharacters) {
+    // A message table replaced by a Latin-1 file.
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     QFile file(folder.filePath("snmpclass.err"));
@@ -82,8 +81,8 @@ TEST_F(PageOpening, FailingPage_ShowsAReplacedLatin1TextAsItsOwnCharacters) {
     FailingPage::Text = CvMessages::text(-407);
     CvMessages::resetToBuiltIn();
     openPage(FailingPage::Global);
-    ASSERT_EQ(ui_->boxes.size(), 1u);
-    EXPECT_EQ(ui_->boxes[0].text, QString::fromUtf8("Adresse ungültig!"));
+    ASSERT_EQ(ui_->boxes.size(), 2u);
+    EXPECT_EQ(ui_->boxes[1].text, QString::fromUtf8("Adresse ungültig!"));
 }
 
 TEST_F(PageOpening, UnstoredPage_IsDeletedAfterItCloses) {

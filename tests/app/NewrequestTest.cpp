@@ -38,7 +38,7 @@ class PlaceholderList : public ::testing::Test {
     CvListView* listView_ = nullptr;
 };
 
-TEST_F(PlaceholderList, Walk_SkipsFreeRowsAndNumbersTheRestFromOne) {
+TEST_F(PlaceholderList, Walk_SkipsFreeRowsNumbersTheRestFromOneAndKeepsEachRowsTableRow) {
     request_->Mode = 0;
     ASSERT_TRUE(request_->Get());
     ASSERT_EQ(request_->VarList.Rows().size(), 4u) << "the walk itself reads every row";
@@ -48,12 +48,8 @@ TEST_F(PlaceholderList, Walk_SkipsFreeRowsAndNumbersTheRestFromOne) {
     EXPECT_EQ(listView_->SubItems(0).join(','), "001122AABB01");
     EXPECT_EQ(listView_->Caption(1), "2");
     EXPECT_EQ(listView_->SubItems(1).join(','), "001122AABB03");
-}
 
-TEST_F(PlaceholderList, SelectingANumberedRow_MakesItsOwnTableRowTheOneToWrite) {
-    request_->Mode = 0;
-    ASSERT_TRUE(request_->Get());
-    ASSERT_EQ(listView_->RowCount(), 2);
+    // Selecting a numbered row makes its own table row the one to write.
     listView_->SelectRow(1);
     ASSERT_GE(request_->SelectedTableRow(), 0);
     EXPECT_EQ(request_->VarList.Rows()[request_->SelectedTableRow()].instance, "3");
@@ -71,14 +67,6 @@ TEST_F(PlaceholderList, AsynchronousWalk_NumbersFromTheCounterThePageReset) {
     ASSERT_EQ(listView_->RowCount(), 2);
     EXPECT_EQ(listView_->Caption(0), "1");
     EXPECT_EQ(listView_->Caption(1), "2");
-}
-
-TEST_F(PlaceholderList, DefaultPlaceholderIsZeroOnTheColumnAfterTheKey) {
-    New_req2Edit fresh(&owner_);
-    EXPECT_EQ(fresh.PlaceHolder, "0");
-    EXPECT_EQ(fresh.KeyColumn, 1);
-    EXPECT_EQ(fresh.RowCounter, 1);
-    EXPECT_EQ(fresh.Mode, 1);
 }
 
 }  // namespace

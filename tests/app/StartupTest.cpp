@@ -21,7 +21,7 @@ CvSNMPSettings applied(const QStringList& arguments, std::map<std::string, std::
     return settings;
 }
 
-TEST(StartupSwitches, Version1CommunitiesComeFromTheCommandLine) {
+TEST(StartupSwitches, Version1CommunitiesComeFromTheCommandLineAndEvery2cSpellingMeansVersion2) {
     const CvSNMPSettings s = applied({"/I10.0.0.7", "/Rreadme", "/Wwriteme", "/v1"});
     EXPECT_EQ(s.address, "10.0.0.7");
     EXPECT_EQ(s.readCommunity, "readme");
@@ -29,16 +29,13 @@ TEST(StartupSwitches, Version1CommunitiesComeFromTheCommandLine) {
     EXPECT_EQ(s.version, 1);
     EXPECT_EQ(s.port, 161);
     EXPECT_EQ(s.securityModel, 1);
-}
-
-TEST(StartupSwitches, Version2cSpellingsAllMeanVersion2) {
     for (const char* v : {"/v2", "/v2c", "/v2C", "/vV2C"})
         EXPECT_EQ(applied({"/I1.2.3.4", v}).version, 2) << v;
     EXPECT_EQ(applied({"/I1.2.3.4", "/v4"}).version, 1) << "an unknown version keeps the default";
     EXPECT_EQ(applied({"/I1.2.3.4", "/v"}).version, 1) << "an empty version keeps the default";
 }
 
-TEST(StartupSwitches, Version3CredentialsComeFromTheCommandLine) {
+TEST(StartupSwitches, Version3CredentialsComeFromTheCommandLineAndOnlyForVersion3) {
     const CvSNMPSettings s =
         applied({"/I192.168.1.9", "/v3", "/t1161", "/cctx", "/d0x8000AB01", "/m1", "/l3",
                  "/nshaaes", "/ASHA", "/P19", "/aauthpass123", "/pprivpass123"});
@@ -53,14 +50,12 @@ TEST(StartupSwitches, Version3CredentialsComeFromTheCommandLine) {
     EXPECT_EQ(s.privProtocol, 19);
     EXPECT_EQ(s.authPassword, "authpass123");
     EXPECT_EQ(s.privPassword, "privpass123");
-}
 
-TEST(StartupSwitches, Version3SwitchesAreIgnoredForOtherVersions) {
-    const CvSNMPSettings s = applied({"/I1.2.3.4", "/v2c", "/t1161", "/nuser", "/l3", "/aauth"});
-    EXPECT_EQ(s.port, 161);
-    EXPECT_EQ(s.securityName, "");
-    EXPECT_EQ(s.securityLevel, 1);
-    EXPECT_EQ(s.authPassword, "");
+    const CvSNMPSettings v2 = applied({"/I1.2.3.4", "/v2c", "/t1161", "/nuser", "/l3", "/aauth"});
+    EXPECT_EQ(v2.port, 161) << "version 3 switches are ignored for other versions";
+    EXPECT_EQ(v2.securityName, "");
+    EXPECT_EQ(v2.securityLevel, 1);
+    EXPECT_EQ(v2.authPassword, "");
 }
 
 TEST(StartupSwitches, SwitchesAreCaseSensitiveAndUnknownOnesIgnored) {
@@ -115,24 +110,10 @@ TEST(StartupSettingsFile, VersionAndPortFromTheFileApplyWithoutSwitches) {
     EXPECT_EQ(v2.port, 10161) << "the file's port applies to every version";
     const CvSNMPSettings badPort = applied({"/I10.1.1.1"}, {{"AgentPort", "70000"}});
     EXPECT_EQ(badPort.port, 161);
-}
-
-TEST(StartupSettingsFile, ThePortSwitchWinsOverTheFileForVersion3Only) {
-    EXPECT_EQ(applied({"/v3", "/t2000"}, {{"AgentPort", "3000"}}).port, 2000);
-    EXPECT_EQ(applied({"/v1", "/t2000"}, {{"AgentPort", "3000"}}).port, 3000);
-}
-
-TEST(StartupSettingsFile, NoFileKeepsTheDefaults) {
-    const CvSNMPSettings s = applied({});
-    const CvSNMPSettings defaults;
-    EXPECT_EQ(s.address, defaults.address);
-    EXPECT_EQ(s.port, 161);
-    EXPECT_EQ(s.version, 1);
-    EXPECT_EQ(s.readCommunity, "public");
-    EXPECT_EQ(s.writeCommunity, "private");
-    EXPECT_EQ(s.securityModel, 1);
-    EXPECT_EQ(s.securityLevel, 1);
-    EXPECT_EQ(s.timeout, 100);
+    EXPECT_EQ(applied({"/v3", "/t2000"}, {{"AgentPort", "3000"}}).port, 2000)
+        << "the port switch wins for version 3";
+    EXPECT_EQ(applied({"/v1", "/t2000"}, {{"AgentPort", "3000"}}).port, 3000)
+        << "the port switch is a version 3 switch";
 }
 
 TEST(StartupRegistry, MibFolderIsJoinedToThePlatformFolderUnlessAbsolute) {

@@ -63,7 +63,7 @@ class Countdown : public ::testing::Test {
     std::unique_ptr<VraSim> sim_;
 };
 
-TEST_F(Countdown, CountOfThree_ClosesItselfAfterEightTicks) {
+TEST_F(Countdown, CountOfThree_ClosesItselfAfterEightTicks_AndToTheUserOnlyThreeTicksAfterOne) {
     TFM_Waiting waiting(nullptr);
     waiting.Count = 3;
     waiting.Reboot = false;
@@ -74,22 +74,13 @@ TEST_F(Countdown, CountOfThree_ClosesItselfAfterEightTicks) {
     EXPECT_EQ(result.shown[1], "1");
     EXPECT_EQ(result.shown[2], "1") << "the count stops at 1";
     EXPECT_EQ(waiting.RebootsSent(), 0);
-}
 
-TEST_F(Countdown, CountOfThree_RefusesTheUserUntilOneHasStoodForThreeTicks) {
-    TFM_Waiting waiting(nullptr);
-    waiting.Count = 3;
-    waiting.Reboot = false;
-    const Run result = run(waiting, true);
-    EXPECT_EQ(result.closedByUserAtTick, 5) << "1 is reached on tick 2, three ticks later is 5";
-    EXPECT_EQ(result.ticksAtEnd, 5);
-}
-
-TEST_F(Countdown, CountBelowOne_CountsAsOne) {
-    TFM_Waiting waiting(nullptr);
-    waiting.Count = 0;
-    waiting.Reboot = false;
-    EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
+    TFM_Waiting closed(nullptr);
+    closed.Count = 3;
+    closed.Reboot = false;
+    const Run byUser = run(closed, true);
+    EXPECT_EQ(byUser.closedByUserAtTick, 5) << "1 is reached on tick 2, three ticks later is 5";
+    EXPECT_EQ(byUser.ticksAtEnd, 5);
 }
 
 TEST_F(Countdown, RebootFlag_SendsTheRebootCommandOnceOnTheSecondTick) {
@@ -125,11 +116,11 @@ TEST_F(Countdown, Creation_ReadsTheFirmwareVersionOnce) {
     EXPECT_TRUE(waiting.Reboot);
 }
 
-TEST_F(Countdown, Creation_WithASilentDevice_StillBuildsTheDialog) {
+TEST_F(Countdown, WithASilentDevice_TheDialogIsStillBuiltAndACountBelowOneCountsAsOne) {
     sim_->knob("silence on");
     TFM_Waiting waiting(nullptr);
     EXPECT_TRUE(waiting.La_Firmware->text().isEmpty());
-    waiting.Count = 1;
+    waiting.Count = 0;
     waiting.Reboot = false;
     EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
 }
