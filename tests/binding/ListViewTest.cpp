@@ -155,41 +155,38 @@ TEST_F(ListViewTest, AsyncSetWithReread_RunsAfterSetThenOneRereadThenAfterGet) {
     EXPECT_EQ(lastSet(), (std::vector<std::string>{entry + ".2.1.2=1", entry + ".3.1.2=vwxyz"}));
 }
 
-TEST_F(ListViewTest, ReadStartedByTheAfterSetClosure_ReplacesTheReread) {
-    auto req = wepRequest(1, true);
-    int reads = 0;
-    req->OnAfterGet = [&](CvSNMPRequest2Controls*, const CvSNMPError&) { ++reads; };
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return reads == 1; }));
-    bool setDone = false;
-    req->OnAfterSet = [&](CvSNMPRequest2Controls* sender, const CvSNMPError&) {
-        setDone = true;
-        sender->Get();
-    };
-    ASSERT_TRUE(req->Set(true, true, ""));
-    ASSERT_TRUE(waitFor([&] { return setDone && reads == 2 && !req->Busy(); }));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(reads, 2) << "the re-read ran beside the page's own read";
-    EXPECT_EQ(list->RowCount(), 4);
-}
-
-TEST_F(ListViewTest, RequestDestroyedByItsAfterSetClosure_RunsNothingFurther) {
-    auto req = wepRequest(1, true);
-    Completion read;
-    req->OnAfterGet = recordInto(read);
-    ASSERT_TRUE(req->Get());
-    ASSERT_TRUE(waitFor([&] { return read.count == 1; }));
-    bool setDone = false;
-    req->OnAfterSet = [&](CvSNMPRequest2Controls*, const CvSNMPError&) {
-        setDone = true;
-        req.reset();  // the page closes from its closure
-    };
-    sim->clearJournal();
-    ASSERT_TRUE(req->Set(true, true, ""));
-    ASSERT_TRUE(waitFor([&] { return setDone; }));
-    // A re-read would show up at the device as get-next requests.
-    EXPECT_FALSE(waitFor([&] { return !sim->gets().empty(); }, 300));
-    EXPECT_EQ(read.count, 1);
+TEST_F(ListViewTest, AfterSetClosureThatReadsOrDeletesTheRequest_TakesThePlaceOfTheReread) {
+    for (bool deletes : {false, true}) {
+        SCOPED_TRACE(deletes ? "the closure deletes the request" : "the closure reads");
+        auto req = wepRequest(1, true);
+        Completion read;
+        req->OnAfterGet = recordInto(read);
+        ASSERT_TRUE(req->Get());
+        ASSERT_TRUE(waitFor([&] { return read.count == 1; }));
+        bool setDone = false;
+        req->OnAfterSet = [&](CvSNMPRequest2Controls* sender, const CvSNMPError&) {
+            setDone = true;
+            // The page closes, or reads for itself.
+            if (deletes) {
+                req.reset();
+            } else {
+                sender->Get();
+            }
+        };
+        sim->clearJournal();
+        ASSERT_TRUE(req->Set(true, true, ""));
+        if (deletes) {
+            ASSERT_TRUE(waitFor([&] { return setDone; }));
+            // A re-read would show up at the device as get-next requests.
+            EXPECT_FALSE(waitFor([&] { return !sim->gets().empty(); }, 300));
+            EXPECT_EQ(read.count, 1);
+        } else {
+            ASSERT_TRUE(waitFor([&] { return setDone && read.count == 2 && !req->Busy(); }));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(read.count, 2) << "the re-read ran beside the page's own read";
+            EXPECT_EQ(list->RowCount(), 4);
+        }
+    }
 }
 
 TEST_F(ListViewTest, DestroyedWithAReadInFlight_NoClosureRunsLater) {
