@@ -122,7 +122,7 @@ void CvTFTPServer::Start(const std::string& folder, uint16_t port) {
         ::bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0 ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &boundLength) != 0) {
         if (fd >= 0) ::close(fd);
-        throw CvTFTPException(-1101, CvMessages::text(-1101));
+        throw CvTFTPException(-1101, CvMessages::tftpText(-1101));
     }
     listenFd_ = fd;
     boundPort_ = ntohs(bound.sin_port);
@@ -151,10 +151,7 @@ void CvTFTPServer::closeAll(bool notify) {
     }
     sessions_.clear();
     sessionByPeer_.clear();
-    if (!notify) return;
-    for (const CvTFTPMsg& message : messages) {
-        if (!deliver(message)) return;
-    }
+    if (notify) deliverAll(messages);
 }
 
 void CvTFTPServer::readRequest() {
@@ -311,15 +308,14 @@ void CvTFTPServer::apply(int id, tftp::Step step) {
     if (!step.send.empty()) sendTo(entry.fd, step.send, entry.peerAddress, entry.peerPort);
     std::vector<CvTFTPMsg> messages;
     for (int status : step.statuses) messages.push_back(messageOf(entry, status));
-    if (step.finished) {
+    const bool finished = step.finished;
+    if (finished) {
         sessionByPeer_.erase(peerKey(entry.peerAddress, entry.peerPort));
         sessions_.erase(found);
     } else {
         armTimer(entry);
     }
-    for (const CvTFTPMsg& message : messages) {
-        if (!deliver(message)) return;
-    }
+    deliverAll(messages, finished ? 0 : id);
 }
 
 void CvTFTPServer::armTimer(Entry& entry) {
@@ -352,7 +348,7 @@ void CvTFTPServer::refuse(int status, const tftp::Request& request, uint32_t pee
 CvTFTPMsg CvTFTPServer::messageOf(const Entry& entry, int status) const {
     CvTFTPMsg message;
     message.Status = status;
-    message.StatusText = CvMessages::text(status);
+    message.StatusText = CvMessages::tftpText(status);
     if (entry.session) {
         const tftp::Request& request = entry.session->request();
         message.Request = request.kind;
@@ -369,6 +365,13 @@ CvTFTPMsg CvTFTPServer::messageOf(const Entry& entry, int status) const {
     message.Timeout = entry.timeout10ms;
     message.Retries = entry.retries;
     return message;
+}
+
+void CvTFTPServer::deliverAll(const std::vector<CvTFTPMsg>& messages, int runningSession) {
+    for (const CvTFTPMsg& message : messages) {
+        if (!deliver(message)) return;
+        if (runningSession != 0 && sessions_.count(runningSession) == 0) return;
+    }
 }
 
 bool CvTFTPServer::deliver(const CvTFTPMsg& message) {

@@ -62,6 +62,10 @@ class CvTFTPServer : public QObject {
     CvTFTPMsg messageOf(const Entry& entry, int status) const;
     // False when the handler deleted the server: the caller must return at once.
     bool deliver(const CvTFTPMsg& message);
+    // Delivers in order; stops when a handler deletes the server, and, with a running session
+    // given, when a handler ends that session, since its end was reported then and the rest
+    // would come after it.
+    void deliverAll(const std::vector<CvTFTPMsg>& messages, int runningSession = 0);
 
     std::function<void(const CvTFTPMsg&)> handler_;
     std::string root_;

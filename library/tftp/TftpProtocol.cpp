@@ -106,7 +106,7 @@ uint16_t wireCodeOf(int status) {
 }
 
 std::string wireMessage(int status) {
-    std::string text = CvMessages::text(status);
+    std::string text = CvMessages::tftpText(status);
     constexpr std::string_view tag = "(CvTFTP) ";
     if (text.compare(0, tag.size(), tag) == 0) text.erase(0, tag.size());
     return text;

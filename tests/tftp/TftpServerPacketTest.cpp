@@ -385,3 +385,34 @@ TEST_F(ServerPacketTest, InterleavedUploadsOfOneName_EachLandWholeAndReadersSeeW
 
     EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"}) << "a temporary file was left";
 }
+
+TEST_F(ServerPacketTest, StopFromTheHandler_EndsTheMessagesWithDisconnected) {
+    ASSERT_TRUE(writeFile(path("f"), patternBytes(2000, 51)));
+    std::vector<int> statuses;
+    std::string lastText;
+    int stopAt = 1;
+    server.SetOnMessage([&](const CvTFTPMsg& message) {
+        statuses.push_back(message.Status);
+        lastText = message.StatusText;
+        if (message.Status == stopAt) server.Stop();
+    });
+    const auto block1 = request(1, "f");
+    EXPECT_EQ(blockOf(block1.data), 1);
+    EXPECT_EQ(statuses, (std::vector<int>{1, 0})) << "a message came after the session ended";
+    EXPECT_EQ(lastText, "(CvTFTP) Disconnected.");
+    const auto told = peer.receive();
+    ASSERT_TRUE(told) << "the peer was not told of the stop";
+    EXPECT_EQ(told->data, errorPacket(NotDefined, "Disconnected."));
+
+    // Stopped at its success, an upload still reports its end once, after it.
+    statuses.clear();
+    stopAt = 3;
+    server.Start(root(), 0);
+    port = server.boundPort();
+    RawPeer uploader;
+    const auto ack0 = request(2, "up", uploader);
+    uploader.send(dataPacket(1, "short"), ack0.port);
+    ASSERT_EQ(uploader.receive()->data, ackPacket(1));
+    EXPECT_EQ(statuses, (std::vector<int>{1, 2, 3, 0}));
+    EXPECT_EQ(readFile(path("up")), "short");
+}

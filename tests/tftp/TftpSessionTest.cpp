@@ -327,7 +327,7 @@ TEST_F(SessionTest, Abort_TellsThePeerAndDropsThePartialFile) {
     begin(writeOf("g"));
     packet(dataPacket(1, bytesOf(512)));
     const Step step = session->abort();
-    EXPECT_EQ(opcodeOf(step.send), ERROR);
+    EXPECT_EQ(step.send, errorPacket(NotDefined, "Disconnected."));
     EXPECT_EQ(step.statuses, (std::vector<int>{0}));
     EXPECT_EQ(folder.files.count("g"), 0u);
     EXPECT_TRUE(session->abort().statuses.empty()) << "a second abort reports nothing";
