@@ -53,12 +53,15 @@ class Firmware : public TransferPageTest {
     }
 };
 
-TEST_F(Firmware, ImageArrivesWholeThenUpdateThenOneRebootThenSuccess) {
+TEST_F(Firmware,
+       ImageArrivesWholeThenUpdateThenOneRebootThenSuccess_ButtonsPressedMeanwhileStartNothing) {
     const QString image = writeImage("image.bin", "2.00");
     setTimeScale(0.02);
     open();
     watchCountdowns();
     uploadFirmware(image);
+    FM_Firmware->Bt_OK->click();
+    uploadCertificate(writeWorkFile("server.pem", "cert"));
     ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
     // None of the countdowns sends Reboot itself: the page sends the one Reboot.
     EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{5, false, "Loading firmware file..."},
@@ -85,7 +88,12 @@ TEST_F(Firmware, ImageArrivesWholeThenUpdateThenOneRebootThenSuccess) {
               (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
     EXPECT_EQ(all[0].vbs[0].value, "127.0.0.1");
     EXPECT_EQ(all[0].vbs[1].value, "image.bin");
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"image.bin"});
     EXPECT_EQ(valuesSentTo(oid::tftpcommand), std::vector<std::string>{"2"});
+    // The rows come back once the Reboot has been answered.
+    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    EXPECT_FALSE(boxShown(kSslDone));
+    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
 }
 
 TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
@@ -100,25 +108,6 @@ TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
     ASSERT_EQ(gets.size(), 1u);
     EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
     EXPECT_EQ(sim().value(oid::firmwareVersion), "3.10");
-}
-
-TEST_F(Firmware, UploadButtonsPressedDuringAnUploadStartNothing) {
-    const QString image = writeImage("image.bin", "2.00", 60000);
-    const QString certificate = writeWorkFile("server.pem", "cert");
-    setTimeScale(0.02);
-    open();
-    uploadFirmware(image);
-    FM_Firmware->Bt_OK->click();
-    uploadCertificate(certificate);
-    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
-    // The rows come back once the Reboot has been answered.
-    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
-    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"image.bin"});
-    EXPECT_EQ(valuesSentTo(oid::tftpcommand), std::vector<std::string>{"2"});
-    EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
-    EXPECT_EQ(sim().events("firmware").size(), 1u);
-    EXPECT_FALSE(boxShown(kSslDone));
-    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
 }
 
 TEST_F(Firmware, RebootTheDeviceNeverAnswersGivesTheRowsBackOnceItTimesOut) {
