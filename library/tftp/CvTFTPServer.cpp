@@ -260,7 +260,7 @@ void CvTFTPServer::readSession(int id) {
         // A lone transfer waits a moment for its peer's next packet right here: on a fast link
         // the peer answers sooner than a round through the event loop takes. The budget keeps
         // the user interface responsive when the peer is slow.
-        if (sessions_.size() != 1 || !sessions_.count(id)) return;
+        if (!sessions_.count(id) || !aloneInTransfer(id)) return;
         const auto left = burstEnd - std::chrono::steady_clock::now();
         if (left <= std::chrono::nanoseconds::zero()) return;
         const auto leftNs = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
@@ -268,6 +268,16 @@ void CvTFTPServer::readSession(int id) {
         pollfd ready{fd, POLLIN, 0};
         if (::ppoll(&ready, 1, &wait, nullptr) != 1) return;
     }
+}
+
+bool CvTFTPServer::aloneInTransfer(int id) const {
+    // A session that has stored its file only waits for a repeat of the last block; holding
+    // that answer back a few milliseconds costs nothing, while counting it as a transfer would
+    // slow every download that follows an upload by its whole dally.
+    for (const auto& [other, entry] : sessions_) {
+        if (other != id && !entry->session->completed()) return false;
+    }
+    return true;
 }
 
 bool CvTFTPServer::receiveOne(Entry& entry) {

@@ -54,6 +54,8 @@ class CvTFTPServer : public QObject {
     void readSession(int id);
     // Reads and handles one datagram; false when none was waiting.
     bool receiveOne(Entry& entry);
+    // No session but this one is still moving data.
+    bool aloneInTransfer(int id) const;
     void expire(int id);
     void apply(int id, tftp::Step step);
     void armTimer(Entry& entry);
