@@ -1,5 +1,7 @@
 // Throughput of the module's TFTP server against tftpd-hpa's in.tftpd: the same client moves
 // the same 8 MiB file both ways through each server, lock-step 512-byte blocks on loopback.
+// Each block is a wake-up of both sides, so on a machine with idle processors the figures swing
+// with how deeply they sleep; run under `taskset -c <one cpu>` for figures that repeat.
 #include <unistd.h>
 
 #include <QCoreApplication>
