@@ -344,6 +344,7 @@ void TransferWatch::expect(const QString& fileName, int request) {
     cancel();
     fileName_ = fileName;
     request_ = request;
+    started_ = false;
     state_ = State::Waiting;
 }
 
@@ -358,7 +359,11 @@ void TransferWatch::onMessage(const CvTFTPMsg& message) {
     if (state_ != State::Waiting || message.Request != request_ ||
         QString::fromStdString(message.FileName) != fileName_)
         return;
-    if (message.Status == 3 || message.Status < 0) {
+    // Once the session runs, the server's own time-out and retries end it with an outcome, so a
+    // long transfer is never given up for want of news; a session that ends without success
+    // (disconnected before "completed") has failed.
+    const bool ended = message.Status == 3 || message.Status < 0 || (started_ && message.Status == 0);
+    if (ended) {
         state_ = message.Status == 3 ? State::Done : State::Failed;
         // The page's routine may open boxes and countdowns; it runs after the server has
         // finished handling this message, never inside it.
@@ -369,8 +374,9 @@ void TransferWatch::onMessage(const CvTFTPMsg& message) {
                 if (watched == generation_) settle(ok);
             },
             Qt::QueuedConnection);
-    } else if (settled_) {
-        idle_->start();
+    } else if (message.Status == 1 || message.Status == 2) {
+        started_ = true;
+        idle_->stop();
     }
 }
 
@@ -379,7 +385,7 @@ void TransferWatch::whenSettled(int idleMs, std::function<void(bool)> settled) {
     idle_->setInterval(idleMs);
     if (state_ == State::Done || state_ == State::Failed)
         settle(state_ == State::Done);
-    else if (state_ == State::Waiting)
+    else if (state_ == State::Waiting && !started_)
         idle_->start();
     else
         settle(false);

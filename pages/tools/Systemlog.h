@@ -45,8 +45,8 @@ class TransferWatch : public QObject {
     void onMessage(const CvTFTPMsg& message);
 
     // Runs settled(true) once the transfer has completed, settled(false) once it failed or when
-    // idleMs passed without any news of it, counted from this call and from each progress report.
-    // Runs at once when the outcome is already known.
+    // idleMs passed from this call without the transfer starting; a started transfer is ended by
+    // the server's outcome alone. Runs at once when the outcome is already known.
     void whenSettled(int idleMs, std::function<void(bool)> settled);
 
     State state() const { return state_; }
@@ -60,6 +60,7 @@ class TransferWatch : public QObject {
         0;  // advanced by cancel(), so that a posted outcome of an older watch is dropped
     QString fileName_;
     int request_ = 0;
+    bool started_ = false;
     QTimer* idle_;
     std::function<void(bool)> settled_;
 };
