@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, when any is missing.
 set -euo pipefail
-# Build: cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev libgtest-dev libgmock-dev.
+# Build: cmake ninja-build g++ qt6-base-dev libsnmp-dev libgtest-dev libgmock-dev.
 # Tests and benchmarks: snmp curl tftp-hpa atftp (clients), tftpd-hpa (in.tftpd, compared with),
 # fonts-dejavu-core (offscreen text). Run command: libcap2-bin (setcap for port 69).
 # Screenshots: xvfb xauth (xvfb-run), x11-utils (xwininfo), imagemagick (import), procps (pgrep).
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ qt6-base-dev libsnmp-dev libgtest-dev libgmock-dev
           snmp curl tftp-hpa atftp tftpd-hpa fonts-dejavu-core libcap2-bin
           xvfb xauth x11-utils imagemagick procps)
 missing=()

@@ -419,17 +419,17 @@ void createUsers() {
 }
 
 int openAgentPort(const Options& o) {
-    std::string spec = "udp:" + o.address + ":" + std::to_string(o.port);
-    netsnmp_transport* transport = netsnmp_transport_open_server("vra-sim", spec.c_str());
+    std::string endpoint = "udp:" + o.address + ":" + std::to_string(o.port);
+    netsnmp_transport* transport = netsnmp_transport_open_server("vra-sim", endpoint.c_str());
     if (!transport) {
-        std::fprintf(stderr, "vra-sim: cannot listen on %s\n", spec.c_str());
+        std::fprintf(stderr, "vra-sim: cannot listen on %s\n", endpoint.c_str());
         return -1;
     }
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
     getsockname(transport->sock, reinterpret_cast<sockaddr*>(&bound), &length);
     if (netsnmp_register_agent_nsap(transport) < 0 || !main_session) {
-        std::fprintf(stderr, "vra-sim: cannot start the agent on %s\n", spec.c_str());
+        std::fprintf(stderr, "vra-sim: cannot start the agent on %s\n", endpoint.c_str());
         return -1;
     }
     main_session->callback = onPacket;

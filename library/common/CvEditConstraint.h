@@ -48,8 +48,6 @@ class CvEditConstraint {
     const std::string& format() const { return format_; }
     int count() const { return static_cast<int>(specifiers_.size()); }
     const CvEditSpec& specifier(int index) const { return specifiers_.at(index); }
-    // The binding layer's older name for specifier(); it goes once that layer has moved over.
-    const CvEditSpec& spec(int index) const { return specifier(index); }
     // count() + 1 texts: before the first specifier, between each two, after the last.
     const std::vector<std::string>& literals() const { return literals_; }
 

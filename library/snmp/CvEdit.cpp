@@ -9,9 +9,9 @@ CvEdit::CvEdit(QWidget* parent) : QLineEdit(parent) {}
 
 CvEdit::~CvEdit() = default;
 
-void CvEdit::SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int spec) {
+void CvEdit::SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int specifier) {
     constraint_ = std::move(constraint);
-    spec_ = spec;
+    specifier_ = specifier;
 }
 
 void CvEdit::SetText(const QString& text) {
@@ -22,8 +22,9 @@ void CvEdit::SetText(const QString& text) {
 }
 
 bool CvEdit::CheckOnLeave() {
-    if (!constraint_ || spec_ < 0 || spec_ >= constraint_->count()) return true;
-    CvEditCheck check = CvEditConstraint::checkText(constraint_->spec(spec_), text().toStdString());
+    if (!constraint_ || specifier_ < 0 || specifier_ >= constraint_->count()) return true;
+    CvEditCheck check =
+        CvEditConstraint::checkText(constraint_->specifier(specifier_), text().toStdString());
     if (check) return true;
     checking_ = true;
     platform::ui().messageBox(this, QStringLiteral("Warning"),

@@ -15,11 +15,12 @@ class CvEdit : public QLineEdit {
     explicit CvEdit(QWidget* parent = nullptr);
     ~CvEdit() override;
 
-    // The rules for this edit: specifier `spec` of the constraint (shared with the binding that
-    // made it); null removes them. Typing is filtered by the CvEditFilter the binding attaches.
-    void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int spec = 0);
+    // The rules for this edit: the specifier of the constraint at `specifier` (shared with the
+    // binding that made it); null removes them. Typing is filtered by the CvEditFilter the binding
+    // attaches.
+    void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int specifier = 0);
     const CvEditConstraint* Constraint() const { return constraint_.get(); }
-    int SpecIndex() const { return spec_; }
+    int SpecIndex() const { return specifier_; }
 
     // Writes a text as the program does: fires no textEdited and ignores the typing rules.
     void SetText(const QString& text);
@@ -34,6 +35,6 @@ class CvEdit : public QLineEdit {
 
   private:
     std::shared_ptr<const CvEditConstraint> constraint_;
-    int spec_ = 0;
+    int specifier_ = 0;
     bool checking_ = false;
 };

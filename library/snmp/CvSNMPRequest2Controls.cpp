@@ -363,7 +363,7 @@ struct CvSNMPRequest2Edits::Binding {
         return number > 0;
     }
 
-    bool isHex(size_t edit) const { return constraint->spec(static_cast<int>(edit)).kind == 'h'; }
+    bool isHex(size_t edit) const { return constraint->specifier(static_cast<int>(edit)).kind == 'h'; }
 
     void showInEdits(const CvSNMPVarItem& it, const std::string& value) {
         std::vector<std::string> pieces =
@@ -428,13 +428,13 @@ void CvSNMPRequest2Edits::AssociateEdit(int item, const char* format,
     CvEditFilter* previousFilter = nullptr;
     int index = 0;
     for (CvEdit* edit : edits) {
-        CvEditSpec spec = constraint->spec(index);
+        CvEditSpec specifier = constraint->specifier(index);
         // A MAC address takes exactly its twelve digits.
-        if (spec.kind == 'h' && syntax == SYN_MACADDRESS && spec.length < 0) spec.length = 12;
+        if (specifier.kind == 'h' && syntax == SYN_MACADDRESS && specifier.length < 0) specifier.length = 12;
         // A page that binds an edit again must not stack a second typing filter on it.
         for (CvEditFilter* stale : edit->findChildren<CvEditFilter*>(Qt::FindDirectChildrenOnly))
             delete stale;
-        auto* filter = new CvEditFilter(edit, spec);
+        auto* filter = new CvEditFilter(edit, specifier);
         if (previousFilter) previousFilter->setNext(edit);
         edit->SetConstraint(constraint, index);
         binding.edits.emplace_back(edit);

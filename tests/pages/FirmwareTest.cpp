@@ -245,8 +245,9 @@ TEST_P(FirmwareUploadFailure, SendsNoUpdateCommandAndGivesTheRowsBack) {
         ASSERT_TRUE(waitForBox(kCantPerform, 20000));
         EXPECT_EQ(captionOf(kCantPerform), "Warning");
     }
-    if (failure.statusBarTells)
+    if (failure.statusBarTells) {
         ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
+    }
     pumpUntil([] { return false; }, 300);
     EXPECT_TRUE(upgradeCommands().empty()) << whatHappened();
     EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getCommandSent) << whatHappened();
