@@ -57,7 +57,12 @@ std::string stateDir() {
 }
 
 std::string dataDir() {
-    return stateDir();
+    // Its own folder below the state folder: the log page serves this folder over TFTP while it is
+    // open, and the boots counter file beside it must not be readable or writable from the network.
+    const std::string dir = stateDir() + "/log";
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);  // a failure shows when the file is received
+    return dir;
 }
 
 std::string programDir() {

@@ -18,7 +18,8 @@ int scaledMs(double ms);
 // VRA2260_STATE_DIR, else $XDG_STATE_HOME/vra2260, else $HOME/.local/state/vra2260; created.
 std::string stateDir();
 
-// The module's per-user data folder (received files such as the device log): the state folder.
+// The module's per-user data folder for received files such as the device log: "log" below the
+// state folder, created.
 std::string dataDir();
 
 // The folder of the running executable (errmsg/ beside it), with no trailing separator.

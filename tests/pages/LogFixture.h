@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Environment.h"
+
 #include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
@@ -34,7 +36,7 @@ class TransferPageTest : public PageHarness {
     void TearDown() override;
 
     // The data folder of this test (where "LogFile.RD" is received).
-    QString dataDir() const { return dataDir_.path(); }
+    QString dataDir() const { return QString::fromStdString(platform::dataDir()); }
     // A fresh folder for the test's own files.
     QString workDir() const { return workDir_.path(); }
     uint16_t tftpPort() const { return tftpPort_; }

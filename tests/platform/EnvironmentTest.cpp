@@ -50,7 +50,9 @@ TEST(Environment, StateFolder_ComesFromTheEnvironmentAndIsCreated) {
         ScopedEnv state("VRA2260_STATE_DIR", wanted.toUtf8());
         EXPECT_EQ(platform::stateDir(), wanted.toStdString());
         EXPECT_TRUE(QFileInfo(wanted).isDir());
-        EXPECT_EQ(platform::dataDir(), wanted.toStdString());
+        EXPECT_EQ(platform::dataDir(), (wanted + "/log").toStdString())
+            << "received files never share the folder of the boots counter file";
+        EXPECT_TRUE(QFileInfo(wanted + "/log").isDir());
     }
     ScopedEnv noState("VRA2260_STATE_DIR", "");
     ScopedEnv xdg("XDG_STATE_HOME", temp.path().toUtf8());
