@@ -20,7 +20,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
   # The package starts a TFTP daemon on port 69, which the module's own server needs; the
   # benchmark starts in.tftpd by itself.
-  if [[ " ${missing[*]} " == *" tftpd-hpa "* ]] && command -v systemctl >/dev/null; then
-    $sudo_cmd systemctl disable --now tftpd-hpa >/dev/null 2>&1 || true
+  if [[ " ${missing[*]} " == *" tftpd-hpa "* ]]; then
+    if command -v systemctl >/dev/null; then
+      $sudo_cmd systemctl disable --now tftpd-hpa >/dev/null 2>&1 || true
+    fi
+    if [ -x /etc/init.d/tftpd-hpa ]; then
+      $sudo_cmd /etc/init.d/tftpd-hpa stop >/dev/null 2>&1 || true
+    fi
   fi
 fi
