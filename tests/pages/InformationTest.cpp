@@ -197,6 +197,8 @@ TEST_F(InformationPage, SaveThatCannotBeSentReplacesAnEarlierSaveOk) {
     page->Btn_Sa->click();
     ASSERT_EQ(page->StatusBar->SimpleText(), "Save OK!");
     ASSERT_TRUE(pumpUntil([this] { return sets().size() == 1; }));
+    // The save's re-read must be in, or its answer would overwrite the text typed next.
+    ASSERT_TRUE(pumpUntil([page] { return !page->reqSystem->Busy(); }));
 
     const QString outside8Bit = QString::fromUtf8("B\u00fcro 3 \u20ac");
     page->Ed_SL->setText(outside8Bit);
