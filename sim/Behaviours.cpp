@@ -140,28 +140,16 @@ void Device::registerBehaviours() {
                         });
                     return;
                 }
-                case 1: {
-                    std::string image = stagedFile_.empty() ? "" : readWhole(stagedFile_);
-                    if (image.empty()) return done(SNMP_ERR_GENERR);
-                    auto version = firmwareVersion(image);
-                    Object* fw = mib_.find(mib_.oidOf("deviceInformationFirmwareVersion.0"));
-                    if (version && fw) fw->stored.bytes = fw->committed.bytes = *version;
-                    journal_.write("firmware", JsonLine()
-                                                   .number("bytes", image.size())
-                                                   .text("version", version.value_or("")));
-                    return done(SNMP_ERR_NOERROR);
-                }
+                case 1:
                 case 7:
-                case 8: {
-                    std::string file = stagedFile_.empty() ? "" : readWhole(stagedFile_);
-                    if (stagedFile_.empty()) return done(SNMP_ERR_GENERR);
-                    bool isKey = value.number == 8;
-                    (isKey ? pendingKey_ : certificate_) = file;
-                    journal_.write(
-                        isKey ? "key" : "certificate",
-                        JsonLine().number("bytes", file.size()).text("path", stagedFile_));
-                    return done(SNMP_ERR_NOERROR);
-                }
+                case 8:
+                    // A device finishes writing a fetched file before it acts on it.
+                    if (activeGets_ > 0) {
+                        afterGets_.push_back(
+                            [this, command = value.number, done] { installStaged(command, done); });
+                        return;
+                    }
+                    return installStaged(value.number, std::move(done));
                 default:
                     return done(SNMP_ERR_NOERROR);
             }
@@ -193,4 +181,25 @@ void Device::registerBehaviours() {
         if (auto value = parseValue(Syntax::Ip, listenAddress_))
             object->stored = object->committed = object->initial = *value;
     }
+}
+
+void Device::installStaged(long long command, Done done) {
+    if (command == 1) {
+        std::string image = stagedFile_.empty() ? "" : readWhole(stagedFile_);
+        if (image.empty()) return done(SNMP_ERR_GENERR);
+        auto version = firmwareVersion(image);
+        Object* fw = mib_.find(mib_.oidOf("deviceInformationFirmwareVersion.0"));
+        if (version && fw) fw->stored.bytes = fw->committed.bytes = *version;
+        journal_.write(
+            "firmware",
+            JsonLine().number("bytes", image.size()).text("version", version.value_or("")));
+        return done(SNMP_ERR_NOERROR);
+    }
+    std::string file = stagedFile_.empty() ? "" : readWhole(stagedFile_);
+    if (stagedFile_.empty()) return done(SNMP_ERR_GENERR);
+    bool isKey = command == 8;
+    (isKey ? pendingKey_ : certificate_) = file;
+    journal_.write(isKey ? "key" : "certificate",
+                   JsonLine().number("bytes", file.size()).text("path", stagedFile_));
+    done(SNMP_ERR_NOERROR);
 }

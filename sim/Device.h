@@ -121,6 +121,7 @@ class Device {
     // The TFTP client role.
     void transfer(const std::string& direction, const std::string& address, const std::string& name,
                   const std::string& localPath, std::function<void(bool ok)> done);
+    void installStaged(long long command, Done done);
     void tftpAction(const std::string& direction, const std::string& address,
                     const std::string& name, const std::string& localPath,
                     std::function<void(bool ok)> after, Done done);
@@ -161,6 +162,8 @@ class Device {
     std::vector<std::string> log_;
     bool logCrlf_ = false;
     std::string stagedFile_;  // last file a TFTP read fetched
+    int activeGets_ = 0;      // TFTP reads started or scheduled and not yet ended
+    std::vector<std::function<void()>> afterGets_;
     std::optional<std::vector<std::pair<Oid, Value>>> stagedConfig_;
     std::string certificate_, key_, pendingKey_;
 };

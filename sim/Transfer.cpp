@@ -117,6 +117,17 @@ void Device::tftpAction(const std::string& direction, const std::string& address
                                    .text("result", "never"));
         return done(SNMP_ERR_NOERROR);
     }
+    if (direction == "get") {
+        // Commands that act on a fetched file wait until every read under way has ended.
+        ++activeGets_;
+        after = [this, after](bool ok) {
+            if (after) after(ok);
+            if (--activeGets_ > 0) return;
+            auto waiting = std::move(afterGets_);
+            afterGets_.clear();
+            for (auto& resume : waiting) resume();
+        };
+    }
     if (tftp_.answer == "before") {
         done(SNMP_ERR_NOERROR);
         runLater(tftp_.startMs, [this, direction, address, name, localPath, after] {

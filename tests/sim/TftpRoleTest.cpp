@@ -92,6 +92,17 @@ TEST_F(TftpRole, FirmwareUpdateTakesTheVersionFromTheFetchedImage) {
     ASSERT_EQ(sim.events("firmware").size(), 1u);
 }
 
+TEST_F(TftpRole, FirmwareUpdateDuringAFetchWaitsForItsEnd) {
+    // The device answers the Get at once and reads the image later; an update that arrives in
+    // between acts on the whole image, not on nothing.
+    writeFile(server.dir() + "/late.img", "FWVER=3.01\n");
+    sim.knob("tftp answer=before start=300");
+    ASSERT_EQ(command("late.img", 2).exitCode, 0);
+    CommandResult update = set(upgradeCommand + " i 1");
+    EXPECT_EQ(update.exitCode, 0) << update.output;
+    EXPECT_EQ(sim.value(firmware), "3.01");
+}
+
 TEST_F(TftpRole, LogIsSentAsLogFileAndClearedOnRequest) {
     sim.knob("log add Jan  2 10:00:00|test: [WLAN]extra line");
     CommandResult r =
