@@ -11,50 +11,25 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/MibEnumerationLists.h"
 #include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/TftpObjects.h"
 #include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_CfgFile* FM_CfgFile = nullptr;
 bool savePending = false;
 
-// ---- MIB item tables ------------------------------------------------------------------------
+// ---- MIB item tables: the device's TFTP objects (TftpObjects) ------------------------------
 
 namespace {
 
-const CvSNMPVarItem tftpServerTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.1", "tftpServerIPAddress", SYN_IPADDRESS, ACC_READWRITE,
-     nullptr, "", ""},
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.2", "tftpRemoteFileName", SYN_DISPLAYSTRING, ACC_READWRITE,
-     nullptr, "", ""},
-    {},
-};
-
-const CvSNMPVarItem upgradeCommandTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.5", "tftpUpgradeSettingCommand", SYN_INTEGER, ACC_READWRITE,
-     &MibEnumerationLists::TftpUpgradeCommand, "", ""},
-    {},
-};
-
-const CvSNMPVarItem tftpCommandTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.4", "tftpcommand", SYN_INTEGER, ACC_READWRITE,
-     &MibEnumerationLists::TftpCommand, "", ""},
-    {},
-};
-
 constexpr int kServerTimeout = 300;
 constexpr int kServerRetries = 3;
-constexpr int kPutIndex = 1;         // tftpcommand Put = 3
-constexpr int kConfigsaveIndex = 1;  // tftpUpgradeSettingCommand Configsave = 3
-constexpr int kRebootIndex = 2;      // tftpUpgradeSettingCommand Reboot = 4
-constexpr int kReadRequest = 1;
-constexpr int kWriteRequest = 2;
 
 const char* const kFilter = ".dcf document|*.dcf|All Files|*.*";
 
@@ -237,9 +212,9 @@ void TFM_CfgFile::Bt_UploadClick() {
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
-        CB_TfpCom->setCurrentIndex(kPutIndex);
+        CB_TfpCom->setCurrentIndex(TftpCommandIndex::Put);
         savePending = true;
-        saveTransfer_->expect(name, kWriteRequest);
+        saveTransfer_->expect(name, kDeviceWrites);
         reqTftpCommand->Set(true, true, "");
     }
     Ed_UpgFile->clear();
@@ -266,7 +241,7 @@ void TFM_CfgFile::saveReceived(bool received) {
         showError();
         return;
     }
-    sendUpgradeCommand(kConfigsaveIndex, UpgradePurpose::SaveConfigsave);
+    sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
                               platform::BoxButtons::Ok);
@@ -295,8 +270,8 @@ void TFM_CfgFile::Bt_OKClick() {
     updateTransfer_->cancel();
     const bool set = setServerAndName();
     if (set) {
-        updateTransfer_->expect(Ed_UpgFile->text(), kReadRequest);
-        sendUpgradeCommand(kConfigsaveIndex, UpgradePurpose::UpdateConfigsave);
+        updateTransfer_->expect(Ed_UpgFile->text(), kDeviceReads);
+        sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::UpdateConfigsave);
         updatePending = true;
     }
     Ed_UpgFile->SetText(path);
@@ -345,7 +320,7 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
 
 void TFM_CfgFile::restartAfterUpdate() {
     QPointer<TFM_CfgFile> alive(this);
-    sendUpgradeCommand(kRebootIndex, UpgradePurpose::Reboot);
+    sendUpgradeCommand(UpgradeCommandIndex::Reboot, UpgradePurpose::Reboot);
     updatePending = false;
     runCountdown(50, "Device is restarting...");
     if (!alive) return;

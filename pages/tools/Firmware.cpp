@@ -10,50 +10,24 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/MibEnumerationLists.h"
 #include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/TftpObjects.h"
 #include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_Firmware* FM_Firmware = nullptr;
 
-// ---- MIB item tables ------------------------------------------------------------------------
+// ---- MIB item tables: the device's TFTP objects (TftpObjects) ------------------------------
 
 namespace {
 
-const CvSNMPVarItem tftpServerTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.1", "tftpServerIPAddress", SYN_IPADDRESS, ACC_READWRITE,
-     nullptr, "", ""},
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.2", "tftpRemoteFileName", SYN_DISPLAYSTRING, ACC_READWRITE,
-     nullptr, "", ""},
-    {},
-};
-
-const CvSNMPVarItem tftpCommandTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.4", "tftpcommand", SYN_INTEGER, ACC_READWRITE,
-     &MibEnumerationLists::TftpCommand, "", ""},
-    {},
-};
-
-const CvSNMPVarItem upgradeCommandTable[] = {
-    {"1.3.6.1.4.1.32473.10.37.38.4.3.2.5", "tftpUpgradeSettingCommand", SYN_INTEGER, ACC_READWRITE,
-     &MibEnumerationLists::TftpUpgradeCommand, "", ""},
-    {},
-};
-
 constexpr int kServerTimeout = 3000;
 constexpr int kServerRetries = 3;
-constexpr int kGetIndex = 0;                    // tftpcommand Get = 2
-constexpr int kFirmwareupdateIndex = 0;         // tftpUpgradeSettingCommand Firmwareupdate = 1
-constexpr int kRebootIndex = 2;                 // Reboot = 4
-constexpr int kCertificateFileUpdateIndex = 4;  // certificateFileUpdate = 7
-constexpr int kKeyFileUpdateIndex = 5;          // keyFileUpdate = 8
-constexpr int kReadRequest = 1;
 
 void warn(QWidget* parent, const QString& text) {
     platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
@@ -294,8 +268,8 @@ void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
         return;
     }
     transferStarted = true;
-    CB_TfpCom->setCurrentIndex(kGetIndex);
-    fileTransfer_->expect(fileName_, kReadRequest);
+    CB_TfpCom->setCurrentIndex(TftpCommandIndex::Get);
+    fileTransfer_->expect(fileName_, kDeviceReads);
     reqTftpCommand->Set(true, true, "");
 }
 
@@ -355,7 +329,7 @@ void TFM_Firmware::StartFirmwareUpdate() {
     // without its restart.
     rebootArmed = true;
     runStage("Loading firmware file...", [this] {
-        CB_UpgCom->setCurrentIndex(kFirmwareupdateIndex);
+        CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::Firmwareupdate);
         reqUpgradeCommand->Set(true, true, "");
         runCountdown(100, "Updating firmware file...");
     });
@@ -363,7 +337,7 @@ void TFM_Firmware::StartFirmwareUpdate() {
 
 void TFM_Firmware::StartCertificateUpdate() {
     runStage("Loading pem file...", [this] {
-        CB_UpgCom->setCurrentIndex(kCertificateFileUpdateIndex);
+        CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::CertificateFileUpdate);
         reqUpgradeCommand->Set(true, true, "");
         rebootArmed = false;
         setKeyControlsEnabled(true);
@@ -372,7 +346,7 @@ void TFM_Firmware::StartCertificateUpdate() {
 
 void TFM_Firmware::StartKeyUpdate() {
     runStage("Loading pem file...", [this] {
-        CB_UpgCom->setCurrentIndex(kKeyFileUpdateIndex);
+        CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::KeyFileUpdate);
         reqUpgradeCommand->Set(true, true, "");
         setKeyControlsEnabled(false);
     });
@@ -391,7 +365,7 @@ void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
     if (page->rebootArmed && page->transferKind == 1) {
         page->rebootArmed = false;
         page->StatusBar->ShowText(QString::fromStdString(error.Message) + "!");
-        page->CB_UpgCom->setCurrentIndex(kRebootIndex);
+        page->CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::Reboot);
         page->reqUpgradeCommand->Set(true, true, "");
         QPointer<TFM_Firmware> alive(page);
         page->runCountdown(40, "Device is restarting...");
