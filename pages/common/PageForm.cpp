@@ -87,12 +87,25 @@ void setGreyedReadOnly(QLineEdit* edit) {
     });
 }
 
+namespace {
+// Names the filter a typing limit adds, so that a replacing limit finds it among the binding's.
+const char* const kTypingLimitName = "typingLimit";
+}  // namespace
+
 void limitTyping(QLineEdit* edit, int maxLength) {
     // A filter on what is typed or pasted rather than a validator of the whole text: a validator
     // would also refuse each key that shortens a longer device value.
     CvEditSpec limit;
     limit.length = maxLength;
-    new CvEditFilter(edit, limit);  // owned by the edit
+    auto* filter = new CvEditFilter(edit, limit);  // owned by the edit
+    filter->setObjectName(kTypingLimitName);
+}
+
+void replaceTypingLimit(QLineEdit* edit, int maxLength) {
+    const auto earlier =
+        edit->findChildren<CvEditFilter*>(kTypingLimitName, Qt::FindDirectChildrenOnly);
+    for (CvEditFilter* filter : earlier) delete filter;  // leaves the edit's event filters too
+    limitTyping(edit, maxLength);
 }
 
 QComboBox* makeHiddenCombo(QWidget* parent) {

@@ -41,6 +41,11 @@ void setGreyedReadOnly(QLineEdit* edit);
 // shown whole (QLineEdit::setMaxLength would cut a longer device value). Call it after binding
 // the edit: a binding replaces the edit's typing filters.
 void limitTyping(QLineEdit* edit, int maxLength);
+// As limitTyping, but replaces the limit an earlier limitTyping or replaceTypingLimit gave the
+// edit instead of adding a second one (limits add up, so the lowest would win): for limits that
+// follow another control, such as a key's length following its size. The binding's own filter
+// stays.
+void replaceTypingLimit(QLineEdit* edit, int maxLength);
 // A combo box that holds a raw value for a request and is never shown.
 QComboBox* makeHiddenCombo(QWidget* parent);
 
