@@ -12,9 +12,11 @@
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
+#include "pages/tools/Clientinfo.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/Wdsinfo.h"
 
 namespace {
 
@@ -44,8 +46,8 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::TimeClick, nullptr},
         {&TMainForm::tUpdate1Click, [] { openPage(FM_CfgFile); }},
         {&TMainForm::stEthernet1Click, nullptr},
-        {&TMainForm::Client1Click, nullptr},
-        {&TMainForm::WDSInformation1Click, nullptr},
+        {&TMainForm::Client1Click, [] { openPage(ClientInformation); }},
+        {&TMainForm::WDSInformation1Click, [] { openPage(FM_WDSInfo); }},
         {&TMainForm::Ethernet1Click, nullptr},
         {&TMainForm::WLAN1Click, nullptr},
         {&TMainForm::ViewLog1Click, [] { openPage(LogForm); }},
