@@ -27,7 +27,6 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
-const char* const ModelName = "VRA-2260";
 const char* const ModelOid = "1.3.6.1.4.1.32473.10.37.38";
 
 const CvSNMPVarItem PollItems[] = {

@@ -124,3 +124,6 @@ class TMainForm : public QMainWindow {
 };
 
 extern TMainForm* MainForm;
+
+// The device model the module manages, as its captions name it.
+inline constexpr char ModelName[] = "VRA-2260";

@@ -11,10 +11,14 @@
 #include "app/Main.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
+#include "pages/tools/About.h"
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Clientinfo.h"
+#include "pages/tools/Devinfo.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
+#include "pages/tools/Static.h"
+#include "pages/tools/Statwlan.h"
 #include "pages/tools/Systemlog.h"
 #include "pages/tools/Wdsinfo.h"
 
@@ -45,14 +49,14 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
         {&TMainForm::TimeClick, nullptr},
         {&TMainForm::tUpdate1Click, [] { openPage(FM_CfgFile); }},
-        {&TMainForm::stEthernet1Click, nullptr},
+        {&TMainForm::stEthernet1Click, [] { openPage(FM_DevInfo); }},
         {&TMainForm::Client1Click, [] { openPage(ClientInformation); }},
         {&TMainForm::WDSInformation1Click, [] { openPage(FM_WDSInfo); }},
-        {&TMainForm::Ethernet1Click, nullptr},
-        {&TMainForm::WLAN1Click, nullptr},
+        {&TMainForm::Ethernet1Click, [] { openPage(FM_Static); }},
+        {&TMainForm::WLAN1Click, [] { openPage(FM_StatWLAN); }},
         {&TMainForm::ViewLog1Click, [] { openPage(LogForm); }},
         {&TMainForm::LogSettings1Click, [] { openPage(LogSetForm); }},
-        {&TMainForm::About1Click, nullptr},
+        {&TMainForm::About1Click, [] { openUnstoredPage<TAboutForm>(); }},
     };
     return openers;
 }
