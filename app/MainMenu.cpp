@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Qossetting.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -35,7 +36,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, nullptr},
         {&TMainForm::Scheduling1Click, nullptr},
-        {&TMainForm::QosSetting1Click, nullptr},
+        {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, nullptr},
