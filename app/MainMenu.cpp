@@ -10,6 +10,7 @@
 
 #include "app/Main.h"
 #include "pages/advanced/Qossetting.h"
+#include "pages/advanced/Rogueap.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -34,7 +35,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::WLANPartition1Click, nullptr},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
         {&TMainForm::DHCPServer1Click, nullptr},
-        {&TMainForm::Intrusion1Click, nullptr},
+        {&TMainForm::Intrusion1Click, [] { openPage(FM_RogueAP); }},
         {&TMainForm::Scheduling1Click, nullptr},
         {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, nullptr},
