@@ -136,6 +136,7 @@ TEST_F(QosPage, AddWritesTheRuleIntoTheFirstFreeRowWithOnlyTheItemsItUses) {
     page->Ed_PortFrom1->setText("90");
     page->Ed_PortTo1->setText("80");
     page->Btn_Add->click();
+    EXPECT_EQ(page->focusWidget(), page->Ed_PortTo1);
     page->Ed_PortTo1->setText("x");
     page->Btn_Add->click();
     ASSERT_EQ(ui().boxes.size(), 2u);
