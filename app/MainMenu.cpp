@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Qossetting.h"
+#include "pages/advanced/Rogueap.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/About.h"
@@ -39,9 +41,9 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::WLANPartition1Click, nullptr},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
         {&TMainForm::DHCPServer1Click, nullptr},
-        {&TMainForm::Intrusion1Click, nullptr},
+        {&TMainForm::Intrusion1Click, [] { openPage(FM_RogueAP); }},
         {&TMainForm::Scheduling1Click, nullptr},
-        {&TMainForm::QosSetting1Click, nullptr},
+        {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, nullptr},

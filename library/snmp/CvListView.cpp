@@ -42,6 +42,7 @@ int CvListView::AddRow(const QString& caption, const QStringList& subItems, int 
     setItem(row, 0, first);
     for (int i = 0; i < subItems.size(); ++i)
         setItem(row, i + 1, new QTableWidgetItem(subItems[i]));
+    showCheckBox(row);
     return row;
 }
 
@@ -69,6 +70,33 @@ QStringList CvListView::SubItems(int row) const {
 int CvListView::RowTag(int row) const {
     const QTableWidgetItem* cell = item(row, 0);
     return cell ? cell->data(Qt::UserRole).toInt() : -1;
+}
+
+void CvListView::SetCheckBoxes(bool on) {
+    checkBoxes_ = on;
+    for (int row = 0; row < rowCount(); ++row) showCheckBox(row);
+}
+
+void CvListView::showCheckBox(int row) {
+    QTableWidgetItem* cell = item(row, 0);
+    if (!cell) return;
+    if (checkBoxes_) {
+        cell->setFlags(cell->flags() | Qt::ItemIsUserCheckable);
+        if (!cell->data(Qt::CheckStateRole).isValid()) cell->setCheckState(Qt::Unchecked);
+    } else {
+        cell->setFlags(cell->flags() & ~Qt::ItemIsUserCheckable);
+        cell->setData(Qt::CheckStateRole, QVariant());
+    }
+}
+
+bool CvListView::Checked(int row) const {
+    const QTableWidgetItem* cell = item(row, 0);
+    return checkBoxes_ && cell && cell->checkState() == Qt::Checked;
+}
+
+void CvListView::SetChecked(int row, bool checked) {
+    QTableWidgetItem* cell = item(row, 0);
+    if (checkBoxes_ && cell) cell->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void CvListView::SelectRow(int row) {

@@ -33,6 +33,14 @@ class CvListView : public QTableWidget {
     QStringList SubItems(int row) const;
     int RowTag(int row) const;
 
+    // Gives every row, present and added later, a check box in its first column; the user ticks
+    // it with the mouse or the space key. Off (the default) removes the boxes.
+    void SetCheckBoxes(bool on);
+    bool CheckBoxes() const { return checkBoxes_; }
+    // The row's check mark; false for a row that does not exist or without check boxes.
+    bool Checked(int row) const;
+    void SetChecked(int row, bool checked);
+
     // Selects a row (notifies like a user selection); -1 clears the selection.
     void SelectRow(int row);
     // The selected row, or -1.
@@ -45,5 +53,7 @@ class CvListView : public QTableWidget {
 
   private:
     void onSelectionChanged();
+    void showCheckBox(int row);
     int lastNotified_ = -1;
+    bool checkBoxes_ = false;
 };

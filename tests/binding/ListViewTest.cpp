@@ -1,6 +1,7 @@
 // A request bound to a report-style list view: columns, rows, selection and the row a set writes.
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include "library/common/CvException.h"
@@ -234,6 +235,25 @@ TEST_F(ListViewTest, ScalarListView_OneRowWithHiddenColumnsFirstAtWidthZero) {
     EXPECT_TRUE(name->text().isEmpty());
     view->SelectRow(0);
     EXPECT_EQ(name->text().toStdString(), sim->value("1.3.6.1.2.1.1.5.0"));
+}
+
+TEST_F(ListViewTest, CheckBoxes_EveryRowReadComesUncheckedAndTheSpaceKeyTicksTheCurrentRow) {
+    auto req = wepRequest(0, false);
+    list->SetCheckBoxes(true);
+    ASSERT_TRUE(req->Get());
+    ASSERT_EQ(list->RowCount(), 4);
+    list->SetChecked(2, true);
+    list->SelectRow(1);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QCoreApplication::sendEvent(list, &space);
+    for (int row = 0; row < 4; ++row) EXPECT_EQ(list->Checked(row), row == 1 || row == 2) << row;
+    EXPECT_FALSE(list->Checked(4)) << "no such row";
+
+    ASSERT_TRUE(req->Get());
+    for (int row = 0; row < 4; ++row) EXPECT_FALSE(list->Checked(row)) << "a read brings new rows";
+    list->SetCheckBoxes(false);
+    list->SetChecked(0, true);
+    EXPECT_FALSE(list->Checked(0)) << "a list without check boxes has no check marks";
 }
 
 }  // namespace
