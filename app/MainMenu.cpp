@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Filtermacacl.h"
+#include "pages/advanced/Filterwlanpartition.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -29,8 +31,8 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::hWirelessBand1Click, nullptr},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
         {&TMainForm::adPerformance1Click, nullptr},
-        {&TMainForm::Mac1Click, nullptr},
-        {&TMainForm::WLANPartition1Click, nullptr},
+        {&TMainForm::Mac1Click, [] { openPage(FM_FilterMACACL); }},
+        {&TMainForm::WLANPartition1Click, [] { openPage(FM_WLANPart); }},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, nullptr},
