@@ -11,6 +11,7 @@
 #include "app/Main.h"
 #include "pages/advanced/Filtermacacl.h"
 #include "pages/advanced/Filterwlanpartition.h"
+#include "pages/advanced/Scheduling.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -36,7 +37,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, nullptr},
-        {&TMainForm::Scheduling1Click, nullptr},
+        {&TMainForm::Scheduling1Click, [] { openPage(FM_Scheduling); }},
         {&TMainForm::QosSetting1Click, nullptr},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
