@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Filtermacacl.h"
+#include "pages/advanced/Filterwlanpartition.h"
 #include "pages/advanced/Qossetting.h"
 #include "pages/advanced/Rogueap.h"
+#include "pages/advanced/Scheduling.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/About.h"
@@ -37,12 +40,12 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::hWirelessBand1Click, nullptr},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
         {&TMainForm::adPerformance1Click, nullptr},
-        {&TMainForm::Mac1Click, nullptr},
-        {&TMainForm::WLANPartition1Click, nullptr},
+        {&TMainForm::Mac1Click, [] { openPage(FM_FilterMACACL); }},
+        {&TMainForm::WLANPartition1Click, [] { openPage(FM_WLANPart); }},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, [] { openPage(FM_RogueAP); }},
-        {&TMainForm::Scheduling1Click, nullptr},
+        {&TMainForm::Scheduling1Click, [] { openPage(FM_Scheduling); }},
         {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},

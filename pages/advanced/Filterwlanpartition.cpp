@@ -1,0 +1,174 @@
+#include "pages/advanced/Filterwlanpartition.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QPushButton>
+
+#include "app/MibEnumerationLists.h"
+#include "library/common/CvException.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/common/MibItem.h"
+#include "pages/common/PageForm.h"
+#include "platform/Ui.h"
+
+TFM_WLANPart* FM_WLANPart = nullptr;
+
+// ---- MIB item tables ------------------------------------------------------------------------
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+
+const CvSNMPVarItem bandTable[] = {
+    mibItem(E + ".2.1.3.3.1.1.1.34.1", "dot11Band", SYN_INTEGER, ACC_READWRITE,
+            &MibEnumerationLists::Band),
+    {},
+};
+
+const CvSNMPVarItem apModeTable[] = {
+    mibItem(E + ".2.1.3.3.1.1.1.28.1", "dot11ApMode", SYN_INTEGER, ACC_READWRITE,
+            &MibEnumerationLists::ApModeAlt),
+    {},
+};
+
+const CvSNMPVarItem partitionTable[] = {
+    mibItem(E + ".2.1.3.3.2.3.1.1.1.1", "dot11InternalStationConnection", SYN_INTEGER,
+            ACC_READWRITE, &MibEnumerationLists::DisableEnable),
+    mibItem(E + ".2.1.3.3.2.3.1.1.2.1", "dot11EthernetToWlanAccess", SYN_INTEGER, ACC_READWRITE,
+            &MibEnumerationLists::DisableEnable),
+    {},
+};
+
+const CvSNMPVarItem linkIntegrityTable[] = {
+    mibItem(E + ".3.2.1.1.3.1", "dot11LinkIntegrate", SYN_INTEGER, ACC_READWRITE,
+            &MibEnumerationLists::DisableEnable),
+    {},
+};
+
+constexpr int kApModeWirelessClient = 3;
+
+std::unique_ptr<CvSNMPRequest2Edits> makeSyncRequest(QWidget* owner, const CvSNMPVarItem* table,
+                                                     int timeout) {
+    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
+    request->VarList = CvSNMPVarList(table, MVT_SV, 0);
+    request->Mode = 0;
+    request->Timeout = timeout;
+    return request;
+}
+
+}  // namespace
+
+// ---- Controls -------------------------------------------------------------------------------
+
+TFM_WLANPart::TFM_WLANPart(QWidget* owner) : QDialog(owner) {
+    buildControls();
+    runGuarded(StatusBar, [this] { FormCreate(); });
+}
+
+TFM_WLANPart::~TFM_WLANPart() = default;
+
+void TFM_WLANPart::buildControls() {
+    setWindowTitle("Advanced \\WLAN Partition");
+    setSingleBorder(this);
+
+    Panel1 = makePanel(this);
+    auto* rows = makeRowGrid(Panel1);
+    CB_WBand = new QComboBox(Panel1);
+    CB_Link = new QComboBox(Panel1);
+    CB_StationConnection = new QComboBox(Panel1);
+    CB_WLANAccess = new QComboBox(Panel1);
+    addRow(rows, "Wireless Band", CB_WBand);
+    addRow(rows, "Link Integrity", CB_Link);
+    addRow(rows, "Internal Station Connection", CB_StationConnection);
+    addRow(rows, "Ethernet to WLAN Access", CB_WLANAccess);
+    CB_ApMode = makeHiddenCombo(this);
+
+    Btn_Apply = new QPushButton("Save", this);
+    Btn_Refresh = new QPushButton("Refresh", this);
+    Btn_Close = new QPushButton("Close", this);
+    StatusBar = new CvStatusBar(this);
+    addOutcomePanel(StatusBar, 120, {"Setting Success!", "Setting Error!", "Refresh OK!"});
+    layOutPage(this, Panel1, {Btn_Apply, Btn_Refresh, Btn_Close}, StatusBar);
+    centreOnMainWindow(this);
+
+    connectGuarded(Btn_Apply, &QPushButton::clicked, StatusBar, [this] { Btn_ApplyClick(); });
+    connectGuarded(Btn_Refresh, &QPushButton::clicked, StatusBar, [this] { Btn_RefreshClick(); });
+    connectGuarded(Btn_Close, &QPushButton::clicked, StatusBar, [this] { Btn_CloseClick(); });
+    connectGuarded(CB_WLANAccess, &QComboBox::activated, StatusBar,
+                   [this] { CB_WLANAccessChange(); });
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+void TFM_WLANPart::FormCreate() {
+    try {
+        buildRequests();
+    } catch (const std::exception& failure) {
+        StatusBar->ShowText(QString::fromStdString(failure.what()));
+    }
+    if (CB_ApMode->currentIndex() == kApModeWirelessClient) {
+        for (QComboBox* combo : {CB_WBand, CB_StationConnection, CB_WLANAccess, CB_Link})
+            combo->setEnabled(false);
+    }
+}
+
+void TFM_WLANPart::buildRequests() {
+    const int sessionTimeout = CvSNMPSession::Defaults().timeout;
+    reqWlanBand = makeSyncRequest(this, bandTable, sessionTimeout);
+    reqWlanBand->AssociateComboBox(0, CB_WBand);
+    reqWlanBand->Get();
+    CB_WBand->setEnabled(false);
+
+    reqWlanApMode = makeSyncRequest(this, apModeTable, sessionTimeout);
+    reqWlanApMode->AssociateComboBox(0, CB_ApMode);
+    reqWlanApMode->SetLogTarget(StatusBar);
+    reqWlanApMode->Get();
+
+    reqPartition = makeSyncRequest(this, partitionTable, 500);
+    reqPartition->AssociateComboBox(0, CB_StationConnection);
+    reqPartition->AssociateComboBox(1, CB_WLANAccess);
+    reqPartition->SetLogTarget(StatusBar);
+    reqPartition->Get();
+
+    reqLinkIntegrity = makeSyncRequest(this, linkIntegrityTable, 500);
+    reqLinkIntegrity->AssociateComboBox(0, CB_Link);
+    reqLinkIntegrity->SetLogTarget(StatusBar);
+    reqLinkIntegrity->Get();
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TFM_WLANPart::Btn_ApplyClick() {
+    const bool partitionSet = setRequest(reqPartition.get());
+    const bool linkSet = setRequest(reqLinkIntegrity.get());
+    StatusBar->ShowText(partitionSet && linkSet ? "Setting Success!" : "Setting Error!");
+}
+
+// A request creation never built counts as a failed set.
+bool TFM_WLANPart::setRequest(CvSNMPRequest2Edits* request) {
+    if (!request) return false;
+    try {
+        return request->Set(true, true, "");
+    } catch (const CvException&) {
+        return false;
+    }
+}
+
+void TFM_WLANPart::Btn_RefreshClick() {
+    if (reqPartition && reqPartition->Get()) StatusBar->ShowText("Refresh OK!");
+}
+
+void TFM_WLANPart::Btn_CloseClick() {
+    close();
+}
+
+void TFM_WLANPart::CB_WLANAccessChange() {
+    if (CB_WLANAccess->currentText() != "Disable") return;
+    platform::ui().messageBox(this, "Warning",
+                              "AP will block all Address Resolution Protocol (ARP) packets from "
+                              "Ethernet to Wireless, when Ethernet to WLAN Access function is set "
+                              "to disable!",
+                              platform::BoxButtons::Ok);
+}
