@@ -14,7 +14,9 @@
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
+#include "pages/tools/System.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/Timedlg.h"
 
 namespace {
 
@@ -39,9 +41,9 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, nullptr},
-        {&TMainForm::tSystem1Click, nullptr},
+        {&TMainForm::tSystem1Click, [] { openPage(FM_Sytem); }},
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
-        {&TMainForm::TimeClick, nullptr},
+        {&TMainForm::TimeClick, [] { openPage(FM_Time); }},
         {&TMainForm::tUpdate1Click, [] { openPage(FM_CfgFile); }},
         {&TMainForm::stEthernet1Click, nullptr},
         {&TMainForm::Client1Click, nullptr},
