@@ -11,6 +11,7 @@
 #include "app/Main.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
+#include "pages/tools/Admin2.h"
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
@@ -40,7 +41,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::QosSetting1Click, nullptr},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
-        {&TMainForm::tAdmin1Click, nullptr},
+        {&TMainForm::tAdmin1Click, [] { openPage(FM_Admin2); }},
         {&TMainForm::tSystem1Click, [] { openPage(FM_Sytem); }},
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
         {&TMainForm::TimeClick, [] { openPage(FM_Time); }},
