@@ -111,8 +111,9 @@ class AdminPage : public PageHarness {
 
 TEST_F(AdminPage, OpensFilledAndRefusesEachBadInputWithItsTextSendingNothing) {
     sim().knob("set " + kPassword + " " + std::string(65, 'p'));
+    sim().knob("set " + kUser + " " + std::string(65, 'u'));
     TFM_Admin2* page = open();
-    EXPECT_EQ(page->Ed_Usr->text(), "admin");
+    EXPECT_EQ(page->Ed_Usr->text(), QString(65, 'u'));
     EXPECT_EQ(page->Ed_CNP->text(), QString(65, 'p')) << "the device's password in every edit";
     EXPECT_EQ(page->Ed_SysName->text() + "/" + page->Ed_Location->text(), "VRA-2260/Lab");
     EXPECT_EQ(page->RadioGroup1->ItemIndex(), 1);
@@ -122,7 +123,9 @@ TEST_F(AdminPage, OpensFilledAndRefusesEachBadInputWithItsTextSendingNothing) {
     EXPECT_EQ(page->ListView_User->RowCount() * 10 + page->ListView_IpRange->RowCount(), 14);
     EXPECT_EQ(page->Ed_OPwd->echoMode(), QLineEdit::Password);
 
-    page->OK->click();  // the device holds a longer password than the page allows
+    page->OK->click();  // the device holds a longer name and password than the page allows
+    page->Ed_Usr->setText("admin");
+    page->OK->click();
     page->CheckBox_VID->click();
     EXPECT_TRUE(page->Ed_VID->isEnabled());
     for (const char* vid : {"0", "4095", "", "1a"}) {
@@ -135,8 +138,7 @@ TEST_F(AdminPage, OpensFilledAndRefusesEachBadInputWithItsTextSendingNothing) {
     page->Ed_OPwd->setText("admin");
     page->OK->click();
     page->Ed_OPwd->setText(page->Ed_Pwd->text());
-    for (const QString& user :
-         {QString(), QString(65, 'u'), QString("#"), QString("a b"), QString(QChar(0xE9))}) {
+    for (const QString& user : {QString(), QString("#"), QString("a b"), QString(QChar(0xE9))}) {
         page->Ed_Usr->setText(user);
         page->OK->click();
     }
@@ -149,10 +151,10 @@ TEST_F(AdminPage, OpensFilledAndRefusesEachBadInputWithItsTextSendingNothing) {
 
     const QString vid = "The VID value range is 1~4094.", name = "Invaild UserName!";
     EXPECT_EQ(boxTexts(),
-              (std::vector<QString>{"Please limit password to 64 characters!", vid, vid, vid, vid,
+              (std::vector<QString>{"Please limit user name to 64 characters!",
+                                    "Please limit password to 64 characters!", vid, vid, vid, vid,
                                     "Please input the current password correctly!",
-                                    "Please input the login name!",
-                                    "Please limit user name to 64 characters!", name, name, name,
+                                    "Please input the login name!", name, name, name,
                                     "Please input the confirm new password correctly!"}));
     for (const platform::BoxRecord& box : ui().boxes) EXPECT_EQ(box.caption, "Warning");
     EXPECT_TRUE(sets().empty());
