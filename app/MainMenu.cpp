@@ -17,6 +17,7 @@
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/About.h"
+#include "pages/tools/Admin2.h"
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Clientinfo.h"
 #include "pages/tools/Devinfo.h"
@@ -24,7 +25,9 @@
 #include "pages/tools/Logset.h"
 #include "pages/tools/Static.h"
 #include "pages/tools/Statwlan.h"
+#include "pages/tools/System.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/Timedlg.h"
 #include "pages/tools/Wdsinfo.h"
 
 namespace {
@@ -49,10 +52,10 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, nullptr},
         {&TMainForm::UserLimitClick, nullptr},
-        {&TMainForm::tAdmin1Click, nullptr},
-        {&TMainForm::tSystem1Click, nullptr},
+        {&TMainForm::tAdmin1Click, [] { openPage(FM_Admin2); }},
+        {&TMainForm::tSystem1Click, [] { openPage(FM_Sytem); }},
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
-        {&TMainForm::TimeClick, nullptr},
+        {&TMainForm::TimeClick, [] { openPage(FM_Time); }},
         {&TMainForm::tUpdate1Click, [] { openPage(FM_CfgFile); }},
         {&TMainForm::stEthernet1Click, [] { openPage(FM_DevInfo); }},
         {&TMainForm::Client1Click, [] { openPage(ClientInformation); }},

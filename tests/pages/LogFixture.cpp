@@ -4,15 +4,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/Main.h"
-#include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 
 namespace {
@@ -36,7 +32,7 @@ TransferPageTest::TransferPageTest() = default;
 TransferPageTest::~TransferPageTest() = default;
 
 void TransferPageTest::SetUp() {
-    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT", "VRA2260_TIME_SCALE"}) {
+    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT"}) {
         const char* value = std::getenv(name);
         savedEnvironment_[name] = value ? std::optional<std::string>(value) : std::nullopt;
     }
@@ -45,7 +41,6 @@ void TransferPageTest::SetUp() {
     ::setenv("VRA2260_STATE_DIR", dataDir_.path().toLocal8Bit().constData(), 1);
     tftpPort_ = freeUdpPort();
     ::setenv("VRA2260_TFTP_PORT", std::to_string(tftpPort_).c_str(), 1);
-    ::unsetenv("VRA2260_TIME_SCALE");
     sim().knob("tftp port=" + std::to_string(tftpPort_));
     mainForm_ = std::make_unique<TMainForm>(QStringList{});
     setDeviceAddress(QString::fromStdString(sim().value(oid::ifIpAddress)),
@@ -53,12 +48,10 @@ void TransferPageTest::SetUp() {
 }
 
 void TransferPageTest::TearDown() {
-    delete countdownScan_;
-    countdownScan_ = nullptr;
     PageHarness::TearDown();
     mainForm_.reset();
     // Later tests in this process must see the environment they started with.
-    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT", "VRA2260_TIME_SCALE"}) {
+    for (const char* name : {"VRA2260_STATE_DIR", "VRA2260_TFTP_PORT"}) {
         const auto saved = savedEnvironment_.find(name);
         if (saved != savedEnvironment_.end() && saved->second)
             ::setenv(name, saved->second->c_str(), 1);
@@ -98,10 +91,6 @@ std::vector<std::string> TransferPageTest::valuesSentTo(const std::string& oid) 
         for (const SimVarBind& binding : set.vbs)
             if (binding.oid == oid) values.push_back(binding.value);
     return values;
-}
-
-void TransferPageTest::setTimeScale(double scale) {
-    ::setenv("VRA2260_TIME_SCALE", std::to_string(scale).c_str(), 1);
 }
 
 bool TransferPageTest::boxShown(const QString& text) {
@@ -161,20 +150,4 @@ std::string TransferPageTest::checksum(const QByteArray& bytes) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llX", static_cast<unsigned long long>(hash));
     return text;
-}
-
-void TransferPageTest::watchCountdowns() {
-    countdownScan_ = new QTimer;
-    QObject::connect(countdownScan_, &QTimer::timeout, [this] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* wait = qobject_cast<TFM_Waiting*>(widget);
-            if (!wait || !wait->isVisible()) continue;
-            bool known = false;
-            for (const QPointer<TFM_Waiting>& shown : countdownsShown_) known |= shown == wait;
-            if (known) continue;
-            countdownsShown_.emplace_back(wait);
-            countdowns.push_back({wait->Count, wait->Reboot, wait->Label3->text()});
-        }
-    });
-    countdownScan_->start(2);
 }

@@ -2,7 +2,6 @@
 
 #include "platform/Environment.h"
 
-#include <QPointer>
 #include <QString>
 #include <QTemporaryDir>
 #include <map>
@@ -13,17 +12,7 @@
 
 #include "tests/pages/PageHarness.h"
 
-class QTimer;
 class TMainForm;
-class TFM_Waiting;
-
-// A countdown dialog as it was first shown.
-struct CountdownSeen {
-    int count;
-    bool reboot;
-    QString text;  // its second message line
-    bool operator==(const CountdownSeen&) const = default;
-};
 
 // The fixture of the pages that move files: the page's TFTP server listens on a free port that
 // the device is told to use, received files land in a fresh data folder, and a main window holds
@@ -65,21 +54,12 @@ class TransferPageTest : public PageHarness {
     // FNV-1a, 64 bits, in hex: the checksum the device journals for each transfer.
     static std::string checksum(const QByteArray& bytes);
 
-    // Records every countdown dialog shown from now on.
-    void watchCountdowns();
-    std::vector<CountdownSeen> countdowns;
-
-    // Scales every time-out and countdown tick from now on.
-    static void setTimeScale(double scale);
-
   private:
     QTemporaryDir dataDir_;
     QTemporaryDir workDir_;
     uint16_t tftpPort_ = 0;
     std::unique_ptr<TMainForm> mainForm_;
-    QTimer* countdownScan_ = nullptr;
     std::map<std::string, std::optional<std::string>> savedEnvironment_;
-    std::vector<QPointer<TFM_Waiting>> countdownsShown_;
 };
 
 // OIDs of the device's TFTP and log objects, with the instance the pages send.

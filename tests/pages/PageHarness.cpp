@@ -10,11 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 
+#include "app/Wait.h"
 #include "library/snmp/CvSNMPSession.h"
 
 void PageHarness::SetUp() {
+    if (qEnvironmentVariableIsSet("VRA2260_TIME_SCALE"))
+        savedTimeScale_ = qgetenv("VRA2260_TIME_SCALE");
+    qunsetenv("VRA2260_TIME_SCALE");
     sim_ = std::make_unique<VraSim>(deviceArguments());
 
     CvSNMPSession::Start();
@@ -33,8 +38,37 @@ void PageHarness::SetUp() {
 }
 
 void PageHarness::TearDown() {
+    delete countdownScan_;
+    countdownScan_ = nullptr;
     closePage();
     sim_.reset();
+    // Later tests in this process must see the time scale they started with.
+    if (savedTimeScale_)
+        qputenv("VRA2260_TIME_SCALE", *savedTimeScale_);
+    else
+        qunsetenv("VRA2260_TIME_SCALE");
+}
+
+void PageHarness::setTimeScale(double scale) {
+    qputenv("VRA2260_TIME_SCALE", QByteArray::number(scale));
+}
+
+void PageHarness::watchCountdowns() {
+    countdownScan_ = new QTimer;
+    QObject::connect(countdownScan_, &QTimer::timeout, [this] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* wait = qobject_cast<TFM_Waiting*>(widget);
+            if (!wait || !wait->isVisible()) continue;
+            bool known = false;
+            for (const QPointer<TFM_Waiting>& shown : countdownsShown_) known |= shown == wait;
+            if (known) continue;
+            countdownsShown_.emplace_back(wait);
+            countdowns.push_back({wait->Count, wait->Reboot, wait->Label3->text()});
+            countdownTitles.push_back(wait->windowTitle());
+            if (onCountdown) onCountdown(wait);
+        }
+    });
+    countdownScan_->start(2);
 }
 
 void PageHarness::closePage() {

@@ -2,16 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/Ui.h"
 #include "tests/support/VraSim.h"
 
+class QTimer;
 class QWidget;
+class TFM_Waiting;
+
+// A countdown dialog as it was first shown.
+struct CountdownSeen {
+    int count;
+    bool reboot;
+    QString text;  // its second message line
+    bool operator==(const CountdownSeen&) const = default;
+};
 
 // The fixture every page test builds on: a fresh vra-sim per test, the session defaults pointed
 // at it (SNMPv2c, "public"/"private"), the scripted user interface recording every box, and the
@@ -63,9 +75,22 @@ class PageHarness : public ::testing::Test {
     // The texts of the message boxes shown so far.
     std::vector<QString> boxTexts() const;
 
+    // Records every countdown dialog shown from now on, and its window title; onCountdown, when
+    // set, sees each one as it is first shown.
+    void watchCountdowns();
+    std::vector<CountdownSeen> countdowns;
+    std::vector<QString> countdownTitles;
+    std::function<void(TFM_Waiting*)> onCountdown;
+
+    // Scales every time-out and countdown tick from now on, until the test ends.
+    static void setTimeScale(double scale);
+
   private:
     std::unique_ptr<VraSim> sim_;
     platform::ScriptedUi* ui_ = nullptr;
     QWidget* page_ = nullptr;
     std::function<void()> forgetPage_;
+    QTimer* countdownScan_ = nullptr;
+    std::vector<QPointer<TFM_Waiting>> countdownsShown_;
+    std::optional<QByteArray> savedTimeScale_;
 };

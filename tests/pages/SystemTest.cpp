@@ -1,0 +1,82 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+
+#include "app/Wait.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/tools/System.h"
+#include "tests/pages/PageHarness.h"
+
+namespace {
+
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string kRestart = E + ".4.2.1.0";
+const std::string kReset = E + ".4.2.2.0";
+const std::string kSystemName = "1.3.6.1.2.1.1.5.0";
+const QString kRestartTitle = "System is rebooting, please waiting.....";
+const QString kResetTitle = "System is rebooting, please waiting.....!";
+
+}  // namespace
+
+class SystemPage : public PageHarness {
+  protected:
+    TFM_Sytem* open() {
+        setTimeScale(0.005);
+        watchCountdowns();
+        TFM_Sytem* page = openPage(FM_Sytem);
+        EXPECT_TRUE(pumpUntil([page] { return page->CB_Restart->currentIndex() == 0; }))
+            << "the read at creation never filled the hidden combos";
+        return page;
+    }
+};
+
+TEST_F(SystemPage, CancelSendsNothingRestartAndRestoreEachSendOneItemAndAlwaysCountDown) {
+    TFM_Sytem* page = open();
+    ui().answers = {platform::BoxResult::Cancel};
+    page->Button2->click();
+    EXPECT_TRUE(sets().empty()) << "a cancelled restore sent a set";
+    EXPECT_EQ(page->CB_Restore->currentIndex(), 1) << "the selection stays after Cancel";
+    EXPECT_TRUE(countdowns.empty());
+
+    page->Button1->click();  // the restore's access words must not come back
+    sim().knob("set " + kSystemName + " renamed");
+    page->Button2->click();
+    sim().knob("fail " + kRestart + " genErr set");
+    page->Button1->click();
+
+    ASSERT_EQ(sets().size(), 3u);
+    const std::string sent[] = {kRestart, kReset, kRestart};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(oids(sets()[i]), std::vector<std::string>{sent[i]}) << "set " << i;
+        EXPECT_EQ(sets()[i].vbs[0].value, "1");
+    }
+    EXPECT_NE(sets()[2].errorStatus, 0);
+    EXPECT_EQ(sim().value(kSystemName), "VRA-2260") << "the restore left the renamed device";
+    EXPECT_EQ(sim().events("factory-default").size(), 1u);
+    EXPECT_EQ(sim().events("restart").size(), 2u) << "one for the restart, one for the restore";
+    EXPECT_EQ(boxTexts(), std::vector<QString>(4, "Device will reboot, continue?"));
+    EXPECT_EQ(ui().boxes[0].caption, "Warning");
+    EXPECT_EQ(ui().boxes[0].buttons, platform::BoxButtons::OkCancel);
+    const CountdownSeen restart{50, false, "The device is restarting."};
+    const CountdownSeen reset{50, false, "The system IP will be 192.168.0.50 !"};
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{restart, reset, restart}));
+    EXPECT_EQ(countdownTitles, (std::vector<QString>{kRestartTitle, kResetTitle, kRestartTitle}));
+    EXPECT_EQ(page->StatusBar->SimpleText(), "");
+}
+
+TEST_F(SystemPage, LayoutAndBothCountdowns) {
+    TFM_Sytem* page = open();
+    EXPECT_FALSE(page->CB_Restart->isVisibleTo(page) || page->CB_Restore->isVisibleTo(page));
+    EXPECT_EQ(page->StatusBar->PanelCount(), 0);
+    expectTidyLayout(page);
+    saveScreenshot(page, "system");
+    int shots = 0;
+    onCountdown = [&shots](TFM_Waiting* wait) {
+        expectTidyLayout(wait);
+        saveScreenshot(wait, shots++ == 0 ? "system-restart" : "system-restore");
+    };
+    page->Button1->click();
+    page->Button2->click();
+    EXPECT_EQ(shots, 2);
+}
