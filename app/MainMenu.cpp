@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Multissid2.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -31,7 +32,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::adPerformance1Click, nullptr},
         {&TMainForm::Mac1Click, nullptr},
         {&TMainForm::WLANPartition1Click, nullptr},
-        {&TMainForm::Ad_MultiSSIDClick, nullptr},
+        {&TMainForm::Ad_MultiSSIDClick, [] { openPage(FM_MultiSSIDNewForm); }},
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, nullptr},
         {&TMainForm::Scheduling1Click, nullptr},
