@@ -385,6 +385,9 @@ TEST_F(MultissidPage, AddWhileTheTableIsHeldOrAfterItFailedWritesNoRow) {
         if (knob.rfind("fail", 0) == 0) {
             ASSERT_TRUE(pumpUntil([&] { return status(page).startsWith("(ViZURU++)"); }));
         }
+        EXPECT_FALSE(page->CB_Index->isEnabled()) << "no entry is chosen before the table";
+        page->IfEnabMuSSID->click();  // clearing and setting the box enables the choice
+        page->IfEnabMuSSID->click();
         choose(page->CB_Index, "SSID 3");
         page->Ed_SSID->setText("Late");
         choose(page->CB_SecurityMode, "Open System");
