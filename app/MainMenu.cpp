@@ -10,6 +10,7 @@
 
 #include "app/Main.h"
 #include "pages/advanced/Multissid2.h"
+#include "pages/advanced/Vlansetting.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -37,7 +38,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Intrusion1Click, nullptr},
         {&TMainForm::Scheduling1Click, nullptr},
         {&TMainForm::QosSetting1Click, nullptr},
-        {&TMainForm::VlanSetting1Click, nullptr},
+        {&TMainForm::VlanSetting1Click, [] { openPage(FM_VlanSetting); }},
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, nullptr},
         {&TMainForm::tSystem1Click, nullptr},
