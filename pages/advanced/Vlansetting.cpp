@@ -249,7 +249,7 @@ QWidget* TFM_VlanSetting::buildVlanListTab() {
     auto* rows = new QVBoxLayout(tab);
     LV_VlanListUser = makeReportList(
         tab,
-        {{"VID", 60}, {"VLAN Name ", 130}, {"Untag VLAN Ports ", 200}, {"Tag VLAN Ports ", 200}});
+        {{"VID", 60}, {"VLAN Name ", 130}, {"Untag VLAN Ports ", 330}, {"Tag VLAN Ports ", 330}});
     LV_VlanListUser->viewport()->installEventFilter(this);
     rows->addWidget(LV_VlanListUser);
     auto* buttons = new QHBoxLayout;
@@ -297,9 +297,10 @@ QWidget* TFM_VlanSetting::buildEditTab() {
                                   std::array<QPushButton**, 3> allButtons) {
         auto* group = new QGroupBox(tab);
         auto* grid = new QGridLayout(group);
-        const char* headings[] = {caption, "Untag", "Tag", "Not Member"};
-        for (int column = 0; column < 4; ++column)
-            grid->addWidget(new QLabel(headings[column], group), 0, column);
+        const char* headings[] = {nullptr, "Untag", "Tag", "Not Member"};
+        grid->addWidget(new QLabel(caption, group), 0, 0);
+        for (int column = 1; column < 4; ++column)
+            grid->addWidget(new QLabel(headings[column], group), 0, column, Qt::AlignHCenter);
         grid->addWidget(new QLabel("Select All", group), 1, 0);
         for (int column = 0; column < 3; ++column) {
             *allButtons[column] = new QPushButton("All", group);
