@@ -588,7 +588,7 @@ void TFM_VlanSetting::Btn_PvidApplyClick() {
     }
     if (CB_PvidAutoStatus->currentIndex() == 0) {
         for (CvEdit* pvid : visiblePvidEdits()) {
-            if (isValidVid(pvid->text())) continue;
+            if (isVlanIdInRange(pvid->text())) continue;
             platform::ui().messageBox(this, "Warning", "The VID value range is 1~4094.",
                                       platform::BoxButtons::Ok);
             pvid->SetText("1");
@@ -713,7 +713,7 @@ bool TFM_VlanSetting::IsExistingVid(const QString& vid) const {
     QStringList shown;
     for (int row = 0; row < LV_VlanListUser->RowCount(); ++row)
         shown << LV_VlanListUser->Caption(row);
-    return isListedVid(shown, vid);
+    return isListedVlanId(shown, vid);
 }
 
 void TFM_VlanSetting::selectFreeRow(int limit) {
@@ -951,13 +951,13 @@ VlanPortTexts vlanPortTexts(const QStringList& portCells) {
     return {untag.join(','), tag.join(',')};
 }
 
-bool isValidVid(const QString& text) {
+bool isVlanIdInRange(const QString& text) {
     bool number = false;
     const int vid = text.toInt(&number);
     return number && vid >= 1 && vid <= 4094;
 }
 
-bool isListedVid(const QStringList& shownVids, const QString& vid) {
+bool isListedVlanId(const QStringList& shownVids, const QString& vid) {
     return shownVids.contains(vid);
 }
 
@@ -974,8 +974,9 @@ bool vlanEditingEnabled(int modeIndex, int statusIndex) {
 
 VlanRefusal planVlanSave(const QString& vid, const QString& name, const QStringList& shownVids,
                          bool editMode, bool freeRowChosen) {
-    if (!isValidVid(vid)) return VlanRefusal::Vid;
-    if (isListedVid(shownVids, vid)) return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
+    if (!isVlanIdInRange(vid)) return VlanRefusal::Vid;
+    if (isListedVlanId(shownVids, vid))
+        return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
     if (!editMode && !freeRowChosen) return VlanRefusal::Full;
     if (name.isEmpty()) return VlanRefusal::Name;
     return VlanRefusal::None;

@@ -158,9 +158,9 @@ struct VlanPortTexts {
 VlanPortTexts vlanPortTexts(const QStringList& portCells);
 
 // A VID or PVID text the device takes: a whole number from 1 to 4094.
-bool isValidVid(const QString& text);
+bool isVlanIdInRange(const QString& text);
 // Texts are compared, not numbers: "05" is not "5".
-bool isListedVid(const QStringList& shownVids, const QString& vid);
+bool isListedVlanId(const QStringList& shownVids, const QString& vid);
 // The member value (0 none, 1 tag, 2 untag) of a port's radio buttons; loaded when none is
 // checked.
 int vlanMemberValue(bool untag, bool tag, bool notMember, int loaded);

@@ -51,9 +51,9 @@ TEST(VlanRules, ListTextsChecksAndMembers) {
     EXPECT_EQ(texts.untag, "Mgmt,W-2");
     EXPECT_EQ(texts.tag, "LAN");
 
-    for (const char* bad : {"0", "4095", "", "x", "1x"}) EXPECT_FALSE(isValidVid(bad)) << bad;
-    EXPECT_TRUE(isValidVid("1") && isValidVid("4094"));
-    EXPECT_FALSE(isListedVid({"1", "5"}, "05"));
+    for (const char* bad : {"0", "4095", "", "x", "1x"}) EXPECT_FALSE(isVlanIdInRange(bad)) << bad;
+    EXPECT_TRUE(isVlanIdInRange("1") && isVlanIdInRange("4094"));
+    EXPECT_FALSE(isListedVlanId({"1", "5"}, "05"));
     EXPECT_EQ(vlanMemberValue(false, true, false, 0), 1);
     EXPECT_EQ(vlanMemberValue(false, false, true, 2), 0);
     EXPECT_EQ(vlanMemberValue(false, false, false, 1), 1) << "no radio keeps the loaded value";
