@@ -11,9 +11,11 @@
 #include "app/Main.h"
 #include "pages/advanced/Filtermacacl.h"
 #include "pages/advanced/Filterwlanpartition.h"
+#include "pages/advanced/Multissid2.h"
 #include "pages/advanced/Qossetting.h"
 #include "pages/advanced/Rogueap.h"
 #include "pages/advanced/Scheduling.h"
+#include "pages/advanced/Vlansetting.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/About.h"
@@ -45,12 +47,12 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::adPerformance1Click, nullptr},
         {&TMainForm::Mac1Click, [] { openPage(FM_FilterMACACL); }},
         {&TMainForm::WLANPartition1Click, [] { openPage(FM_WLANPart); }},
-        {&TMainForm::Ad_MultiSSIDClick, nullptr},
+        {&TMainForm::Ad_MultiSSIDClick, [] { openPage(FM_MultiSSIDNewForm); }},
         {&TMainForm::DHCPServer1Click, nullptr},
         {&TMainForm::Intrusion1Click, [] { openPage(FM_RogueAP); }},
         {&TMainForm::Scheduling1Click, [] { openPage(FM_Scheduling); }},
         {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
-        {&TMainForm::VlanSetting1Click, nullptr},
+        {&TMainForm::VlanSetting1Click, [] { openPage(FM_VlanSetting); }},
         {&TMainForm::UserLimitClick, nullptr},
         {&TMainForm::tAdmin1Click, [] { openPage(FM_Admin2); }},
         {&TMainForm::tSystem1Click, [] { openPage(FM_Sytem); }},
