@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -38,7 +39,15 @@ void centreOnMainWindow(QDialog* page) {
     if (!MainForm) return;
     page->adjustSize();
     const QPoint centre = MainForm->frameGeometry().center();
-    page->move(centre - QPoint(page->width() / 2, page->height() / 2));
+    QPoint topLeft = centre - QPoint(page->width() / 2, page->height() / 2);
+    // A page larger than the main window would otherwise start above or left of the screen,
+    // with its title bar out of reach.
+    if (const QScreen* screen = MainForm->screen()) {
+        const QRect room = screen->availableGeometry();
+        topLeft.setX(std::max(room.left(), std::min(topLeft.x(), room.right() - page->width())));
+        topLeft.setY(std::max(room.top(), std::min(topLeft.y(), room.bottom() - page->height())));
+    }
+    page->move(topLeft);
 }
 
 QFrame* makePanel(QWidget* parent) {

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <cstdlib>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/CvStatusBar.h"
+#include "pages/common/PageForm.h"
 #include "platform/Ui.h"
 #include "tests/app/ModuleSetup.h"
 #include "tests/support/VraSim.h"
@@ -476,6 +478,17 @@ TEST_F(MainWindow, UnusableDeviceAddress_IsReportedInTheStatusBarWithBlackLamps)
         << "the heartbeat keeps trying";
     EXPECT_EQ(form.StatusBar1->SimpleText(), invalid);
     EXPECT_TRUE(ui_->boxes.empty()) << ui_->boxes[0].text.toStdString();
+}
+
+TEST_F(MainWindow, PageLargerThanTheMainWindow_OpensWithItsTopLeftOnTheScreen) {
+    TMainForm& form = start();
+    form.move(form.screen()->availableGeometry().topLeft());
+    QDialog page;
+    page.setFixedSize(form.width() + 300, form.height() + 300);
+    centreOnMainWindow(&page);
+    const QRect room = form.screen()->availableGeometry();
+    EXPECT_GE(page.x(), room.left());
+    EXPECT_GE(page.y(), room.top());
 }
 
 }  // namespace
