@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Group.h"
+#include "pages/advanced/Performace.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
 #include "pages/tools/Cfghis.h"
@@ -28,7 +30,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Information1Click, [] { openPage(FM_Information); }},
         {&TMainForm::hWirelessBand1Click, nullptr},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
-        {&TMainForm::adPerformance1Click, nullptr},
+        {&TMainForm::adPerformance1Click, [] { openPage(FM_Performace); }},
         {&TMainForm::Mac1Click, nullptr},
         {&TMainForm::WLANPartition1Click, nullptr},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
@@ -37,7 +39,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Scheduling1Click, nullptr},
         {&TMainForm::QosSetting1Click, nullptr},
         {&TMainForm::VlanSetting1Click, nullptr},
-        {&TMainForm::UserLimitClick, nullptr},
+        {&TMainForm::UserLimitClick, [] { openPage(FM_Group); }},
         {&TMainForm::tAdmin1Click, nullptr},
         {&TMainForm::tSystem1Click, nullptr},
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},
