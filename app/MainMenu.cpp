@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Dhcp.h"
 #include "pages/advanced/Group.h"
 #include "pages/advanced/Performace.h"
 #include "pages/home/Information.h"
@@ -34,7 +35,7 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Mac1Click, nullptr},
         {&TMainForm::WLANPartition1Click, nullptr},
         {&TMainForm::Ad_MultiSSIDClick, nullptr},
-        {&TMainForm::DHCPServer1Click, nullptr},
+        {&TMainForm::DHCPServer1Click, [] { openPage(FM_DHCP); }},
         {&TMainForm::Intrusion1Click, nullptr},
         {&TMainForm::Scheduling1Click, nullptr},
         {&TMainForm::QosSetting1Click, nullptr},

@@ -1,11 +1,9 @@
 #include "pages/advanced/Group.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -58,16 +56,6 @@ std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, const CvSNMPVar
     request->Mode = kSynchronous;
     request->Timeout = timeout;
     return request;
-}
-
-// The window colour for a control the user may change, the button face for one they may not.
-void paintUsable(QWidget* control, bool usable) {
-    const QPalette standard = QApplication::palette();
-    QPalette painted = control->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        painted.setColor(group, QPalette::Base,
-                         standard.color(group, usable ? QPalette::Base : QPalette::Button));
-    control->setPalette(painted);
 }
 
 }  // namespace
