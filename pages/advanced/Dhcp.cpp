@@ -1,6 +1,7 @@
 #include "pages/advanced/Dhcp.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
@@ -143,10 +145,21 @@ CvStatusBar* addStatusBar(QWidget* tab, QVBoxLayout* column) {
     return bar;
 }
 
-CvListView* makeList(QWidget* parent, const std::vector<std::pair<QString, int>>& columns) {
+// A report list whose columns are at least as wide as their titles and the widest text they are
+// meant to show (the widths were chosen for a smaller font), and which shows all its columns.
+CvListView* makeList(QWidget* parent, const std::vector<std::pair<QString, int>>& columns,
+                     const QString& widestCell = "192.168.100.100") {
     auto* list = new CvListView(parent);
     list->MakeReport();
-    for (const auto& [title, width] : columns) list->AddColumn(title, width);
+    const QFontMetrics metrics = list->fontMetrics();
+    int total = 0;
+    for (const auto& [title, width] : columns) {
+        const int needed =
+            std::max(metrics.horizontalAdvance(title), metrics.horizontalAdvance(widestCell)) + 16;
+        list->AddColumn(title, std::max(width, needed));
+        total += std::max(width, needed);
+    }
+    list->setMinimumWidth(total + 2 * list->frameWidth() + 2);
     return list;
 }
 
@@ -264,7 +277,8 @@ QWidget* TFM_DHCP::buildLeaseTab() {
     auto* tab = new QWidget;
     QVBoxLayout* column = tabColumn(tab);
     const QString mac = "Binding MAC Address", ip = "Assigned IP Address ";
-    LV_DynPool = makeList(tab, {{mac, 120}, {ip, 120}, {"Lease time ", 120}, {"Host Name", 120}});
+    LV_DynPool = makeList(tab, {{mac, 120}, {ip, 120}, {"Lease time ", 120}, {"Host Name", 120}},
+                          "00 days, 00:00:00.00");
     column->addWidget(LV_DynPool);
     Bt_RefreshDynamicPool = new QPushButton("Refresh", tab);
     addButtonRow(column, {Bt_RefreshDynamicPool});
