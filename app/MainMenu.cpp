@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "pages/advanced/Dhcp.h"
 #include "pages/advanced/Filtermacacl.h"
 #include "pages/advanced/Filterwlanpartition.h"
+#include "pages/advanced/Group.h"
 #include "pages/advanced/Multissid2.h"
+#include "pages/advanced/Performace.h"
 #include "pages/advanced/Qossetting.h"
 #include "pages/advanced/Rogueap.h"
 #include "pages/advanced/Scheduling.h"
@@ -44,16 +47,16 @@ const std::vector<PageOpener>& pageOpeners() {
         {&TMainForm::Information1Click, [] { openPage(FM_Information); }},
         {&TMainForm::hWirelessBand1Click, nullptr},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
-        {&TMainForm::adPerformance1Click, nullptr},
+        {&TMainForm::adPerformance1Click, [] { openPage(FM_Performace); }},
         {&TMainForm::Mac1Click, [] { openPage(FM_FilterMACACL); }},
         {&TMainForm::WLANPartition1Click, [] { openPage(FM_WLANPart); }},
         {&TMainForm::Ad_MultiSSIDClick, [] { openPage(FM_MultiSSIDNewForm); }},
-        {&TMainForm::DHCPServer1Click, nullptr},
+        {&TMainForm::DHCPServer1Click, [] { openPage(FM_DHCP); }},
         {&TMainForm::Intrusion1Click, [] { openPage(FM_RogueAP); }},
         {&TMainForm::Scheduling1Click, [] { openPage(FM_Scheduling); }},
         {&TMainForm::QosSetting1Click, [] { openPage(FM_QosSetting); }},
         {&TMainForm::VlanSetting1Click, [] { openPage(FM_VlanSetting); }},
-        {&TMainForm::UserLimitClick, nullptr},
+        {&TMainForm::UserLimitClick, [] { openPage(FM_Group); }},
         {&TMainForm::tAdmin1Click, [] { openPage(FM_Admin2); }},
         {&TMainForm::tSystem1Click, [] { openPage(FM_Sytem); }},
         {&TMainForm::Firmware1Click, [] { openPage(FM_Firmware); }},

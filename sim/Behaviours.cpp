@@ -94,6 +94,15 @@ void Device::registerBehaviours() {
                                  status->stored.bytes = "changed";
                              done(SNMP_ERR_NOERROR);
                          }});
+    // The 2.4 GHz radio needs a longer ACK time-out than the 5 GHz one that the range allows.
+    on("dot11AckTimeout.1", {[this](const Oid&, const Value& value) {
+                                 const Object* band = mib_.find(mib_.oidOf("dot11Band.1"));
+                                 const bool band24 = band && band->stored.number == 0;
+                                 return validate_ && band24 && value.number < 64
+                                            ? SNMP_ERR_WRONGVALUE
+                                            : SNMP_ERR_NOERROR;
+                             },
+                             nullptr});
 
     on("tftpcommand.0",
        {nullptr, [this](const Oid&, const Value& value, Done done) {

@@ -1,6 +1,7 @@
 #include "pages/common/PageForm.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFrame>
@@ -94,6 +95,15 @@ void setGreyedReadOnly(QLineEdit* edit) {
     QObject::connect(edit, &QLineEdit::cursorPositionChanged, edit, [edit](int, int now) {
         if (now != 0) edit->setCursorPosition(0);
     });
+}
+
+void paintUsable(QWidget* control, bool usable) {
+    const QPalette standard = QApplication::palette();
+    QPalette painted = control->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        painted.setColor(group, QPalette::Base,
+                         standard.color(group, usable ? QPalette::Base : QPalette::Button));
+    control->setPalette(painted);
 }
 
 namespace {

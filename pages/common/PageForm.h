@@ -37,6 +37,9 @@ QLabel* addEditRow(QGridLayout* rows, const QString& caption, CvEdit*& edit);
 // Disabled, read-only and drawn in the button-face colour, as for values the user cannot change;
 // its text is shown from the start.
 void setGreyedReadOnly(QLineEdit* edit);
+// A control the user may change now keeps the window colour; one they may not takes the button
+// face, as a greyed control does.
+void paintUsable(QWidget* control, bool usable);
 // Limits what the user types or pastes to maxLength characters; text the program writes is
 // shown whole (QLineEdit::setMaxLength would cut a longer device value). Call it after binding
 // the edit: a binding replaces the edit's typing filters.

@@ -459,6 +459,11 @@ TEST_F(MainWindow, BandAndRadio_AreReadAtStartAndAgainAfterTheirPagesClose) {
     closer.start();
     form.hWirelessBand1Click();
     form.adPerformance1Click();
+    form.UserLimitClick();  // no menu item binds it; its page reads the load balance first
+    bool loadBalanceRead = false;
+    for (const SimSetRecord& get : sim_->gets())
+        loadBalanceRead |= get.vbs[0].oid == "1.3.6.1.4.1.32473.10.37.38.3.2.1.1.1.1";
+    EXPECT_TRUE(loadBalanceRead);
     ASSERT_TRUE(pumpUntil([&] { return form.CB_Band->currentText() == "5GHz"; }));
     ASSERT_TRUE(pumpUntil([&] { return form.CB_RadioWave->currentText() == "Off"; }));
 }

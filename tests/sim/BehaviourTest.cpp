@@ -182,6 +182,15 @@ TEST_F(Behaviour, CountersKnobServesCounter32) {
     EXPECT_NE(r.output.find("Counter32: 152340"), std::string::npos) << r.output;
 }
 
+TEST_F(Behaviour, AckTimeoutBelow64IsRefusedOnlyOnThe24GHzBand) {
+    const std::string ack = E + ".2.1.3.3.1.1.1.31.1";
+    CommandResult refused = set(ack + " i 63");
+    EXPECT_NE(refused.output.find("wrongValue"), std::string::npos) << refused.output;
+    EXPECT_EQ(set(ack + " i 64").exitCode, 0);
+    sim.knob("set " + E + ".2.1.3.3.1.1.1.34.1 1");
+    EXPECT_EQ(set(ack + " i 50").exitCode, 0) << "the 5 GHz band takes 50";
+}
+
 TEST(DataFile, BrokenDataFileStopsTheStartWithItsLine) {
     char pattern[] = "/tmp/vra-data-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
