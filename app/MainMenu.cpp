@@ -11,6 +11,7 @@
 #include "app/Main.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
+#include "pages/home/Wirless.h"
 #include "pages/tools/Cfghis.h"
 #include "pages/tools/Firmware.h"
 #include "pages/tools/Logset.h"
@@ -26,7 +27,7 @@ struct PageOpener {
 const std::vector<PageOpener>& pageOpeners() {
     static const std::vector<PageOpener> openers = {
         {&TMainForm::Information1Click, [] { openPage(FM_Information); }},
-        {&TMainForm::hWirelessBand1Click, nullptr},
+        {&TMainForm::hWirelessBand1Click, [] { openPage(FM_Wirless); }},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
         {&TMainForm::adPerformance1Click, nullptr},
         {&TMainForm::Mac1Click, nullptr},

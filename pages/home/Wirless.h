@@ -1,0 +1,260 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QWidget;
+class CvEdit;
+class CvListView;
+class CvStatusBar;
+class CvSNMPRequest2Controls;
+class CvSNMPRequest2Edits;
+struct CvSNMPError;
+struct CvSNMPVarItem;
+
+// Home \ Wireless: band, AP mode, SSID, channel and width, the security of the primary SSID
+// (WEP keys, WPA pass phrase and cipher, RADIUS server), the WDS peers and the site survey.
+class TFM_Wirless : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TFM_Wirless(QWidget* owner = nullptr);
+    ~TFM_Wirless() override;
+
+    QTabWidget* PC_Wirless;
+    QWidget* TS_11a;
+
+    QGroupBox* GroupBox1;
+    QComboBox *CB_Band, *CB_APMode, *CB_SsidBroadcast, *CB_AuSc, *CB_Chanal, *CB_ChannelWidth,
+        *CB_SecurityMode;
+    CvEdit* Ed_SSID;
+
+    QGroupBox* GroupBox5;
+    QComboBox *CB_dot11Encryption, *CB_DefaultKey;
+    QComboBox *CB_KeyType1, *CB_KeyType2, *CB_KeyType3, *CB_KeyType4;
+    QComboBox *CB_WepEncryp1, *CB_WepEncryp2, *CB_WepEncryp3, *CB_WepEncryp4;
+    CvEdit *Ed_Key1, *Ed_Key2, *Ed_Key3, *Ed_Key4;
+    CvEdit* Ed_ConfirmKey;
+
+    QGroupBox* GroupBox6;
+    QComboBox *CB_WPAMode, *CB_CipherType;
+    CvEdit *Ed_UpdateInterval, *Ed_Passphrase, *Ed_ConfirmPass;
+    QLabel *La_Passphrase, *La_ConfirmPass;
+    QGroupBox* GroupBox2;
+    CvEdit *Edt_RadiusServer, *Edt_RadiusPort, *Edt_RadiusSecret;
+    QComboBox* CB_NetProtect;
+
+    QGroupBox* GroupBox3;
+    CvEdit *Ed_ReMAddra0, *Ed_ReMAddra1, *Ed_ReMAddra2, *Ed_ReMAddra3, *Ed_ReMAddra4, *Ed_ReMAddra5,
+        *Ed_ReMAddra6, *Ed_ReMAddra7;
+
+    QGroupBox* GroupBox4;
+    QPushButton* SiteScan;
+    CvListView *SiteServeyListView1, *wdsSiteServeyListView;
+
+    QPushButton *Bt_Apply, *Bt_Refresh, *Bt_Close;
+    CvStatusBar* StatusBar;
+
+    // Raw values for the requests, never shown.
+    QComboBox *CB_dot11Authentication, *CB_Clipher, *CB_Auther, *CB_MultEnable, *CB_VlanStatus,
+        *CB_WMode1, *CB_WMode2, *CB_DeviceApplySetting, *CB_RemoveMac, *CB_SiteScan,
+        *CB_WDSSiteScan;
+    CvEdit *Ed_Channel, *Ed_Channeldatabase, *Ed_ChanListA, *Ed_ChanListG, *Ed_ChanListW,
+        *Ed_APModeStatus;
+    CvListView *Lv_RemoteMac, *MssidListView;
+    QTimer* Timer;
+
+    std::unique_ptr<CvSNMPRequest2Edits> reqVlanStatus, reqMssidTable, reqApplySetting, reqWireless,
+        reqDataBaseChannel, reqChannelLists, reqWifiMode, reqMssidState, reqApModeStatus,
+        reqAuthentication, reqWepKey1, reqWepKey2, reqWepKey3, reqWepKey4, reqPassphrase, reqRadius,
+        reqWdsMacAdd, reqWdsMacList, reqWdsMacDeleteAll;
+    std::unique_ptr<CvSNMPRequest2Edits> reqSiteSurveyRefresh, reqSiteSurveyTable,
+        reqWdsSurveyRefresh, reqWdsSurveyTable;
+
+    bool requestsBuilt = false;
+    int savedBandIndex = -1;
+    int savedApModeIndex = 0;
+    int savedSsidBroadcastIndex = 0, savedChannelIndex = 0;
+    bool readAsWirelessClient = false;
+    QString savedSecurityText;
+    QString savedPassphraseText, savedUpdateIntervalText, savedRadiusSecretText;
+    int securityIndexAp = 0, securityIndexWdsAp = 0, securityIndexWds = 0;
+    int savedCipherIndex = 0, savedAutherIndex = 0;
+    bool vlanWarned = false;
+
+    void FormCreate();
+    void FormShow();
+    void Bt_RefreshClick();
+    void Bt_CloseClick();
+
+    void CB_APModeChange();
+    void CB_SecurityModeChange();
+    void CB_BandChange();
+    void CB_ChanalChange();
+    void CB_AuScClick();
+    void CB_DefaultKeyChange();
+    void CB_KeyType1Change();
+    void CB_WepEncryp1Change();
+    void CB_dot11EncryptionChange();
+    void CB_AutherChange();
+    void CB_CipherTypeChange();
+    void CB_WPAModeChange() {}
+    void CB_IEmodeChange() {}
+    void CB_TranRateChange() {}
+
+    void BuildVlanStatusRequest();
+    void ReadMultiSSIDTable();
+    void BuildWirelessRequests();
+    void BuildKeyRequests();
+    void BuildPassphraseRequest();
+    void BuildRadiusRequest();
+    void BuildWdsMacRequests();
+    void SetInputLimits();
+    void OnWdsListRead(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+
+    void FillSecurityModes();
+    void StoreSecurityChoice();
+    void ShowSecurityGroups();
+    void RestoreSecurityChoice();
+    bool FillChannelList(CvEdit* listEdit, QComboBox* channelCombo, CvEdit* channelEdit);
+    void UpdateChannelWidth();
+    void ApplyKeyLengths();
+    void ShowDefaultKeyRow();
+    void SetKeySizesFromKeys();
+    void CopyKeyToConfirm();
+    void StoreCipherChoice();
+    bool CopyChannelText(QComboBox* from, CvEdit* to);
+    void RefreshWdsMacEdits();
+    void ClearZeroWdsMacs();
+
+    // The eight WDS address fields, field 1 first.
+    std::vector<CvEdit*> wdsMacEdits() const;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void buildControls();
+    QWidget* buildNetworkGroup();
+    QWidget* buildKeyGroup();
+    QWidget* buildPassphraseGroup();
+    QWidget* buildWdsGroup();
+    QWidget* buildSurveyGroup();
+    void connectHandlers();
+    // Runs a page routine from a user action; a request that creation never built stops it with
+    // the creation failure's text in panel 0.
+    void runPageRoutine(const std::function<void()>& routine);
+    // The request, or a stop of the running routine when creation never built it.
+    CvSNMPRequest2Edits& built(const std::unique_ptr<CvSNMPRequest2Edits>& request) const;
+    std::unique_ptr<CvSNMPRequest2Edits> makeRequest(const std::vector<CvSNMPVarItem>& items,
+                                                     int itemType, int keyCount, int timeout,
+                                                     bool synchronous);
+    // A synchronous read; the first failure since the last Refresh began is kept for its text.
+    bool read(CvSNMPRequest2Edits& request);
+    void applyChannelWidth(bool clientStep);
+    void applyEncryptionRule();
+    void showSurveyListFor(int apMode);
+    void setScanButtonFromStatus();
+    void fillCipherChoices();
+    void warnVlanOnce();
+
+    struct KeyRow {
+        QComboBox* type;
+        QComboBox* size;
+        CvEdit* key;
+    };
+    std::vector<KeyRow> keyRows() const;
+    std::vector<QWidget*> keyControls() const;
+
+    QString creationFailure_;
+    QString firstReadFailure_;
+    QString lastReadMessage_;
+    bool shownOnce_ = false;
+};
+
+extern TFM_Wirless* FM_Wirless;
+
+// ---- Rules without widgets ------------------------------------------------------------------
+
+// CB_APMode's item indexes.
+constexpr int kAccessPoint = 0;
+constexpr int kWdsWithAp = 1;
+constexpr int kWds = 2;
+constexpr int kWirelessClient = 3;
+
+// What the security and WPA combos offer in an AP mode; empty lists outside the four modes.
+struct SecurityOffer {
+    QStringList securityModes;
+    QStringList wpaModes;
+    bool wpaEnabled = true;
+};
+SecurityOffer wirelessSecurityOffer(int apMode, bool multiSsidOn);
+
+// The visible choice for an authentication value; an empty WPA text stands for the first item.
+struct SecurityChoice {
+    QString securityMode;
+    QString wpaMode;
+};
+// The choice shown for the authentication option text read ("wpa2-psk"), with each mode's
+// fallback; none when the combos stay without a selection.
+std::optional<SecurityChoice> wirelessSecurityFromAuthentication(const QString& authentication,
+                                                                 int apMode, bool multiSsidOn);
+// The authentication option text for a chosen pair, when the AP mode offers it; empty otherwise.
+QString wirelessAuthenticationFromChoice(int apMode, bool multiSsidOn, const QString& securityMode,
+                                         const QString& wpaMode);
+// The cipher items of the passphrase group and whether the combo is enabled.
+QStringList wirelessCipherChoices(int apMode);
+bool wirelessCipherEnabled(int apMode);
+// The cipher combo's text as CB_Clipher's index (auto, aes, tkip); -1 leaves it.
+int wirelessCipherIndex(const QString& cipherText);
+
+// The channel list split at single blanks, the item holding the channel and whether one did.
+struct ChannelList {
+    QStringList items;
+    int selected = 0;
+    bool matched = false;
+};
+ChannelList tokenizeChannelList(const QString& list, const QString& channel);
+
+// Whether the channel width is forced to "20MHz": a Wi-Fi mode without 802.11n (index 1 of
+// either list), an edge channel, or WEP.
+bool channelWidthForced20(int wifiMode24Index, int wifiMode5Index, const QString& channel,
+                          const QString& securityMode, int encryptionIndex);
+
+// A key's maximum length for its type (1 HEX, else ASCII) and size (1 "128Bits", else 64).
+int wepKeyLength(int keyTypeIndex, int keySizeIndex);
+// The size index a key of this length shows: 1 for 26 HEX or 13 ASCII characters, else 0; -1
+// without a key type.
+int wepKeySizeIndex(int keyTypeIndex, int keyLength);
+// Only asterisks, as many as its length (the empty text too): a key the device masked.
+bool isMaskedKey(const QString& text);
+// A character code of 128 or more.
+bool hasNonAsciiChar(const QString& text);
+
+// What showing the security groups does for an AP mode and the chosen security text.
+enum class Shown { Keep, Show, Hide };
+struct SecurityGroups {
+    Shown wds = Shown::Keep, survey = Shown::Keep, keys = Shown::Keep, passphrase = Shown::Keep;
+    QString wdsCaption;
+    bool autoScanRule = false;           // the channel follows auto scan
+    bool autoScanForcedOff = false;      // auto scan Disable, greyed
+    bool ssidBroadcastForcedOn = false;  // visibility Enable, greyed
+    bool channelGreyed = false;
+    bool widthForcedAuto = false;     // "Auto 20/40 MHz", greyed
+    bool encryptionForcedOn = false;  // "Enable", greyed
+    QString passphraseCaption;
+    bool passphraseRows = false, radius = false, fillCipher = false;
+    bool wpaModeForcedFirst = false, intervalGreyed = false;
+};
+SecurityGroups wirelessSecurityGroups(int apMode, const QString& securityMode);
