@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/Main.h"
 #include "app/MibEnumerationLists.h"
+#include "library/common/CvException.h"
 #include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
@@ -22,6 +24,7 @@
 #include "library/snmp/CvStatusBar.h"
 #include "pages/common/MibItem.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/Systemlog.h"
 #include "platform/Ui.h"
 
 TFM_Wirless* FM_Wirless = nullptr;
@@ -402,6 +405,7 @@ void TFM_Wirless::connectHandlers() {
     on(CB_Auther, &QComboBox::activated, &TFM_Wirless::CB_AutherChange);
     on(CB_CipherType, &QComboBox::activated, &TFM_Wirless::CB_CipherTypeChange);
     on(CB_WPAMode, &QComboBox::activated, &TFM_Wirless::CB_WPAModeChange);
+    on(Bt_Apply, &QPushButton::clicked, &TFM_Wirless::Bt_ApplyClick);
     on(Bt_Refresh, &QPushButton::clicked, &TFM_Wirless::Bt_RefreshClick);
     on(Bt_Close, &QPushButton::clicked, &TFM_Wirless::Bt_CloseClick);
 }
@@ -634,8 +638,13 @@ void TFM_Wirless::BuildWdsMacRequests() {
         for (int item = 0; item < kShownWdsFields; ++item)
             reqWdsMacAdd->AssociateEdit(item, "%h", fields[item]);
 
+        reqWdsMacAddMore = makeRequest(wdsMacAddTable, MVT_SV, 0, 5000, true);
+        for (int item = 0; item < kShownWdsFields; ++item)
+            reqWdsMacAddMore->AssociateEdit(item, "%h", fields[kShownWdsFields + item]);
+
         reqWdsMacList = makeRequest(wdsMacListTable, MVT_UMV, 0, 5000, false);
-        reqWdsMacList->AssociateListView(Lv_RemoteMac, false);
+        // The first row selected gives the list's set an instance to write.
+        reqWdsMacList->AssociateListView(Lv_RemoteMac, true);
         reqWdsMacList->OnAfterGet = [this](CvSNMPRequest2Controls* sender,
                                            const CvSNMPError& error) {
             runPageRoutine([&] { OnWdsListRead(sender, error); });
@@ -682,6 +691,8 @@ void TFM_Wirless::FormShow() {
 
 void TFM_Wirless::Bt_RefreshClick() {
     firstReadFailure_.clear();
+    // A refused or failed Save left items out; they are read again, not kept as typed.
+    SetItemsWritable(true);
     requestsBuilt = true;
     struct Clear {
         bool& flag;
@@ -817,6 +828,209 @@ void TFM_Wirless::CB_AutherChange() {
 
 void TFM_Wirless::CB_CipherTypeChange() {
     savedCipherIndex = CB_CipherType->currentIndex();
+}
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+void TFM_Wirless::Bt_ApplyClick() {
+    if (const WirelessCheck refusal = checkWirelessSsid(Ed_SSID->text())) {
+        showRefusal(*refusal);
+        return;
+    }
+    SetItemsWritable(false);
+    StoreSecurityChoice();
+    if (CB_MultEnable->currentIndex() == 1)
+        SaveWithMultiSSID();
+    else
+        SaveWithoutMultiSSID();
+}
+
+void TFM_Wirless::SetItemsWritable(bool writable) {
+    for (const auto* request :
+         {&reqWireless, &reqAuthentication, &reqWepKey1, &reqWepKey2, &reqWepKey3, &reqWepKey4,
+          &reqPassphrase, &reqWdsMacAdd, &reqWdsMacAddMore, &reqRadius}) {
+        CvSNMPRequest2Edits& items = built(*request);
+        for (int item = 0; item < items.VarList.Count(); ++item)
+            items.VarList.GetItem(item).access = writable ? ACC_READWRITE : ACC_INVALID;
+    }
+}
+
+void TFM_Wirless::SaveWithoutMultiSSID() {
+    save(false);
+}
+
+void TFM_Wirless::SaveWithMultiSSID() {
+    save(true);
+}
+
+void TFM_Wirless::save(bool multiSsidWriter) {
+    const WirelessSavePlan plan = planWirelessSave(saveInput(multiSsidWriter));
+    if (plan.disableMultiSsid) {
+        CB_MultEnable->setCurrentIndex(0);
+        CvSNMPRequest2Edits& state = built(reqMssidState);
+        state.VarList.GetItem(0).access = ACC_READWRITE;
+        setRequest(state);
+    }
+    if (plan.peerRefusal) return showRefusal(*plan.peerRefusal);
+    if (plan.branch == WirelessBranch::None) return;
+    if (plan.branch == WirelessBranch::Wep) CB_dot11Encryption->setCurrentIndex(1);
+    if (plan.sharedKeyWarning)
+        platform::ui().messageBox(
+            this, "Warning",
+            "Key value is used by SSID! \nTo change Key value affects other SSID settings.",
+            platform::BoxButtons::Ok);
+    if (plan.refusal) return showRefusal(*plan.refusal);
+    if (plan.copyChannel) CopyChannelText(CB_Chanal, Ed_Channel);
+    if (plan.storeCipher) StoreCipherChoice();
+
+    const int mode = CB_APMode->currentIndex();
+    bool allSucceeded = true;
+    for (const WirelessSet& set : plan.sets) {
+        CvSNMPRequest2Edits& request = requestFor(set.request);
+        for (int item = 0; item < request.VarList.Count(); ++item)
+            request.VarList.GetItem(item).access = ACC_INVALID;
+        for (int item : set.items) request.VarList.GetItem(item).access = ACC_READWRITE;
+        if (set.deletesAll) CB_RemoveMac->setCurrentIndex(1);
+        const bool succeeded = setRequest(request);
+        // Disarmed again, so that no later delete-all of this visit carries "deleteall" unasked.
+        if (set.deletesAll) CB_RemoveMac->setCurrentIndex(0);
+        if (set.counted) allSucceeded = allSucceeded && succeeded;
+    }
+    if (!allSucceeded) return StatusBar->ShowText("Setting error!");
+    SetItemsWritable(true);
+    Bt_RefreshClick();
+    StatusBar->ShowText("Setting Success!");
+    if (mode == kWdsWithAp || mode == kWirelessClient)
+        readAsWirelessClient = CB_APMode->currentIndex() == kWirelessClient;
+}
+
+WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
+    WirelessSaveInput input;
+    input.multiSsidWriter = multiSsidWriter;
+    input.apMode = CB_APMode->currentIndex();
+    input.securityMode = CB_SecurityMode->currentText();
+    input.encryption = CB_dot11Encryption->currentIndex();
+    input.defaultKey = CB_DefaultKey->currentIndex();
+    input.defaultKeyText = CB_DefaultKey->currentText();
+    const std::vector<KeyRow> rows = keyRows();
+    for (int key = 0; key < 4; ++key)
+        input.keys[key] = {rows[key].type->currentIndex(), rows[key].size->currentIndex(),
+                           rows[key].key->text()};
+    input.confirmKey = Ed_ConfirmKey->text();
+    input.interval = Ed_UpdateInterval->text();
+    input.passphrase = Ed_Passphrase->text();
+    input.confirmPassphrase = Ed_ConfirmPass->text();
+    input.passphraseAsRead = savedPassphraseText;
+    input.radiusServer = Edt_RadiusServer->text();
+    input.radiusPort = Edt_RadiusPort->text();
+    input.radiusSecret = Edt_RadiusSecret->text();
+    input.radiusSecretAsRead = savedRadiusSecretText;
+    const std::vector<CvEdit*> fields = wdsMacEdits();
+    for (int field = 0; field < kWdsFields; ++field) input.macs[field] = fields[field]->text();
+    input.band = CB_Band->currentIndex();
+    input.bandAsRead = savedBandIndex;
+    // The columns are found by their titles, the items' names.
+    auto column = [this](const QString& title) {
+        for (int c = 0; c < MssidListView->ColumnCount(); ++c)
+            if (MssidListView->ColumnTitle(c) == title) return c;
+        return -1;
+    };
+    auto cell = [this](int row, int c) {
+        return c <= 0 ? MssidListView->Caption(row) : MssidListView->SubItem(row, c - 1);
+    };
+    const int state = column("dot11MssIndividualState");
+    const int authentication = column("dot11MssidAuthentication");
+    const int keyIndex = column("dot11MssidWepKeyIndex");
+    for (int row = 0; row < MssidListView->RowCount(); ++row)
+        input.mssidRows.push_back(
+            {cell(row, state), cell(row, authentication), cell(row, keyIndex)});
+    return input;
+}
+
+CvSNMPRequest2Edits& TFM_Wirless::requestFor(WirelessRequest request) const {
+    switch (request) {
+        case WirelessRequest::MssidState:
+            return built(reqMssidState);
+        case WirelessRequest::Wireless:
+            return built(reqWireless);
+        case WirelessRequest::Authentication:
+            return built(reqAuthentication);
+        case WirelessRequest::WepKey1:
+            return built(reqWepKey1);
+        case WirelessRequest::WepKey2:
+            return built(reqWepKey2);
+        case WirelessRequest::WepKey3:
+            return built(reqWepKey3);
+        case WirelessRequest::WepKey4:
+            return built(reqWepKey4);
+        case WirelessRequest::Passphrase:
+            return built(reqPassphrase);
+        case WirelessRequest::Radius:
+            return built(reqRadius);
+        case WirelessRequest::WdsMacDeleteAll:
+            return built(reqWdsMacDeleteAll);
+        case WirelessRequest::WdsMacAdd:
+            return built(reqWdsMacAdd);
+        case WirelessRequest::WdsMacAddMore:
+            return built(reqWdsMacAddMore);
+        case WirelessRequest::WdsMacList:
+            break;
+    }
+    return built(reqWdsMacList);
+}
+
+bool TFM_Wirless::setRequest(CvSNMPRequest2Edits& request) {
+    try {
+        return request.Set(true, true, "");
+    } catch (const CvException& failure) {
+        showFailureText(StatusBar, QString::fromStdString(failure.what()));
+        return false;
+    }
+}
+
+CvEdit* TFM_Wirless::fieldEdit(WirelessField field) const {
+    using F = WirelessField;
+    if (field >= F::Mac1 && field <= F::Mac8)
+        return wdsMacEdits()[static_cast<int>(field) - static_cast<int>(F::Mac1)];
+    if (field >= F::Key1 && field <= F::Key4)
+        return keyRows()[static_cast<int>(field) - static_cast<int>(F::Key1)].key;
+    switch (field) {
+        case F::Ssid:
+            return Ed_SSID;
+        case F::ConfirmKey:
+            return Ed_ConfirmKey;
+        case F::Interval:
+            return Ed_UpdateInterval;
+        case F::Passphrase:
+            return Ed_Passphrase;
+        case F::RadiusServer:
+            return Edt_RadiusServer;
+        case F::RadiusPort:
+            return Edt_RadiusPort;
+        case F::RadiusSecret:
+            return Edt_RadiusSecret;
+        default:
+            return nullptr;
+    }
+}
+
+void TFM_Wirless::showRefusal(const WirelessRefusal& refusal) {
+    if (refusal.caption.isEmpty())
+        plainMessage(this, refusal.message);
+    else
+        platform::ui().messageBox(this, refusal.caption, refusal.message, platform::BoxButtons::Ok);
+    if (CvEdit* emptied = fieldEdit(refusal.emptied)) emptied->SetText("");
+    if (refusal.emptied == WirelessField::RadiusPort) replaceTypingLimit(Edt_RadiusPort, 5);
+    if (CvEdit* focused = fieldEdit(refusal.focus)) focused->setFocus();
+    if (refusal.tidyMacs) RefreshWdsMacEdits();
+}
+
+bool TFM_Wirless::CheckWdsMacDuplicates() {
+    QStringList macs;
+    for (CvEdit* field : wdsMacEdits()) macs << field->text();
+    const WirelessCheck refusal = checkWdsMacDuplicates(macs);
+    if (refusal) showRefusal(*refusal);
+    return !refusal;
 }
 
 // ---- Rules on the page ----------------------------------------------------------------------
@@ -1224,4 +1438,266 @@ SecurityGroups wirelessSecurityGroups(int apMode, const QString& securityMode) {
         groups.intervalGreyed = personal && apMode == kWirelessClient;
     }
     return groups;
+}
+
+// ---- Save rules -----------------------------------------------------------------------------
+
+namespace {
+
+const QString kBlankMessage = "The first character and last character can't be blank.";
+const QString kConfirmMessage = "Please input the confirm new password correctly!";
+
+bool blankAtAnEnd(const QString& text) {
+    return !text.isEmpty() && (text.front() == ' ' || text.back() == ' ');
+}
+
+bool holdsPeer(const QString& mac) {
+    return !mac.isEmpty() && mac != kZeroMac;
+}
+
+// A whole number, or 0 for a text that is none.
+qlonglong numberOrZero(const QString& text) {
+    bool isNumber = false;
+    const qlonglong value = text.toLongLong(&isNumber);
+    return isNumber ? value : 0;
+}
+
+WirelessField offsetField(WirelessField first, int offset) {
+    return static_cast<WirelessField>(static_cast<int>(first) + offset);
+}
+
+// Masked keys pass; otherwise only hexadecimal digits do.
+bool isHexText(const QString& text) {
+    if (isMaskedKey(text)) return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+}
+
+WirelessBranch branchOf(const QString& securityMode, int encryption, int apMode) {
+    if (securityMode == "Open System")
+        return encryption == 0 ? WirelessBranch::Open : WirelessBranch::Wep;
+    if (securityMode == "Shared Key") return WirelessBranch::Wep;
+    if (securityMode == "WPA-Personal") return WirelessBranch::WpaPersonal;
+    if (securityMode == "WPA-Enterprise" && apMode == kAccessPoint)
+        return WirelessBranch::WpaEnterprise;
+    return WirelessBranch::None;
+}
+
+// The items of the fields from `first` on (four of them) that hold a peer.
+std::vector<int> peerItems(const QStringList& macs, int first) {
+    std::vector<int> items;
+    for (int item = 0; item < kShownWdsFields; ++item)
+        if (holdsPeer(macs[first + item])) items.push_back(item);
+    return items;
+}
+
+}  // namespace
+
+WirelessCheck checkWirelessSsid(const QString& ssid) {
+    using F = WirelessField;
+    if (ssid.size() > 32)
+        return WirelessRefusal{"The Max Length of SSID is 32.!", "Warning", F::Ssid, F::Ssid};
+    if (ssid.isEmpty())
+        return WirelessRefusal{"Please Input SSID.", "Warning", F::Ssid, F::Ssid, true};
+    if (blankAtAnEnd(ssid)) return WirelessRefusal{kBlankMessage, "Error", F::Ssid, F::Ssid, true};
+    if (hasNonAsciiChar(ssid))
+        return WirelessRefusal{"Don't support chinese character !", "Error", F::Ssid, F::Ssid,
+                               true};
+    return std::nullopt;
+}
+
+WirelessCheck checkWdsMacDuplicates(const QStringList& macs) {
+    for (int later = kWdsFields - 1; later >= 1; --later) {
+        const QString text = macs[later].toUpper();
+        if (!holdsPeer(text)) continue;
+        for (int earlier = 0; earlier < later; ++earlier)
+            if (macs[earlier].toUpper() == text)
+                return WirelessRefusal{"Exist same MAC address.", "Warning",
+                                       offsetField(WirelessField::Mac1, later), WirelessField::None,
+                                       true};
+    }
+    return std::nullopt;
+}
+
+WirelessCheck checkSsidAndWdsMacs(const QStringList& macs) {
+    const QString lengthMessage = "The length of MAC address is 12.";
+    if (macs[0].isEmpty())
+        return WirelessRefusal{"Please input MAC address in first blank space!", "Warning",
+                               WirelessField::Mac1, WirelessField::None, true};
+    for (int field = 0; field < kWdsFields; ++field) {
+        if ((field > 0 && macs[field].isEmpty()) || macs[field].size() == 12) continue;
+        const QString message = field == 2 ? "The length is 12 MAC address." : lengthMessage;
+        return WirelessRefusal{message, "Error", WirelessField::None, WirelessField::None, true};
+    }
+    return std::nullopt;
+}
+
+WirelessCheck checkDefaultWepKey(int defaultKey, const QString& defaultKeyText,
+                                 const WepKeyInput& key, const QString& confirm) {
+    static const QStringList words = {"First", "Second", "Third", "Fourth"};
+    static const QStringList ordinals = {"1st", "2nd", "3rd", "4th"};
+    if (defaultKey < 0 || defaultKey > 3) return std::nullopt;
+    const WirelessField field = offsetField(WirelessField::Key1, defaultKey);
+    if (blankAtAnEnd(key.text)) return WirelessRefusal{kBlankMessage, "Error", field};
+    if (defaultKeyText == words[defaultKey] && key.size >= 0) {
+        const int length = wepKeyLength(key.type, key.size);
+        if (key.text.size() != length)
+            return WirelessRefusal{QString("The Length of the %1 key must be %2!")
+                                       .arg(ordinals[defaultKey])
+                                       .arg(length),
+                                   "Warning"};
+        if (key.type == 1 && !isHexText(key.text))
+            return WirelessRefusal{"Please input  Hexadecimal digits!", "", WirelessField::None,
+                                   field};
+    }
+    if (confirm != key.text)
+        return WirelessRefusal{kConfirmMessage, "Warning", WirelessField::ConfirmKey};
+    return std::nullopt;
+}
+
+WirelessCheck checkUpdateInterval(const QString& interval) {
+    const qlonglong seconds = numberOrZero(interval);
+    if (interval.isEmpty() || seconds < 300 || seconds > 9999999)
+        return WirelessRefusal{"Please input a number between 300 and 9999999.", "Error",
+                               WirelessField::Interval, WirelessField::Interval};
+    return std::nullopt;
+}
+
+WirelessCheck checkPassphrase(const QString& passphrase, const QString& confirm, bool lengthFirst) {
+    const auto refuse = [](const QString& message, const QString& caption) {
+        return WirelessRefusal{message, caption, WirelessField::Passphrase};
+    };
+    const WirelessCheck blank =
+        blankAtAnEnd(passphrase) ? WirelessCheck(refuse(kBlankMessage, "Error")) : std::nullopt;
+    const WirelessCheck shortText =
+        passphrase.size() < 8
+            ? WirelessCheck(refuse("The Passphrase length is between 8 and 63.", "Error"))
+            : std::nullopt;
+    if (lengthFirst && shortText) return shortText;
+    if (blank) return blank;
+    if (shortText) return shortText;
+    if (passphrase.size() > 63) return refuse("The max length of Passphrase is 63.", "Error");
+    if (confirm != passphrase) return refuse(kConfirmMessage, "Warning");
+    return std::nullopt;
+}
+
+WirelessCheck checkRadius(const QString& server, const QString& port, const QString& secret,
+                          bool multiSsidWriter) {
+    using F = WirelessField;
+    if (!TMainForm::IsValidIPAddress(server))
+        return WirelessRefusal{"The Radius server's IP is illegal.", "Error", F::RadiusServer};
+    const qlonglong number = numberOrZero(port);
+    if (port.isEmpty() || number < 1 || number > 65535)
+        return WirelessRefusal{"Please input a number between 1 and 65535.", "Error", F::RadiusPort,
+                               multiSsidWriter ? F::RadiusPort : F::None};
+    if (secret.isEmpty())
+        return WirelessRefusal{"The shared secret of radius server cannot be empty.", "Error",
+                               F::RadiusSecret};
+    if (secret.size() > 64)
+        return WirelessRefusal{"The max length of secret of radius server is 64.", "Error",
+                               F::RadiusSecret};
+    return std::nullopt;
+}
+
+bool sharedKeyInUse(const std::vector<MssidRowTexts>& rows, const QString& defaultKeyText) {
+    for (size_t row = 1; row < rows.size(); ++row)
+        if (rows[row].state.contains("Enable") &&
+            (rows[row].authentication.contains("open") ||
+             rows[row].authentication.contains("share")) &&
+            rows[row].keyIndex == defaultKeyText)
+            return true;
+    return false;
+}
+
+WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
+    using R = WirelessRequest;
+    WirelessSavePlan plan;
+    const int mode = input.apMode;
+    plan.disableMultiSsid = input.multiSsidWriter && mode > kWdsWithAp;
+    if (mode < kAccessPoint || mode > kWirelessClient) return plan;
+    const bool wds = mode == kWdsWithAp || mode == kWds;
+    if (wds) {
+        plan.peerRefusal = checkWdsMacDuplicates(input.macs);
+        if (!plan.peerRefusal) plan.peerRefusal = checkSsidAndWdsMacs(input.macs);
+        if (plan.peerRefusal) return plan;
+    }
+    plan.branch = branchOf(input.securityMode, input.encryption, mode);
+    if (plan.branch == WirelessBranch::None) return plan;
+    plan.copyChannel = mode != kWirelessClient;
+
+    // Item 3, the channel list, is never sent; the band only when it changed.
+    std::vector<int> wireless = {0, 1, 2, 4, 5, 6, 7};
+    std::erase_if(wireless, [&](int item) {
+        return (item == 4 && mode != kAccessPoint) || (item == 1 && mode == kWirelessClient) ||
+               (item == 6 && input.band == input.bandAsRead);
+    });
+    std::vector<WirelessSet> peers;
+    if (wds) {
+        peers = {{R::WdsMacDeleteAll, {0}, true, true}, {R::WdsMacAdd, peerItems(input.macs, 0)}};
+        const std::vector<int> more = peerItems(input.macs, kShownWdsFields);
+        if (!more.empty()) peers.push_back({R::WdsMacAddMore, more});
+    }
+
+    std::vector<WirelessSet>& sets = plan.sets;
+    switch (plan.branch) {
+        case WirelessBranch::Open:
+            sets = {{R::Wireless, wireless}, {R::Authentication, {0, 2}}};
+            break;
+        case WirelessBranch::Wep: {
+            plan.sharedKeyWarning = (mode == kAccessPoint || mode == kWdsWithAp) &&
+                                    sharedKeyInUse(input.mssidRows, input.defaultKeyText);
+            const int key = input.defaultKey;
+            if (key >= 0 && key < 4) {
+                plan.refusal = checkDefaultWepKey(key, input.defaultKeyText, input.keys[key],
+                                                  input.confirmKey);
+                const std::vector<int> keyItems = isMaskedKey(input.keys[key].text)
+                                                      ? std::vector<int>{0}
+                                                      : std::vector<int>{0, 1};
+                sets = {{R::Wireless, wireless},
+                        {static_cast<R>(static_cast<int>(R::WepKey1) + key), keyItems}};
+            }
+            sets.push_back({R::Authentication, {0, 1, 2}});
+            break;
+        }
+        case WirelessBranch::WpaPersonal: {
+            if (mode != kWirelessClient) plan.refusal = checkUpdateInterval(input.interval);
+            if (!plan.refusal)
+                plan.refusal = checkPassphrase(input.passphrase, input.confirmPassphrase,
+                                               input.multiSsidWriter && mode == kAccessPoint);
+            std::vector<int> passphrase;
+            if (input.passphrase != input.passphraseAsRead) passphrase.push_back(0);
+            if (mode != kWds) passphrase.push_back(1);
+            if (mode != kWirelessClient) passphrase.push_back(2);
+            plan.storeCipher = mode != kWds;
+            sets = {{R::Wireless, wireless}, {R::Passphrase, passphrase}, {R::Authentication, {0}}};
+            break;
+        }
+        case WirelessBranch::WpaEnterprise: {
+            plan.refusal = checkUpdateInterval(input.interval);
+            if (!plan.refusal)
+                plan.refusal = checkRadius(input.radiusServer, input.radiusPort, input.radiusSecret,
+                                           input.multiSsidWriter);
+            std::vector<int> radius = {0, 1, 2, 3};
+            if (input.radiusSecret == input.radiusSecretAsRead) std::erase(radius, 2);
+            plan.storeCipher = true;
+            sets = {{R::Wireless, wireless},
+                    {R::Radius, radius},
+                    {R::Passphrase, {1, 2}},
+                    {R::Authentication, {0}}};
+            break;
+        }
+        case WirelessBranch::None:
+            break;
+    }
+    if (plan.refusal) {
+        sets.clear();
+        return plan;
+    }
+    sets.insert(sets.end(), peers.begin(), peers.end());
+    // This writer's Access Point save also sends the peer list and a delete-all as it stands;
+    // neither result counts.
+    if (plan.branch == WirelessBranch::WpaPersonal && input.multiSsidWriter && mode == kAccessPoint)
+        sets.insert(sets.end(), {{R::WdsMacList, {0}, false}, {R::WdsMacDeleteAll, {0}, false}});
+    return plan;
 }

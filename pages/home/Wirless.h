@@ -22,6 +22,10 @@ class CvSNMPRequest2Controls;
 class CvSNMPRequest2Edits;
 struct CvSNMPError;
 struct CvSNMPVarItem;
+enum class WirelessField : int;
+enum class WirelessRequest : int;
+struct WirelessRefusal;
+struct WirelessSaveInput;
 
 // Home \ Wireless: band, AP mode, SSID, channel and width, the security of the primary SSID
 // (WEP keys, WPA pass phrase and cipher, RADIUS server), the WDS peers and the site survey.
@@ -79,6 +83,8 @@ class TFM_Wirless : public QDialog {
         reqDataBaseChannel, reqChannelLists, reqWifiMode, reqMssidState, reqApModeStatus,
         reqAuthentication, reqWepKey1, reqWepKey2, reqWepKey3, reqWepKey4, reqPassphrase, reqRadius,
         reqWdsMacAdd, reqWdsMacList, reqWdsMacDeleteAll;
+    // Adds the peers of the hidden fields 5 to 8, as reqWdsMacAdd adds those of fields 1 to 4.
+    std::unique_ptr<CvSNMPRequest2Edits> reqWdsMacAddMore;
     std::unique_ptr<CvSNMPRequest2Edits> reqSiteSurveyRefresh, reqSiteSurveyTable,
         reqWdsSurveyRefresh, reqWdsSurveyTable;
 
@@ -97,6 +103,11 @@ class TFM_Wirless : public QDialog {
     void FormShow();
     void Bt_RefreshClick();
     void Bt_CloseClick();
+    void Bt_ApplyClick();
+    void SetItemsWritable(bool writable);
+    void SaveWithoutMultiSSID();
+    void SaveWithMultiSSID();
+    bool CheckWdsMacDuplicates();
 
     void CB_APModeChange();
     void CB_SecurityModeChange();
@@ -168,6 +179,13 @@ class TFM_Wirless : public QDialog {
     void setScanButtonFromStatus();
     void fillCipherChoices();
     void warnVlanOnce();
+    void save(bool multiSsidWriter);
+    WirelessSaveInput saveInput(bool multiSsidWriter) const;
+    CvSNMPRequest2Edits& requestFor(WirelessRequest request) const;
+    // A set the access layer cannot send counts as failed; its text is shown.
+    bool setRequest(CvSNMPRequest2Edits& request);
+    void showRefusal(const WirelessRefusal& refusal);
+    CvEdit* fieldEdit(WirelessField field) const;
 
     struct KeyRow {
         QComboBox* type;
@@ -258,3 +276,117 @@ struct SecurityGroups {
     bool wpaModeForcedFirst = false, intervalGreyed = false;
 };
 SecurityGroups wirelessSecurityGroups(int apMode, const QString& securityMode);
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+// The controls a refused Save focuses or empties.
+enum class WirelessField : int {
+    None,
+    Ssid,
+    Key1,
+    Key2,
+    Key3,
+    Key4,
+    ConfirmKey,
+    Interval,
+    Passphrase,
+    RadiusServer,
+    RadiusPort,
+    RadiusSecret,
+    Mac1,
+    Mac2,
+    Mac3,
+    Mac4,
+    Mac5,
+    Mac6,
+    Mac7,
+    Mac8
+};
+struct WirelessRefusal {
+    QString message;
+    QString caption;  // empty: the plain message box
+    WirelessField focus = WirelessField::None;
+    WirelessField emptied = WirelessField::None;
+    bool tidyMacs = false;  // the WDS fields are tidied afterwards
+};
+using WirelessCheck = std::optional<WirelessRefusal>;
+
+WirelessCheck checkWirelessSsid(const QString& ssid);
+// Fields 1 to 8; equal without regard to case, neither empty nor all zeros.
+WirelessCheck checkWdsMacDuplicates(const QStringList& macs);
+WirelessCheck checkSsidAndWdsMacs(const QStringList& macs);
+struct WepKeyInput {
+    int type = -1;  // 1 HEX
+    int size = -1;  // 1 "128Bits"
+    QString text;
+};
+// The default key's checks: blanks, length for its type and size, hexadecimal digits, confirm.
+WirelessCheck checkDefaultWepKey(int defaultKey, const QString& defaultKeyText,
+                                 const WepKeyInput& key, const QString& confirm);
+WirelessCheck checkUpdateInterval(const QString& interval);
+// lengthFirst: the length is checked before the blanks.
+WirelessCheck checkPassphrase(const QString& passphrase, const QString& confirm, bool lengthFirst);
+// multiSsidWriter: one port test that also empties the port.
+WirelessCheck checkRadius(const QString& server, const QString& port, const QString& secret,
+                          bool multiSsidWriter);
+
+// The Multi-SSID rows as shown: individual state, authentication and WEP key index texts.
+struct MssidRowTexts {
+    QString state, authentication, keyIndex;
+};
+// Another enabled SSID with open or shared security uses the default key (the primary SSID's
+// row, the first, is skipped).
+bool sharedKeyInUse(const std::vector<MssidRowTexts>& rows, const QString& defaultKeyText);
+
+enum class WirelessRequest : int {
+    MssidState,
+    Wireless,
+    Authentication,
+    WepKey1,
+    WepKey2,
+    WepKey3,
+    WepKey4,
+    Passphrase,
+    Radius,
+    WdsMacDeleteAll,
+    WdsMacAdd,
+    WdsMacAddMore,
+    WdsMacList
+};
+// One set: the items sent (the request's others stay out), whether its result counts and
+// whether it is the delete-all of the WDS peers that the page arms before sending.
+struct WirelessSet {
+    WirelessRequest request;
+    std::vector<int> items;
+    bool counted = true;
+    bool deletesAll = false;
+    bool operator==(const WirelessSet&) const = default;
+};
+enum class WirelessBranch { None, Open, Wep, WpaPersonal, WpaEnterprise };
+
+// What Save reads of the page.
+struct WirelessSaveInput {
+    bool multiSsidWriter = false;  // Multi-SSID showed Enable
+    int apMode = -1;
+    QString securityMode;
+    int encryption = -1;
+    int defaultKey = -1;
+    QString defaultKeyText;
+    std::vector<WepKeyInput> keys = std::vector<WepKeyInput>(4);
+    QString confirmKey;
+    QString interval, passphrase, confirmPassphrase, passphraseAsRead;
+    QString radiusServer, radiusPort, radiusSecret, radiusSecretAsRead;
+    QStringList macs = QStringList(8, QString());
+    int band = -1, bandAsRead = -1;
+    std::vector<MssidRowTexts> mssidRows;
+};
+struct WirelessSavePlan {
+    bool disableMultiSsid = false;  // sent first, whatever follows; not counted
+    WirelessCheck peerRefusal;      // the WDS peers, checked before the security branch
+    WirelessBranch branch = WirelessBranch::None;
+    bool sharedKeyWarning = false;  // shown before the branch's checks; the save goes on
+    WirelessCheck refusal;
+    bool copyChannel = false, storeCipher = false;
+    std::vector<WirelessSet> sets;  // in sending order
+};
+WirelessSavePlan planWirelessSave(const WirelessSaveInput& input);
