@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -160,6 +161,38 @@ const Items wdsMacListTable = {
 const Items wdsMacDeleteAllTable = {
     mibItem(E + ".2.1.3.3.1.2.2.1.3.1", "dot11RemoteApMacAddressDeleteAll", SYN_INTEGER,
             ACC_READWRITE, &Lists::NothingDeleteAll),
+};
+
+const std::string kSurvey = E + ".2.1.3.3.1.3";
+const std::string kWdsSurvey = E + ".2.1.3.3.1.4";
+
+const Items siteSurveyRefreshTable = {
+    mibItem(kSurvey + ".1.1.1.1", "dot11SiteSurveyRefresh", SYN_INTEGER, ACC_READWRITE,
+            &Lists::NothingRefresh),
+};
+
+// The client table has no column 2.
+const Items siteSurveyTable = {
+    mibItem(kSurvey + ".2.1.1", "dot11SiteSurveyIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.3", "CH", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.4", "Signal", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.5", "BSSID", SYN_MACADDRESS, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.6", "Security", SYN_DISPLAYSTRING, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.7", "SSID", SYN_DISPLAYSTRING, ACC_READONLY),
+};
+
+const Items wdsSurveyRefreshTable = {
+    mibItem(kWdsSurvey + ".1.1.1.1", "dot11WdsSiteSurveyRefresh", SYN_INTEGER, ACC_READWRITE,
+            &Lists::NothingRefresh),
+};
+
+const Items wdsSurveyTable = {
+    mibItem(kWdsSurvey + ".2.1.1", "dot11WdsSiteSurveyIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.2", "CH", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.3", "Signal", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.4", "BSSID", SYN_MACADDRESS, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.5", "Security", SYN_DISPLAYSTRING, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.6", "SSID", SYN_DISPLAYSTRING, ACC_READONLY),
 };
 
 constexpr int kWdsFields = 8;
@@ -406,6 +439,10 @@ void TFM_Wirless::connectHandlers() {
     on(CB_CipherType, &QComboBox::activated, &TFM_Wirless::CB_CipherTypeChange);
     on(CB_WPAMode, &QComboBox::activated, &TFM_Wirless::CB_WPAModeChange);
     on(Bt_Apply, &QPushButton::clicked, &TFM_Wirless::Bt_ApplyClick);
+    on(SiteScan, &QPushButton::clicked, &TFM_Wirless::SiteScanClick);
+    // A click, not a selection: a walk selects its first row too.
+    on(SiteServeyListView1, &CvListView::clicked, &TFM_Wirless::SiteServeyListView1Click);
+    on(wdsSiteServeyListView, &CvListView::clicked, &TFM_Wirless::wdsSiteServeyListViewClick);
     on(Bt_Refresh, &QPushButton::clicked, &TFM_Wirless::Bt_RefreshClick);
     on(Bt_Close, &QPushButton::clicked, &TFM_Wirless::Bt_CloseClick);
 }
@@ -481,6 +518,8 @@ void TFM_Wirless::FormCreate() {
         BuildPassphraseRequest();
         BuildRadiusRequest();
         BuildWdsMacRequests();
+        BuildSiteSurveyRequests();
+        BuildWdsSiteSurveyRequests();
         ShowSecurityGroups();
         SetInputLimits();
         showSurveyListFor(CB_APMode->currentIndex());
@@ -1031,6 +1070,103 @@ bool TFM_Wirless::CheckWdsMacDuplicates() {
     const WirelessCheck refusal = checkWdsMacDuplicates(macs);
     if (refusal) showRefusal(*refusal);
     return !refusal;
+}
+
+// ---- Site survey ----------------------------------------------------------------------------
+
+void TFM_Wirless::BuildSiteSurveyRequests() {
+    reqSiteSurveyRefresh = makeRequest(siteSurveyRefreshTable, MVT_SV, 0, 50000, false);
+    reqSiteSurveyRefresh->AssociateComboBox(0, CB_SiteScan);
+    reqSiteSurveyTable = makeRequest(siteSurveyTable, MVT_UMV, 1, 10000, false);
+    bindSurveyList(*reqSiteSurveyRefresh, *reqSiteSurveyTable, SiteServeyListView1);
+}
+
+void TFM_Wirless::BuildWdsSiteSurveyRequests() {
+    reqWdsSurveyRefresh = makeRequest(wdsSurveyRefreshTable, MVT_SV, 0, 100000, false);
+    reqWdsSurveyRefresh->AssociateComboBox(0, CB_WDSSiteScan);
+    reqWdsSurveyTable = makeRequest(wdsSurveyTable, MVT_UMV, 1, 100000, false);
+    bindSurveyList(*reqWdsSurveyRefresh, *reqWdsSurveyTable, wdsSiteServeyListView);
+}
+
+void TFM_Wirless::bindSurveyList(CvSNMPRequest2Edits& trigger, CvSNMPRequest2Edits& table,
+                                 CvListView* list) {
+    trigger.OnAfterSet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runPageRoutine([&] { OnSurveyRefreshDone(sender, error); });
+    };
+    table.AssociateListView(list, true);
+    table.OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runPageRoutine([&] { OnSurveyTableDone(sender, error); });
+    };
+    list->setColumnWidth(0, 0);
+    const QFontMetrics metrics = list->fontMetrics();
+    const int widths[] = {
+        metrics.horizontalAdvance("CH") + 16, metrics.horizontalAdvance("Signal") + 16,
+        metrics.horizontalAdvance("000000000000") + 16, metrics.horizontalAdvance("WPA2-PSK") + 16};
+    for (int column = 0; column < 4; ++column) list->setColumnWidth(column + 1, widths[column]);
+    list->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TFM_Wirless::enableButtons(bool enabled) {
+    for (QPushButton* button : {Bt_Apply, Bt_Refresh, Bt_Close}) button->setEnabled(enabled);
+}
+
+void TFM_Wirless::SiteScanClick() {
+    StatusBar->ShowText("Detecting...");
+    const SurveyKind survey = surveyFor(CB_APMode->currentIndex());
+    if (survey == SurveyKind::Wds) {
+        CB_WDSSiteScan->setCurrentIndex(1);
+        built(reqWdsSurveyRefresh).Set(true, true, "");
+    } else if (survey == SurveyKind::Client) {
+        CB_SiteScan->setCurrentIndex(1);
+        built(reqSiteSurveyRefresh).Set(true, true, "");
+    }
+    enableButtons(false);
+}
+
+void TFM_Wirless::OnSurveyRefreshDone(CvSNMPRequest2Controls* /*sender*/,
+                                      const CvSNMPError& error) {
+    const SurveyKind survey = surveyFor(CB_APMode->currentIndex());
+    // Switched to Access Point meanwhile, there is no table to read; the buttons come back.
+    if (error.Code != 0 || survey == SurveyKind::None) {
+        enableButtons(true);
+        StatusBar->ShowText(QString::fromStdString(error.Message));
+        return;
+    }
+    built(survey == SurveyKind::Wds ? reqWdsSurveyTable : reqSiteSurveyTable).Get();
+    StatusBar->ShowText("Refresh...!");
+}
+
+void TFM_Wirless::OnSurveyTableDone(CvSNMPRequest2Controls* /*sender*/, const CvSNMPError& error) {
+    enableButtons(true);
+    StatusBar->ShowText(QString::fromStdString(error.Message));
+}
+
+void TFM_Wirless::SiteServeyListView1Click() {
+    const int row = SiteServeyListView1->SelectedRow();
+    if (row < 0 || CB_APMode->currentIndex() != kWirelessClient) return;
+    Ed_SSID->SetText(SiteServeyListView1->SubItem(row, kSurveySsid));
+    Ed_Channel->SetText(SiteServeyListView1->SubItem(row, kSurveyChannel));
+    FillChannelList(Ed_ChanListA, CB_Chanal, Ed_Channel);
+}
+
+void TFM_Wirless::wdsSiteServeyListViewClick() {
+    const int row = wdsSiteServeyListView->SelectedRow();
+    if (row < 0 || surveyFor(CB_APMode->currentIndex()) != SurveyKind::Wds) return;
+    AddSurveyMacToWds(wdsSiteServeyListView->SubItem(row, kSurveyBssid));
+}
+
+bool TFM_Wirless::AddSurveyMacToWds(const QString& mac) {
+    QStringList fields;
+    for (CvEdit* field : wdsMacEdits()) fields << field->text();
+    const SurveyMacPlace place = placeSurveyMac(fields, mac);
+    if (place.duplicate)
+        platform::ui().messageBox(this, "Warning",
+                                  "There is an existent entry with the same MAC Address\nPlease "
+                                  "change the MAC Address.",
+                                  platform::BoxButtons::Ok);
+    if (place.field < 0) return false;
+    wdsMacEdits()[place.field]->SetText(QString(mac).remove(':'));
+    return true;
 }
 
 // ---- Rules on the page ----------------------------------------------------------------------
@@ -1700,4 +1836,20 @@ WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
     if (plan.branch == WirelessBranch::WpaPersonal && input.multiSsidWriter && mode == kAccessPoint)
         sets.insert(sets.end(), {{R::WdsMacList, {0}, false}, {R::WdsMacDeleteAll, {0}, false}});
     return plan;
+}
+
+// ---- Survey rules ---------------------------------------------------------------------------
+
+SurveyKind surveyFor(int apMode) {
+    if (apMode == kWdsWithAp || apMode == kWds) return SurveyKind::Wds;
+    return apMode == kWirelessClient ? SurveyKind::Client : SurveyKind::None;
+}
+
+SurveyMacPlace placeSurveyMac(const QStringList& fields, const QString& mac) {
+    if (mac.size() != 12) return {};
+    const QString address = QString(mac).remove(':');
+    if (fields.contains(address)) return {-1, true};
+    for (int field = 0; field < fields.size(); ++field)
+        if (fields[field].size() != 12 || fields[field] == kZeroMac) return {field, false};
+    return {};
 }

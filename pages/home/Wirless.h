@@ -109,6 +109,15 @@ class TFM_Wirless : public QDialog {
     void SaveWithMultiSSID();
     bool CheckWdsMacDuplicates();
 
+    void SiteScanClick();
+    void SiteServeyListView1Click();
+    void wdsSiteServeyListViewClick();
+    void BuildSiteSurveyRequests();
+    void BuildWdsSiteSurveyRequests();
+    void OnSurveyRefreshDone(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+    void OnSurveyTableDone(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+    bool AddSurveyMacToWds(const QString& mac);
+
     void CB_APModeChange();
     void CB_SecurityModeChange();
     void CB_BandChange();
@@ -180,6 +189,10 @@ class TFM_Wirless : public QDialog {
     void fillCipherChoices();
     void warnVlanOnce();
     void save(bool multiSsidWriter);
+    void enableButtons(bool enabled);
+    // Ties a survey's trigger and table to their completion routines and binds its list, the
+    // index column hidden.
+    void bindSurveyList(CvSNMPRequest2Edits& trigger, CvSNMPRequest2Edits& table, CvListView* list);
     WirelessSaveInput saveInput(bool multiSsidWriter) const;
     CvSNMPRequest2Edits& requestFor(WirelessRequest request) const;
     // A set the access layer cannot send counts as failed; its text is shown.
@@ -390,3 +403,22 @@ struct WirelessSavePlan {
     std::vector<WirelessSet> sets;  // in sending order
 };
 WirelessSavePlan planWirelessSave(const WirelessSaveInput& input);
+
+// ---- Site survey ----------------------------------------------------------------------------
+
+// The survey an AP mode scans: the WDS one in the two WDS modes, the client one in Wireless
+// Client, none in Access Point.
+enum class SurveyKind { None, Client, Wds };
+SurveyKind surveyFor(int apMode);
+
+// A survey row's columns after the hidden index, as CvListView::SubItem numbers them.
+enum SurveyColumn { kSurveyChannel = 0, kSurveySignal, kSurveyBssid, kSurveySecurity, kSurveySsid };
+
+// Where a surveyed address goes among the eight WDS fields: the first free one (empty, all
+// zeros or not 12 characters), -1 when it is no 12-character address, already held (duplicate)
+// or all eight are full.
+struct SurveyMacPlace {
+    int field = -1;
+    bool duplicate = false;
+};
+SurveyMacPlace placeSurveyMac(const QStringList& fields, const QString& mac);

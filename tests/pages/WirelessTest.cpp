@@ -719,3 +719,139 @@ TEST_F(WirelessSave, ClientWpaPersonalChecksNoIntervalAndSendsTheCipherOnly) {
     expectTidyLayout(page);
     saveScreenshot(page, "wireless-client-save-success");
 }
+
+// ---- Site survey --------------------------------------------------------------------------
+
+TEST(WirelessSurveyRules, ModesPickTheirSurveyAndASurveyedPeerTakesTheFirstFreeField) {
+    EXPECT_EQ(surveyFor(kAccessPoint), SurveyKind::None);
+    EXPECT_EQ(surveyFor(kWdsWithAp), SurveyKind::Wds);
+    EXPECT_EQ(surveyFor(kWds), SurveyKind::Wds);
+    EXPECT_EQ(surveyFor(kWirelessClient), SurveyKind::Client);
+    QStringList fields(8, "001122AABB0" + QString("1"));
+    for (int field = 0; field < 8; ++field) fields[field].back() = QChar('1' + field);
+    EXPECT_EQ(placeSurveyMac(fields, "00AABB000001").field, -1) << "all eight full";
+    EXPECT_TRUE(placeSurveyMac(fields, "001122AABB03").duplicate);
+    fields[5] = "000000000000";
+    fields[6] = "";
+    EXPECT_EQ(placeSurveyMac(fields, "00AABB000001").field, 5);
+    fields[2] = "00112";
+    EXPECT_EQ(placeSurveyMac(fields, "00AABB000001").field, 2) << "a short text counts as free";
+    EXPECT_EQ(placeSurveyMac(fields, "00:AA:BB:00").field, -1) << "no 12-character address";
+}
+
+class WirelessSurvey : public WirelessPage {
+  protected:
+    const std::string survey = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.3";
+    const std::string wdsSurvey = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.4";
+    static bool buttonsEnabled(TFM_Wirless* page) {
+        return page->Bt_Apply->isEnabled() && page->Bt_Refresh->isEnabled() &&
+               page->Bt_Close->isEnabled();
+    }
+    // Clicks a row as the user does; the row is found by a column's text.
+    static void clickRow(CvListView* list, int column, const QString& text) {
+        for (int row = 0; row < list->RowCount(); ++row) {
+            if (list->SubItem(row, column) != text) continue;
+            list->SelectRow(row);
+            emit list->clicked(list->model()->index(row, 1));
+            return;
+        }
+        ADD_FAILURE() << "no row holds " << text.toStdString();
+    }
+    bool scanned(TFM_Wirless* page) {
+        page->SiteScan->click();
+        return pumpUntil([&] { return buttonsEnabled(page); });
+    }
+};
+
+TEST_F(WirelessSurvey, ClientScanListsTheNetworksAndARowClickChoosesSsidAndChannel) {
+    sim().knob("profile client");
+    sim().knob("scan 100");
+    sim().knob("delay 100 " + survey + ".2.1 get");
+    TFM_Wirless* page = open();
+    page->SiteScan->click();
+    EXPECT_EQ(status(page), "Detecting...");
+    EXPECT_FALSE(page->Bt_Apply->isEnabled() || page->Bt_Refresh->isEnabled() ||
+                 page->Bt_Close->isEnabled());
+    EXPECT_TRUE(pumpUntil([&] { return status(page) == "Refresh...!"; }));
+    ASSERT_TRUE(pumpUntil([&] { return buttonsEnabled(page); }));
+    EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(0)));
+    ASSERT_EQ(sets().size(), 1u);
+    EXPECT_EQ(sent(sets()[0], survey + ".1.1.1.1"), "1");
+    CvListView* list = page->SiteServeyListView1;
+    EXPECT_EQ(list->RowCount(), 5);
+    EXPECT_EQ(list->columnWidth(0), 0) << "the index column is hidden";
+    EXPECT_EQ(page->Ed_SSID->text(), "VRA-AP") << "the walk's own selection chooses nothing";
+    expectTidyLayout(page);
+    saveScreenshot(page, "wireless-client-survey");
+
+    clickRow(list, kSurveySsid, "Office");
+    EXPECT_EQ(page->Ed_SSID->text() + "/" + page->CB_Chanal->currentText(), "Office/6");
+    clickRow(list, kSurveyChannel, "14");
+    EXPECT_EQ(page->CB_Chanal->currentIndex(), 0) << "a channel not in the list";
+    clickRow(list, kSurveySsid, " lead");
+    page->Bt_Apply->click();
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"The first character and last character can't "
+                                               "be blank."});
+    EXPECT_EQ(sets().size(), 1u);
+
+    choose(page->CB_APMode, "WDS");
+    clickRow(list, kSurveySsid, "Office");
+    EXPECT_EQ(page->Ed_SSID->text(), "") << "the client row click does nothing in WDS";
+}
+
+TEST_F(WirelessSurvey, WdsScanAddsANewPeerToTheFirstFreeFieldAndRefusesOneAlreadyThere) {
+    sim().knob("profile wds-ap");
+    sim().knob("scan 50");
+    TFM_Wirless* page = open();
+    ASSERT_TRUE(waitForPeers(page, "001122AABB01"));
+    ASSERT_TRUE(scanned(page));
+    EXPECT_EQ(sent(sets()[0], wdsSurvey + ".1.1.1.1"), "1");
+    CvListView* list = page->wdsSiteServeyListView;
+    EXPECT_EQ(list->RowCount(), 5);
+    saveScreenshot(page, "wireless-wds-survey");
+    clickRow(list, kSurveyBssid, "001122AABB02");
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"There is an existent entry with the same MAC "
+                                               "Address\nPlease change the MAC Address."});
+    clickRow(list, kSurveyBssid, "00AABB000001");
+    clickRow(list, kSurveyBssid, "00AABB000002");
+    EXPECT_EQ(page->Ed_ReMAddra3->text(), "00AABB000001");
+    EXPECT_EQ(page->Ed_ReMAddra4->text(), "00AABB000002") << "the hidden fifth field";
+
+    choose(page->CB_APMode, "Wireless Client");
+    clickRow(list, kSurveyBssid, "00AABB000003");
+    EXPECT_EQ(page->Ed_ReMAddra5->text(), "") << "the WDS row click does nothing for a client";
+    EXPECT_EQ(sets().size(), 1u);
+}
+
+TEST_F(WirelessSurvey, FailedTriggerReadsNoTableASilentWalkTimesOutAndTheCloseBoxEndsAScan) {
+    sim().knob("profile wds");
+    sim().knob("scan 10");
+    sim().knob("fail " + wdsSurvey + ".1.1.1.1 genErr set");
+    TFM_Wirless* page = open();
+    ASSERT_TRUE(scanned(page));
+    EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-105))) << "genErr";
+    for (const SimSetRecord& get : sim().gets())
+        for (const std::string& oid : oids(get))
+            EXPECT_NE(oid.rfind(wdsSurvey + ".2", 0), 0u) << "no walk after a failed trigger";
+
+    sim().knob("clear");
+    sim().knob("silence " + wdsSurvey + ".2");
+    setenv("VRA2260_TIME_SCALE", "0.0002", 1);
+    const bool timedOut = scanned(page);
+    unsetenv("VRA2260_TIME_SCALE");
+    ASSERT_TRUE(timedOut);
+    EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-405)));
+
+    sim().knob("clear");
+    sim().knob("scan 300");
+    const size_t before = sets().size();
+    page->SiteScan->click();
+    page->close();
+    EXPECT_FALSE(page->isVisible()) << "the close box ends the page during a scan";
+    closePage();
+    // The trigger's late answer reaches no page.
+    ASSERT_TRUE(
+        pumpUntil([&] { return sets().size() > before && sets().back().errorStatus == 0; }));
+    page = open();
+    EXPECT_TRUE(buttonsEnabled(page)) << "the module carries on";
+}
