@@ -1610,6 +1610,8 @@ bool isHexText(const QString& text) {
     });
 }
 
+// By the text, not the item's index: the items differ with the Multi-SSID state, which a save
+// may have switched off after the combo was filled.
 WirelessBranch branchOf(const QString& securityMode, int encryption, int apMode) {
     if (securityMode == "Open System")
         return encryption == 0 ? WirelessBranch::Open : WirelessBranch::Wep;
