@@ -21,6 +21,7 @@
 #include "pages/advanced/Vlansetting.h"
 #include "pages/home/Information.h"
 #include "pages/home/Lan.h"
+#include "pages/home/Wirless.h"
 #include "pages/tools/About.h"
 #include "pages/tools/Admin2.h"
 #include "pages/tools/Cfghis.h"
@@ -45,7 +46,7 @@ struct PageOpener {
 const std::vector<PageOpener>& pageOpeners() {
     static const std::vector<PageOpener> openers = {
         {&TMainForm::Information1Click, [] { openPage(FM_Information); }},
-        {&TMainForm::hWirelessBand1Click, nullptr},
+        {&TMainForm::hWirelessBand1Click, [] { openPage(FM_Wirless); }},
         {&TMainForm::hLan1Click, [] { openPage(FM_LanCfg); }},
         {&TMainForm::adPerformance1Click, [] { openPage(FM_Performace); }},
         {&TMainForm::Mac1Click, [] { openPage(FM_FilterMACACL); }},

@@ -1,0 +1,1857 @@
+#include "pages/home/Wirless.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "app/Main.h"
+#include "app/MibEnumerationLists.h"
+#include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
+#include "library/snmp/CvEdit.h"
+#include "library/snmp/CvListView.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
+#include "library/snmp/CvStatusBar.h"
+#include "pages/common/MibItem.h"
+#include "pages/common/PageForm.h"
+#include "pages/tools/Systemlog.h"
+#include "platform/Ui.h"
+
+TFM_Wirless* FM_Wirless = nullptr;
+
+// ---- MIB item tables ------------------------------------------------------------------------
+
+namespace {
+
+using Items = std::vector<CvSNMPVarItem>;
+using Lists = MibEnumerationLists;
+
+// The device's enterprise subtree, the radio row and the security row below it.
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::string R = E + ".2.1.3.3.1.1.1";
+const std::string S = E + ".2.1.3.3.2.1.1";
+const std::string kWdsMacAddOid = E + ".2.1.3.3.1.2.2.1.1.1";
+
+const Items vlanStatusTable = {
+    mibItem(E + ".3.6.1.1", "dot11VlanStatus", SYN_INTEGER, ACC_READWRITE, &Lists::DisableEnable),
+};
+
+// ifIndex is the key and has no column of its own; the walk takes it from each row's instance.
+const Items mssidTable = {
+    mibItem("1.3.6.1.2.1.2.2.1.1", "ifIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(E + ".3.3.3.1.1", "dot11MssidIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(E + ".3.3.3.1.2", "dot11MssIndividualState", SYN_INTEGER, ACC_READWRITE,
+            &Lists::DisableEnable),
+    mibItem(E + ".3.3.3.1.3", "dot11MssidSsid", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.4", "dot11MssidSuppress", SYN_INTEGER, ACC_READWRITE,
+            &Lists::DisableEnable),
+    mibItem(E + ".3.3.3.1.5", "dot11MssidAuthentication", SYN_INTEGER, ACC_READWRITE,
+            &Lists::MssidAuthentication),
+    mibItem(E + ".3.3.3.1.6", "dot11MssidEncryption", SYN_INTEGER, ACC_READWRITE,
+            &Lists::DisableEnable),
+    mibItem(E + ".3.3.3.1.7", "dot11MssidWepKeyIndex", SYN_INTEGER, ACC_READWRITE,
+            &Lists::KeyIndex),
+    mibItem(E + ".3.3.3.1.12", "dot11MssidKeyType", SYN_INTEGER, ACC_READWRITE,
+            &Lists::MssidKeyType),
+    mibItem(E + ".3.3.3.1.10", "dot11MssidCipherType", SYN_INTEGER, ACC_READWRITE,
+            &Lists::MssidCipherType),
+    mibItem(E + ".3.3.3.1.11", "dot11MssidPassPhrase", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.8", "dot11MssidWepKey", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.14", "dot11MssidWmm", SYN_INTEGER, ACC_READWRITE, &Lists::DisableEnable),
+    mibItem(E + ".3.3.3.1.15", "dot11MssidGroupKeyUpdateInterval", SYN_INTEGER, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.17", "dot11MssidPrimaryRadiusServer", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.18", "dot11MssidPrimaryRadiusPort", SYN_INTEGER, ACC_READWRITE),
+    mibItem(E + ".3.3.3.1.19", "dot11MssidPrimaryRadiusSecret", SYN_DISPLAYSTRING, ACC_READWRITE),
+};
+
+const Items applySettingTable = {
+    mibItem(E + ".4.2.3", "deviceSettingApply", SYN_INTEGER, ACC_READWRITE, &Lists::NothingApply),
+};
+
+const Items wirelessTable = {
+    mibItem(R + ".1.1", "dot11Ssid", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(R + ".2.1", "dot11SsidBroadcast", SYN_INTEGER, ACC_READWRITE, &Lists::DisableEnable),
+    mibItem(R + ".3.1", "dot11Channel", SYN_INTEGER, ACC_READWRITE),
+    mibItem(R + ".4.1", "dot11ABandChannelList", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(R + ".24.1", "dot11AutoChannelScan", SYN_INTEGER, ACC_READWRITE, &Lists::DisableEnable),
+    mibItem(R + ".28.1", "dot11ApMode", SYN_INTEGER, ACC_READWRITE, &Lists::ApMode),
+    mibItem(R + ".34.1", "dot11Band", SYN_INTEGER, ACC_READWRITE, &Lists::Band),
+    mibItem(R + ".29.1", "dot11ChannelWidth", SYN_INTEGER, ACC_READWRITE, &Lists::ChannelWidth),
+};
+constexpr int kChannelListItem = 3;
+
+const Items dataBaseChannelTable = {
+    mibItem(E + ".5.1.2.1.1.8.1", "dataBaseChannel", SYN_INTEGER, ACC_READONLY),
+};
+
+// Both lists are the one object that follows the band.
+const Items channelListsTable = {
+    mibItem(R + ".4.1", "dot11GBandChannelList", SYN_DISPLAYSTRING, ACC_READONLY),
+    mibItem(R + ".4.1", "dot11GBandWdsChannelList", SYN_DISPLAYSTRING, ACC_READONLY),
+};
+
+const Items wifiMode24Table = {
+    mibItem(R + ".16.1", "dot11WifiMode", SYN_INTEGER, ACC_READWRITE, &Lists::WifiMode24),
+};
+const Items wifiMode5Table = {
+    mibItem(R + ".16.1", "dot11WifiMode", SYN_INTEGER, ACC_READWRITE, &Lists::WifiMode5),
+};
+
+const Items mssidStateTable = {
+    mibItem(E + ".3.3.1.1.1.1", "dot11MssidState", SYN_INTEGER, ACC_READWRITE,
+            &Lists::DisableEnable),
+};
+
+const Items apModeStatusTable = {
+    mibItem(R + ".38.1", "dot11ApModeStatus", SYN_DISPLAYSTRING, ACC_READWRITE),
+};
+
+const Items authenticationTable = {
+    mibItem(S + ".1.1", "dot11Authentication", SYN_INTEGER, ACC_READWRITE, &Lists::Authentication),
+    mibItem(S + ".3.1", "dot11KeyIndex", SYN_INTEGER, ACC_READWRITE, &Lists::KeyIndex),
+    mibItem(S + ".2.1", "dot11Encryption", SYN_INTEGER, ACC_READWRITE, &Lists::DisableEnable),
+};
+
+Items wepKeyTable(int key) {
+    const std::string instance = ".1." + std::to_string(key);
+    return {
+        mibItem(E + ".2.1.3.3.2.2.1.2" + instance, "dot11KeyEntryMethod", SYN_INTEGER,
+                ACC_READWRITE, &Lists::KeyEntryMethod),
+        mibItem(E + ".2.1.3.3.2.2.1.3" + instance, "dot11WepKey", SYN_DISPLAYSTRING, ACC_READWRITE),
+    };
+}
+
+const Items passphraseTable = {
+    mibItem(S + ".4.1", "dot11PassPhrase", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(S + ".5.1", "dot11CipherType", SYN_INTEGER, ACC_READWRITE, &Lists::CipherType),
+    mibItem(S + ".6.1", "dot11GroupKeyUpdateInterval", SYN_INTEGER, ACC_READWRITE),
+};
+
+const Items radiusTable = {
+    mibItem(S + ".8.1", "dot11PrimaryRadiusServer", SYN_IPADDRESS, ACC_READWRITE),
+    mibItem(S + ".9.1", "dot11PrimaryRadiusPort", SYN_INTEGER, ACC_READWRITE),
+    mibItem(S + ".10.1", "dot11PrimaryRadiusSecret", SYN_DISPLAYSTRING, ACC_READWRITE),
+    mibItem(S + ".22.1", "dot11NetworkAccessProtection", SYN_INTEGER, ACC_READWRITE,
+            &Lists::DisableEnable),
+};
+
+// The device takes up to four peers in one set of the same object.
+const Items wdsMacAddTable = {
+    mibItem(kWdsMacAddOid, "dot11RemoteApMacAddressAdd", SYN_MACADDRESS, ACC_READWRITE),
+    mibItem(kWdsMacAddOid, "dot11RemoteApMacAddressAdd", SYN_MACADDRESS, ACC_READWRITE),
+    mibItem(kWdsMacAddOid, "dot11RemoteApMacAddressAdd", SYN_MACADDRESS, ACC_READWRITE),
+    mibItem(kWdsMacAddOid, "dot11RemoteApMacAddressAdd", SYN_MACADDRESS, ACC_READWRITE),
+};
+
+const Items wdsMacListTable = {
+    mibItem(E + ".2.1.3.3.1.2.1.1.2", "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READWRITE),
+};
+
+const Items wdsMacDeleteAllTable = {
+    mibItem(E + ".2.1.3.3.1.2.2.1.3.1", "dot11RemoteApMacAddressDeleteAll", SYN_INTEGER,
+            ACC_READWRITE, &Lists::NothingDeleteAll),
+};
+
+const std::string kSurvey = E + ".2.1.3.3.1.3";
+const std::string kWdsSurvey = E + ".2.1.3.3.1.4";
+
+const Items siteSurveyRefreshTable = {
+    mibItem(kSurvey + ".1.1.1.1", "dot11SiteSurveyRefresh", SYN_INTEGER, ACC_READWRITE,
+            &Lists::NothingRefresh),
+};
+
+// The client table has no column 2.
+const Items siteSurveyTable = {
+    mibItem(kSurvey + ".2.1.1", "dot11SiteSurveyIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.3", "CH", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.4", "Signal", SYN_INTEGER, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.5", "BSSID", SYN_MACADDRESS, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.6", "Security", SYN_DISPLAYSTRING, ACC_READONLY),
+    mibItem(kSurvey + ".2.1.7", "SSID", SYN_DISPLAYSTRING, ACC_READONLY),
+};
+
+const Items wdsSurveyRefreshTable = {
+    mibItem(kWdsSurvey + ".1.1.1.1", "dot11WdsSiteSurveyRefresh", SYN_INTEGER, ACC_READWRITE,
+            &Lists::NothingRefresh),
+};
+
+const Items wdsSurveyTable = {
+    mibItem(kWdsSurvey + ".2.1.1", "dot11WdsSiteSurveyIndex", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.2", "CH", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.3", "Signal", SYN_INTEGER, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.4", "BSSID", SYN_MACADDRESS, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.5", "Security", SYN_DISPLAYSTRING, ACC_READONLY),
+    mibItem(kWdsSurvey + ".2.1.6", "SSID", SYN_DISPLAYSTRING, ACC_READONLY),
+};
+
+constexpr int kWdsFields = 8;
+constexpr int kShownWdsFields = 4;
+const QString kZeroMac = "000000000000";
+
+// Thrown by a routine that meets a request creation never built; stops it at once.
+struct MissingRequest {};
+
+// A two-column grid of captions and controls appended to a group's column.
+QGridLayout* addGroupGrid(QVBoxLayout* column) {
+    auto* rows = new QGridLayout;
+    rows->setHorizontalSpacing(12);
+    rows->setVerticalSpacing(8);
+    rows->setColumnStretch(1, 1);
+    column->addLayout(rows);
+    return rows;
+}
+
+// Lines up the caption columns of the grids of one group.
+void alignCaptions(std::initializer_list<QGridLayout*> grids) {
+    int widest = 0;
+    for (QGridLayout* grid : grids)
+        for (int row = 0; row < grid->rowCount(); ++row)
+            if (QLayoutItem* caption = grid->itemAtPosition(row, 0))
+                widest = std::max(widest, caption->sizeHint().width());
+    for (QGridLayout* grid : grids) grid->setColumnMinimumWidth(0, widest);
+}
+
+// A control with a unit or note after it, as one cell of a row.
+QWidget* withNote(QWidget* control, const QString& note) {
+    auto* cell = new QWidget;
+    auto* line = new QHBoxLayout(cell);
+    line->setContentsMargins(0, 0, 0, 0);
+    control->setParent(cell);
+    line->addWidget(control, 1);
+    line->addWidget(new QLabel(note, cell));
+    return cell;
+}
+
+void setShown(QWidget* widget, Shown shown) {
+    if (shown != Shown::Keep) widget->setVisible(shown == Shown::Show);
+}
+
+}  // namespace
+
+// ---- Controls -------------------------------------------------------------------------------
+
+TFM_Wirless::TFM_Wirless(QWidget* owner) : QDialog(owner) {
+    buildControls();
+    runGuarded(StatusBar, [this] { FormCreate(); });
+}
+
+TFM_Wirless::~TFM_Wirless() = default;
+
+void TFM_Wirless::buildControls() {
+    setWindowTitle("Home \\ Wireless");
+    setSingleBorder(this);
+
+    PC_Wirless = new QTabWidget(this);
+    TS_11a = new QWidget;
+    PC_Wirless->addTab(TS_11a, "IEEE 802.11");
+    auto* stack = new QVBoxLayout(TS_11a);
+    stack->setSpacing(8);
+    // The groups are stacked in this order below the network settings; hidden ones take no room.
+    for (QWidget* group : {buildNetworkGroup(), buildKeyGroup(), buildPassphraseGroup(),
+                           buildWdsGroup(), buildSurveyGroup()})
+        stack->addWidget(group);
+    for (QGroupBox* group : {GroupBox3, GroupBox4, GroupBox5, GroupBox6}) group->hide();
+
+    auto hiddenEdit = [this] {
+        auto* edit = new CvEdit(this);
+        edit->hide();
+        return edit;
+    };
+    for (QComboBox** combo : {&CB_dot11Authentication, &CB_Clipher, &CB_Auther, &CB_MultEnable,
+                              &CB_VlanStatus, &CB_WMode1, &CB_WMode2, &CB_DeviceApplySetting,
+                              &CB_RemoveMac, &CB_SiteScan, &CB_WDSSiteScan})
+        *combo = makeHiddenCombo(this);
+    for (CvEdit** edit : {&Ed_Channel, &Ed_Channeldatabase, &Ed_ChanListA, &Ed_ChanListG,
+                          &Ed_ChanListW, &Ed_APModeStatus})
+        *edit = hiddenEdit();
+    Lv_RemoteMac = new CvListView(this);
+    MssidListView = new CvListView(this);
+    Lv_RemoteMac->hide();
+    MssidListView->hide();
+    Timer = new QTimer(this);
+
+    Bt_Apply = new QPushButton("Save", this);
+    Bt_Refresh = new QPushButton("Refresh", this);
+    Bt_Close = new QPushButton("Close", this);
+    StatusBar = new CvStatusBar(this);
+    addOutcomePanel(
+        StatusBar, 50,
+        {"Refresh Ok!", "Setting Success!", "Setting error!", "Detecting...", "Refresh...!"});
+    layOutPage(this, PC_Wirless, {Bt_Apply, Bt_Refresh, Bt_Close}, StatusBar);
+    centreOnMainWindow(this);
+    connectHandlers();
+}
+
+QWidget* TFM_Wirless::buildNetworkGroup() {
+    GroupBox1 = new QGroupBox("Wireless Network Settings");
+    auto* rows = addGroupGrid(new QVBoxLayout(GroupBox1));
+    CB_Band = new QComboBox(GroupBox1);
+    CB_Band->addItems({"2.4GHz", "5GHz"});
+    CB_Band->setEnabled(false);
+    addRow(rows, "Wireless Band", CB_Band);
+    addRow(rows, "Mode ", CB_APMode = new QComboBox(GroupBox1));
+    addEditRow(rows, "SSID ", Ed_SSID);
+    addRow(rows, "SSID Visibility  ", CB_SsidBroadcast = new QComboBox(GroupBox1));
+    addRow(rows, "Auto Channel Scan", CB_AuSc = new QComboBox(GroupBox1));
+    addRow(rows, "Wireless Channel  ", CB_Chanal = new QComboBox(GroupBox1));
+    addRow(rows, "Channel Width", CB_ChannelWidth = new QComboBox(GroupBox1));
+    addRow(rows, "Authentication ", CB_SecurityMode = new QComboBox(GroupBox1));
+    return GroupBox1;
+}
+
+QWidget* TFM_Wirless::buildKeyGroup() {
+    GroupBox5 = new QGroupBox("Key settings");
+    auto* column = new QVBoxLayout(GroupBox5);
+    auto* top = addGroupGrid(column);
+    addRow(top, "Encryption   ", CB_dot11Encryption = new QComboBox(GroupBox5));
+    addRow(top, "Key Index", CB_DefaultKey = new QComboBox(GroupBox5));
+
+    auto* keys = addGroupGrid(column);
+    keys->setColumnStretch(1, 0);
+    keys->setColumnStretch(2, 1);
+    const QStringList titles = {"Key Type", "Key Size ", "Network Key"};
+    for (int title = 0; title < titles.size(); ++title)
+        keys->addWidget(new QLabel(titles[title], GroupBox5), 0, title);
+    std::array<QComboBox**, 4> types = {&CB_KeyType1, &CB_KeyType2, &CB_KeyType3, &CB_KeyType4};
+    std::array<QComboBox**, 4> sizes = {&CB_WepEncryp1, &CB_WepEncryp2, &CB_WepEncryp3,
+                                        &CB_WepEncryp4};
+    std::array<CvEdit**, 4> edits = {&Ed_Key1, &Ed_Key2, &Ed_Key3, &Ed_Key4};
+    for (int key = 0; key < 4; ++key) {
+        *types[key] = new QComboBox(GroupBox5);
+        *sizes[key] = new QComboBox(GroupBox5);
+        (*sizes[key])->addItems({"64Bits", "128Bits"});
+        *edits[key] = new CvEdit(GroupBox5);
+        (*edits[key])
+            ->setMinimumWidth((*edits[key])->fontMetrics().horizontalAdvance(QString(28, '0')));
+        keys->addWidget(*types[key], 1 + key, 0);
+        keys->addWidget(*sizes[key], 1 + key, 1);
+        keys->addWidget(*edits[key], 1 + key, 2);
+    }
+
+    auto* confirm = addGroupGrid(column);
+    addEditRow(confirm, "Confirm Key", Ed_ConfirmKey);
+    Ed_ConfirmKey->setEchoMode(QLineEdit::Password);
+    alignCaptions({top, confirm});
+    return GroupBox5;
+}
+
+QWidget* TFM_Wirless::buildPassphraseGroup() {
+    GroupBox6 = new QGroupBox("Passphrase Settings");
+    auto* column = new QVBoxLayout(GroupBox6);
+    auto* wpa = addGroupGrid(column);
+    addRow(wpa, "WPA Mode ", CB_WPAMode = new QComboBox(GroupBox6));
+    addRow(wpa, "Cipher Type ", CB_CipherType = new QComboBox(GroupBox6));
+    Ed_UpdateInterval = new CvEdit;
+    addRow(wpa, "Group Key Update Interval  ", withNote(Ed_UpdateInterval, "Seconds"));
+
+    // The RADIUS settings take the place of the pass phrase rows.
+    GroupBox2 = new QGroupBox("Primary RADIUS Server Setting", GroupBox6);
+    column->addWidget(GroupBox2);
+    auto* radius = addGroupGrid(new QVBoxLayout(GroupBox2));
+    addEditRow(radius, "RADIUS Server", Edt_RadiusServer);
+    addEditRow(radius, "RADIUS Port", Edt_RadiusPort);
+    addEditRow(radius, "RADIUS Secret", Edt_RadiusSecret);
+    CB_NetProtect = new QComboBox;
+    addRow(radius, "Network Access Protection",
+           withNote(CB_NetProtect, "Microsoft Network Access Protection"));
+
+    auto* passphrase = addGroupGrid(column);
+    La_Passphrase = addEditRow(passphrase, "Passphrase", Ed_Passphrase);
+    La_ConfirmPass = addEditRow(passphrase, "Confirm PassPhrase", Ed_ConfirmPass);
+    alignCaptions({wpa, passphrase});
+    return GroupBox6;
+}
+
+QWidget* TFM_Wirless::buildWdsGroup() {
+    GroupBox3 = new QGroupBox("WDS");
+    auto* column = new QVBoxLayout(GroupBox3);
+    column->addWidget(new QLabel("Remote AP MAC Address", GroupBox3));
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(12);
+    column->addLayout(fields);
+    std::array<CvEdit**, kWdsFields> edits = {&Ed_ReMAddra0, &Ed_ReMAddra1, &Ed_ReMAddra2,
+                                              &Ed_ReMAddra3, &Ed_ReMAddra4, &Ed_ReMAddra5,
+                                              &Ed_ReMAddra6, &Ed_ReMAddra7};
+    for (int field = 0; field < kWdsFields; ++field) {
+        auto* number = new QLabel(QString::number(field + 1), GroupBox3);
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        *edits[field] = new CvEdit(GroupBox3);
+        CvEdit* edit = *edits[field];
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(16, QChar('D'))));
+        fields->addWidget(number, field / 2, (field % 2) * 2);
+        fields->addWidget(edit, field / 2, (field % 2) * 2 + 1);
+        // Fields 5 to 8 hold peers the device reported beyond the four shown.
+        if (field >= kShownWdsFields) {
+            number->hide();
+            edit->hide();
+        }
+    }
+    return GroupBox3;
+}
+
+QWidget* TFM_Wirless::buildSurveyGroup() {
+    GroupBox4 = new QGroupBox("Site Survey");
+    auto* column = new QVBoxLayout(GroupBox4);
+    SiteScan = new QPushButton("Scan", GroupBox4);
+    SiteScan->setAutoDefault(false);
+    auto* buttonLine = new QHBoxLayout;
+    buttonLine->addWidget(SiteScan);
+    buttonLine->addStretch(1);
+    column->addLayout(buttonLine);
+    for (CvListView** list : {&SiteServeyListView1, &wdsSiteServeyListView}) {
+        *list = new CvListView(GroupBox4);
+        (*list)->setMinimumHeight(150);
+        (*list)->hide();
+        column->addWidget(*list);
+    }
+    return GroupBox4;
+}
+
+void TFM_Wirless::connectHandlers() {
+    auto on = [this](auto* sender, auto signal, void (TFM_Wirless::*handler)()) {
+        QObject::connect(sender, signal, this, [this, handler] {
+            runPageRoutine([this, handler] { (this->*handler)(); });
+        });
+    };
+    on(CB_APMode, &QComboBox::activated, &TFM_Wirless::CB_APModeChange);
+    on(CB_SecurityMode, &QComboBox::activated, &TFM_Wirless::CB_SecurityModeChange);
+    on(CB_Band, &QComboBox::activated, &TFM_Wirless::CB_BandChange);
+    on(CB_Chanal, &QComboBox::activated, &TFM_Wirless::CB_ChanalChange);
+    on(CB_AuSc, &QComboBox::activated, &TFM_Wirless::CB_AuScClick);
+    on(CB_DefaultKey, &QComboBox::activated, &TFM_Wirless::CB_DefaultKeyChange);
+    for (const KeyRow& row : keyRows()) {
+        on(row.type, &QComboBox::activated, &TFM_Wirless::CB_KeyType1Change);
+        on(row.size, &QComboBox::activated, &TFM_Wirless::CB_WepEncryp1Change);
+    }
+    on(CB_dot11Encryption, &QComboBox::activated, &TFM_Wirless::CB_dot11EncryptionChange);
+    on(CB_Auther, &QComboBox::activated, &TFM_Wirless::CB_AutherChange);
+    on(CB_CipherType, &QComboBox::activated, &TFM_Wirless::CB_CipherTypeChange);
+    on(CB_WPAMode, &QComboBox::activated, &TFM_Wirless::CB_WPAModeChange);
+    on(Bt_Apply, &QPushButton::clicked, &TFM_Wirless::Bt_ApplyClick);
+    on(SiteScan, &QPushButton::clicked, &TFM_Wirless::SiteScanClick);
+    // A click, not a selection: a walk selects its first row too.
+    on(SiteServeyListView1, &CvListView::clicked, &TFM_Wirless::SiteServeyListView1Click);
+    on(wdsSiteServeyListView, &CvListView::clicked, &TFM_Wirless::wdsSiteServeyListViewClick);
+    on(Bt_Refresh, &QPushButton::clicked, &TFM_Wirless::Bt_RefreshClick);
+    on(Bt_Close, &QPushButton::clicked, &TFM_Wirless::Bt_CloseClick);
+}
+
+void TFM_Wirless::runPageRoutine(const std::function<void()>& routine) {
+    runGuarded(StatusBar, [&] {
+        try {
+            routine();
+        } catch (const MissingRequest&) {
+            StatusBar->ShowText(creationFailure_);
+        }
+    });
+}
+
+CvSNMPRequest2Edits& TFM_Wirless::built(const std::unique_ptr<CvSNMPRequest2Edits>& request) const {
+    if (!request) throw MissingRequest{};
+    return *request;
+}
+
+std::vector<TFM_Wirless::KeyRow> TFM_Wirless::keyRows() const {
+    return {{CB_KeyType1, CB_WepEncryp1, Ed_Key1},
+            {CB_KeyType2, CB_WepEncryp2, Ed_Key2},
+            {CB_KeyType3, CB_WepEncryp3, Ed_Key3},
+            {CB_KeyType4, CB_WepEncryp4, Ed_Key4}};
+}
+
+std::vector<QWidget*> TFM_Wirless::keyControls() const {
+    std::vector<QWidget*> controls = {CB_DefaultKey, Ed_ConfirmKey};
+    for (const KeyRow& row : keyRows())
+        controls.insert(controls.end(), {row.type, row.size, row.key});
+    return controls;
+}
+
+std::vector<CvEdit*> TFM_Wirless::wdsMacEdits() const {
+    return {Ed_ReMAddra0, Ed_ReMAddra1, Ed_ReMAddra2, Ed_ReMAddra3,
+            Ed_ReMAddra4, Ed_ReMAddra5, Ed_ReMAddra6, Ed_ReMAddra7};
+}
+
+// ---- Creation -------------------------------------------------------------------------------
+
+std::unique_ptr<CvSNMPRequest2Edits> TFM_Wirless::makeRequest(const Items& items, int itemType,
+                                                              int keyCount, int timeout,
+                                                              bool synchronous) {
+    auto request = std::make_unique<CvSNMPRequest2Edits>(this);
+    request->VarList = CvSNMPVarList(items, itemType, keyCount);
+    request->Timeout = timeout;
+    if (synchronous) {
+        request->Mode = 0;
+        // A failed read gives only false; its text comes through the result routine.
+        request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
+            lastReadMessage_ = QString::fromStdString(outcome.Message);
+        });
+    }
+    return request;
+}
+
+bool TFM_Wirless::read(CvSNMPRequest2Edits& request) {
+    lastReadMessage_.clear();
+    const bool succeeded = request.Get();
+    if (!succeeded && firstReadFailure_.isEmpty())
+        firstReadFailure_ = lastReadMessage_.isEmpty()
+                                ? QString::fromStdString(CvMessages::text(-528))
+                                : lastReadMessage_;
+    return succeeded;
+}
+
+void TFM_Wirless::FormCreate() {
+    try {
+        BuildVlanStatusRequest();
+        ReadMultiSSIDTable();
+        BuildWirelessRequests();
+        BuildKeyRequests();
+        BuildPassphraseRequest();
+        BuildRadiusRequest();
+        BuildWdsMacRequests();
+        BuildSiteSurveyRequests();
+        BuildWdsSiteSurveyRequests();
+        ShowSecurityGroups();
+        SetInputLimits();
+        showSurveyListFor(CB_APMode->currentIndex());
+    } catch (const std::exception& failure) {
+        creationFailure_ = QString::fromStdString(failure.what());
+        throw;
+    }
+}
+
+void TFM_Wirless::BuildVlanStatusRequest() {
+    if (!requestsBuilt) {
+        reqVlanStatus = makeRequest(vlanStatusTable, SVT_SV, 0, 10000, true);
+        reqVlanStatus->AssociateComboBox(0, CB_VlanStatus);
+    }
+    read(built(reqVlanStatus));
+}
+
+void TFM_Wirless::ReadMultiSSIDTable() {
+    if (!requestsBuilt) {
+        reqMssidTable = makeRequest(mssidTable, MVT_UMV, 1, 5000, true);
+        reqMssidTable->AssociateListView(MssidListView, true);
+    }
+    read(built(reqMssidTable));
+}
+
+void TFM_Wirless::BuildWirelessRequests() {
+    if (!requestsBuilt) {
+        reqApplySetting = makeRequest(applySettingTable, SVT_SV, 0, 5000, true);
+        reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
+
+        reqWireless = makeRequest(wirelessTable, MVT_SV, 0, 2000, true);
+        reqWireless->AssociateEdit(0, "%s", Ed_SSID);
+        reqWireless->AssociateComboBox(1, CB_SsidBroadcast);
+        reqWireless->AssociateEdit(2, "%s", Ed_Channel);
+        reqWireless->AssociateEdit(3, "%s", Ed_ChanListA);
+        reqWireless->AssociateComboBox(4, CB_AuSc);
+        reqWireless->AssociateComboBox(5, CB_APMode);
+        reqWireless->AssociateComboBox(6, CB_Band);
+        reqWireless->AssociateComboBox(7, CB_ChannelWidth);
+        reqWireless->SetLogTarget(StatusBar);
+        reqWireless->VarList.GetItem(kChannelListItem).access = ACC_READONLY;
+    }
+    read(built(reqWireless));
+    savedBandIndex = CB_Band->currentIndex();
+    if (CB_APMode->currentIndex() == kWirelessClient) readAsWirelessClient = true;
+
+    if (CB_AuSc->currentIndex() == 1) {
+        reqDataBaseChannel = makeRequest(dataBaseChannelTable, MVT_SV, 0, 2000, true);
+        reqDataBaseChannel->AssociateEdit(0, "%s", Ed_Channeldatabase);
+        read(*reqDataBaseChannel);
+    }
+    FillChannelList(Ed_ChanListA, CB_Chanal, Ed_Channel);
+
+    if (!requestsBuilt) {
+        reqChannelLists = makeRequest(channelListsTable, MVT_SV, 0, 2000, true);
+        reqChannelLists->AssociateEdit(0, "%s", Ed_ChanListG);
+        reqChannelLists->AssociateEdit(1, "%s", Ed_ChanListW);
+        reqChannelLists->SetLogTarget(StatusBar);
+    }
+    read(built(reqChannelLists));
+    CB_BandChange();
+
+    // The Wi-Fi mode list follows the band read at creation; an unknown band reads nothing.
+    if (!requestsBuilt) {
+        const int band = CB_Band->currentIndex();
+        reqWifiMode = makeRequest(band == 0   ? wifiMode24Table
+                                  : band == 1 ? wifiMode5Table
+                                              : Items{},
+                                  MVT_SV, 0, 10000, true);
+        if (band == 0) reqWifiMode->AssociateComboBox(0, CB_WMode1);
+        if (band == 1) reqWifiMode->AssociateComboBox(0, CB_WMode2);
+    }
+    if (built(reqWifiMode).VarList.Count() > 0) read(*reqWifiMode);
+    CB_ChanalChange();
+
+    savedApModeIndex = CB_APMode->currentIndex();
+    savedSsidBroadcastIndex = CB_SsidBroadcast->currentIndex();
+    savedChannelIndex = CB_Chanal->currentIndex();
+
+    if (!requestsBuilt) {
+        reqMssidState = makeRequest(mssidStateTable, MVT_SV, 0, 1000, true);
+        reqMssidState->AssociateComboBox(0, CB_MultEnable);
+    }
+    read(built(reqMssidState));
+
+    if (!requestsBuilt) {
+        reqApModeStatus = makeRequest(apModeStatusTable, MVT_SV, 0, 1000, true);
+        reqApModeStatus->AssociateEdit(0, "%s", Ed_APModeStatus);
+    }
+    read(built(reqApModeStatus));
+    setScanButtonFromStatus();
+    readAsWirelessClient = CB_APMode->currentIndex() == kWirelessClient;
+}
+
+void TFM_Wirless::BuildKeyRequests() {
+    if (!requestsBuilt) {
+        reqAuthentication = makeRequest(authenticationTable, MVT_SV, 0, 5000, true);
+        reqAuthentication->AssociateComboBox(0, CB_dot11Authentication);
+        reqAuthentication->AssociateComboBox(1, CB_DefaultKey);
+        reqAuthentication->AssociateComboBox(2, CB_dot11Encryption);
+        reqAuthentication->SetLogTarget(StatusBar);
+    }
+    read(built(reqAuthentication));
+    FillSecurityModes();
+    savedSecurityText = CB_SecurityMode->currentText();
+
+    std::array<std::unique_ptr<CvSNMPRequest2Edits>*, 4> requests = {&reqWepKey1, &reqWepKey2,
+                                                                     &reqWepKey3, &reqWepKey4};
+    const std::vector<KeyRow> rows = keyRows();
+    for (int key = 0; key < 4; ++key) {
+        std::unique_ptr<CvSNMPRequest2Edits>& request = *requests[key];
+        if (!requestsBuilt) {
+            request = makeRequest(wepKeyTable(key + 1), MVT_SV, 0, 1000, true);
+            request->AssociateEdit(1, "%s", rows[key].key);
+            request->AssociateComboBox(0, rows[key].type);
+        }
+        read(built(request));
+    }
+    CopyKeyToConfirm();
+    SetKeySizesFromKeys();
+}
+
+void TFM_Wirless::BuildPassphraseRequest() {
+    if (!requestsBuilt) {
+        reqPassphrase = makeRequest(passphraseTable, MVT_SV, 0, 1000, true);
+        reqPassphrase->AssociateEdit(0, "%s", Ed_Passphrase);
+        reqPassphrase->AssociateComboBox(1, CB_Clipher);
+        reqPassphrase->AssociateEdit(2, "%s", Ed_UpdateInterval);
+        reqPassphrase->SetLogTarget(StatusBar);
+    }
+    read(built(reqPassphrase));
+    savedPassphraseText = Ed_Passphrase->text();
+    savedUpdateIntervalText = Ed_UpdateInterval->text();
+    Ed_ConfirmPass->SetText(Ed_Passphrase->text());
+}
+
+void TFM_Wirless::BuildRadiusRequest() {
+    if (!requestsBuilt) {
+        reqRadius = makeRequest(radiusTable, MVT_SV, 0, 1000, true);
+        reqRadius->AssociateEdit(0, "%s", Edt_RadiusServer);
+        reqRadius->AssociateEdit(1, "%s", Edt_RadiusPort);
+        reqRadius->AssociateEdit(2, "%s", Edt_RadiusSecret);
+        reqRadius->AssociateComboBox(3, CB_NetProtect);
+        reqRadius->SetLogTarget(StatusBar);
+    }
+    read(built(reqRadius));
+    savedRadiusSecretText = Edt_RadiusSecret->text();
+    replaceTypingLimit(Edt_RadiusPort, 5);
+}
+
+void TFM_Wirless::BuildWdsMacRequests() {
+    if (!requestsBuilt) {
+        reqWdsMacAdd = makeRequest(wdsMacAddTable, MVT_SV, 0, 5000, true);
+        const std::vector<CvEdit*> fields = wdsMacEdits();
+        for (int item = 0; item < kShownWdsFields; ++item)
+            reqWdsMacAdd->AssociateEdit(item, "%h", fields[item]);
+
+        reqWdsMacAddMore = makeRequest(wdsMacAddTable, MVT_SV, 0, 5000, true);
+        for (int item = 0; item < kShownWdsFields; ++item)
+            reqWdsMacAddMore->AssociateEdit(item, "%h", fields[kShownWdsFields + item]);
+
+        reqWdsMacList = makeRequest(wdsMacListTable, MVT_UMV, 0, 5000, false);
+        // The first row selected gives the list's set an instance to write.
+        reqWdsMacList->AssociateListView(Lv_RemoteMac, true);
+        reqWdsMacList->OnAfterGet = [this](CvSNMPRequest2Controls* sender,
+                                           const CvSNMPError& error) {
+            runPageRoutine([&] { OnWdsListRead(sender, error); });
+        };
+
+        reqWdsMacDeleteAll = makeRequest(wdsMacDeleteAllTable, MVT_SV, 0, 100, true);
+        reqWdsMacDeleteAll->AssociateComboBox(0, CB_RemoveMac);
+    }
+    // Asynchronous: counts as sent; the fields fill when the walk ends.
+    built(reqWdsMacList).Get();
+}
+
+void TFM_Wirless::SetInputLimits() {
+    replaceTypingLimit(Ed_SSID, 32);
+    for (CvEdit* field : wdsMacEdits()) replaceTypingLimit(field, 12);
+    replaceTypingLimit(Ed_UpdateInterval, 7);
+    replaceTypingLimit(Edt_RadiusServer, 15);
+    replaceTypingLimit(Edt_RadiusSecret, 64);
+    replaceTypingLimit(Ed_Passphrase, 63);
+}
+
+void TFM_Wirless::OnWdsListRead(CvSNMPRequest2Controls* /*sender*/, const CvSNMPError& error) {
+    const std::vector<CvEdit*> fields = wdsMacEdits();
+    const int rows = error.Code == 0 ? Lv_RemoteMac->RowCount() : 0;
+    for (int field = 0; field < kWdsFields; ++field)
+        fields[field]->SetText(field < rows ? Lv_RemoteMac->Caption(field) : QString());
+    if (error.Code == 0) RefreshWdsMacEdits();
+}
+
+void TFM_Wirless::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (shownOnce_) return;
+    shownOnce_ = true;
+    runPageRoutine([this] { FormShow(); });
+}
+
+void TFM_Wirless::FormShow() {
+    if (GroupBox5->isHidden()) return;
+    CB_DefaultKeyChange();
+    CB_dot11EncryptionChange();
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TFM_Wirless::Bt_RefreshClick() {
+    firstReadFailure_.clear();
+    // A refused or failed Save left items out; they are read again, not kept as typed.
+    SetItemsWritable(true);
+    requestsBuilt = true;
+    struct Clear {
+        bool& flag;
+        ~Clear() { flag = false; }
+    } clear{requestsBuilt};
+    BuildVlanStatusRequest();
+    ReadMultiSSIDTable();
+    BuildWirelessRequests();
+    // The authentication and key requests are read again as they stand.
+    BuildKeyRequests();
+    BuildPassphraseRequest();
+    BuildRadiusRequest();
+    BuildWdsMacRequests();
+    requestsBuilt = false;
+
+    ShowSecurityGroups();
+    SetInputLimits();
+    ClearZeroWdsMacs();
+    UpdateChannelWidth();
+    CB_dot11EncryptionChange();
+    // Only a Refresh whose every read succeeded says so; otherwise the first failure is shown.
+    StatusBar->ShowText(firstReadFailure_.isEmpty() ? "Refresh Ok!" : firstReadFailure_);
+}
+
+void TFM_Wirless::Bt_CloseClick() {
+    close();
+}
+
+void TFM_Wirless::CB_APModeChange() {
+    const int mode = CB_APMode->currentIndex();
+    if (mode == kAccessPoint || mode == kWirelessClient) {
+        setScanButtonFromStatus();
+    } else if (mode == kWdsWithAp || mode == kWds) {
+        SiteScan->setEnabled(!readAsWirelessClient);
+        readAsWirelessClient = false;
+    }
+    showSurveyListFor(mode);
+    if (mode > kWdsWithAp && CB_MultEnable->currentIndex() == 1)
+        platform::ui().messageBox(this, "Warning",
+                                  "Multi-SSID will be disabled when VRA-2260 is configured in "
+                                  "'WDS' or 'Wireless Client'.",
+                                  platform::BoxButtons::Ok);
+    if (CB_SecurityMode->currentText() == "WPA-Enterprise" && mode != kAccessPoint) warnVlanOnce();
+    FillSecurityModes();
+    if ((mode == kWdsWithAp || mode == kWds) && mode != savedApModeIndex) RestoreSecurityChoice();
+    RefreshWdsMacEdits();
+    ShowSecurityGroups();
+    CB_SecurityModeChange();
+    CB_BandChange();
+    GroupBox3->setTitle(mode == kWdsWithAp ? "WDS with AP" : "WDS");
+    if (mode >= kAccessPoint && mode <= kWds) {
+        CB_SsidBroadcast->setCurrentIndex(savedSsidBroadcastIndex);
+        CB_Chanal->setCurrentIndex(savedChannelIndex);
+        Ed_UpdateInterval->setEnabled(true);
+        Ed_UpdateInterval->SetText(savedUpdateIntervalText);
+    }
+    UpdateChannelWidth();
+}
+
+void TFM_Wirless::CB_SecurityModeChange() {
+    const int mode = CB_APMode->currentIndex();
+    const int chosen = CB_SecurityMode->currentIndex();
+    (mode == kWdsWithAp ? securityIndexWdsAp
+     : mode == kWds     ? securityIndexWds
+                        : securityIndexAp) = chosen;
+    const QString security = CB_SecurityMode->currentText();
+    if (security.contains("Share")) {
+        CB_dot11Encryption->setCurrentIndex(1);
+        CB_dot11Encryption->setEnabled(false);
+    } else {
+        CB_dot11Encryption->setEnabled(true);
+    }
+    if (mode == kAccessPoint || mode == kWirelessClient)
+        CB_CipherType->setCurrentIndex(savedCipherIndex);
+    if (mode == kAccessPoint && savedSecurityText == "WPA-Enterprise" &&
+        security != "WPA-Enterprise")
+        warnVlanOnce();
+    ShowSecurityGroups();
+    if (!GroupBox5->isHidden()) {
+        CB_DefaultKeyChange();
+        CB_dot11EncryptionChange();
+    }
+    UpdateChannelWidth();
+}
+
+void TFM_Wirless::CB_BandChange() {
+    const int band = CB_Band->currentIndex();
+    CvEdit* list = band == 0                           ? Ed_ChanListA
+                   : CB_APMode->currentIndex() == kWds ? Ed_ChanListW
+                                                       : Ed_ChanListG;
+    if (band == 0 || band == 1)
+        FillChannelList(list, CB_Chanal,
+                        CB_AuSc->currentIndex() == 1 ? Ed_Channeldatabase : Ed_Channel);
+    ShowSecurityGroups();
+    UpdateChannelWidth();
+}
+
+void TFM_Wirless::CB_ChanalChange() {
+    applyChannelWidth(false);
+}
+
+void TFM_Wirless::CB_AuScClick() {
+    CB_Chanal->setEnabled(CB_AuSc->currentIndex() != 1);
+}
+
+void TFM_Wirless::CB_DefaultKeyChange() {
+    ShowDefaultKeyRow();
+    ApplyKeyLengths();
+}
+
+void TFM_Wirless::CB_KeyType1Change() {
+    ApplyKeyLengths();
+}
+
+void TFM_Wirless::CB_WepEncryp1Change() {
+    ApplyKeyLengths();
+}
+
+void TFM_Wirless::CB_dot11EncryptionChange() {
+    const int encryption = CB_dot11Encryption->currentIndex();
+    if (encryption == 1) {
+        for (QWidget* control : keyControls()) control->setEnabled(true);
+        if (!CB_SecurityMode->currentText().contains("WPA")) ShowDefaultKeyRow();
+    } else if (encryption == 0) {
+        for (QWidget* control : keyControls()) control->setEnabled(false);
+    }
+    UpdateChannelWidth();
+}
+
+void TFM_Wirless::CB_AutherChange() {
+    savedAutherIndex = CB_Auther->currentIndex();
+}
+
+void TFM_Wirless::CB_CipherTypeChange() {
+    savedCipherIndex = CB_CipherType->currentIndex();
+}
+
+// ---- Saving ---------------------------------------------------------------------------------
+
+void TFM_Wirless::Bt_ApplyClick() {
+    if (const WirelessCheck refusal = checkWirelessSsid(Ed_SSID->text())) {
+        showRefusal(*refusal);
+        return;
+    }
+    SetItemsWritable(false);
+    StoreSecurityChoice();
+    if (CB_MultEnable->currentIndex() == 1)
+        SaveWithMultiSSID();
+    else
+        SaveWithoutMultiSSID();
+}
+
+void TFM_Wirless::SetItemsWritable(bool writable) {
+    for (const auto* request :
+         {&reqWireless, &reqAuthentication, &reqWepKey1, &reqWepKey2, &reqWepKey3, &reqWepKey4,
+          &reqPassphrase, &reqWdsMacAdd, &reqWdsMacAddMore, &reqRadius}) {
+        CvSNMPRequest2Edits& items = built(*request);
+        for (int item = 0; item < items.VarList.Count(); ++item)
+            items.VarList.GetItem(item).access = writable ? ACC_READWRITE : ACC_INVALID;
+    }
+}
+
+void TFM_Wirless::SaveWithoutMultiSSID() {
+    save(false);
+}
+
+void TFM_Wirless::SaveWithMultiSSID() {
+    save(true);
+}
+
+void TFM_Wirless::save(bool multiSsidWriter) {
+    const WirelessSavePlan plan = planWirelessSave(saveInput(multiSsidWriter));
+    if (plan.disableMultiSsid) {
+        CB_MultEnable->setCurrentIndex(0);
+        CvSNMPRequest2Edits& state = built(reqMssidState);
+        state.VarList.GetItem(0).access = ACC_READWRITE;
+        setRequest(state);
+    }
+    if (plan.peerRefusal) return showRefusal(*plan.peerRefusal);
+    if (plan.branch == WirelessBranch::None) return;
+    if (plan.branch == WirelessBranch::Wep) CB_dot11Encryption->setCurrentIndex(1);
+    if (plan.sharedKeyWarning)
+        platform::ui().messageBox(
+            this, "Warning",
+            "Key value is used by SSID! \nTo change Key value affects other SSID settings.",
+            platform::BoxButtons::Ok);
+    if (plan.refusal) return showRefusal(*plan.refusal);
+    if (plan.copyChannel) CopyChannelText(CB_Chanal, Ed_Channel);
+    if (plan.storeCipher) StoreCipherChoice();
+
+    const int mode = CB_APMode->currentIndex();
+    bool allSucceeded = true;
+    for (const WirelessSet& set : plan.sets) {
+        CvSNMPRequest2Edits& request = requestFor(set.request);
+        for (int item = 0; item < request.VarList.Count(); ++item)
+            request.VarList.GetItem(item).access = ACC_INVALID;
+        for (int item : set.items) request.VarList.GetItem(item).access = ACC_READWRITE;
+        if (set.deletesAll) CB_RemoveMac->setCurrentIndex(1);
+        const bool succeeded = setRequest(request);
+        // Disarmed again, so that no later delete-all of this visit carries "deleteall" unasked.
+        if (set.deletesAll) CB_RemoveMac->setCurrentIndex(0);
+        if (set.counted) allSucceeded = allSucceeded && succeeded;
+    }
+    if (!allSucceeded) return StatusBar->ShowText("Setting error!");
+    SetItemsWritable(true);
+    Bt_RefreshClick();
+    StatusBar->ShowText("Setting Success!");
+    if (mode == kWdsWithAp || mode == kWirelessClient)
+        readAsWirelessClient = CB_APMode->currentIndex() == kWirelessClient;
+}
+
+WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
+    WirelessSaveInput input;
+    input.multiSsidWriter = multiSsidWriter;
+    input.apMode = CB_APMode->currentIndex();
+    input.securityMode = CB_SecurityMode->currentText();
+    input.encryption = CB_dot11Encryption->currentIndex();
+    input.defaultKey = CB_DefaultKey->currentIndex();
+    input.defaultKeyText = CB_DefaultKey->currentText();
+    const std::vector<KeyRow> rows = keyRows();
+    for (int key = 0; key < 4; ++key)
+        input.keys[key] = {rows[key].type->currentIndex(), rows[key].size->currentIndex(),
+                           rows[key].key->text()};
+    input.confirmKey = Ed_ConfirmKey->text();
+    input.interval = Ed_UpdateInterval->text();
+    input.passphrase = Ed_Passphrase->text();
+    input.confirmPassphrase = Ed_ConfirmPass->text();
+    input.passphraseAsRead = savedPassphraseText;
+    input.radiusServer = Edt_RadiusServer->text();
+    input.radiusPort = Edt_RadiusPort->text();
+    input.radiusSecret = Edt_RadiusSecret->text();
+    input.radiusSecretAsRead = savedRadiusSecretText;
+    const std::vector<CvEdit*> fields = wdsMacEdits();
+    for (int field = 0; field < kWdsFields; ++field) input.macs[field] = fields[field]->text();
+    input.band = CB_Band->currentIndex();
+    input.bandAsRead = savedBandIndex;
+    // The columns are found by their titles, the items' names.
+    auto column = [this](const QString& title) {
+        for (int c = 0; c < MssidListView->ColumnCount(); ++c)
+            if (MssidListView->ColumnTitle(c) == title) return c;
+        return -1;
+    };
+    auto cell = [this](int row, int c) {
+        return c <= 0 ? MssidListView->Caption(row) : MssidListView->SubItem(row, c - 1);
+    };
+    const int state = column("dot11MssIndividualState");
+    const int authentication = column("dot11MssidAuthentication");
+    const int keyIndex = column("dot11MssidWepKeyIndex");
+    for (int row = 0; row < MssidListView->RowCount(); ++row)
+        input.mssidRows.push_back(
+            {cell(row, state), cell(row, authentication), cell(row, keyIndex)});
+    return input;
+}
+
+CvSNMPRequest2Edits& TFM_Wirless::requestFor(WirelessRequest request) const {
+    switch (request) {
+        case WirelessRequest::MssidState:
+            return built(reqMssidState);
+        case WirelessRequest::Wireless:
+            return built(reqWireless);
+        case WirelessRequest::Authentication:
+            return built(reqAuthentication);
+        case WirelessRequest::WepKey1:
+            return built(reqWepKey1);
+        case WirelessRequest::WepKey2:
+            return built(reqWepKey2);
+        case WirelessRequest::WepKey3:
+            return built(reqWepKey3);
+        case WirelessRequest::WepKey4:
+            return built(reqWepKey4);
+        case WirelessRequest::Passphrase:
+            return built(reqPassphrase);
+        case WirelessRequest::Radius:
+            return built(reqRadius);
+        case WirelessRequest::WdsMacDeleteAll:
+            return built(reqWdsMacDeleteAll);
+        case WirelessRequest::WdsMacAdd:
+            return built(reqWdsMacAdd);
+        case WirelessRequest::WdsMacAddMore:
+            return built(reqWdsMacAddMore);
+        case WirelessRequest::WdsMacList:
+            break;
+    }
+    return built(reqWdsMacList);
+}
+
+bool TFM_Wirless::setRequest(CvSNMPRequest2Edits& request) {
+    try {
+        return request.Set(true, true, "");
+    } catch (const CvException& failure) {
+        showFailureText(StatusBar, QString::fromStdString(failure.what()));
+        return false;
+    }
+}
+
+CvEdit* TFM_Wirless::fieldEdit(WirelessField field) const {
+    using F = WirelessField;
+    if (field >= F::Mac1 && field <= F::Mac8)
+        return wdsMacEdits()[static_cast<int>(field) - static_cast<int>(F::Mac1)];
+    if (field >= F::Key1 && field <= F::Key4)
+        return keyRows()[static_cast<int>(field) - static_cast<int>(F::Key1)].key;
+    switch (field) {
+        case F::Ssid:
+            return Ed_SSID;
+        case F::ConfirmKey:
+            return Ed_ConfirmKey;
+        case F::Interval:
+            return Ed_UpdateInterval;
+        case F::Passphrase:
+            return Ed_Passphrase;
+        case F::RadiusServer:
+            return Edt_RadiusServer;
+        case F::RadiusPort:
+            return Edt_RadiusPort;
+        case F::RadiusSecret:
+            return Edt_RadiusSecret;
+        default:
+            return nullptr;
+    }
+}
+
+void TFM_Wirless::showRefusal(const WirelessRefusal& refusal) {
+    if (refusal.caption.isEmpty())
+        plainMessage(this, refusal.message);
+    else
+        platform::ui().messageBox(this, refusal.caption, refusal.message, platform::BoxButtons::Ok);
+    if (CvEdit* emptied = fieldEdit(refusal.emptied)) emptied->SetText("");
+    if (refusal.emptied == WirelessField::RadiusPort) replaceTypingLimit(Edt_RadiusPort, 5);
+    if (CvEdit* focused = fieldEdit(refusal.focus)) focused->setFocus();
+    if (refusal.tidyMacs) RefreshWdsMacEdits();
+}
+
+bool TFM_Wirless::CheckWdsMacDuplicates() {
+    QStringList macs;
+    for (CvEdit* field : wdsMacEdits()) macs << field->text();
+    const WirelessCheck refusal = checkWdsMacDuplicates(macs);
+    if (refusal) showRefusal(*refusal);
+    return !refusal;
+}
+
+// ---- Site survey ----------------------------------------------------------------------------
+
+void TFM_Wirless::BuildSiteSurveyRequests() {
+    reqSiteSurveyRefresh = makeRequest(siteSurveyRefreshTable, MVT_SV, 0, 50000, false);
+    reqSiteSurveyRefresh->AssociateComboBox(0, CB_SiteScan);
+    reqSiteSurveyTable = makeRequest(siteSurveyTable, MVT_UMV, 1, 10000, false);
+    bindSurveyList(*reqSiteSurveyRefresh, *reqSiteSurveyTable, SiteServeyListView1);
+}
+
+void TFM_Wirless::BuildWdsSiteSurveyRequests() {
+    reqWdsSurveyRefresh = makeRequest(wdsSurveyRefreshTable, MVT_SV, 0, 100000, false);
+    reqWdsSurveyRefresh->AssociateComboBox(0, CB_WDSSiteScan);
+    reqWdsSurveyTable = makeRequest(wdsSurveyTable, MVT_UMV, 1, 100000, false);
+    bindSurveyList(*reqWdsSurveyRefresh, *reqWdsSurveyTable, wdsSiteServeyListView);
+}
+
+void TFM_Wirless::bindSurveyList(CvSNMPRequest2Edits& trigger, CvSNMPRequest2Edits& table,
+                                 CvListView* list) {
+    trigger.OnAfterSet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runPageRoutine([&] { OnSurveyRefreshDone(sender, error); });
+    };
+    table.AssociateListView(list, true);
+    table.OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runPageRoutine([&] { OnSurveyTableDone(sender, error); });
+    };
+    list->setColumnWidth(0, 0);
+    const QFontMetrics metrics = list->fontMetrics();
+    const int widths[] = {
+        metrics.horizontalAdvance("CH") + 16, metrics.horizontalAdvance("Signal") + 16,
+        metrics.horizontalAdvance("000000000000") + 16, metrics.horizontalAdvance("WPA2-PSK") + 16};
+    for (int column = 0; column < 4; ++column) list->setColumnWidth(column + 1, widths[column]);
+    list->horizontalHeader()->setStretchLastSection(true);
+}
+
+void TFM_Wirless::enableButtons(bool enabled) {
+    for (QPushButton* button : {Bt_Apply, Bt_Refresh, Bt_Close}) button->setEnabled(enabled);
+}
+
+void TFM_Wirless::SiteScanClick() {
+    StatusBar->ShowText("Detecting...");
+    const SurveyKind survey = surveyFor(CB_APMode->currentIndex());
+    if (survey == SurveyKind::Wds) {
+        CB_WDSSiteScan->setCurrentIndex(1);
+        built(reqWdsSurveyRefresh).Set(true, true, "");
+    } else if (survey == SurveyKind::Client) {
+        CB_SiteScan->setCurrentIndex(1);
+        built(reqSiteSurveyRefresh).Set(true, true, "");
+    }
+    enableButtons(false);
+}
+
+void TFM_Wirless::OnSurveyRefreshDone(CvSNMPRequest2Controls* /*sender*/,
+                                      const CvSNMPError& error) {
+    const SurveyKind survey = surveyFor(CB_APMode->currentIndex());
+    // Switched to Access Point meanwhile, there is no table to read; the buttons come back.
+    if (error.Code != 0 || survey == SurveyKind::None) {
+        enableButtons(true);
+        StatusBar->ShowText(QString::fromStdString(error.Message));
+        return;
+    }
+    built(survey == SurveyKind::Wds ? reqWdsSurveyTable : reqSiteSurveyTable).Get();
+    StatusBar->ShowText("Refresh...!");
+}
+
+void TFM_Wirless::OnSurveyTableDone(CvSNMPRequest2Controls* /*sender*/, const CvSNMPError& error) {
+    enableButtons(true);
+    StatusBar->ShowText(QString::fromStdString(error.Message));
+}
+
+void TFM_Wirless::SiteServeyListView1Click() {
+    const int row = SiteServeyListView1->SelectedRow();
+    if (row < 0 || CB_APMode->currentIndex() != kWirelessClient) return;
+    Ed_SSID->SetText(SiteServeyListView1->SubItem(row, kSurveySsid));
+    Ed_Channel->SetText(SiteServeyListView1->SubItem(row, kSurveyChannel));
+    FillChannelList(Ed_ChanListA, CB_Chanal, Ed_Channel);
+}
+
+void TFM_Wirless::wdsSiteServeyListViewClick() {
+    const int row = wdsSiteServeyListView->SelectedRow();
+    if (row < 0 || surveyFor(CB_APMode->currentIndex()) != SurveyKind::Wds) return;
+    AddSurveyMacToWds(wdsSiteServeyListView->SubItem(row, kSurveyBssid));
+}
+
+bool TFM_Wirless::AddSurveyMacToWds(const QString& mac) {
+    QStringList fields;
+    for (CvEdit* field : wdsMacEdits()) fields << field->text();
+    const SurveyMacPlace place = placeSurveyMac(fields, mac);
+    if (place.duplicate)
+        platform::ui().messageBox(this, "Warning",
+                                  "There is an existent entry with the same MAC Address\nPlease "
+                                  "change the MAC Address.",
+                                  platform::BoxButtons::Ok);
+    if (place.field < 0) return false;
+    wdsMacEdits()[place.field]->SetText(QString(mac).remove(':'));
+    return true;
+}
+
+// ---- Rules on the page ----------------------------------------------------------------------
+
+void TFM_Wirless::FillSecurityModes() {
+    CB_SecurityMode->clear();
+    CB_WPAMode->clear();
+    const int mode = CB_APMode->currentIndex();
+    const bool multiSsid = CB_MultEnable->currentIndex() == 1;
+    const SecurityOffer offer = wirelessSecurityOffer(mode, multiSsid);
+    CB_SecurityMode->addItems(offer.securityModes);
+    CB_WPAMode->addItems(offer.wpaModes);
+    CB_WPAMode->setEnabled(offer.wpaEnabled);
+    const std::optional<SecurityChoice> choice =
+        wirelessSecurityFromAuthentication(CB_dot11Authentication->currentText(), mode, multiSsid);
+    CB_SecurityMode->setCurrentIndex(choice ? CB_SecurityMode->findText(choice->securityMode) : -1);
+    CB_WPAMode->setCurrentIndex(!choice ? -1
+                                : choice->wpaMode.isEmpty()
+                                    ? 0
+                                    : CB_WPAMode->findText(choice->wpaMode));
+}
+
+void TFM_Wirless::StoreSecurityChoice() {
+    const QString authentication = wirelessAuthenticationFromChoice(
+        CB_APMode->currentIndex(), CB_MultEnable->currentIndex() == 1,
+        CB_SecurityMode->currentText(), CB_WPAMode->currentText());
+    if (!authentication.isEmpty())
+        CB_dot11Authentication->setCurrentIndex(CB_dot11Authentication->findText(authentication));
+}
+
+void TFM_Wirless::RestoreSecurityChoice() {
+    const int mode = CB_APMode->currentIndex();
+    CB_SecurityMode->setCurrentIndex(mode == kWdsWithAp ? securityIndexWdsAp
+                                     : mode == kWds     ? securityIndexWds
+                                                        : securityIndexAp);
+}
+
+void TFM_Wirless::ShowSecurityGroups() {
+    const int mode = CB_APMode->currentIndex();
+    const SecurityGroups groups = wirelessSecurityGroups(mode, CB_SecurityMode->currentText());
+    for (QComboBox* control : {CB_dot11Encryption, CB_AuSc, CB_SsidBroadcast, CB_Chanal})
+        control->setEnabled(true);
+    if (groups.autoScanRule) CB_AuScClick();
+    setShown(GroupBox3, groups.wds);
+    setShown(GroupBox4, groups.survey);
+    setShown(GroupBox5, groups.keys);
+    setShown(GroupBox6, groups.passphrase);
+    if (!groups.wdsCaption.isEmpty()) GroupBox3->setTitle(groups.wdsCaption);
+    auto force = [](QComboBox* combo, int index) {
+        combo->setCurrentIndex(index);
+        combo->setEnabled(false);
+    };
+    if (groups.autoScanForcedOff) force(CB_AuSc, 0);
+    if (groups.ssidBroadcastForcedOn) force(CB_SsidBroadcast, 1);
+    if (groups.channelGreyed) CB_Chanal->setEnabled(false);
+    if (groups.widthForcedAuto) force(CB_ChannelWidth, 1);
+    if (groups.encryptionForcedOn) force(CB_dot11Encryption, 1);
+    if (!groups.passphraseCaption.isEmpty()) {
+        GroupBox6->setTitle(groups.passphraseCaption);
+        for (QWidget* row :
+             {static_cast<QWidget*>(La_Passphrase), static_cast<QWidget*>(Ed_Passphrase),
+              static_cast<QWidget*>(La_ConfirmPass), static_cast<QWidget*>(Ed_ConfirmPass)})
+            row->setVisible(groups.passphraseRows);
+        GroupBox2->setVisible(groups.radius);
+    }
+    if (groups.fillCipher) fillCipherChoices();
+    if (groups.wpaModeForcedFirst) force(CB_WPAMode, 0);
+    if (groups.intervalGreyed) Ed_UpdateInterval->setEnabled(false);
+}
+
+void TFM_Wirless::fillCipherChoices() {
+    const int mode = CB_APMode->currentIndex();
+    CB_CipherType->clear();
+    CB_CipherType->addItems(wirelessCipherChoices(mode));
+    CB_CipherType->setEnabled(wirelessCipherEnabled(mode));
+    const int match = CB_CipherType->findText(CB_Clipher->currentText(), Qt::MatchFixedString);
+    CB_CipherType->setCurrentIndex(match >= 0 ? match : 0);
+}
+
+void TFM_Wirless::StoreCipherChoice() {
+    const int index = wirelessCipherIndex(CB_CipherType->currentText());
+    if (index >= 0) CB_Clipher->setCurrentIndex(index);
+}
+
+bool TFM_Wirless::FillChannelList(CvEdit* listEdit, QComboBox* channelCombo, CvEdit* channelEdit) {
+    const ChannelList channels = tokenizeChannelList(listEdit->text(), channelEdit->text());
+    channelCombo->clear();
+    channelCombo->addItems(channels.items);
+    channelCombo->setCurrentIndex(channels.selected);
+    return channels.matched;
+}
+
+void TFM_Wirless::UpdateChannelWidth() {
+    applyChannelWidth(true);
+}
+
+void TFM_Wirless::applyChannelWidth(bool clientStep) {
+    if (channelWidthForced20(CB_WMode1->currentIndex(), CB_WMode2->currentIndex(),
+                             CB_Chanal->currentText(), CB_SecurityMode->currentText(),
+                             CB_dot11Encryption->currentIndex())) {
+        CB_ChannelWidth->setCurrentIndex(0);
+        CB_ChannelWidth->setEnabled(false);
+    } else {
+        CB_ChannelWidth->setEnabled(true);
+    }
+    if (clientStep && CB_APMode->currentIndex() == kWirelessClient) {
+        CB_ChannelWidth->setCurrentIndex(1);
+        CB_ChannelWidth->setEnabled(false);
+    }
+}
+
+void TFM_Wirless::ApplyKeyLengths() {
+    for (const KeyRow& row : keyRows())
+        replaceTypingLimit(row.key,
+                           wepKeyLength(row.type->currentIndex(), row.size->currentIndex()));
+    for (const KeyRow& row : keyRows()) {
+        if (row.key->isHidden()) continue;
+        replaceTypingLimit(Ed_ConfirmKey,
+                           wepKeyLength(row.type->currentIndex(), row.size->currentIndex()));
+        break;
+    }
+}
+
+void TFM_Wirless::ShowDefaultKeyRow() {
+    const int chosen = CB_DefaultKey->currentIndex();
+    const std::vector<KeyRow> rows = keyRows();
+    for (int key = 0; key < 4; ++key)
+        for (QWidget* control :
+             {static_cast<QWidget*>(rows[key].type), static_cast<QWidget*>(rows[key].size),
+              static_cast<QWidget*>(rows[key].key)})
+            control->setVisible(key == chosen);
+}
+
+void TFM_Wirless::SetKeySizesFromKeys() {
+    for (const KeyRow& row : keyRows()) {
+        const int size = wepKeySizeIndex(row.type->currentIndex(), row.key->text().length());
+        if (size >= 0) row.size->setCurrentIndex(size);
+    }
+}
+
+void TFM_Wirless::CopyKeyToConfirm() {
+    const int chosen = CB_DefaultKey->currentIndex();
+    if (chosen >= 0 && chosen < 4) Ed_ConfirmKey->SetText(keyRows()[chosen].key->text());
+}
+
+bool TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
+    to->SetText(from->currentText());
+    return true;
+}
+
+void TFM_Wirless::ClearZeroWdsMacs() {
+    for (CvEdit* field : wdsMacEdits())
+        if (field->text() == kZeroMac) field->SetText("");
+}
+
+void TFM_Wirless::RefreshWdsMacEdits() {
+    ClearZeroWdsMacs();
+    const int mode = CB_APMode->currentIndex();
+    if (mode < kAccessPoint || mode > kWirelessClient) return;
+    const bool editable = mode == kWdsWithAp || mode == kWds;
+    for (CvEdit* field : wdsMacEdits()) {
+        field->setReadOnly(!editable);
+        QPalette colours = field->palette();
+        colours.setColor(QPalette::Base, QApplication::palette().color(
+                                             editable ? QPalette::Base : QPalette::Button));
+        field->setPalette(colours);
+    }
+}
+
+void TFM_Wirless::showSurveyListFor(int apMode) {
+    if (apMode == kWdsWithAp || apMode == kWds || apMode == kWirelessClient) {
+        wdsSiteServeyListView->setVisible(apMode != kWirelessClient);
+        SiteServeyListView1->setVisible(apMode == kWirelessClient);
+    }
+}
+
+void TFM_Wirless::setScanButtonFromStatus() {
+    const QString status = Ed_APModeStatus->text();
+    if (status == "changed") SiteScan->setEnabled(false);
+    if (status == "unchanged") SiteScan->setEnabled(true);
+}
+
+void TFM_Wirless::warnVlanOnce() {
+    if (vlanWarned || CB_VlanStatus->currentIndex() != 1 || CB_NetProtect->currentIndex() != 1)
+        return;
+    vlanWarned = true;
+    platform::ui().messageBox(
+        this, "Warning",
+        "VLAN will be disabled when Authentication is not configured in 'WPA-Enterprise'.",
+        platform::BoxButtons::Ok);
+}
+
+// ---- Rules ----------------------------------------------------------------------------------
+
+namespace {
+
+// The authentication values with a visible pair; an empty WPA text stands for the first item.
+struct SecurityMapRow {
+    const char* authentication;
+    const char* securityMode;
+    const char* wpaMode;
+};
+const SecurityMapRow kSecurityMap[] = {
+    {"opensystem", "Open System", ""},
+    {"sharedkey", "Shared Key", ""},
+    {"wpa-psk", "WPA-Personal", "WPA Only"},
+    {"wpa-eap", "WPA-Enterprise", "WPA Only"},
+    {"wpa2-psk", "WPA-Personal", "WPA2 Only"},
+    {"wpa2-eap", "WPA-Enterprise", "WPA2 Only"},
+    {"wpa-auto-psk", "WPA-Personal", "AUTO(WPA or WPA2)"},
+    {"wpa-auto-eap", "WPA-Enterprise", "AUTO(WPA or WPA2)"},
+};
+
+// What one AP mode offers. Shared Key is offered only while Multi-SSID is off.
+struct ModeOffer {
+    QStringList securityModes;
+    QStringList wpaModes;
+    bool wpaEnabled;
+    QStringList authentications;  // the values the mode shows and writes
+    bool fallsBack;               // other values show the fallback pair, else no selection
+    SecurityChoice fallback;
+    QStringList ciphers;
+    bool cipherEnabled;
+};
+
+const QString kAuto = "AUTO(WPA or WPA2)";
+
+const ModeOffer kModeOffers[] = {
+    {{"Open System", "Shared Key", "WPA-Personal", "WPA-Enterprise"},
+     {kAuto, "WPA2 Only", "WPA Only"},
+     true,
+     {"opensystem", "sharedkey", "wpa-psk", "wpa-eap", "wpa2-psk", "wpa2-eap", "wpa-auto-psk",
+      "wpa-auto-eap"},
+     false,
+     {},
+     {"Auto", "AES", "TKIP"},
+     true},
+    {{"Open System", "Shared Key", "WPA-Personal"},
+     {kAuto, "WPA2 Only"},
+     true,
+     {"opensystem", "sharedkey", "wpa2-psk", "wpa-auto-psk"},
+     true,
+     {"Open System", ""},
+     {"Auto", "AES"},
+     true},
+    {{"Open System", "Shared Key", "WPA-Personal"},
+     {"WPA2 Only"},
+     false,
+     {"opensystem", "sharedkey", "wpa2-psk"},
+     true,
+     {"Open System", ""},
+     {"AES"},
+     false},
+    {{"Open System", "WPA-Personal"},
+     {kAuto, "WPA2 Only", "WPA Only"},
+     true,
+     {"opensystem", "wpa-psk", "wpa2-psk", "wpa-auto-psk"},
+     true,
+     {"Open System", kAuto},
+     {"Auto", "AES", "TKIP"},
+     true},
+};
+
+const ModeOffer* modeOffer(int apMode) {
+    return apMode >= kAccessPoint && apMode <= kWirelessClient ? &kModeOffers[apMode] : nullptr;
+}
+
+bool offers(const ModeOffer& offer, bool multiSsidOn, const QString& authentication) {
+    return offer.authentications.contains(authentication) &&
+           !(multiSsidOn && authentication == "sharedkey");
+}
+
+}  // namespace
+
+SecurityOffer wirelessSecurityOffer(int apMode, bool multiSsidOn) {
+    const ModeOffer* offer = modeOffer(apMode);
+    if (!offer) return {{}, {}, true};
+    QStringList modes = offer->securityModes;
+    if (multiSsidOn) modes.removeAll("Shared Key");
+    return {modes, offer->wpaModes, offer->wpaEnabled};
+}
+
+std::optional<SecurityChoice> wirelessSecurityFromAuthentication(const QString& authentication,
+                                                                 int apMode, bool multiSsidOn) {
+    const ModeOffer* offer = modeOffer(apMode);
+    if (!offer) return std::nullopt;
+    if (offers(*offer, multiSsidOn, authentication))
+        for (const SecurityMapRow& row : kSecurityMap)
+            if (authentication == row.authentication)
+                return SecurityChoice{row.securityMode, row.wpaMode};
+    if (!offer->fallsBack) return std::nullopt;
+    return offer->fallback;
+}
+
+QString wirelessAuthenticationFromChoice(int apMode, bool multiSsidOn, const QString& securityMode,
+                                         const QString& wpaMode) {
+    const ModeOffer* offer = modeOffer(apMode);
+    if (!offer) return {};
+    for (const SecurityMapRow& row : kSecurityMap) {
+        const bool anyWpa = *row.wpaMode == '\0';
+        if (securityMode == row.securityMode && (anyWpa || wpaMode == row.wpaMode) &&
+            offers(*offer, multiSsidOn, row.authentication))
+            return row.authentication;
+    }
+    return {};
+}
+
+QStringList wirelessCipherChoices(int apMode) {
+    const ModeOffer* offer = modeOffer(apMode);
+    return offer ? offer->ciphers : QStringList();
+}
+
+bool wirelessCipherEnabled(int apMode) {
+    const ModeOffer* offer = modeOffer(apMode);
+    return offer && offer->cipherEnabled;
+}
+
+int wirelessCipherIndex(const QString& cipherText) {
+    return QStringList{"Auto", "AES", "TKIP"}.indexOf(cipherText);
+}
+
+ChannelList tokenizeChannelList(const QString& list, const QString& channel) {
+    ChannelList channels;
+    QString token;
+    // The position past the end closes the last token like a blank.
+    for (qsizetype position = 0; position <= list.size(); ++position) {
+        const bool atEnd = position == list.size();
+        if ((atEnd || list[position] == ' ') && !token.isEmpty()) {
+            if (!channels.matched && token == channel) {
+                channels.matched = true;
+                channels.selected = static_cast<int>(channels.items.size());
+            }
+            channels.items << token;
+            token.clear();
+        } else if (!atEnd) {
+            token += list[position];
+        }
+    }
+    return channels;
+}
+
+bool channelWidthForced20(int wifiMode24Index, int wifiMode5Index, const QString& channel,
+                          const QString& securityMode, int encryptionIndex) {
+    static const QStringList edgeChannels = {"165", "140", "12", "13", "14"};
+    const bool withoutN = wifiMode24Index == 1 || wifiMode5Index == 1;
+    const bool wep =
+        (securityMode.contains("Open") || securityMode.contains("Share")) && encryptionIndex == 1;
+    return withoutN || edgeChannels.contains(channel) || wep;
+}
+
+int wepKeyLength(int keyTypeIndex, int keySizeIndex) {
+    const bool hex = keyTypeIndex == 1;
+    const bool wide = keySizeIndex == 1;
+    return hex ? (wide ? 26 : 10) : (wide ? 13 : 5);
+}
+
+int wepKeySizeIndex(int keyTypeIndex, int keyLength) {
+    if (keyTypeIndex < 0) return -1;
+    return keyLength == (keyTypeIndex == 1 ? 26 : 13) ? 1 : 0;
+}
+
+bool isMaskedKey(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == '*'; });
+}
+
+bool hasNonAsciiChar(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 128; });
+}
+
+SecurityGroups wirelessSecurityGroups(int apMode, const QString& securityMode) {
+    SecurityGroups groups;
+    switch (apMode) {
+        case kAccessPoint:
+            groups.autoScanRule = true;
+            groups.wds = groups.survey = Shown::Hide;
+            break;
+        case kWdsWithAp:
+        case kWds:
+            groups.wdsCaption = apMode == kWdsWithAp ? "WDS with AP" : "WDS";
+            groups.wds = groups.survey = Shown::Show;
+            groups.autoScanForcedOff = true;
+            break;
+        case kWirelessClient:
+            groups.survey = Shown::Show;
+            groups.wds = Shown::Hide;
+            groups.ssidBroadcastForcedOn = groups.autoScanForcedOff = true;
+            groups.channelGreyed = groups.widthForcedAuto = true;
+            break;
+        default:
+            break;
+    }
+    if (securityMode == "Open System" || securityMode == "Shared Key") {
+        groups.keys = Shown::Show;
+        groups.passphrase = Shown::Hide;
+        groups.encryptionForcedOn = securityMode == "Shared Key";
+    } else if (securityMode == "WPA-Personal" || securityMode == "WPA-Enterprise") {
+        const bool personal = securityMode == "WPA-Personal";
+        groups.keys = Shown::Hide;
+        groups.passphrase = Shown::Show;
+        groups.passphraseCaption = personal ? "Passphrase Settings" : "RADIUS Server Settings";
+        groups.passphraseRows = personal;
+        groups.radius = !personal;
+        groups.fillCipher = true;
+        groups.wpaModeForcedFirst = personal && apMode == kWds;
+        groups.intervalGreyed = personal && apMode == kWirelessClient;
+    }
+    return groups;
+}
+
+// ---- Save rules -----------------------------------------------------------------------------
+
+namespace {
+
+const QString kBlankMessage = "The first character and last character can't be blank.";
+const QString kConfirmMessage = "Please input the confirm new password correctly!";
+
+bool blankAtAnEnd(const QString& text) {
+    return !text.isEmpty() && (text.front() == ' ' || text.back() == ' ');
+}
+
+bool holdsPeer(const QString& mac) {
+    return !mac.isEmpty() && mac != kZeroMac;
+}
+
+// A whole number, or 0 for a text that is none.
+qlonglong numberOrZero(const QString& text) {
+    bool isNumber = false;
+    const qlonglong value = text.toLongLong(&isNumber);
+    return isNumber ? value : 0;
+}
+
+WirelessField offsetField(WirelessField first, int offset) {
+    return static_cast<WirelessField>(static_cast<int>(first) + offset);
+}
+
+// Masked keys pass; otherwise only hexadecimal digits do.
+bool isHexText(const QString& text) {
+    if (isMaskedKey(text)) return true;
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+}
+
+// By the text, not the item's index: the items differ with the Multi-SSID state, which a save
+// may have switched off after the combo was filled.
+WirelessBranch branchOf(const QString& securityMode, int encryption, int apMode) {
+    if (securityMode == "Open System")
+        return encryption == 0 ? WirelessBranch::Open : WirelessBranch::Wep;
+    if (securityMode == "Shared Key") return WirelessBranch::Wep;
+    if (securityMode == "WPA-Personal") return WirelessBranch::WpaPersonal;
+    if (securityMode == "WPA-Enterprise" && apMode == kAccessPoint)
+        return WirelessBranch::WpaEnterprise;
+    return WirelessBranch::None;
+}
+
+// The items of the fields from `first` on (four of them) that hold a peer.
+std::vector<int> peerItems(const QStringList& macs, int first) {
+    std::vector<int> items;
+    for (int item = 0; item < kShownWdsFields; ++item)
+        if (holdsPeer(macs[first + item])) items.push_back(item);
+    return items;
+}
+
+}  // namespace
+
+WirelessCheck checkWirelessSsid(const QString& ssid) {
+    using F = WirelessField;
+    if (ssid.size() > 32)
+        return WirelessRefusal{"The Max Length of SSID is 32.!", "Warning", F::Ssid, F::Ssid};
+    if (ssid.isEmpty())
+        return WirelessRefusal{"Please Input SSID.", "Warning", F::Ssid, F::Ssid, true};
+    if (blankAtAnEnd(ssid)) return WirelessRefusal{kBlankMessage, "Error", F::Ssid, F::Ssid, true};
+    if (hasNonAsciiChar(ssid))
+        return WirelessRefusal{"Don't support chinese character !", "Error", F::Ssid, F::Ssid,
+                               true};
+    return std::nullopt;
+}
+
+WirelessCheck checkWdsMacDuplicates(const QStringList& macs) {
+    for (int later = kWdsFields - 1; later >= 1; --later) {
+        const QString text = macs[later].toUpper();
+        if (!holdsPeer(text)) continue;
+        for (int earlier = 0; earlier < later; ++earlier)
+            if (macs[earlier].toUpper() == text)
+                return WirelessRefusal{"Exist same MAC address.", "Warning",
+                                       offsetField(WirelessField::Mac1, later), WirelessField::None,
+                                       true};
+    }
+    return std::nullopt;
+}
+
+WirelessCheck checkSsidAndWdsMacs(const QStringList& macs) {
+    const QString lengthMessage = "The length of MAC address is 12.";
+    if (macs[0].isEmpty())
+        return WirelessRefusal{"Please input MAC address in first blank space!", "Warning",
+                               WirelessField::Mac1, WirelessField::None, true};
+    for (int field = 0; field < kWdsFields; ++field) {
+        if ((field > 0 && macs[field].isEmpty()) || macs[field].size() == 12) continue;
+        const QString message = field == 2 ? "The length is 12 MAC address." : lengthMessage;
+        return WirelessRefusal{message, "Error", WirelessField::None, WirelessField::None, true};
+    }
+    return std::nullopt;
+}
+
+WirelessCheck checkDefaultWepKey(int defaultKey, const QString& defaultKeyText,
+                                 const WepKeyInput& key, const QString& confirm) {
+    static const QStringList words = {"First", "Second", "Third", "Fourth"};
+    static const QStringList ordinals = {"1st", "2nd", "3rd", "4th"};
+    if (defaultKey < 0 || defaultKey > 3) return std::nullopt;
+    const WirelessField field = offsetField(WirelessField::Key1, defaultKey);
+    if (blankAtAnEnd(key.text)) return WirelessRefusal{kBlankMessage, "Error", field};
+    if (defaultKeyText == words[defaultKey] && key.size >= 0) {
+        const int length = wepKeyLength(key.type, key.size);
+        if (key.text.size() != length)
+            return WirelessRefusal{QString("The Length of the %1 key must be %2!")
+                                       .arg(ordinals[defaultKey])
+                                       .arg(length),
+                                   "Warning"};
+        if (key.type == 1 && !isHexText(key.text))
+            return WirelessRefusal{"Please input  Hexadecimal digits!", "", WirelessField::None,
+                                   field};
+    }
+    if (confirm != key.text)
+        return WirelessRefusal{kConfirmMessage, "Warning", WirelessField::ConfirmKey};
+    return std::nullopt;
+}
+
+WirelessCheck checkUpdateInterval(const QString& interval) {
+    const qlonglong seconds = numberOrZero(interval);
+    if (interval.isEmpty() || seconds < 300 || seconds > 9999999)
+        return WirelessRefusal{"Please input a number between 300 and 9999999.", "Error",
+                               WirelessField::Interval, WirelessField::Interval};
+    return std::nullopt;
+}
+
+WirelessCheck checkPassphrase(const QString& passphrase, const QString& confirm, bool lengthFirst) {
+    const auto refuse = [](const QString& message, const QString& caption) {
+        return WirelessRefusal{message, caption, WirelessField::Passphrase};
+    };
+    const WirelessCheck blank =
+        blankAtAnEnd(passphrase) ? WirelessCheck(refuse(kBlankMessage, "Error")) : std::nullopt;
+    const WirelessCheck shortText =
+        passphrase.size() < 8
+            ? WirelessCheck(refuse("The Passphrase length is between 8 and 63.", "Error"))
+            : std::nullopt;
+    if (lengthFirst && shortText) return shortText;
+    if (blank) return blank;
+    if (shortText) return shortText;
+    if (passphrase.size() > 63) return refuse("The max length of Passphrase is 63.", "Error");
+    if (confirm != passphrase) return refuse(kConfirmMessage, "Warning");
+    return std::nullopt;
+}
+
+WirelessCheck checkRadius(const QString& server, const QString& port, const QString& secret,
+                          bool multiSsidWriter) {
+    using F = WirelessField;
+    if (!TMainForm::IsValidIPAddress(server))
+        return WirelessRefusal{"The Radius server's IP is illegal.", "Error", F::RadiusServer};
+    const qlonglong number = numberOrZero(port);
+    if (port.isEmpty() || number < 1 || number > 65535)
+        return WirelessRefusal{"Please input a number between 1 and 65535.", "Error", F::RadiusPort,
+                               multiSsidWriter ? F::RadiusPort : F::None};
+    if (secret.isEmpty())
+        return WirelessRefusal{"The shared secret of radius server cannot be empty.", "Error",
+                               F::RadiusSecret};
+    if (secret.size() > 64)
+        return WirelessRefusal{"The max length of secret of radius server is 64.", "Error",
+                               F::RadiusSecret};
+    return std::nullopt;
+}
+
+bool sharedKeyInUse(const std::vector<MssidRowTexts>& rows, const QString& defaultKeyText) {
+    for (size_t row = 1; row < rows.size(); ++row)
+        if (rows[row].state.contains("Enable") &&
+            (rows[row].authentication.contains("open") ||
+             rows[row].authentication.contains("share")) &&
+            rows[row].keyIndex == defaultKeyText)
+            return true;
+    return false;
+}
+
+WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
+    using R = WirelessRequest;
+    WirelessSavePlan plan;
+    const int mode = input.apMode;
+    plan.disableMultiSsid = input.multiSsidWriter && mode > kWdsWithAp;
+    if (mode < kAccessPoint || mode > kWirelessClient) return plan;
+    const bool wds = mode == kWdsWithAp || mode == kWds;
+    if (wds) {
+        plan.peerRefusal = checkWdsMacDuplicates(input.macs);
+        if (!plan.peerRefusal) plan.peerRefusal = checkSsidAndWdsMacs(input.macs);
+        if (plan.peerRefusal) return plan;
+    }
+    plan.branch = branchOf(input.securityMode, input.encryption, mode);
+    if (plan.branch == WirelessBranch::None) return plan;
+    plan.copyChannel = mode != kWirelessClient;
+
+    // Item 3, the channel list, is never sent; the band only when it changed.
+    std::vector<int> wireless = {0, 1, 2, 4, 5, 6, 7};
+    std::erase_if(wireless, [&](int item) {
+        return (item == 4 && mode != kAccessPoint) || (item == 1 && mode == kWirelessClient) ||
+               (item == 6 && input.band == input.bandAsRead);
+    });
+    std::vector<WirelessSet> peers;
+    if (wds) {
+        peers = {{R::WdsMacDeleteAll, {0}, true, true}, {R::WdsMacAdd, peerItems(input.macs, 0)}};
+        const std::vector<int> more = peerItems(input.macs, kShownWdsFields);
+        if (!more.empty()) peers.push_back({R::WdsMacAddMore, more});
+    }
+
+    std::vector<WirelessSet>& sets = plan.sets;
+    switch (plan.branch) {
+        case WirelessBranch::Open:
+            sets = {{R::Wireless, wireless}, {R::Authentication, {0, 2}}};
+            break;
+        case WirelessBranch::Wep: {
+            plan.sharedKeyWarning = (mode == kAccessPoint || mode == kWdsWithAp) &&
+                                    sharedKeyInUse(input.mssidRows, input.defaultKeyText);
+            const int key = input.defaultKey;
+            if (key >= 0 && key < 4) {
+                plan.refusal = checkDefaultWepKey(key, input.defaultKeyText, input.keys[key],
+                                                  input.confirmKey);
+                const std::vector<int> keyItems = isMaskedKey(input.keys[key].text)
+                                                      ? std::vector<int>{0}
+                                                      : std::vector<int>{0, 1};
+                sets = {{R::Wireless, wireless},
+                        {static_cast<R>(static_cast<int>(R::WepKey1) + key), keyItems}};
+            }
+            sets.push_back({R::Authentication, {0, 1, 2}});
+            break;
+        }
+        case WirelessBranch::WpaPersonal: {
+            if (mode != kWirelessClient) plan.refusal = checkUpdateInterval(input.interval);
+            if (!plan.refusal)
+                plan.refusal = checkPassphrase(input.passphrase, input.confirmPassphrase,
+                                               input.multiSsidWriter && mode == kAccessPoint);
+            std::vector<int> passphrase;
+            if (input.passphrase != input.passphraseAsRead) passphrase.push_back(0);
+            if (mode != kWds) passphrase.push_back(1);
+            if (mode != kWirelessClient) passphrase.push_back(2);
+            plan.storeCipher = mode != kWds;
+            sets = {{R::Wireless, wireless}, {R::Passphrase, passphrase}, {R::Authentication, {0}}};
+            break;
+        }
+        case WirelessBranch::WpaEnterprise: {
+            plan.refusal = checkUpdateInterval(input.interval);
+            if (!plan.refusal)
+                plan.refusal = checkRadius(input.radiusServer, input.radiusPort, input.radiusSecret,
+                                           input.multiSsidWriter);
+            std::vector<int> radius = {0, 1, 2, 3};
+            if (input.radiusSecret == input.radiusSecretAsRead) std::erase(radius, 2);
+            plan.storeCipher = true;
+            sets = {{R::Wireless, wireless},
+                    {R::Radius, radius},
+                    {R::Passphrase, {1, 2}},
+                    {R::Authentication, {0}}};
+            break;
+        }
+        case WirelessBranch::None:
+            break;
+    }
+    if (plan.refusal) {
+        sets.clear();
+        return plan;
+    }
+    sets.insert(sets.end(), peers.begin(), peers.end());
+    // This writer's Access Point save also sends the peer list and a delete-all as it stands;
+    // neither result counts.
+    if (plan.branch == WirelessBranch::WpaPersonal && input.multiSsidWriter && mode == kAccessPoint)
+        sets.insert(sets.end(), {{R::WdsMacList, {0}, false}, {R::WdsMacDeleteAll, {0}, false}});
+    return plan;
+}
+
+// ---- Survey rules ---------------------------------------------------------------------------
+
+SurveyKind surveyFor(int apMode) {
+    if (apMode == kWdsWithAp || apMode == kWds) return SurveyKind::Wds;
+    return apMode == kWirelessClient ? SurveyKind::Client : SurveyKind::None;
+}
+
+SurveyMacPlace placeSurveyMac(const QStringList& fields, const QString& mac) {
+    if (mac.size() != 12) return {};
+    const QString address = QString(mac).remove(':');
+    if (fields.contains(address)) return {-1, true};
+    for (int field = 0; field < fields.size(); ++field)
+        if (fields[field].size() != 12 || fields[field] == kZeroMac) return {field, false};
+    return {};
+}
