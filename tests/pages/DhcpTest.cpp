@@ -63,7 +63,9 @@ class DhcpPage : public PageHarness {
   protected:
     TFM_DHCP* open(bool waitForStaticRead = true) {
         TFM_DHCP* page = openPage(FM_DHCP);
-        if (waitForStaticRead) EXPECT_TRUE(pumpUntil([page] { return !page->staticPending; }));
+        if (waitForStaticRead) {
+            EXPECT_TRUE(pumpUntil([page] { return !page->staticPending; }));
+        }
         return page;
     }
     static void choose(QComboBox* combo, int index) {
