@@ -45,18 +45,6 @@ TEST(UsmKeys, PasswordToKeyAndLocalisation_MatchRfc3414Vectors) {
               "6695FEBC9288E36282235FC7151F128497B38F3F");
 }
 
-TEST(UsmKeys, CachedKey_DerivedOncePerPasswordAndLocalisedOncePerEngine) {
-    const int derived = usmkeys::derivationCount(), localized = usmkeys::localizationCount();
-    const std::string a = usmkeys::localizedKey("cache-test-pw", usmkeys::Hash::Md5, "engine-A");
-    EXPECT_EQ(usmkeys::localizedKey("cache-test-pw", usmkeys::Hash::Md5, "engine-A"), a);
-    const std::string b = usmkeys::localizedKey("cache-test-pw", usmkeys::Hash::Md5, "engine-B");
-    EXPECT_NE(a, b);
-    EXPECT_EQ(usmkeys::derivationCount(), derived + 1);
-    EXPECT_EQ(usmkeys::localizationCount(), localized + 2);
-    usmkeys::localizedKey("cache-test-pw", usmkeys::Hash::Sha1, "engine-A");
-    EXPECT_EQ(usmkeys::derivationCount(), derived + 2);
-}
-
 TEST(ValueText, AnswersBecomeTheirTextForms) {
     EXPECT_EQ(text(integer(WireValue::Integer, -5), SYN_INTEGER), "-5");
     EXPECT_EQ(text(integer(WireValue::Counter, 4294967295LL), SYN_COUNTER), "4294967295");
