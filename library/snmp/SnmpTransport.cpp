@@ -8,7 +8,6 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -33,7 +32,6 @@ struct Channel {
     bool probe = false;  // an engine discovery: a request without variables from no user
     bool v3 = false;
     std::string agent;  // "ip:port"
-    int retries = 0;
     int outstanding = 0;
     std::chrono::steady_clock::time_point lastUsed = std::chrono::steady_clock::now();
     std::string engineId, userName;
@@ -56,7 +54,6 @@ struct Transport::Pending {
     // answer is then kept here and the sender decides.
     bool sending = false;
     std::unique_ptr<Answer> early;
-    int timeWindowResends = 0;
 };
 
 // An asynchronous request across its tries: the first, and one more after a new discovery when
@@ -252,24 +249,14 @@ bool sameEngine(const netsnmp_pdu* pdu, const netsnmp_session* session) {
                         pdu->securityEngineIDLen) == 0);
 }
 
-int onResponse(int operation, netsnmp_session* session, int, netsnmp_pdu* pdu, void* magic) {
+int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
     auto* pending = static_cast<Transport::Pending*>(magic);
     Answer answer;
     switch (operation) {
         case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+            // net-snmp has already resent after a time-window report while the retries
+            // allowed (an agent restarted with its engine kept): this one is final.
             answer = answerOf(pdu);
-            if (answer.report && answer.code == -303) {
-                // net-snmp resends after a time-window report when the session's retry count
-                // allows, keeping this request's data: an agent restarted with its engine kept
-                // (the report taught USM its new boots) gets one resend at once, then the
-                // request ends and net-snmp must not resend it. The count is put back once the
-                // answer has been read.
-                if (sameEngine(pdu, session) && pending->timeWindowResends++ == 0) {
-                    session->retries = INT_MAX;
-                    return 1;
-                }
-                session->retries = -1;
-            }
             break;
         case NETSNMP_CALLBACK_OP_TIMED_OUT:
             answer.code = -405;
@@ -472,8 +459,6 @@ void readSession(Channel* channel) {
         snmp_sess_read2(channel->session, &fds);
     }
     netsnmp_large_fd_set_cleanup(&fds);
-    // A time-window report may have changed it for net-snmp's decision to resend.
-    if (channel->session) snmp_sess_session(channel->session)->retries = channel->retries;
 }
 
 void timeoutSession(Channel* channel) {
@@ -597,7 +582,6 @@ std::unique_ptr<Channel> Transport::openProbe(const std::string& agent, int time
     auto probe = std::make_unique<Channel>();
     probe->probe = true;
     probe->agent = agent;
-    probe->retries = settings.retries;
     probe->session = openSession(settings, "udp:" + agent, false);
     if (!probe->session) {
         code = libraryCode(settings.s_snmp_errno);
@@ -771,9 +755,10 @@ bool Transport::sendTo(const Target& target, Command command, std::vector<Bindin
 bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
     const Attempt& a = *attempt;
     const int timeoutMs = a.rediscovered ? tryMs(a.deadline, a.retries) : a.timeoutMs;
+    const bool engineKnown = a.target.version != 3 || engines_.count(a.agent);
     const bool v3 = a.target.version == 3;
-    Channel* ready = find(a.key);
-    if (!ready && (!v3 || engines_.count(a.agent))) {
+    Channel* ready = engineKnown ? find(a.key) : nullptr;
+    if (!ready && engineKnown) {
         ready = open(a.target, a.ip, a.key, v3 ? engines_[a.agent] : std::string(), timeoutMs,
                      a.retries, code);
         if (!ready) return false;
@@ -831,11 +816,10 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
                          std::string engine, int timeoutMs, int retries, int& code) {
     auto channel = std::make_unique<Channel>();
     channel->agent = ip + ":" + std::to_string(target.port);
-    channel->retries = std::max(0, retries);
     netsnmp_session settings;
     snmp_sess_init(&settings);
     settings.timeout = static_cast<long>(timeoutMs) * 1000;
-    settings.retries = channel->retries;
+    settings.retries = std::max(0, retries);
     if (target.version != 3) {
         settings.version = target.version == 1 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
         settings.community = reinterpret_cast<u_char*>(const_cast<char*>(target.community.data()));

@@ -55,6 +55,12 @@ class SnmpTest : public testing::Test {
     }
 
     VraSim& sim() { return *sim_; }
+    // Stops the device and starts it again on the same port, with a new engine id.
+    void restartSim() {
+        const std::string port = std::to_string(sim_->port());
+        sim_.reset();
+        sim_ = std::make_unique<VraSim>(std::vector<std::string>{"--port", port});
+    }
 
     static constexpr const char* E = "1.3.6.1.4.1.32473.10.37.38";
 

@@ -1,8 +1,18 @@
+#include <dirent.h>
+#include <unistd.h>
+
+#include <QLoggingCategory>
 #include <chrono>
+#include <cstdio>
 
 #include "library/snmp/SnmpTransport.h"
 #include "library/snmp/UsmKeys.h"
+#include "tests/snmp/FakeAgent.h"
 #include "tests/snmp/SnmpFixture.h"
+
+// net-snmp last: its macros must not reach the Qt headers above.
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
 
 namespace {
 
@@ -27,6 +37,25 @@ void useUser(CvSNMPSettings& s, const User& user) {
     s.privPassword = user.level == 3 ? "privpass123" : "";
 }
 
+snmpaccess::Transport& transport() {
+    return snmpaccess::Transport::instance();
+}
+
+// Sockets this process has open.
+int openSockets() {
+    int count = 0;
+    DIR* fds = opendir("/proc/self/fd");
+    while (dirent* entry = fds ? readdir(fds) : nullptr) {
+        char target[64] = {};
+        const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+        if (readlink(path.c_str(), target, sizeof target - 1) > 0 &&
+            std::string(target).rfind("socket:", 0) == 0)
+            ++count;
+    }
+    if (fds) closedir(fds);
+    return count;
+}
+
 }  // namespace
 
 TEST_F(SnmpTest, V3_EveryAuthAndPrivCombination_GetsAndSets) {
@@ -46,8 +75,22 @@ TEST_F(SnmpTest, V3_EveryAuthAndPrivCombination_GetsAndSets) {
     }
 }
 
-TEST_F(SnmpTest, V3_ManyRequests_ShareOneDiscoveryThatDoesNotBlockAndDeriveKeysOnce) {
-    const int discoveries = snmpaccess::Transport::instance().discoveryCount();
+TEST_F(SnmpTest, V3_Discovery_NeverBlocksIsSharedAndKeysAreDerivedOnce) {
+    const int discoveries = transport().discoveryCount();
+    sim().knob("silence on");
+    CvSNMPRequest silent;
+    useUser(silent.Settings, users[6]);
+    silent.Settings.timeout = 30;
+    silent.Retries = 0;
+    silent.VarList = systemName();
+    Outcome outcome;
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(silent.GetAsync(outcome.record()));
+    EXPECT_LT(msSince(start), 150) << "the call waited for the silent agent";
+    ASSERT_TRUE(waitFor(outcome.done));
+    EXPECT_EQ(outcome.error.Code, -405);
+    sim().knob("silence off");
+
     const std::string name = sim().value("1.3.6.1.2.1.1.5.0");
     std::vector<std::unique_ptr<CvSNMPRequest>> requests;
     int done = 0;
@@ -65,7 +108,7 @@ TEST_F(SnmpTest, V3_ManyRequests_ShareOneDiscoveryThatDoesNotBlockAndDeriveKeysO
     }
     EXPECT_EQ(done, 0);
     ASSERT_TRUE(VraSim::waitUntil([&] { return done == 3; }, 5000));
-    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
+    EXPECT_EQ(transport().discoveryCount(), discoveries + 1);
 
     const int fresh = usmkeys::derivationCount();
     for (int i = 0; i < 5; ++i) {
@@ -77,7 +120,7 @@ TEST_F(SnmpTest, V3_ManyRequests_ShareOneDiscoveryThatDoesNotBlockAndDeriveKeysO
         // The agent does not know these passwords: what counts is what was computed.
         request.Get();
     }
-    EXPECT_EQ(snmpaccess::Transport::instance().discoveryCount(), discoveries + 1);
+    EXPECT_EQ(transport().discoveryCount(), discoveries + 1);
     EXPECT_EQ(usmkeys::derivationCount(), fresh + 2);
 }
 
@@ -98,6 +141,7 @@ TEST_F(SnmpTest, V3_UsmFailures_AreTranslated) {
         // The agent drops what it cannot decrypt: only the time-out tells.
         {"wrong privacy password", 5, [](CvSNMPSettings& s) { s.privPassword = "wrongpriv99"; },
          -405},
+        {"empty privacy password", 6, [](CvSNMPSettings& s) { s.privPassword.clear(); }, -311},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -107,52 +151,134 @@ TEST_F(SnmpTest, V3_UsmFailures_AreTranslated) {
         c.spoil(request.Settings);
         request.Settings.timeout = 50;
         request.Retries = 0;
-        EXPECT_EQ(request.Get().Code, c.code);
+        CvSNMPError result{1, ""};
+        const int thrown = thrownCode([&] { result = request.Get(); });
+        EXPECT_EQ(thrown ? thrown : result.Code, c.code);
+    }
+    Outcome refused;
+    CvSNMPRequest empty;
+    useUser(empty.Settings, users[6]);
+    empty.Settings.authPassword.clear();
+    empty.VarList = systemName();
+    sim().clearJournal();
+    EXPECT_FALSE(empty.GetAsync(refused.record()));
+    ASSERT_TRUE(waitFor(refused.done));
+    EXPECT_EQ(refused.error.Code, -311);
+    EXPECT_TRUE(sim().gets().empty()) << "an empty password is refused before sending";
+}
+
+TEST_F(SnmpTest, V3_RightAndWrongPasswordsOutstandingTogether_EachGetTheirOwnOutcome) {
+    std::vector<std::unique_ptr<CvSNMPRequest>> requests;
+    std::vector<int> codes(20, 1);
+    int done = 0;
+    for (int i = 0; i < 20; ++i) {
+        requests.push_back(std::make_unique<CvSNMPRequest>());
+        CvSNMPRequest& request = *requests.back();
+        useUser(request.Settings, users[6]);
+        if (i % 2) request.Settings.authPassword = "wrongpass99";
+        request.VarList = systemName();
+        ASSERT_TRUE(request.GetAsync([&codes, &done, i](const CvSNMPError& e) {
+            codes[i] = e.Code;
+            ++done;
+        }));
+    }
+    ASSERT_TRUE(VraSim::waitUntil([&] { return done == 20; }, 10000));
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(codes[i], i % 2 ? -306 : 0) << "request " << i;
+}
+
+TEST_F(SnmpTest, V3_AgentStartedAgainWithANewEngine_IsDiscoveredAgainWithinOneTimeout) {
+    CvSNMPRequest request;
+    useUser(request.Settings, users[6]);
+    request.VarList = systemName();
+    request.Settings.timeout = 100;
+    ASSERT_EQ(request.Get().Code, 0);
+    const int discoveries = transport().discoveryCount();
+
+    restartSim();
+    auto start = std::chrono::steady_clock::now();
+    CvSNMPError result = request.Get();
+    EXPECT_EQ(result.Code, 0) << result.Message;
+    EXPECT_LT(msSince(start), 1000);
+    EXPECT_EQ(transport().discoveryCount(), discoveries + 1);
+
+    restartSim();
+    CvSNMPRequest other;
+    useUser(other.Settings, users[3]);
+    other.VarList = systemName();
+    Outcome first, second;
+    start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(request.GetAsync(first.record()));
+    ASSERT_TRUE(other.GetAsync(second.record()));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return first.done && second.done; }, 5000));
+    EXPECT_EQ(first.error.Code, 0) << first.error.Message;
+    EXPECT_EQ(second.error.Code, 0) << second.error.Message;
+    EXPECT_LT(msSince(start), 1000);
+    EXPECT_EQ(transport().discoveryCount(), discoveries + 2) << "one discovery for both";
+
+    EXPECT_EQ(request.Get().Code, 0);
+    EXPECT_EQ(transport().discoveryCount(), discoveries + 2) << "the one after needs none";
+}
+
+TEST(V3Reports, AgentThatKeepsReportingItsEngineUnknown_FailsWithTheUsmCodeNotATimeOut) {
+    CvSNMPSession::Start();
+    // usmStatsUnknownEngineIDs, then usmStatsNotInTimeWindows from the engine the request names.
+    for (const int counter : {4, 2}) {
+        FakeAgent agent({1, 3, 6, 1, 2, 1, 1, 5, 0}, FakeAgent::tlv(0x02, "\1"), counter);
+        CvSNMPRequest request;
+        useUser(request.Settings, users[6]);
+        request.Settings.port = agent.port();
+        request.Settings.timeout = 100;
+        request.VarList = systemName();
+        Outcome outcome;
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(request.GetAsync(outcome.record()));
+        ASSERT_TRUE(VraSim::waitUntil([&] { return outcome.done; }, 5000));
+        EXPECT_LT(msSince(start), 1000) << counter;
+        EXPECT_EQ(outcome.error.Code, counter == 4 ? -305 : -303);
+        // Discovery and request, twice; or discovery, request and net-snmp's own resends.
+        EXPECT_EQ(agent.requests(), 4);
     }
 }
 
-TEST(UsmReports, ReportCounters_MapToTheirCodes) {
-    using snmpaccess::reportStatus;
-    const std::vector<std::pair<std::vector<uint32_t>, int>> cases = {
-        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 1, 0}, -302}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 2, 0}, -303},
-        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 3, 0}, -304}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 4, 0}, -305},
-        {{1, 3, 6, 1, 6, 3, 15, 1, 1, 5, 0}, -306}, {{1, 3, 6, 1, 6, 3, 15, 1, 1, 6, 0}, -307},
-        {{1, 3, 6, 1, 6, 3, 11, 2, 1, 2, 0}, -203}, {{1, 3, 6, 1, 6, 3, 11, 2, 1, 1, 0}, -204},
-        {{1, 3, 6, 1, 6, 3, 11, 2, 1, 3, 0}, -205}, {{1, 3, 6, 1, 6, 3, 12, 1, 4, 0}, -206},
-        {{1, 3, 6, 1, 6, 3, 12, 1, 5, 0}, -207},    {{1, 3, 6, 1, 6, 3, 15, 1, 1, 7, 0}, -208},
-        {{1, 3, 6, 1, 2, 1, 1, 1, 0}, -208},
-    };
-    for (const auto& [counter, code] : cases) EXPECT_EQ(reportStatus(counter), code) << code;
+TEST_F(SnmpTest, FiftyCommunitiesThenAMinuteIdle_LeaveNoChannelOpen) {
+    setenv("VRA2260_TIME_SCALE", "0.01", 1);  // a minute is 600 ms, a time-out of 1 s is 10 ms
+    const int before = openSockets();
+    std::vector<std::unique_ptr<CvSNMPRequest>> requests;
+    int done = 0;
+    for (int i = 0; i < 50; ++i) {
+        requests.push_back(std::make_unique<CvSNMPRequest>());
+        requests.back()->Settings.readCommunity = "community-" + std::to_string(i);
+        requests.back()->Retries = 0;
+        requests.back()->VarList = systemName();
+        ASSERT_TRUE(requests.back()->GetAsync([&done](const CvSNMPError&) { ++done; }));
+    }
+    EXPECT_EQ(openSockets(), before + 50);
+    EXPECT_TRUE(VraSim::waitUntil([&] { return done == 50; }, 5000));
+    EXPECT_TRUE(VraSim::waitUntil(
+        [&] { return transport().openChannelCount() == 0 && openSockets() <= before; }, 5000));
+    unsetenv("VRA2260_TIME_SCALE");
 }
 
-TEST_F(SnmpTest, V3_EmptyPassword_IsRefusedBeforeSending) {
-    CvSNMPRequest request;
-    useUser(request.Settings, users[6]);
-    request.Settings.privPassword.clear();
-    request.VarList = systemName();
-    EXPECT_EQ(thrownCode([&] { request.Get(); }), -311);
-    Outcome outcome;
-    EXPECT_FALSE(request.GetAsync(outcome.record()));
-    ASSERT_TRUE(waitFor(outcome.done));
-    EXPECT_EQ(outcome.error.Code, -311);
-    EXPECT_TRUE(sim().gets().empty());
-}
-
-TEST_F(SnmpTest, V3_SilentAgent_AsynchronousDiscoveryTimesOutWithoutBlockingAndIsRetried) {
-    sim().knob("silence on");
-    CvSNMPRequest request;
-    useUser(request.Settings, users[6]);
-    request.Settings.timeout = 30;
-    request.Retries = 0;
-    request.VarList = systemName();
-    Outcome outcome;
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(request.GetAsync(outcome.record()));
-    EXPECT_LT(msSince(start), 150) << "the call waited for the silent agent";
-    ASSERT_TRUE(waitFor(outcome.done));
-    EXPECT_EQ(outcome.error.Code, -405);
-
-    sim().knob("silence off");
-    request.Retries = 1;
-    EXPECT_EQ(request.Get().Code, 0) << "a failed discovery is tried again";
+TEST(NetSnmpLog, GoesToTheTraceNotToStandardError) {
+    CvSNMPSession::Start();
+    static QStringList traced;
+    QLoggingCategory::setFilterRules("vra.trace*=true");
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (QLatin1String(context.category) == QLatin1String("vra.trace")) traced << text;
+        });
+    std::fflush(stderr);
+    const int saved = dup(2);
+    FILE* captured = std::tmpfile();
+    dup2(fileno(captured), 2);
+    snmp_log(LOG_WARNING, "Authentication failed for %s\n", "md5user");
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules("");
+    EXPECT_EQ(std::ftell(captured), 0L);
+    std::fclose(captured);
+    EXPECT_TRUE(traced.contains("net-snmp: Authentication failed for md5user"))
+        << traced.join('|').toStdString();
 }
