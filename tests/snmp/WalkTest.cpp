@@ -100,7 +100,7 @@ TEST_F(SnmpTest, Walk_WithNoColumnToRead_SendsNothingAndLeavesNoOldRows) {
     EXPECT_EQ(sim().gets().size(), 5u) << "only the one full walk went out";
 }
 
-TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
+TEST(FakeAgentV2c, WalkThatDoesNotAdvanceFails_OpaqueNumberIsReadAsText) {
     FakeAgent agent({1, 3, 6, 1, 4, 1, 99, 1, 2, 7});
     CvSNMPRequest request;
     request.Settings.port = agent.port();
@@ -114,6 +114,18 @@ TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
     EXPECT_EQ(outcome.error.Message, "(ViZURU++) The walk did not advance!");
     EXPECT_EQ(agent.requests(), 2);
     EXPECT_TRUE(request.VarList.Rows().empty()) << "a failed walk leaves the rows alone";
+
+    // An Opaque wrapping the float 1.5, which net-snmp decodes itself.
+    FakeAgent opaque({1, 3, 6, 1, 4, 1, 99, 1, 3, 0},
+                     FakeAgent::tlv(0x44, std::string("\x9f\x78\x04\x3f\xc0\x00\x00", 7)));
+    request.Settings.port = opaque.port();
+    request.VarList =
+        varList({item("1.3.6.1.4.1.99.1.3", "value", SYN_DISPLAYSTRING, ACC_READONLY)});
+    Outcome read;
+    ASSERT_TRUE(request.GetAsync(read.record()));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return read.done; }, 5000));
+    EXPECT_EQ(read.error.Code, 0) << read.error.Message;
+    EXPECT_EQ(request.VarList.Values()[0], "1.5");
 }
 
 TEST_F(SnmpTest, Walk_OverTenThousandRows_EndsWithAnError) {
