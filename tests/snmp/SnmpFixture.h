@@ -27,16 +27,6 @@ struct Outcome {
     }
 };
 
-// The code of the CvSNMPException that fn throws, or 0 when it throws none.
-inline int thrownCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const CvSNMPException& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 inline long long msSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start)

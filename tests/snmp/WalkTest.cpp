@@ -4,7 +4,6 @@
 namespace {
 
 const std::string wepEntry = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.2.2.1.";
-const std::string wdsMacs = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2";
 const std::string portEntry = "1.3.6.1.4.1.32473.10.37.38.3.6.3.2.1.";
 
 // The WEP key table, indexed by interface and key number.
@@ -14,11 +13,6 @@ std::vector<CvSNMPVarItem> wepItems() {
         item(wepEntry + "1", "keyIndex", SYN_INTEGER, ACC_NOTACCESSIBLE),
         item(wepEntry + "2", "dot11KeyEntryMethod", SYN_INTEGER, ACC_READWRITE),
     };
-}
-
-CvSNMPVarList wdsMacList() {
-    return varList({item(wdsMacs, "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY)},
-                   MVT_FMV);
 }
 
 }  // namespace
@@ -126,7 +120,9 @@ TEST_F(SnmpTest, Walk_OverTenThousandRows_EndsWithAnError) {
     sim().knob("rows wdsPeers 10001");
     CvSNMPRequest request;
     request.Settings.version = 2;
-    request.VarList = wdsMacList();
+    request.VarList = varList({item("1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2",
+                                    "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY)},
+                              MVT_FMV);
     const CvSNMPError result = request.Get();
     EXPECT_EQ(result.Code, -521) << result.Message;
     EXPECT_EQ(sim().gets().size(), 10001u) << "the guard stops at the row past the limit";
