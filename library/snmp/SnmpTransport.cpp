@@ -989,8 +989,9 @@ void Transport::finish(Pending* pending, Answer answer) {
     }
     std::unique_ptr<Pending> owned(pending);
     if (Channel* channel = pending->channel) {
+        // The idle timer is not touched: this also runs while the transport is destroyed.
         --channel->outstanding;
-        used(channel);
+        channel->lastUsed = Clock::now();
     }
     if (pending->direct) {
         *pending->direct = std::move(answer);

@@ -59,7 +59,8 @@ class Transport : public QObject {
     // The open session for the target, opened (and for v3 its agent's engine discovered) on first
     // use. Throws CvSNMPException for the access layer's own failures (-407 invalid address, -501
     // lookup failure, -311 empty password, -524, -525); an SNMP failure of the discovery
-    // (time-out, no engine) comes back as a null channel and the code.
+    // (time-out, no engine) comes back as a null channel and the code. The channel is for the
+    // synchronous call at hand: an idle one is closed from the event loop.
     Channel* channel(const Target& target, int timeoutMs, int retries, int& code);
 
     // One request and its answer, blocking. Answers of asynchronous requests that arrive
