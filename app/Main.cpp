@@ -21,6 +21,7 @@
 #include "platform/Environment.h"
 #include "platform/InstanceLock.h"
 #include "platform/Registry.h"
+#include "platform/Trace.h"
 #include "platform/Ui.h"
 
 TMainForm* MainForm = nullptr;
@@ -309,6 +310,7 @@ void TMainForm::heartbeatDone(int code, const std::string& message) {
         StatusBar1->ShowText(fromOctets(message));
         blackLamps();
     }
+    qCDebug(vraTrace).noquote() << "heartbeat:" << fromOctets(code == 0 ? "ok" : message);
     HeartbeatTimer->start();
 }
 

@@ -1,17 +1,32 @@
 #include "library/snmp/CvSNMPSession.h"
 
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-
+#include <QString>
 #include <QtGlobal>
 #include <cstdlib>
 
 #include "library/snmp/BootsFile.h"
 #include "platform/Environment.h"
+#include "platform/Trace.h"
+
+// net-snmp last: its macros must not reach the Qt headers above.
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
 
 namespace {
 bool started = false;
 int boots = 0;
+
+// net-snmp's own log lines ("Authentication failed for ...") belong to the trace, not to the
+// standard error of a windowed program.
+int traceLine(int, int, void* line, void*) {
+    const auto* message = static_cast<const snmp_log_message*>(line);
+    const QString text = QString::fromLocal8Bit(message->msg).trimmed();
+    if (message->priority <= LOG_WARNING)
+        qCWarning(vraTrace).noquote() << "net-snmp:" << text;
+    else
+        qCDebug(vraTrace).noquote() << "net-snmp:" << text;
+    return SNMPERR_SUCCESS;
+}
 }  // namespace
 
 void CvSNMPSession::Start() {
@@ -25,6 +40,8 @@ void CvSNMPSession::Start() {
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_NO_TOKEN_WARNINGS, 1);
+    snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_LOGGING, traceLine, nullptr);
+    snmp_enable_calllog();
     init_snmp("vra2260");
 
     bool error = false;

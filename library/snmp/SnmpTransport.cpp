@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "library/common/CvException.h"
@@ -15,6 +16,7 @@
 #include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/UsmKeys.h"
 #include "platform/Application.h"
+#include "platform/Environment.h"
 
 // net-snmp last: its macros must not reach the Qt headers above.
 #include <net-snmp/library/large_fd_set.h>
@@ -29,16 +31,22 @@ struct Channel {
     std::unique_ptr<QSocketNotifier> notifier;
     bool probe = false;  // an engine discovery: a request without variables from no user
     bool v3 = false;
+    std::string agent;  // "ip:port"
+    int outstanding = 0;
+    std::chrono::steady_clock::time_point lastUsed = std::chrono::steady_clock::now();
     std::string engineId, userName;
+    bool ownContextEngine = false;  // the user named one; otherwise it follows the engine
     usmkeys::Hash hash = usmkeys::Hash::Md5;
     const oid* authProtocol = nullptr;
     size_t authProtocolLength = 0;
     const oid* privProtocol = nullptr;
     size_t privProtocolLength = 0;
-    std::string authKey, privKey;  // localised
+    std::string authMaster, privMaster;  // the passwords' keys, to localise to a new engine
+    std::string authKey, privKey;        // localised
 };
 
 struct Transport::Pending {
+    Channel* channel = nullptr;
     std::function<void(const Answer&)> done;  // asynchronous: posted
     Answer* direct = nullptr;                 // synchronous: written in place
     bool* finished = nullptr;
@@ -46,6 +54,19 @@ struct Transport::Pending {
     // answer is then kept here and the sender decides.
     bool sending = false;
     std::unique_ptr<Answer> early;
+};
+
+// An asynchronous request across its tries: the first, and one more after a new discovery when
+// the agent turns out to have changed its engine.
+struct Transport::Attempt {
+    Target target;
+    std::string ip, key, agent;
+    Command command = Command::Get;
+    std::vector<Binding> bindings;
+    int timeoutMs = 0, retries = 0;
+    std::chrono::steady_clock::time_point deadline;
+    bool rediscovered = false;
+    std::function<void(const Answer&)> done;
 };
 
 namespace {
@@ -144,6 +165,25 @@ WireValue wireValue(const netsnmp_variable_list* var) {
             for (size_t i = 0; i < var->val_len / sizeof(oid); ++i)
                 value.oid.push_back(static_cast<uint32_t>(var->val.objid[i]));
             break;
+        case ASN_OPAQUE_FLOAT:
+        case ASN_OPAQUE_DOUBLE:
+        case ASN_OPAQUE_I64:
+        case ASN_OPAQUE_U64:
+        case ASN_OPAQUE_COUNTER64: {
+            // net-snmp decodes these Opaque wrappings itself; they are shown as their text.
+            char text[64] = {};
+            if (var->type == ASN_OPAQUE_FLOAT)
+                std::snprintf(text, sizeof text, "%g", static_cast<double>(*var->val.floatVal));
+            else if (var->type == ASN_OPAQUE_DOUBLE)
+                std::snprintf(text, sizeof text, "%g", *var->val.doubleVal);
+            else if (var->type == ASN_OPAQUE_I64)
+                printI64(text, var->val.counter64);
+            else
+                printU64(text, var->val.counter64);
+            value.type = WireValue::Opaque;
+            value.octets = text;
+            break;
+        }
         default:
             break;
     }
@@ -157,6 +197,9 @@ Answer answerOf(const netsnmp_pdu* pdu) {
         answer.code =
             var ? reportStatus(std::vector<uint32_t>(var->name, var->name + var->name_length))
                 : -208;
+        answer.report = true;
+        answer.engine.assign(reinterpret_cast<const char*>(pdu->securityEngineID),
+                             pdu->securityEngineID ? pdu->securityEngineIDLen : 0);
         return answer;
     }
     answer.errorStatus = static_cast<int>(pdu->errstat);
@@ -199,11 +242,20 @@ int reportStatus(const std::vector<uint32_t>& counter) {
 
 namespace {
 
+bool sameEngine(const netsnmp_pdu* pdu, const netsnmp_session* session) {
+    return pdu->securityEngineIDLen == session->securityEngineIDLen &&
+           (!pdu->securityEngineIDLen ||
+            std::memcmp(pdu->securityEngineID, session->securityEngineID,
+                        pdu->securityEngineIDLen) == 0);
+}
+
 int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {
     auto* pending = static_cast<Transport::Pending*>(magic);
     Answer answer;
     switch (operation) {
         case NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE:
+            // net-snmp has already resent after a time-window report while the retries
+            // allowed (an agent restarted with its engine kept): this one is final.
             answer = answerOf(pdu);
             break;
         case NETSNMP_CALLBACK_OP_TIMED_OUT:
@@ -219,6 +271,28 @@ int onResponse(int operation, netsnmp_session*, int, netsnmp_pdu* pdu, void* mag
     }
     Transport::instance().finish(pending, std::move(answer));
     return 1;
+}
+
+// Parses what arrives on a user channel. USM drops a message from an engine that has no user
+// entry unread, so after a factory reset or a replaced unit the agent's unknown-engine report
+// would only show as a time-out; it is handed on as that report instead, and the request learns
+// of the new engine at once.
+int parseAnswer(netsnmp_session* session, netsnmp_pdu* pdu, u_char* data, size_t length) {
+    const int result = snmp_parse(nullptr, session, pdu, data, length);
+    if (result == SNMPERR_SUCCESS || pdu->version != SNMP_VERSION_3 || !pdu->securityEngineID ||
+        !pdu->securityEngineIDLen || !session->securityEngineIDLen || sameEngine(pdu, session))
+        return result;
+    static const oid unknownEngineIds[] = {1, 3, 6, 1, 6, 3, 15, 1, 1, 4, 0};
+    const u_long count = 1;
+    snmp_free_varbind(pdu->variables);
+    pdu->variables = nullptr;
+    snmp_pdu_add_variable(pdu, unknownEngineIds, OID_LENGTH(unknownEngineIds), ASN_COUNTER, &count,
+                          sizeof count);
+    pdu->command = SNMP_MSG_REPORT;
+    pdu->flags |= UCD_MSG_FLAG_RESPONSE_PDU;
+    pdu->errstat = 0;
+    pdu->errindex = 0;
+    return SNMPERR_SUCCESS;
 }
 
 bool validHostName(const std::string& name) {
@@ -240,20 +314,24 @@ bool validHostName(const std::string& name) {
 
 // net-snmp checks a request's retry count against its session's when the request times out, not
 // against the count it was sent with, so requests with different counts never share a session.
+// Credentials are named by a digest: the key outlives the request that brought them.
 std::string channelKey(const Target& t, const std::string& ip, int retries) {
     std::string key = ip + ":" + std::to_string(t.port) + "|v" + std::to_string(t.version) + "|r" +
                       std::to_string(std::max(0, retries)) + "|";
-    auto add = [&key](const std::string& part) { key += std::to_string(part.size()) + ":" + part; };
+    std::string secret;
+    auto add = [&secret](const std::string& part) {
+        secret += std::to_string(part.size()) + ":" + part;
+    };
     if (t.version != 3) {
         add(t.community);
-        return key;
+    } else {
+        key += std::to_string(t.securityLevel) + "/" + std::to_string(t.authProtocol) + "/" +
+               std::to_string(t.privProtocol);
+        for (const std::string* part : {&t.securityName, &t.authPassword, &t.privPassword,
+                                        &t.contextEngineId, &t.contextName})
+            add(*part);
     }
-    key += std::to_string(t.securityLevel) + "/" + std::to_string(t.authProtocol) + "/" +
-           std::to_string(t.privProtocol);
-    for (const std::string* part :
-         {&t.securityName, &t.authPassword, &t.privPassword, &t.contextEngineId, &t.contextName})
-        add(*part);
-    return key;
+    return key + usmkeys::digest(secret);
 }
 
 void checkUserTarget(const Target& t) {
@@ -268,42 +346,60 @@ void checkUserTarget(const Target& t) {
     }
 }
 
-// net-snmp keeps one process-wide user table keyed by engine id and name; the channel's keys are
-// written into its entry before each send, so two channels for one user name with different
-// passwords (a wrong password being tried) never borrow each other's keys.
-void installUser(const Channel& channel) {
-    auto* engine = reinterpret_cast<u_char*>(const_cast<char*>(channel.engineId.data()));
-    usmUser* user =
-        usm_get_user(engine, channel.engineId.size(), const_cast<char*>(channel.userName.c_str()));
-    if (!user) {
-        user = usm_create_user();
-        if (!user) return;
-        user->engineID = static_cast<u_char*>(netsnmp_memdup(engine, channel.engineId.size()));
-        user->engineIDLen = channel.engineId.size();
-        user->name = strdup(channel.userName.c_str());
-        user->secName = strdup(channel.userName.c_str());
-        user->userStatus = RS_ACTIVE;
-        user->userStorageType = ST_READONLY;
-        usm_add_user(user);
+// net-snmp keeps one process-wide user table keyed by engine id and name, and looks the user up
+// both to build a request and to check its answer. Two channels of one user name may hold
+// different keys (a wrong password being tried beside the right one), with requests of both
+// outstanding, so each channel's entry is put in for the duration of each net-snmp call on its
+// session (send, read, time-out) and taken out again.
+class UserScope {
+  public:
+    explicit UserScope(const Channel& channel) {
+        if (!channel.v3) return;
+        auto* engine = reinterpret_cast<const u_char*>(channel.engineId.data());
+        user_ = usm_get_user(engine, channel.engineId.size(), channel.userName.c_str());
+        if (!user_) {
+            user_ = usm_create_user();
+            if (!user_) return;
+            owned_ = true;
+            user_->engineID = static_cast<u_char*>(netsnmp_memdup(engine, channel.engineId.size()));
+            user_->engineIDLen = channel.engineId.size();
+            user_->name = strdup(channel.userName.c_str());
+            user_->secName = strdup(channel.userName.c_str());
+            user_->userStatus = RS_ACTIVE;
+            user_->userStorageType = ST_READONLY;
+            usm_add_user(user_);
+        }
+        setProtocol(user_->authProtocol, user_->authProtocolLen, channel.authProtocol,
+                    channel.authProtocolLength);
+        setProtocol(user_->privProtocol, user_->privProtocolLen, channel.privProtocol,
+                    channel.privProtocolLength);
+        setKey(user_->authKey, user_->authKeyLen, channel.authKey);
+        setKey(user_->privKey, user_->privKeyLen, channel.privKey);
     }
-    auto setProtocol = [](oid*& target, size_t& targetLength, const oid* source, size_t length) {
+    ~UserScope() {
+        if (!owned_) return;
+        usm_remove_user(user_);
+        usm_free_user(user_);
+    }
+    UserScope(const UserScope&) = delete;
+    UserScope& operator=(const UserScope&) = delete;
+
+  private:
+    static void setProtocol(oid*& target, size_t& targetLength, const oid* source, size_t length) {
         SNMP_FREE(target);
         target = snmp_duplicate_objid(source, length);
         targetLength = length;
-    };
-    auto setKey = [](u_char*& target, size_t& targetLength, const std::string& key) {
+    }
+    static void setKey(u_char*& target, size_t& targetLength, const std::string& key) {
         SNMP_FREE(target);
         targetLength = key.size();
         target =
             key.empty() ? nullptr : static_cast<u_char*>(netsnmp_memdup(key.data(), key.size()));
-    };
-    setProtocol(user->authProtocol, user->authProtocolLen, channel.authProtocol,
-                channel.authProtocolLength);
-    setProtocol(user->privProtocol, user->privProtocolLen, channel.privProtocol,
-                channel.privProtocolLength);
-    setKey(user->authKey, user->authKeyLen, channel.authKey);
-    setKey(user->privKey, user->privKeyLen, channel.privKey);
-}
+    }
+
+    usmUser* user_ = nullptr;
+    bool owned_ = false;
+};
 
 void setTiming(void* session, int timeoutMs, int retries) {
     netsnmp_session* s = snmp_sess_session(session);
@@ -358,8 +454,16 @@ void readSession(Channel* channel) {
     netsnmp_large_fd_set_init(&fds, channel->socket + 1);
     NETSNMP_LARGE_FD_ZERO(&fds);
     NETSNMP_LARGE_FD_SET(channel->socket, &fds);
-    snmp_sess_read2(channel->session, &fds);
+    {
+        UserScope user(*channel);
+        snmp_sess_read2(channel->session, &fds);
+    }
     netsnmp_large_fd_set_cleanup(&fds);
+}
+
+void timeoutSession(Channel* channel) {
+    UserScope user(*channel);
+    snmp_sess_timeout(channel->session);
 }
 
 // Milliseconds until the session's next time-out, or -1 when nothing is outstanding.
@@ -396,6 +500,8 @@ Transport::Transport() {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Transport::expire);
+    idle_.setSingleShot(true);
+    connect(&idle_, &QTimer::timeout, this, &Transport::closeIdle);
 }
 
 Transport::~Transport() {
@@ -437,22 +543,46 @@ std::string Transport::resolve(const std::string& address) {
     return addresses_[address] = text;
 }
 
+namespace {
+
+// Opens a session with net-snmp's own engine probe kept off. net-snmp clears the flag that stops
+// the probe on the session it opens and then probes, blocking, inside the first send of any v3
+// session that has no engine id yet, so the flag is set again on the opened session.
+void* openSession(netsnmp_session& settings, const std::string& peer, bool userChannel) {
+    settings.flags |= SNMP_FLAGS_DONT_PROBE;
+    void* session = nullptr;
+    if (userChannel) {
+        netsnmp_transport* transport =
+            netsnmp_tdomain_transport_full("snmp", peer.c_str(), 0, "udp", nullptr);
+        if (!transport) {
+            settings.s_snmp_errno = SNMPERR_BAD_ADDRESS;
+            return nullptr;
+        }
+        session = snmp_sess_add_ex(&settings, transport, nullptr, parseAnswer, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr);
+    } else {
+        settings.peername = const_cast<char*>(peer.c_str());
+        session = snmp_sess_open(&settings);
+    }
+    if (session) snmp_sess_session(session)->flags |= SNMP_FLAGS_DONT_PROBE;
+    return session;
+}
+
+}  // namespace
+
 std::unique_ptr<Channel> Transport::openProbe(const std::string& agent, int timeoutMs, int retries,
                                               int& code) {
     netsnmp_session settings;
     snmp_sess_init(&settings);
-    const std::string peer = "udp:" + agent;
-    settings.peername = const_cast<char*>(peer.c_str());
     settings.version = SNMP_VERSION_3;
     settings.securityModel = SNMP_SEC_MODEL_USM;
     settings.securityLevel = SNMP_SEC_LEVEL_NOAUTH;
     settings.timeout = static_cast<long>(timeoutMs) * 1000;
     settings.retries = std::max(0, retries);
-    // net-snmp's own probe would block inside snmp_sess_open; ours is an ordinary request.
-    settings.flags |= SNMP_FLAGS_DONT_PROBE;
     auto probe = std::make_unique<Channel>();
     probe->probe = true;
-    probe->session = snmp_sess_open(&settings);
+    probe->agent = agent;
+    probe->session = openSession(settings, "udp:" + agent, false);
     if (!probe->session) {
         code = libraryCode(settings.s_snmp_errno);
         return nullptr;
@@ -473,7 +603,41 @@ std::string Transport::probeResult(Channel& probe, const Answer& answer, const s
         code = answer.code == -405 ? -405 : -209;
         return {};
     }
-    return engines_[agent] = engine;
+    learnEngine(agent, engine);
+    return engine;
+}
+
+// Every open channel to the agent moves to its new engine: keys localised again, the session's
+// engine ids replaced (the context engine too, unless the user named one).
+void Transport::learnEngine(const std::string& agent, const std::string& engine) {
+    engines_[agent] = engine;
+    for (auto& [key, channel] : channels_) {
+        if (!channel->v3 || channel->agent != agent || channel->engineId == engine) continue;
+        channel->engineId = engine;
+        if (!channel->authMaster.empty())
+            channel->authKey =
+                usmkeys::cachedLocalizedKey(channel->authMaster, channel->hash, engine);
+        if (!channel->privMaster.empty())
+            channel->privKey =
+                usmkeys::cachedLocalizedKey(channel->privMaster, channel->hash, engine)
+                    .substr(0, 16);
+        netsnmp_session* session = snmp_sess_session(channel->session);
+        auto replace = [&engine](u_char*& id, size_t& length) {
+            free(id);
+            id = static_cast<u_char*>(netsnmp_memdup(engine.data(), engine.size()));
+            length = engine.size();
+        };
+        replace(session->securityEngineID, session->securityEngineIDLen);
+        if (!channel->ownContextEngine)
+            replace(session->contextEngineID, session->contextEngineIDLen);
+    }
+}
+
+void Transport::forgetEngine(const std::string& agent) {
+    auto found = engines_.find(agent);
+    if (found == engines_.end()) return;
+    usmkeys::forgetEngine(found->second);
+    engines_.erase(found);
 }
 
 std::string Transport::discover(const std::string& agent, int timeoutMs, int retries, int& code) {
@@ -481,7 +645,7 @@ std::string Transport::discover(const std::string& agent, int timeoutMs, int ret
     ++discoveries_;
     std::unique_ptr<Channel> probe = openProbe(agent, timeoutMs, retries, code);
     if (!probe) return {};
-    const Answer answer = exchange(probe.get(), Command::Get, {}, timeoutMs, retries);
+    const Answer answer = exchangeOnce(probe.get(), Command::Get, {}, timeoutMs, retries);
     return probeResult(*probe, answer, agent, code);
 }
 
@@ -545,48 +709,115 @@ Channel* Transport::channel(const Target& target, int timeoutMs, int retries, in
     return open(target, ip, key, engine, timeoutMs, retries, code);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineOf(int timeoutMs, int retries) {
+    return Clock::now() +
+           std::chrono::milliseconds(static_cast<int64_t>(timeoutMs) * (std::max(0, retries) + 1));
+}
+
+// The time-out of one try that fits, with its retries, in what is left before the deadline.
+int tryMs(Clock::time_point deadline, int retries) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<int64_t>(1, left / (std::max(0, retries) + 1)));
+}
+
+// A report that says the agent no longer has the engine the request was sent to.
+bool engineChanged(const Answer& answer, const std::string& sentEngine) {
+    return answer.report &&
+           (answer.code == -305 || (answer.code == -303 && answer.engine != sentEngine));
+}
+
+}  // namespace
+
 bool Transport::sendTo(const Target& target, Command command, std::vector<Binding> bindings,
                        int timeoutMs, int retries, std::function<void(const Answer&)> done,
                        int& code) {
     code = 0;
-    const std::string ip = check(target);
-    const std::string key = channelKey(target, ip, retries);
-    const std::string agent = ip + ":" + std::to_string(target.port);
-    Channel* ready = find(key);
-    if (!ready && (target.version != 3 || engines_.count(agent))) {
-        ready = open(target, ip, key, target.version == 3 ? engines_[agent] : std::string(),
-                     timeoutMs, retries, code);
+    auto attempt = std::make_shared<Attempt>();
+    attempt->ip = check(target);
+    attempt->target = target;
+    attempt->key = channelKey(target, attempt->ip, retries);
+    attempt->agent = attempt->ip + ":" + std::to_string(target.port);
+    attempt->command = command;
+    attempt->bindings = std::move(bindings);
+    attempt->timeoutMs = timeoutMs;
+    attempt->retries = retries;
+    attempt->deadline = deadlineOf(timeoutMs, retries);
+    attempt->done = std::move(done);
+    return start(attempt, code);
+}
+
+// Sends one try of the request, opening its channel or waiting for the agent's engine first.
+bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
+    const Attempt& a = *attempt;
+    const int timeoutMs = a.rediscovered ? tryMs(a.deadline, a.retries) : a.timeoutMs;
+    const bool engineKnown = a.target.version != 3 || engines_.count(a.agent);
+    const bool v3 = a.target.version == 3;
+    Channel* ready = engineKnown ? find(a.key) : nullptr;
+    if (!ready && engineKnown) {
+        ready = open(a.target, a.ip, a.key, v3 ? engines_[a.agent] : std::string(), timeoutMs,
+                     a.retries, code);
         if (!ready) return false;
     }
-    if (ready) return send(ready, command, bindings, timeoutMs, retries, std::move(done), code);
+    if (ready) {
+        auto* pending = new Pending();
+        pending->done = [this, attempt, sent = ready->engineId](const Answer& answer) {
+            answered(attempt, sent, answer);
+        };
+        if (!sendPdu(ready, a.command, a.bindings, timeoutMs, a.retries, pending, code)) {
+            delete pending;
+            return false;
+        }
+        rearm();
+        return true;
+    }
     // The agent's engine is not known yet: the request waits for a discovery that does not block
     // the window, however long a silent agent takes.
-    waiters_[agent].push_back([this, target, ip, key, agent, command,
-                               bindings = std::move(bindings), timeoutMs, retries,
-                               done = std::move(done)](int failure) {
+    waiters_[a.agent].push_back([this, attempt](int failure) {
         int code = failure;
-        Channel* channel = nullptr;
-        if (!code) {
-            channel = find(key);
-            if (!channel)
-                channel = open(target, ip, key, engines_[agent], timeoutMs, retries, code);
-        }
-        if (channel && send(channel, command, bindings, timeoutMs, retries, done, code)) return;
+        if (!code && start(attempt, code)) return;
         Answer answer;
         answer.code = code ? code : -401;
-        done(answer);
+        attempt->done(answer);
     });
-    discoverLater(agent, timeoutMs, retries);
+    discoverLater(a.agent, timeoutMs, a.retries);
     return true;
+}
+
+void Transport::answered(const std::shared_ptr<Attempt>& attempt, const std::string& sentEngine,
+                         const Answer& answer) {
+    Attempt& a = *attempt;
+    if (a.target.version != 3 || !engineChanged(answer, sentEngine)) {
+        a.done(answer);
+        return;
+    }
+    Answer failed = answer;
+    failed.code = -305;
+    if (a.rediscovered || Clock::now() >= a.deadline) {
+        a.done(failed);
+        return;
+    }
+    // The agent has another engine (a factory reset, a replaced unit): it is discovered again,
+    // once for every request that learns of it, and this one is sent again in its own time.
+    a.rediscovered = true;
+    if (auto known = engines_.find(a.agent); known != engines_.end() && known->second == sentEngine)
+        forgetEngine(a.agent);
+    int code = 0;
+    if (start(attempt, code)) return;
+    failed.code = code ? code : -401;
+    a.done(failed);
 }
 
 Channel* Transport::open(const Target& target, const std::string& ip, const std::string& key,
                          std::string engine, int timeoutMs, int retries, int& code) {
     auto channel = std::make_unique<Channel>();
+    channel->agent = ip + ":" + std::to_string(target.port);
     netsnmp_session settings;
     snmp_sess_init(&settings);
-    const std::string peer = "udp:" + ip + ":" + std::to_string(target.port);
-    settings.peername = const_cast<char*>(peer.c_str());
     settings.timeout = static_cast<long>(timeoutMs) * 1000;
     settings.retries = std::max(0, retries);
     if (target.version != 3) {
@@ -597,6 +828,7 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
         channel->v3 = true;
         channel->engineId = engine;
         channel->userName = target.securityName;
+        channel->ownContextEngine = !target.contextEngineId.empty();
         const bool sha = target.authProtocol == 3;
         channel->hash = sha ? usmkeys::Hash::Sha1 : usmkeys::Hash::Md5;
         channel->authProtocol = usmNoAuthProtocol;
@@ -606,7 +838,9 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
         if (target.securityLevel >= 2) {
             channel->authProtocol = sha ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
             channel->authProtocolLength = USM_AUTH_PROTO_MD5_LEN;
-            channel->authKey = usmkeys::localizedKey(target.authPassword, channel->hash, engine);
+            channel->authMaster = usmkeys::cachedKey(target.authPassword, channel->hash);
+            channel->authKey =
+                usmkeys::cachedLocalizedKey(channel->authMaster, channel->hash, engine);
         }
         if (target.securityLevel == 3) {
             const bool aes = target.privProtocol == 19;
@@ -614,8 +848,10 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
             channel->privProtocolLength = USM_PRIV_PROTO_DES_LEN;
             // DES takes a key and a pre-IV of 8 octets each, AES-128 a 16-octet key: both are
             // the first 16 octets of the localised key.
+            channel->privMaster = usmkeys::cachedKey(target.privPassword, channel->hash);
             channel->privKey =
-                usmkeys::localizedKey(target.privPassword, channel->hash, engine).substr(0, 16);
+                usmkeys::cachedLocalizedKey(channel->privMaster, channel->hash, engine)
+                    .substr(0, 16);
         }
         settings.version = SNMP_VERSION_3;
         settings.securityModel = SNMP_SEC_MODEL_USM;
@@ -635,23 +871,23 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
         }
         settings.contextName = const_cast<char*>(target.contextName.c_str());
         settings.contextNameLen = target.contextName.size();
-        settings.flags |= SNMP_FLAGS_DONT_PROBE | SNMP_FLAGS_USER_CREATED;
-        installUser(*channel);
+        settings.flags |= SNMP_FLAGS_USER_CREATED;
     }
-    channel->session = snmp_sess_open(&settings);
+    channel->session = openSession(settings, "udp:" + channel->agent, channel->v3);
     if (!channel->session) {
         code = libraryCode(settings.s_snmp_errno);
         return nullptr;
     }
     watch(channel.get());
-    return (channels_[key] = std::move(channel)).get();
+    Channel* opened = (channels_[key] = std::move(channel)).get();
+    used(opened);
+    return opened;
 }
 
 bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Binding>& bindings,
                         int timeoutMs, int retries, Pending* pending, int& code) {
     code = 0;
     setTiming(channel->session, timeoutMs, retries);
-    if (channel->v3) installUser(*channel);
     netsnmp_pdu* pdu = buildPdu(command, bindings);
     if (channel->probe) {
         // An unknown engine answers any request with a report that names it.
@@ -661,9 +897,18 @@ bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Bin
         pdu->securityModel = SNMP_SEC_MODEL_USM;
     }
     pending->sending = true;
-    const int sent = snmp_sess_async_send(channel->session, pdu, onResponse, pending);
+    int sent = 0;
+    {
+        UserScope user(*channel);
+        sent = snmp_sess_async_send(channel->session, pdu, onResponse, pending);
+    }
     pending->sending = false;
-    if (sent && !pending->early) return true;
+    if (sent && !pending->early) {
+        pending->channel = channel;
+        ++channel->outstanding;
+        used(channel);
+        return true;
+    }
     if (pending->early) {
         code = pending->early->code ? pending->early->code : -416;
     } else {
@@ -679,6 +924,28 @@ bool Transport::sendPdu(Channel* channel, Command command, const std::vector<Bin
 
 Answer Transport::exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
                            int timeoutMs, int retries) {
+    const auto deadline = deadlineOf(timeoutMs, retries);
+    const std::string sent = channel->engineId;
+    Answer answer = exchangeOnce(channel, command, bindings, timeoutMs, retries);
+    if (!channel->v3 || !engineChanged(answer, sent)) return answer;
+    // The agent has another engine: discovered again once, and the request sent again in what
+    // is left of its time.
+    if (auto known = engines_.find(channel->agent);
+        known != engines_.end() && known->second == sent)
+        forgetEngine(channel->agent);
+    int code = 0;
+    if (discover(channel->agent, tryMs(deadline, retries), retries, code).empty()) {
+        answer = Answer();
+        answer.code = code ? code : -405;
+        return answer;
+    }
+    answer = exchangeOnce(channel, command, bindings, tryMs(deadline, retries), retries);
+    if (engineChanged(answer, channel->engineId)) answer.code = -305;
+    return answer;
+}
+
+Answer Transport::exchangeOnce(Channel* channel, Command command,
+                               const std::vector<Binding>& bindings, int timeoutMs, int retries) {
     Answer answer;
     bool finished = false;
     auto* pending = new Pending();
@@ -709,23 +976,10 @@ Answer Transport::exchange(Channel* channel, Command command, const std::vector<
         if (ready > 0)
             readSession(channel);
         else if (ready == 0)
-            snmp_sess_timeout(channel->session);
+            timeoutSession(channel);
     }
     rearm();
     return answer;
-}
-
-bool Transport::send(Channel* channel, Command command, const std::vector<Binding>& bindings,
-                     int timeoutMs, int retries, std::function<void(const Answer&)> done,
-                     int& code) {
-    auto* pending = new Pending();
-    pending->done = std::move(done);
-    if (!sendPdu(channel, command, bindings, timeoutMs, retries, pending, code)) {
-        delete pending;
-        return false;
-    }
-    rearm();
-    return true;
 }
 
 void Transport::finish(Pending* pending, Answer answer) {
@@ -734,6 +988,11 @@ void Transport::finish(Pending* pending, Answer answer) {
         return;
     }
     std::unique_ptr<Pending> owned(pending);
+    if (Channel* channel = pending->channel) {
+        // The idle timer is not touched: this also runs while the transport is destroyed.
+        --channel->outstanding;
+        channel->lastUsed = Clock::now();
+    }
     if (pending->direct) {
         *pending->direct = std::move(answer);
         *pending->finished = true;
@@ -773,7 +1032,7 @@ void Transport::readable(Channel* channel) {
 }
 
 void Transport::expire() {
-    for (Channel* channel : sessions()) snmp_sess_timeout(channel->session);
+    for (Channel* channel : sessions()) timeoutSession(channel);
     rearm();
 }
 
@@ -795,6 +1054,43 @@ void Transport::rearm() {
         timer_.stop();
     else
         timer_.start(std::max(earliest, 0));
+}
+
+namespace {
+
+// How long a channel stays open without a request (scaled like every SNMP time).
+int idleMs() {
+    return platform::scaledMs(60000);
+}
+
+}  // namespace
+
+// Each distinct community, password or retry count has a channel (a socket and its keys): one
+// that no request has used for a while, and that has none outstanding, is closed.
+void Transport::used(Channel* channel) {
+    channel->lastUsed = Clock::now();
+    if (channel->probe) return;
+    const int limit = idleMs();
+    if (!idle_.isActive() || idle_.remainingTime() > limit) idle_.start(limit);
+}
+
+void Transport::closeIdle() {
+    const auto limit = std::chrono::milliseconds(idleMs());
+    const auto now = Clock::now();
+    auto next = limit;
+    for (auto entry = channels_.begin(); entry != channels_.end();) {
+        Channel& channel = *entry->second;
+        const auto idle =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - channel.lastUsed);
+        if (channel.outstanding == 0 && idle >= limit) {
+            close(channel);
+            entry = channels_.erase(entry);
+            continue;
+        }
+        if (channel.outstanding == 0) next = std::min(next, limit - idle);
+        ++entry;
+    }
+    if (!channels_.empty()) idle_.start(static_cast<int>(std::max<int64_t>(1, next.count())));
 }
 
 }  // namespace snmpaccess

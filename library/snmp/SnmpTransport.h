@@ -11,9 +11,9 @@
 
 #include "library/snmp/ValueText.h"
 
-// The access layer's link to net-snmp: shared sessions per target, kept open, with the receive
-// path driven by socket readiness and one single-shot timer for time-outs and retries. Nothing
-// here exposes net-snmp's types.
+// The access layer's link to net-snmp: shared sessions per target, closed when idle, with the
+// receive path driven by socket readiness and one single-shot timer for time-outs and retries.
+// Nothing here exposes net-snmp's types.
 namespace snmpaccess {
 
 // Who to talk to and how: a community target (v1, v2c) or a user target (v3).
@@ -41,6 +41,8 @@ struct Answer {
     int errorStatus = 0;
     int errorIndex = 0;
     std::vector<Binding> bindings;
+    bool report = false;  // an SNMPv3 report; engine is the one that sent it
+    std::string engine;
 };
 
 struct Channel;
@@ -57,33 +59,35 @@ class Transport : public QObject {
     // The open session for the target, opened (and for v3 its agent's engine discovered) on first
     // use. Throws CvSNMPException for the access layer's own failures (-407 invalid address, -501
     // lookup failure, -311 empty password, -524, -525); an SNMP failure of the discovery
-    // (time-out, no engine) comes back as a null channel and the code.
+    // (time-out, no engine) comes back as a null channel and the code. The channel is for the
+    // synchronous call at hand: an idle one is closed from the event loop.
     Channel* channel(const Target& target, int timeoutMs, int retries, int& code);
 
     // One request and its answer, blocking. Answers of asynchronous requests that arrive
-    // meanwhile are posted and run after this returns.
+    // meanwhile are posted and run after this returns. An agent that answers from another engine
+    // than the one known is discovered again, once, within the request's time.
     Answer exchange(Channel* channel, Command command, const std::vector<Binding>& bindings,
                     int timeoutMs, int retries);
     // Sends to the target and returns at once; done runs later from a posted event, always. For
-    // a v3 agent whose engine is not known yet the request waits for a discovery that does not
-    // block. Throws as channel() does; false (and the code) when nothing could be sent, and then
-    // done never runs.
+    // a v3 agent whose engine is not known yet (or has just changed) the request waits for a
+    // discovery that does not block. Throws as channel() does; false (and the code) when nothing
+    // could be sent, and then done never runs.
     bool sendTo(const Target& target, Command command, std::vector<Binding> bindings, int timeoutMs,
                 int retries, std::function<void(const Answer&)> done, int& code);
-    // The same on an open channel.
-    bool send(Channel* channel, Command command, const std::vector<Binding>& bindings,
-              int timeoutMs, int retries, std::function<void(const Answer&)> done, int& code);
 
     // Runs fn later from the event loop; an exception it throws is reported, never passed on.
     void post(std::function<void()> fn);
 
     // Engine discoveries that really went to the network (tests and the benchmark).
     int discoveryCount() const { return discoveries_; }
+    // Open sessions, discoveries included (tests).
+    int openChannelCount() const { return static_cast<int>(channels_.size() + probes_.size()); }
 
     struct Pending;
     void finish(Pending* pending, Answer answer);
 
   private:
+    struct Attempt;
     Transport();
     std::string check(const Target& target);
     Channel* find(const std::string& key);
@@ -98,9 +102,18 @@ class Transport : public QObject {
                             int& code);
     void discoverLater(const std::string& agent, int timeoutMs, int retries);
     void discovered(const std::string& agent, int code);
+    void forgetEngine(const std::string& agent);
+    void learnEngine(const std::string& agent, const std::string& engine);
+    bool start(const std::shared_ptr<Attempt>& attempt, int& code);
+    void answered(const std::shared_ptr<Attempt>& attempt, const std::string& sentEngine,
+                  const Answer& answer);
+    Answer exchangeOnce(Channel* channel, Command command, const std::vector<Binding>& bindings,
+                        int timeoutMs, int retries);
     void readable(Channel* channel);
     void expire();
     void rearm();
+    void used(Channel* channel);
+    void closeIdle();
     bool sendPdu(Channel* channel, Command command, const std::vector<Binding>& bindings,
                  int timeoutMs, int retries, Pending* pending, int& code);
     std::string resolve(const std::string& address);
@@ -112,6 +125,7 @@ class Transport : public QObject {
     std::map<std::string, std::string> engines_;    // "ip:port" -> engine id
     std::map<std::string, std::string> addresses_;  // host name -> dotted IPv4
     QTimer timer_;
+    QTimer idle_;
     int discoveries_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "library/snmp/UsmKeys.h"
 
 #include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <map>
 #include <tuple>
 
@@ -13,6 +14,16 @@ QCryptographicHash::Algorithm algorithm(Hash hash) {
 
 int derivations = 0;
 int localizations = 0;
+
+std::map<std::pair<std::string, Hash>, std::string>& keys() {
+    static std::map<std::pair<std::string, Hash>, std::string> cache;
+    return cache;
+}
+
+std::map<std::tuple<std::string, Hash, std::string>, std::string>& localized() {
+    static std::map<std::tuple<std::string, Hash, std::string>, std::string> cache;
+    return cache;
+}
 
 }  // namespace
 
@@ -40,18 +51,41 @@ std::string localize(const std::string& key, const std::string& engineId, Hash h
     return std::string(result.constData(), result.size());
 }
 
-std::string localizedKey(const std::string& password, Hash hash, const std::string& engineId) {
-    static std::map<std::pair<std::string, Hash>, std::string> keys;
-    static std::map<std::tuple<std::string, Hash, std::string>, std::string> localized;
-    const auto localKey = std::make_tuple(password, hash, engineId);
-    if (auto found = localized.find(localKey); found != localized.end()) return found->second;
-    auto [entry, added] = keys.try_emplace({password, hash});
+std::string digest(const std::string& secret) {
+    static const QByteArray salt = [] {
+        QByteArray bytes(16, '\0');
+        for (char& c : bytes) c = static_cast<char>(QRandomGenerator::system()->generate());
+        return bytes;
+    }();
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    sha.addData(salt);
+    sha.addData(QByteArrayView(secret.data(), secret.size()));
+    const QByteArray result = sha.result();
+    return std::string(result.constData(), result.size());
+}
+
+std::string cachedKey(const std::string& password, Hash hash) {
+    auto [entry, added] = keys().try_emplace({digest(password), hash});
     if (added) {
         entry->second = passwordToKey(password, hash);
         ++derivations;
     }
-    ++localizations;
-    return localized[localKey] = localize(entry->second, engineId, hash);
+    return entry->second;
+}
+
+std::string cachedLocalizedKey(const std::string& key, Hash hash, const std::string& engineId) {
+    auto [entry, added] = localized().try_emplace({digest(key), hash, engineId});
+    if (added) {
+        entry->second = localize(key, engineId, hash);
+        ++localizations;
+    }
+    return entry->second;
+}
+
+void forgetEngine(const std::string& engineId) {
+    auto& cache = localized();
+    for (auto entry = cache.begin(); entry != cache.end();)
+        entry = std::get<2>(entry->first) == engineId ? cache.erase(entry) : std::next(entry);
 }
 
 int derivationCount() {

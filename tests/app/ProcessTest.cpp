@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QUdpSocket>
 #include <cstdio>
 #include <memory>
 
@@ -29,9 +31,10 @@ class Module : public ::testing::Test {
         }
     }
 
-    QProcess& start(const QStringList& arguments) {
+    QProcess& start(const QStringList& arguments, const QString& loggingRules = {}) {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!loggingRules.isEmpty()) environment.insert("QT_LOGGING_RULES", loggingRules);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("VRA2260_BOXES", "stderr");
         environment.insert("VRA2260_REGISTRY", setup_.registryPath());
@@ -114,6 +117,30 @@ TEST_F(Module, SecondStartForOneAddress_EndsWhileAnotherAddressRuns) {
         << errorText(other).toStdString();
     EXPECT_EQ(other.state(), QProcess::Running);
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+TEST_F(Module, SilentV3Device_WindowAtOnceAndTheEventLoopNeverHeld) {
+    QUdpSocket silent;  // takes the port and never answers
+    ASSERT_TRUE(silent.bind(QHostAddress::LocalHost, 0));
+    QProcess& module = start({"/I127.0.0.1", "/v3", "/t" + QString::number(silent.localPort()),
+                              "/nshaaes", "/l3", "/A3", "/P19", "/aauthpass123", "/pprivpass123"},
+                             "vra.trace.debug=true");
+    QString trace;
+    VraSim::waitUntil(
+        [&] {
+            trace += QString::fromLocal8Bit(module.readAllStandardError());
+            return false;
+        },
+        10000);
+    const QRegularExpressionMatch shown =
+        QRegularExpression("window shown after (\\d+) ms").match(trace);
+    ASSERT_TRUE(shown.hasMatch()) << trace.toStdString();
+    EXPECT_LT(shown.captured(1).toInt(), 500);
+    auto held = QRegularExpression("event loop held (\\d+) ms").globalMatch(trace);
+    while (held.hasNext()) EXPECT_LT(held.next().captured(1).toInt(), 100) << trace.toStdString();
+    EXPECT_TRUE(trace.contains("heartbeat: (ViZURU++) The device did not answer in time!"))
+        << trace.toStdString();
+    EXPECT_EQ(module.state(), QProcess::Running);
 }
 
 }  // namespace

@@ -56,12 +56,20 @@ const std::string key = bootsfile::applicationKey;
 
 }  // namespace
 
-TEST_F(BootsTest, ThreeSessionStarts_CountOneTwoThree) {
+TEST_F(BootsTest, StartsCountOneTwoThree_ACorruptFileCountsFromZeroKeepingOtherEngines) {
     EXPECT_EQ(startProcess(), 1);
     EXPECT_EQ(startProcess(), 2);
     EXPECT_EQ(startProcess(), 3);
     EXPECT_EQ(contents(), key + " 3\n");
     EXPECT_FALSE(std::filesystem::exists(path() + ".tmp." + std::to_string(getpid())));
+
+    write("0102AB 17\n" + key + " twelve\n\xff\xfe garbage line\n");
+    EXPECT_EQ(startProcess(), 1);
+    const std::string text = contents();
+    EXPECT_EQ(text.rfind(key + " 1\n", 0), 0u) << text;
+    EXPECT_NE(text.find("0102AB 17\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\xff\xfe garbage line\n"), std::string::npos) << text;
+    EXPECT_EQ(startProcess(), 2);
 }
 
 TEST_F(BootsTest, SideBySideStarts_EachGetsItsOwnCount) {
@@ -74,16 +82,6 @@ TEST_F(BootsTest, SideBySideStarts_EachGetsItsOwnCount) {
     std::sort(seen.begin(), seen.end());
     for (int i = 0; i < count; ++i) EXPECT_EQ(seen[i], i + 1);
     EXPECT_EQ(contents(), key + " 8\n0102AB 17\n");
-}
-
-TEST_F(BootsTest, CorruptFile_CountsFromZeroAndKeepsOtherEngines) {
-    write("0102AB 17\n" + key + " twelve\n\xff\xfe garbage line\n");
-    EXPECT_EQ(startProcess(), 1);
-    const std::string text = contents();
-    EXPECT_EQ(text.rfind(key + " 1\n", 0), 0u) << text;
-    EXPECT_NE(text.find("0102AB 17\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\xff\xfe garbage line\n"), std::string::npos) << text;
-    EXPECT_EQ(startProcess(), 2);
 }
 
 TEST_F(BootsTest, Increment_KeyIgnoresCaseCountStopsAtTheMaximumMissingFolderIsReported) {

@@ -8,7 +8,7 @@ CvSNMPVarList scalar(const char* oid, int syntax, int access = ACC_READWRITE) {
 
 }  // namespace
 
-TEST_F(SnmpTest, AgentErrorStatuses_BecomeTheirOwnCodes) {
+TEST_F(SnmpTest, AgentErrorStatusesBecomeCodes_BadAddressesAndOidsRaise) {
     sim().knob("fail 1.3.6.1.2.1.1.5 genErr get 1");
     const struct {
         const char* what;
@@ -40,21 +40,20 @@ TEST_F(SnmpTest, AgentErrorStatuses_BecomeTheirOwnCodes) {
     CvSNMPRequest v1;
     v1.VarList = scalar("1.3.6.1.2.1.1.99", SYN_INTEGER);
     EXPECT_EQ(v1.Get().Message, "(ViZURU++) SNMP error: noSuchName!");
-}
 
-TEST_F(SnmpTest, BadAddressesAndOids_RaiseTheAccessLayersException) {
+    // Bad addresses and OIDs raise the access layer's exception.
     const struct {
         const char* address;
         const char* oid;
         int code;
-    } cases[] = {
+    } bad[] = {
         {"192.168.1.300", "1.3.6.1.2.1.1.5", -407},
         {"bad host!", "1.3.6.1.2.1.1.5", -407},
         {"no-such-host.invalid", "1.3.6.1.2.1.1.5", -501},
         {"127.0.0.1", "1.3.six", -502},
         {"localhost", "1.3.6.1.2.1.1.5", 0},  // a host name that resolves is used
     };
-    for (const auto& c : cases) {
+    for (const auto& c : bad) {
         SCOPED_TRACE(c.address);
         CvSNMPRequest request;
         request.VarList = scalar(c.oid, SYN_DISPLAYSTRING);

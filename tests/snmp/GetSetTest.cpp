@@ -29,7 +29,7 @@ CvSNMPVarList radioList() {
 
 }  // namespace
 
-TEST_F(SnmpTest, Get_ScalarList_AppendsZeroAndFillsTextForms) {
+TEST_F(SnmpTest, Get_ScalarListAppendsZeroInstanceListUsesOidsAsWritten) {
     for (int version : {1, 2}) {
         CvSNMPRequest request;
         request.Settings.version = version;
@@ -43,9 +43,8 @@ TEST_F(SnmpTest, Get_ScalarList_AppendsZeroAndFillsTextForms) {
         EXPECT_NE(values[2].find(" days, "), std::string::npos) << values[2];
         EXPECT_EQ(values[3], sim().value("1.3.6.1.2.1.1.5.0"));
     }
-}
-
-TEST_F(SnmpTest, Get_InstanceList_UsesOidsAsWrittenAndSkipsInvalidItems) {
+    // An instance list uses its OIDs as written and never reads an invalid item.
+    sim().clearJournal();
     CvSNMPRequest request;
     request.VarList = radioList();
     const CvSNMPError result = request.Get();
@@ -60,7 +59,7 @@ TEST_F(SnmpTest, Get_InstanceList_UsesOidsAsWrittenAndSkipsInvalidItems) {
     EXPECT_EQ(sim().gets()[0].vbs.size(), 4u);
 }
 
-TEST_F(SnmpTest, Set_CarriesExactlyTheWritableItemsInOneMessage) {
+TEST_F(SnmpTest, Set_CarriesTheWritableItemsInOneMessageWithTheirSyntax) {
     CvSNMPRequest request;
     request.VarList = radioList();
     request.VarList.Values() = {"Caf\xe9 AP", "1", "10.0.0.1", "001122334455", "0"};
@@ -81,12 +80,10 @@ TEST_F(SnmpTest, Set_CarriesExactlyTheWritableItemsInOneMessage) {
     sets = sim().sets();
     ASSERT_EQ(sets.size(), 2u) << "a list without writable items still sends its request";
     EXPECT_TRUE(sets[1].vbs.empty());
-}
 
-TEST_F(SnmpTest, Set_TypedValuesTravelWithTheirSyntaxAndBadTextsAreNeverSent) {
+    // Typed values travel with their syntax; a text that does not convert is never sent.
     const std::string log = std::string(E) + ".5.4.";
     const std::string macAdd = std::string(E) + ".2.1.3.3.1.2.2.1.1.1";
-    CvSNMPRequest request;
     request.Settings.version = 2;
     request.VarList = varList(
         {
@@ -98,9 +95,9 @@ TEST_F(SnmpTest, Set_TypedValuesTravelWithTheirSyntaxAndBadTextsAreNeverSent) {
         MVT_SV);
     request.VarList.Values() = {"192.168.7.9", "", "LogFile.RD", "00aabbccdd09"};
     sim().clearJournal();
-    const CvSNMPError result = request.Set();
+    result = request.Set();
     ASSERT_EQ(result.Code, 0) << result.Message;
-    const auto sets = sim().sets();
+    sets = sim().sets();
     ASSERT_EQ(sets.size(), 1u);
     std::vector<std::string> sent;
     for (const SimVarBind& vb : sets[0].vbs) sent.push_back(vb.type + " " + vb.value);
@@ -109,18 +106,7 @@ TEST_F(SnmpTest, Set_TypedValuesTravelWithTheirSyntaxAndBadTextsAreNeverSent) {
         << "an empty integer goes out as 0, a MAC address as six octets";
     EXPECT_EQ(sets[0].vbs[0].oid, log + "4.0");
 
-    const struct {
-        int index;
-        const char* text;
-        int code;
-    } refused[] = {{1, "one", -507}, {3, "00AABBCCDD", -511}, {0, "10.0.0.256", -507}};
-    for (const auto& bad : refused) {
-        SCOPED_TRACE(bad.text);
-        CvSNMPRequest copy;
-        copy.Settings.version = 2;
-        copy.VarList = request.VarList;
-        copy.VarList.Values()[bad.index] = bad.text;
-        EXPECT_EQ(thrownCode([&] { copy.Set(); }), bad.code);
-    }
+    request.VarList.Values()[1] = "one";
+    EXPECT_EQ(thrownCode([&] { request.Set(); }), -507);
     EXPECT_EQ(sim().sets().size(), 1u) << "nothing goes out when a value does not convert";
 }

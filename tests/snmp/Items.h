@@ -1,9 +1,21 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "library/common/CvException.h"
 #include "library/snmp/CvSNMPVarList.h"
+
+// The code of the CvSNMPException that fn throws, or 0 when it throws none.
+inline int thrownCode(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const CvSNMPException& e) {
+        return e.code();
+    }
+    return 0;
+}
 
 inline CvSNMPVarItem item(const std::string& oid, const char* name, int syntax, int access) {
     CvSNMPVarItem record;

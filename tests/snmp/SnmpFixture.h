@@ -27,16 +27,6 @@ struct Outcome {
     }
 };
 
-// The code of the CvSNMPException that fn throws, or 0 when it throws none.
-inline int thrownCode(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const CvSNMPException& e) {
-        return e.code();
-    }
-    return 0;
-}
-
 inline long long msSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start)
@@ -55,6 +45,12 @@ class SnmpTest : public testing::Test {
     }
 
     VraSim& sim() { return *sim_; }
+    // Stops the device and starts it again on the same port, with a new engine id.
+    void restartSim() {
+        const std::string port = std::to_string(sim_->port());
+        sim_.reset();
+        sim_ = std::make_unique<VraSim>(std::vector<std::string>{"--port", port});
+    }
 
     static constexpr const char* E = "1.3.6.1.4.1.32473.10.37.38";
 

@@ -4,7 +4,6 @@
 namespace {
 
 const std::string wepEntry = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.2.2.1.";
-const std::string wdsMacs = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2";
 const std::string portEntry = "1.3.6.1.4.1.32473.10.37.38.3.6.3.2.1.";
 
 // The WEP key table, indexed by interface and key number.
@@ -16,14 +15,9 @@ std::vector<CvSNMPVarItem> wepItems() {
     };
 }
 
-CvSNMPVarList wdsMacList() {
-    return varList({item(wdsMacs, "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY)},
-                   MVT_FMV);
-}
-
 }  // namespace
 
-TEST_F(SnmpTest, Walk_KeyCount_SplitsTheInstanceIntoThatManyIndexValues) {
+TEST_F(SnmpTest, Walk_KeyCountSplitsTheInstance_NoColumnToReadSendsNothing) {
     const struct {
         int itemType, keyCount;
         std::vector<std::string> thirdRow;
@@ -47,6 +41,21 @@ TEST_F(SnmpTest, Walk_KeyCount_SplitsTheInstanceIntoThatManyIndexValues) {
         EXPECT_EQ(rows[2].values, c.thirdRow);
         EXPECT_EQ(sim().gets().size(), 5u) << "one get-next per row and one past the end";
     }
+    // With no column to read nothing is sent and no rows of an earlier read are left.
+    CvSNMPRequest request;
+    request.VarList = varList(wepItems(), MVT_FMV, 2);
+    ASSERT_EQ(request.Get().Code, 0);
+    request.VarList.GetItem(2).access = ACC_INVALID;
+    sim().clearJournal();
+    EXPECT_EQ(request.Get().Code, 0);
+    EXPECT_TRUE(request.VarList.Rows().empty());
+    request.VarList.Rows().push_back(CvSNMPRow{"1.1", {"1", "1", "2"}});
+    Outcome outcome;
+    ASSERT_TRUE(request.GetAsync(outcome.record()));
+    ASSERT_TRUE(waitFor(outcome.done));
+    EXPECT_EQ(outcome.error.Code, 0);
+    EXPECT_TRUE(request.VarList.Rows().empty());
+    EXPECT_TRUE(sim().gets().empty());
 }
 
 TEST_F(SnmpTest, Walk_EndOfTheAgentsMibAndEmptyTable_EndNormallyInV1AndV2c) {
@@ -79,28 +88,7 @@ TEST_F(SnmpTest, Walk_EndOfTheAgentsMibAndEmptyTable_EndNormallyInV1AndV2c) {
     }
 }
 
-TEST_F(SnmpTest, Walk_WithNoColumnToRead_SendsNothingAndLeavesNoOldRows) {
-    CvSNMPRequest request;
-    request.VarList = varList(wepItems(), MVT_FMV, 2);
-    ASSERT_EQ(request.Get().Code, 0);
-    ASSERT_EQ(request.VarList.Rows().size(), 4u);
-    request.VarList.GetItem(2).access = ACC_INVALID;
-    sim().clearJournal();
-    EXPECT_EQ(request.Get().Code, 0);
-    EXPECT_TRUE(request.VarList.Rows().empty()) << "rows of an earlier read shown as current";
-
-    request.VarList.GetItem(2).access = ACC_READWRITE;
-    ASSERT_EQ(request.Get().Code, 0);
-    request.VarList.GetItem(2).access = ACC_INVALID;
-    Outcome outcome;
-    ASSERT_TRUE(request.GetAsync(outcome.record()));
-    ASSERT_TRUE(waitFor(outcome.done));
-    EXPECT_EQ(outcome.error.Code, 0);
-    EXPECT_TRUE(request.VarList.Rows().empty());
-    EXPECT_EQ(sim().gets().size(), 5u) << "only the one full walk went out";
-}
-
-TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
+TEST(FakeAgentV2c, WalkThatDoesNotAdvanceFails_OpaqueNumberIsReadAsText) {
     FakeAgent agent({1, 3, 6, 1, 4, 1, 99, 1, 2, 7});
     CvSNMPRequest request;
     request.Settings.port = agent.port();
@@ -114,13 +102,27 @@ TEST(WalkGuard, AgentThatDoesNotAdvance_EndsTheWalkWithAnError) {
     EXPECT_EQ(outcome.error.Message, "(ViZURU++) The walk did not advance!");
     EXPECT_EQ(agent.requests(), 2);
     EXPECT_TRUE(request.VarList.Rows().empty()) << "a failed walk leaves the rows alone";
+
+    // An Opaque wrapping the float 1.5, which net-snmp decodes itself.
+    FakeAgent opaque({1, 3, 6, 1, 4, 1, 99, 1, 3, 0},
+                     FakeAgent::tlv(0x44, std::string("\x9f\x78\x04\x3f\xc0\x00\x00", 7)));
+    request.Settings.port = opaque.port();
+    request.VarList =
+        varList({item("1.3.6.1.4.1.99.1.3", "value", SYN_DISPLAYSTRING, ACC_READONLY)});
+    Outcome read;
+    ASSERT_TRUE(request.GetAsync(read.record()));
+    ASSERT_TRUE(VraSim::waitUntil([&] { return read.done; }, 5000));
+    EXPECT_EQ(read.error.Code, 0) << read.error.Message;
+    EXPECT_EQ(request.VarList.Values()[0], "1.5");
 }
 
 TEST_F(SnmpTest, Walk_OverTenThousandRows_EndsWithAnError) {
     sim().knob("rows wdsPeers 10001");
     CvSNMPRequest request;
     request.Settings.version = 2;
-    request.VarList = wdsMacList();
+    request.VarList = varList({item("1.3.6.1.4.1.32473.10.37.38.2.1.3.3.1.2.1.1.2",
+                                    "dot11RemoteApMacAddressList", SYN_MACADDRESS, ACC_READONLY)},
+                              MVT_FMV);
     const CvSNMPError result = request.Get();
     EXPECT_EQ(result.Code, -521) << result.Message;
     EXPECT_EQ(sim().gets().size(), 10001u) << "the guard stops at the row past the limit";
