@@ -7,6 +7,7 @@
 
 #include "library/snmp/CvSNMPVarList.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferWatch.h"
 
 class QComboBox;
 class QGroupBox;
@@ -81,6 +82,10 @@ class TFM_CfgFile : public QDialog {
     void showError();
     void runCountdown(int count, const QString& text);
     void restartAfterUpdate();
+    // One action at a time: while a save or an update runs, the other buttons do nothing.
+    void setBusy(bool busy);
+    bool busy_ = false;
+    QString saveName_;  // the name the device writes the save under
 
     // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an
     // answer is taken for the action that sent it.

@@ -251,6 +251,7 @@ void TFM_Firmware::sendFile(const QString& path) {
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
     fileName_ = bareNameOfPath(path);
+    tftpServer->Allow(fileName_.toStdString(), kDeviceReads);
     fileTransfer_->cancel();
     // The name travels through the firmware edit, which then shows what it showed before, so
     // that every edit keeps its full path until an upload has succeeded.

@@ -215,6 +215,7 @@ TEST_F(InformationPage, LayoutShowsEveryCaptionWholeAndLongTextsFromTheirStart) 
     const std::string longDescr =
         "VRA-2260 Wireless Access Point, dual band, firmware 2.4.17 build 0815 (lab unit)";
     sim().knob("set " + kDescr + " \"" + longDescr + "\"");
+    sim().knob("profile long-contact");
     TFM_Information* page = open();
     ASSERT_EQ(page->Ed_SD->text().toStdString(), longDescr);
     // The greyed edit cannot take the focus, so its start would never come into view otherwise.

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include "library/common/CvException.h"
@@ -303,15 +305,50 @@ TEST_F(ServerPacketTest, ThrowingHandler_DoesNotStopTheTransfer) {
     EXPECT_TRUE(waitUntil([&] { return calls == 4; }, 5000)) << calls;
 }
 
-TEST_F(ServerPacketTest, SpecialFiles_AreRefusedWithoutBlocking) {
+TEST_F(ServerPacketTest, SpecialFilesAndLinks_AreRefusedWithoutBlockingOrFollowing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     ASSERT_EQ(::mkfifo(path("pipe").toLocal8Bit().constData(), 0644), 0);
-    EXPECT_EQ(blockOf(request(1, "folder").data), AccessViolation);
-    EXPECT_EQ(blockOf(request(2, "folder").data), AccessViolation);
+    QTemporaryDir outside;
+    ASSERT_TRUE(writeFile(outside.filePath("secret"), "outside"));
+    ASSERT_TRUE(QFile::link(outside.filePath("secret"), path("link")));
     // Opening a FIFO for reading would wait for a writer and freeze the whole program.
-    EXPECT_EQ(blockOf(request(1, "pipe").data), AccessViolation);
-    EXPECT_EQ(blockOf(request(2, "pipe").data), AccessViolation);
+    for (const char* name : {"folder", "pipe", "link"}) {
+        EXPECT_EQ(blockOf(request(1, name).data), AccessViolation) << name;
+        EXPECT_EQ(blockOf(request(2, name).data), AccessViolation) << name;
+    }
     EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_TRUE(QFileInfo(path("link")).isSymLink());
+    EXPECT_EQ(readFile(outside.filePath("secret")), "outside");
+}
+
+TEST_F(ServerPacketTest, AllowList_ServesOnlyTheOneNameInItsDirection) {
+    ASSERT_TRUE(writeFile(path("notes.txt"), "mine"));
+    server.Allow("x.dcf", 2);
+    for (int kind : {1, 2}) EXPECT_EQ(blockOf(request(kind, "notes.txt").data), AccessViolation);
+    EXPECT_EQ(blockOf(request(1, "x.dcf").data), AccessViolation) << "served the other way";
+    const auto ack0 = request(2, "x.dcf");
+    EXPECT_EQ(ack0.data, ackPacket(0));
+    peer.send(dataPacket(1, "new"), ack0.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(1));
+    EXPECT_EQ(readFile(path("x.dcf")), "new");
+    EXPECT_EQ(readFile(path("notes.txt")), "mine");
+    EXPECT_EQ(recorder.last("notes.txt", -1104)->Request, 2);
+}
+
+// A process killed mid-upload leaves its temporary file; the next upload of the name removes it,
+// and leaves alone those of uploads still running.
+TEST_F(ServerPacketTest, LeftoverTemporaryFiles_AreRemovedByTheNextUploadOfTheName) {
+    const QString own = QString(".cfg.dcf.%1-99999-1.part").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {QString(".cfg.dcf.999999999-0-0.part"), own})
+        ASSERT_TRUE(writeFile(path(name), "half"));
+    RawPeer running;
+    const auto first = request(2, "cfg.dcf", running);
+    ASSERT_EQ(folderEntries(dir.path()).size(), 1);
+    request(2, "cfg.dcf");
+    ASSERT_EQ(folderEntries(dir.path()).size(), 2) << "a running upload lost its file";
+    running.send(dataPacket(1, "whole"), first.port);
+    ASSERT_EQ(running.receive()->data, ackPacket(1));
+    EXPECT_EQ(readFile(path("cfg.dcf")), "whole");
 }
 
 TEST_F(ServerPacketTest, MissingRootFolder_FailsTheUploadCleanly) {
