@@ -96,18 +96,35 @@ TEST_F(Firmware,
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
 }
 
-TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
-    const QString image = writeImage("late.tfp", "3.10");
-    setTimeScale(0.05);
-    // The short wait lasts 10 ticks of 60 ms; the device starts reading well after it.
-    sim().knob("tftp answer=before start=1200");
+TEST_F(Firmware, UpdateWaitsForAnImageNotYetStartedOrStillBeingReadWhenTheShortWaitEnds) {
+    struct Late {
+        const char* knob;
+        double scale;
+        int size;
+    };
+    // The short wait lasts 10 ticks: of 60 ms while the device starts reading only after it,
+    // then of 3 ms while it reads an image sent in small blocks.
+    const Late cases[] = {{"tftp answer=before start=1200", 0.05, 300 * 1024},
+                          {"tftp answer=before start=0 options=off", 0.0025, 8 << 20}};
     open();
-    uploadFirmware(image);
-    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
-    const std::vector<SimEvent> gets = transfers("get");
-    ASSERT_EQ(gets.size(), 1u);
-    EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
-    EXPECT_EQ(sim().value(oid::firmwareVersion), "3.10");
+    for (const Late& late : cases) {
+        SCOPED_TRACE(late.knob);
+        ui().boxes.clear();
+        sim().clearJournal();
+        const QString version = QString::number(late.scale);
+        const QString image = writeImage("late.tfp", version.toUtf8(), late.size);
+        setTimeScale(late.scale);
+        sim().knob(late.knob);
+        uploadFirmware(image);
+        ASSERT_TRUE(waitForBox(kFirmwareDone, 60000));
+        const std::vector<SimEvent> gets = transfers("get");
+        ASSERT_EQ(gets.size(), 1u);
+        EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
+        EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
+        EXPECT_EQ(sim().value(oid::firmwareVersion), version.toStdString());
+        EXPECT_EQ(boxTexts(), std::vector<QString>{kFirmwareDone});
+        ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    }
 }
 
 TEST_F(Firmware, RebootTheDeviceNeverAnswersGivesTheRowsBackOnceItTimesOut) {
@@ -264,5 +281,60 @@ INSTANTIATE_TEST_SUITE_P(
         UploadFailure{"DeviceRefusesServerAndName",
                       "fail " + oid::tftpServerIPAddress + " wrongValue set", false, true, false}),
     [](const ::testing::TestParamInfo<UploadFailure>& info) { return info.param.what; });
+
+// The device refuses or never answers the command that installs an uploaded file: its answer is
+// shown, nothing restarts the device, and the file keeps its full path for another try.
+struct CommandFailure {
+    const char* what;
+    int kind;  // 1 firmware, 2 certificate, 3 key
+    bool silent;
+    const char* shown;  // part of the status bar's text
+};
+
+void PrintTo(const CommandFailure& failure, std::ostream* os) {
+    *os << failure.what;
+}
+
+class FirmwareCommandFailure : public Firmware,
+                               public ::testing::WithParamInterface<CommandFailure> {};
+
+TEST_P(FirmwareCommandFailure, ShowsTheAnswerRestartsNothingAndKeepsThePath) {
+    const CommandFailure& failure = GetParam();
+    setTimeScale(0.005);
+    open();
+    if (failure.kind == 3) {
+        uploadCertificate(writeWorkFile("server.pem", "cert"));
+        ASSERT_TRUE(waitForBox(kSslDone, 20000));
+        ui().boxes.clear();
+    }
+    const std::string command = oid::tftpUpgradeSettingCommand;
+    sim().knob(failure.silent ? "silence " + command : "fail " + command + " genErr set");
+    const QString path = failure.kind == 1 ? writeImage("image.bin", "2.00", 20000)
+                                           : writeWorkFile("server-key.der", "key");
+    CvEdit* edit = failure.kind == 1   ? FM_Firmware->Ed_UpgFile
+                   : failure.kind == 2 ? FM_Firmware->EDT_Certificate
+                                       : FM_Firmware->EDT_Key;
+    if (failure.kind == 1) uploadFirmware(path);
+    if (failure.kind == 2) uploadCertificate(path);
+    if (failure.kind == 3) uploadKey(path);
+    ASSERT_TRUE(pumpUntil(
+        [&] { return FM_Firmware->StatusBar->SimpleText().contains(failure.shown); }, 20000))
+        << FM_Firmware->StatusBar->SimpleText().toStdString() << " " << whatHappened();
+    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    pumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(boxTexts().empty()) << whatHappened();
+    for (const std::string& sent : upgradeCommands()) EXPECT_NE(sent, "4");
+    EXPECT_EQ(edit->text(), path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, FirmwareCommandFailure,
+    ::testing::Values(CommandFailure{"FirmwareupdateRefused", 1, false, "genErr"},
+                      CommandFailure{"FirmwareupdateTimesOut", 1, true, "in time"},
+                      CommandFailure{"CertificateFileUpdateRefused", 2, false, "genErr"},
+                      CommandFailure{"CertificateFileUpdateTimesOut", 2, true, "in time"},
+                      CommandFailure{"KeyFileUpdateRefused", 3, false, "genErr"},
+                      CommandFailure{"KeyFileUpdateTimesOut", 3, true, "in time"}),
+    [](const ::testing::TestParamInfo<CommandFailure>& info) { return info.param.what; });
 
 }  // namespace

@@ -93,7 +93,9 @@ TEST_F(LogPage, FailedOrNeverStartedTransferShowsGetFailAndNotTheOldFile) {
     // The device names a file the server refuses, or never starts; the page hears nothing of
     // LogFile.RD and gives up after the server's time-out, scaled down here.
     setTimeScale(0.02);
-    for (const char* failure : {"tftp answer=before fail=error", "tftp fail=never"}) {
+    // A device writing another name is refused by the page's server.
+    for (const char* failure :
+         {"tftp answer=before fail=error", "tftp fail=never", "tftp fail=none name=Other.RD"}) {
         SCOPED_TRACE(failure);
         // A file left from an earlier fetch must not pass for the device's log.
         QFile old(dataDir() + "/LogFile.RD");
@@ -105,6 +107,7 @@ TEST_F(LogPage, FailedOrNeverStartedTransferShowsGetFailAndNotTheOldFile) {
         ASSERT_TRUE(waitForOutcome());
         EXPECT_EQ(status(), "Get fail.");
         EXPECT_TRUE(shownRows().isEmpty()) << shownRows().join("\n").toStdString();
+        EXPECT_FALSE(QFile::exists(dataDir() + "/Other.RD"));
     }
 }
 
@@ -235,9 +238,19 @@ TEST_F(LogPage, LayoutShowsEveryCaptionWholeAndResizingKeepsTheButtonsInProporti
     EXPECT_LE(close.right(), LogForm->Panel3->width()) << LogForm->width();
 }
 
-TEST_F(LogPage, ClosingMidFetchLeavesNothingBehindForTheNextPage) {
+TEST_F(LogPage, PressedAgainOrClosedMidFetch_OnlyTheLatestPressCountsAndNothingIsLeftBehind) {
     sim().knob("delay 300 " + oid::systemLogGetLog + " set");
     open();
+    ASSERT_TRUE(pumpUntil([] { return LogForm->reqGetLog->Busy(); })) << whatHappened();
+    // The first press's late acknowledgement must not end the second one.
+    LogForm->GetBtn->click();
+    bool failShown = false;
+    ASSERT_TRUE(pumpUntil([&] {
+        failShown |= status() == "Get fail.";
+        return status() == "Get OK.";
+    })) << whatHappened();
+    EXPECT_FALSE(failShown);
+    LogForm->GetBtn->click();
     ASSERT_TRUE(pumpUntil([] { return LogForm->reqGetLog->Busy(); })) << whatHappened();
     LogForm->CloseBtn->click();
     closePage();
