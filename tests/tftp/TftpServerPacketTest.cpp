@@ -62,16 +62,17 @@ TEST_F(ServerPacketTest, NamesOutsideTheRoot_GetAccessViolationAndTouchNothing) 
     EXPECT_EQ(recorder.last("a/b", -1108)->Request, 2);
 }
 
-TEST_F(ServerPacketTest, EmptyRoot_RefusesEveryRequest) {
+TEST_F(ServerPacketTest, EmptyOrMissingRoot_RefusesEveryRequestCleanly) {
     ASSERT_TRUE(writeFile(path("cfg.dcf"), "x"));
     server.Start("", 0);
     EXPECT_EQ(server.boundPort(), port);
-    for (int kind : {1, 2}) {
-        const auto answer = request(kind, "cfg.dcf");
-        EXPECT_EQ(blockOf(answer.data), AccessViolation);
-    }
+    for (int kind : {1, 2}) EXPECT_EQ(blockOf(request(kind, "cfg.dcf").data), AccessViolation);
     EXPECT_EQ(readFile(path("cfg.dcf")), "x");
     EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"});
+
+    server.Start(root() + "/absent", 0);
+    EXPECT_EQ(blockOf(request(2, "x.bin").data), DiskFull);
+    EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
 }
 
 TEST_F(ServerPacketTest, RepeatedAck_DoesNotRepeatData) {
@@ -349,14 +350,6 @@ TEST_F(ServerPacketTest, LeftoverTemporaryFiles_AreRemovedByTheNextUploadOfTheNa
     running.send(dataPacket(1, "whole"), first.port);
     ASSERT_EQ(running.receive()->data, ackPacket(1));
     EXPECT_EQ(readFile(path("cfg.dcf")), "whole");
-}
-
-TEST_F(ServerPacketTest, MissingRootFolder_FailsTheUploadCleanly) {
-    server.Start(root() + "/absent", 0);
-    const auto answer = request(2, "x.bin");
-    EXPECT_EQ(opcodeOf(answer.data), ERROR);
-    EXPECT_EQ(blockOf(answer.data), DiskFull);
-    EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
 }
 
 TEST_F(ServerPacketTest, NameTooLongForTheDisk_IsRefusedBeforeAnyDataMoves) {

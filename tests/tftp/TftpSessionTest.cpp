@@ -105,71 +105,6 @@ std::string payloadOf(const Step& step) {
 
 }  // namespace
 
-TEST_F(SessionTest, Read_SendsBlocksInOrderAndSucceedsOnTheLastAck) {
-    folder.files["f.bin"] = bytesOf(1030);
-    Step step = begin(readOf("f.bin"));
-    EXPECT_EQ(step.statuses, (std::vector<int>{1, 2}));
-    std::string received;
-    for (uint16_t block = 1; block <= 3; ++block) {
-        ASSERT_EQ(opcodeOf(step.send), DATA);
-        ASSERT_EQ(blockOf(step.send), block);
-        received += payloadOf(step);
-        ASSERT_FALSE(step.finished);
-        step = packet(ackPacket(block));
-    }
-    EXPECT_TRUE(step.send.empty());
-    EXPECT_EQ(step.statuses, (std::vector<int>{3, 0}));
-    EXPECT_TRUE(step.finished);
-    EXPECT_EQ(received, folder.files["f.bin"]);
-    EXPECT_EQ(session->byteCount(), 1030u);
-    EXPECT_EQ(session->lastBlockLength(), 6);
-}
-
-TEST_F(SessionTest, Read_FileOfWholeBlocksEndsWithAnEmptyBlock) {
-    for (size_t size : {size_t{0}, size_t{512}, size_t{1024}}) {
-        folder.files["f"] = bytesOf(size);
-        Step step = begin(readOf("f"));
-        size_t blocks = 0, moved = 0;
-        while (!step.finished) {
-            ASSERT_EQ(opcodeOf(step.send), DATA) << "size " << size;
-            moved += payloadOf(step).size();
-            ++blocks;
-            step = packet(ackPacket(blockOf(step.send)));
-        }
-        EXPECT_EQ(blocks, size / 512 + 1) << "size " << size;
-        EXPECT_EQ(moved, size);
-        EXPECT_EQ(step.statuses, (std::vector<int>{3, 0}));
-    }
-}
-
-TEST_F(SessionTest, Read_RepeatedOrStaleAckSendsNothing) {
-    folder.files["f"] = bytesOf(2000);
-    begin(readOf("f"));
-    const Step second = packet(ackPacket(1));
-    ASSERT_EQ(blockOf(second.send), 2);
-    EXPECT_TRUE(packet(ackPacket(1)).send.empty());
-    EXPECT_TRUE(packet(ackPacket(0)).send.empty());
-    EXPECT_TRUE(packet(ackPacket(7)).send.empty());
-    EXPECT_EQ(blockOf(packet(ackPacket(2)).send), 3);
-}
-
-TEST_F(SessionTest, Read_SilentPeerGetsRepeatsThenTimeOutFailure) {
-    folder.files["f"] = bytesOf(600);
-    const Step first = begin(readOf("f"), 100, 2);
-    EXPECT_TRUE(session->onDeadline(now + 99).send.empty());
-    for (int repeat = 1; repeat <= 2; ++repeat) {
-        now += 100;
-        const Step again = session->onDeadline(now);
-        EXPECT_EQ(again.send, first.send) << "repeat " << repeat;
-        EXPECT_FALSE(again.finished);
-    }
-    now += 100;
-    const Step last = session->onDeadline(now);
-    EXPECT_TRUE(last.send.empty());
-    EXPECT_EQ(last.statuses, (std::vector<int>{-1110, 0}));
-    EXPECT_TRUE(last.finished);
-}
-
 TEST_F(SessionTest, Read_ProgressResetsTheRetryCount) {
     folder.files["f"] = bytesOf(3000);
     begin(readOf("f"), 100, 1);
@@ -248,16 +183,6 @@ TEST_F(SessionTest, Write_RepeatedBlockIsAckedAgainButStoredOnce) {
     EXPECT_EQ(folder.files["f"], bytes);
 }
 
-TEST_F(SessionTest, Write_PeerErrorKeepsTheEarlierFile) {
-    folder.files["cfg"] = "old";
-    begin(writeOf("cfg"));
-    packet(dataPacket(1, bytesOf(512)));
-    const Step step = packet(errorPacket(0, "cancelled"));
-    EXPECT_TRUE(step.send.empty()) << "an error is never answered";
-    EXPECT_EQ(step.statuses, (std::vector<int>{-1109, 0}));
-    EXPECT_EQ(folder.files["cfg"], "old");
-}
-
 TEST_F(SessionTest, Write_WriteFailureReportsDiskFullAndKeepsTheEarlierFile) {
     folder.files["cfg"] = "old";
     folder.failWritesAfter = 1000;
@@ -283,27 +208,6 @@ TEST_F(SessionTest, Write_BlockNumbersWrapPast65535) {
     EXPECT_EQ(folder.files["big"].size(), 65537u * 512 + 3);
 }
 
-TEST_F(SessionTest, Request_RefusedNamesAndRootGetAccessViolation) {
-    folder.files["ok"] = "x";
-    const Step noRoot = begin(readOf("ok"), 100, 2, "");
-    EXPECT_EQ(blockOf(noRoot.send), AccessViolation);
-    EXPECT_EQ(noRoot.statuses, (std::vector<int>{1, -1108, 0}));
-    for (const char* name : {"../x", "a/b", "/etc/passwd", "a\\b", "..", ".", "", "C:x", "a\tb"}) {
-        const Step step = begin(writeOf(name));
-        EXPECT_EQ(opcodeOf(step.send), ERROR) << name;
-        EXPECT_EQ(blockOf(step.send), AccessViolation) << name;
-        EXPECT_TRUE(step.finished);
-    }
-}
-
-TEST_F(SessionTest, Request_MissingFileGetsFileNotFound) {
-    const Step step = begin(readOf("absent"));
-    EXPECT_EQ(opcodeOf(step.send), ERROR);
-    EXPECT_EQ(blockOf(step.send), FileNotFound);
-    EXPECT_EQ(step.send.substr(4), "File not found!" + std::string(1, '\0'));
-    EXPECT_EQ(step.statuses, (std::vector<int>{1, -1103, 0}));
-}
-
 TEST_F(SessionTest, Malformed_ShortPacketsAreDroppedAndWrongOpcodesEndTheTransfer) {
     folder.files["f"] = bytesOf(2000);
     begin(readOf("f"));
@@ -321,14 +225,4 @@ TEST_F(SessionTest, Malformed_ShortPacketsAreDroppedAndWrongOpcodesEndTheTransfe
     const Step oversized = packet(dataPacket(1, std::string(513, 'a')));
     EXPECT_EQ(blockOf(oversized.send), IllegalOperation);
     EXPECT_EQ(folder.files.count("g"), 0u);
-}
-
-TEST_F(SessionTest, Abort_TellsThePeerAndDropsThePartialFile) {
-    begin(writeOf("g"));
-    packet(dataPacket(1, bytesOf(512)));
-    const Step step = session->abort();
-    EXPECT_EQ(step.send, errorPacket(NotDefined, "Disconnected."));
-    EXPECT_EQ(step.statuses, (std::vector<int>{0}));
-    EXPECT_EQ(folder.files.count("g"), 0u);
-    EXPECT_TRUE(session->abort().statuses.empty()) << "a second abort reports nothing";
 }
