@@ -121,7 +121,9 @@ int writeFailure(int error) {
 
 // The temporary files of a name begin with this; the process id follows.
 std::string temporaryPrefix(const std::string& name) {
-    return "." + name.substr(0, 180) + ".";
+    std::string prefix(1, '.');
+    prefix.append(name, 0, 180).push_back('.');
+    return prefix;
 }
 
 // A name beside the target that no other transfer picks at the same time.
