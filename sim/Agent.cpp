@@ -58,7 +58,7 @@ Requester requesterOf(const netsnmp_pdu* pdu) {
     Requester who;
     who.reqid = pdu->reqid;
     if (pdu->version == SNMP_VERSION_3) {
-        who.version = "3";
+        who.version = std::string("3");
         if (pdu->securityName) who.community.assign(pdu->securityName, pdu->securityNameLen);
         return who;
     }
