@@ -84,10 +84,8 @@ TEST_F(CfgFile, SaveWithBareNameSendsServerAndNameThenPutThenConfigsaveAndStores
     EXPECT_EQ(all[1].vbs[0].value, "3");
     ASSERT_EQ(oids(all[2]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
     EXPECT_EQ(all[2].vbs[0].value, "3");
-}
 
-TEST_F(CfgFile, NamesHoldingDcfInAnyCaseAreUsedUnchanged) {
-    open();
+    // Names that hold ".dcf" in any case anywhere are used unchanged.
     for (const char* name : {"Backup.DCF", "a.dcf.old"}) {
         sim().clearJournal();
         ui().boxes.clear();
@@ -96,18 +94,6 @@ TEST_F(CfgFile, NamesHoldingDcfInAnyCaseAreUsedUnchanged) {
         EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{name});
         EXPECT_TRUE(QFile::exists(workDir() + "/" + name)) << name;
     }
-}
-
-TEST_F(CfgFile, ChoosingAnUpdateFileEmptiesTheSaveBox) {
-    open();
-    ui().saveNames = QStringList{workDir() + "/backup"};
-    FM_CfgFile->Bt_SavBrw->click();
-    EXPECT_EQ(FM_CfgFile->Ed_SaveFile->text(), workDir() + "/backup");
-    ui().openNames = QStringList{workDir() + "/x.dcf"};
-    FM_CfgFile->Bt_Browse->click();
-    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
-    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
-    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
 }
 
 TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_OncePressedTwice) {
@@ -145,6 +131,17 @@ TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_OncePressedTw
 
 TEST_F(CfgFile, InputRefusalsSendNothing) {
     open();
+    // Choosing an update file empties the save box.
+    ui().saveNames = QStringList{workDir() + "/backup"};
+    FM_CfgFile->Bt_SavBrw->click();
+    EXPECT_EQ(FM_CfgFile->Ed_SaveFile->text(), workDir() + "/backup");
+    ui().openNames = QStringList{workDir() + "/x.dcf"};
+    FM_CfgFile->Bt_Browse->click();
+    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
+    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
+    EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
+    FM_CfgFile->Ed_UpgFile->clear();
+
     FM_CfgFile->Bt_Upload->click();
     FM_CfgFile->Bt_OK->click();
     EXPECT_EQ(boxTexts(),
