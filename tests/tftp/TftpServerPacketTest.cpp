@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "library/common/CvException.h"
 #include "library/tftp/TftpProtocol.h"
 #include "tests/tftp/TftpTestSupport.h"
 
@@ -236,46 +235,6 @@ TEST_F(ServerPacketTest, RepeatedRequest_GetsTheFirstAnswerAgainUntilThePeerAnsw
     EXPECT_FALSE(writer.receive(0)) << "the upload's late request was answered";
     EXPECT_FALSE(peer.receive(0)) << "the download's late request was answered";
     EXPECT_EQ(server.sessionCount(), 2);
-}
-
-TEST_F(ServerPacketTest, SecondStart_SwitchesTheFolderAndKeepsTheSocket) {
-    QTemporaryDir other;
-    ASSERT_TRUE(writeFile(path("a.txt"), "from the first"));
-    ASSERT_TRUE(writeFile(other.filePath("b.txt"), "from the second"));
-    server.Start(other.path().toStdString(), 0);
-    EXPECT_EQ(server.boundPort(), port);
-    EXPECT_EQ(server.rootFolder(), other.path().toStdString() + "/");
-    EXPECT_EQ(payload(request(1, "b.txt")), "from the second");
-    EXPECT_EQ(blockOf(request(1, "a.txt").data), FileNotFound);
-}
-
-TEST_F(ServerPacketTest, PortInUse_RaisesTheTftpException) {
-    CvTFTPServer second(nullptr);
-    try {
-        second.Start(root(), port);
-        FAIL() << "a second server opened a port in use";
-    } catch (const CvTFTPException& error) {
-        EXPECT_EQ(error.code(), -1101);
-        EXPECT_NE(std::string(error.what()).find("(CvTFTP)"), std::string::npos) << error.what();
-    }
-    EXPECT_EQ(second.boundPort(), 0);
-}
-
-TEST_F(ServerPacketTest, Port69_IsMappedByTheEnvironment) {
-    QUdpSocket probe;
-    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-    const quint16 free = probe.localPort();
-    probe.close();
-    qputenv("VRA2260_TFTP_PORT", QByteArray::number(free));
-    CvTFTPServer mapped(nullptr);
-    mapped.Start(root(), 69);
-    qunsetenv("VRA2260_TFTP_PORT");
-    EXPECT_EQ(mapped.boundPort(), free);
-    ASSERT_TRUE(writeFile(path("m"), "mapped"));
-    peer.send(requestPacket(1, "m", "octet"), free);
-    const auto answer = peer.receive();
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(payload(*answer), "mapped");
 }
 
 TEST_F(ServerPacketTest, HandlerThatDeletesTheServer_IsSafe) {
