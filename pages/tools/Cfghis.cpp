@@ -175,7 +175,7 @@ void TFM_CfgFile::Bt_SavBrwClick() {
     Ed_SaveFile->SetText(OD_SaveFile.FileName);
 }
 
-bool TFM_CfgFile::prepareServer(const QString& path) {
+bool TFM_CfgFile::prepareServer(const QString& path, const QString& name, int request) {
     Ed_TfpSrv->clear();
     if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return false;
     if (lastSeparator(path) < 0) {
@@ -183,6 +183,8 @@ bool TFM_CfgFile::prepareServer(const QString& path) {
         return false;
     }
     if (!tftpServer) return false;
+    // The folder is served only for the one file the device is told to move.
+    tftpServer->Allow(name.toStdString(), request);
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
     return true;
@@ -209,8 +211,8 @@ void TFM_CfgFile::Bt_UploadClick() {
         warn(this, "Empty file is not accepted.");
         return;
     }
-    if (busy_ || !reqTftpServer || !prepareServer(path)) return;
     const QString name = dcfSaveName(bareNameOfPath(path));
+    if (busy_ || !reqTftpServer || !prepareServer(path, name, kDeviceWrites)) return;
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
@@ -218,7 +220,6 @@ void TFM_CfgFile::Bt_UploadClick() {
         CB_TfpCom->setCurrentIndex(TftpCommandIndex::Put);
         savePending = true;
         saveName_ = name;
-        tftpServer->Allow(name.toStdString(), kDeviceWrites);
         saveTransfer_->expect(name, kDeviceWrites);
         reqTftpCommand->Set(true, true, "");
     }
@@ -272,7 +273,7 @@ void TFM_CfgFile::Bt_OKClick() {
         warn(this, "File format error! Please try again!");
         return;
     }
-    if (busy_ || !reqTftpServer || !prepareServer(path)) return;
+    if (busy_ || !reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads)) return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
     saveTransfer_->cancel();
@@ -280,7 +281,6 @@ void TFM_CfgFile::Bt_OKClick() {
     const bool set = setServerAndName();
     if (set) {
         setBusy(true);
-        tftpServer->Allow(Ed_UpgFile->text().toStdString(), kDeviceReads);
         updateTransfer_->expect(Ed_UpgFile->text(), kDeviceReads);
         sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::UpdateConfigsave);
         updatePending = true;

@@ -73,9 +73,9 @@ class TFM_CfgFile : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    // Steps shared by both actions: the PC address and the server's folder; false has told the
-    // user why.
-    bool prepareServer(const QString& path);
+    // Steps shared by both actions: the PC address, and the server's folder with the one file
+    // the device is to read (1) or write (2) in it; false has told the user why.
+    bool prepareServer(const QString& path, const QString& name, int request);
     // Sets the server address and file name; false shows the failure in the status bar.
     bool setServerAndName();
     void saveReceived(bool received);
