@@ -180,18 +180,6 @@ TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     EXPECT_EQ(sim().value(oid::firmwareVersion), "4.00");
 }
 
-TEST_F(Firmware, FailedCertificateUploadKeepsTheFullPath) {
-    const QString certificate = writeWorkFile("server.pem", "cert");
-    setTimeScale(0.02);
-    sim().knob("tftp answer=before fail=error");
-    open();
-    uploadCertificate(certificate);
-    ASSERT_TRUE(waitForBox(kCantPerform, 20000));
-    EXPECT_EQ(FM_Firmware->EDT_Certificate->text(), certificate);
-    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
-    EXPECT_TRUE(upgradeCommands().empty());
-}
-
 TEST_F(Firmware, InputRefusalsAndNoInterfaceOnTheDeviceSubnetSendNothing) {
     const QString upper = writeWorkFile("IMAGE.BIN", "x");
     const QString upperPem = writeWorkFile("server.PEM", "x");
@@ -234,14 +222,16 @@ TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(FM_Firmware, "firmware");
 }
 
-// A firmware upload that fails before the device has the image sends no update command and gives
-// the file rows back.
+// An upload that stops anywhere before the device restarts: the device's answer or a warning is
+// shown, no Reboot follows, the file keeps its full path for another try, and the rows come back.
 struct UploadFailure {
     const char* what;
+    int kind;  // 1 firmware, 2 certificate, 3 key
     std::string knob;
-    bool cantPerformBox;
-    bool statusBarTells;  // the device's refusal in the status bar
-    bool getCommandSent;
+    const char* box;                    // the warning shown, or none
+    const char* shown;                  // part of the status bar's text, or none
+    std::vector<std::string> commands;  // the install commands the device received
+    bool getSent;
 };
 
 void PrintTo(const UploadFailure& failure, std::ostream* os) {
@@ -251,64 +241,17 @@ void PrintTo(const UploadFailure& failure, std::ostream* os) {
 class FirmwareUploadFailure : public Firmware,
                               public ::testing::WithParamInterface<UploadFailure> {};
 
-TEST_P(FirmwareUploadFailure, SendsNoUpdateCommandAndGivesTheRowsBack) {
+TEST_P(FirmwareUploadFailure, RestartsNothingKeepsThePathAndGivesTheRowsBack) {
     const UploadFailure& failure = GetParam();
-    const QString image = writeImage("image.bin", "2.00", 20000);
-    setTimeScale(0.02);
-    sim().knob(failure.knob);
-    open();
-    uploadFirmware(image);
-    if (failure.cantPerformBox) {
-        ASSERT_TRUE(waitForBox(kCantPerform, 20000));
-        EXPECT_EQ(captionOf(kCantPerform), "Warning");
-    }
-    if (failure.statusBarTells) {
-        ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
-    }
-    pumpUntil([] { return false; }, 300);
-    EXPECT_TRUE(upgradeCommands().empty()) << whatHappened();
-    EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getCommandSent) << whatHappened();
-    EXPECT_FALSE(boxShown(kFirmwareDone));
-    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled()) << "a stopped upload gives the rows back";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Ways, FirmwareUploadFailure,
-    ::testing::Values(
-        UploadFailure{"TransferFails", "tftp answer=before fail=error", true, false, true},
-        UploadFailure{"DeviceRefusesTheGetCommand", "fail " + oid::tftpcommand + " genErr set",
-                      true, true, true},
-        UploadFailure{"DeviceRefusesServerAndName",
-                      "fail " + oid::tftpServerIPAddress + " wrongValue set", false, true, false}),
-    [](const ::testing::TestParamInfo<UploadFailure>& info) { return info.param.what; });
-
-// The device refuses or never answers the command that installs an uploaded file: its answer is
-// shown, nothing restarts the device, and the file keeps its full path for another try.
-struct CommandFailure {
-    const char* what;
-    int kind;  // 1 firmware, 2 certificate, 3 key
-    bool silent;
-    const char* shown;  // part of the status bar's text
-};
-
-void PrintTo(const CommandFailure& failure, std::ostream* os) {
-    *os << failure.what;
-}
-
-class FirmwareCommandFailure : public Firmware,
-                               public ::testing::WithParamInterface<CommandFailure> {};
-
-TEST_P(FirmwareCommandFailure, ShowsTheAnswerRestartsNothingAndKeepsThePath) {
-    const CommandFailure& failure = GetParam();
     setTimeScale(0.005);
     open();
     if (failure.kind == 3) {
         uploadCertificate(writeWorkFile("server.pem", "cert"));
         ASSERT_TRUE(waitForBox(kSslDone, 20000));
         ui().boxes.clear();
+        sim().clearJournal();
     }
-    const std::string command = oid::tftpUpgradeSettingCommand;
-    sim().knob(failure.silent ? "silence " + command : "fail " + command + " genErr set");
+    sim().knob(failure.knob);
     const QString path = failure.kind == 1 ? writeImage("image.bin", "2.00", 20000)
                                            : writeWorkFile("server-key.der", "key");
     CvEdit* edit = failure.kind == 1   ? FM_Firmware->Ed_UpgFile
@@ -317,24 +260,87 @@ TEST_P(FirmwareCommandFailure, ShowsTheAnswerRestartsNothingAndKeepsThePath) {
     if (failure.kind == 1) uploadFirmware(path);
     if (failure.kind == 2) uploadCertificate(path);
     if (failure.kind == 3) uploadKey(path);
-    ASSERT_TRUE(pumpUntil(
-        [&] { return FM_Firmware->StatusBar->SimpleText().contains(failure.shown); }, 20000))
-        << FM_Firmware->StatusBar->SimpleText().toStdString() << " " << whatHappened();
+    if (failure.box) {
+        ASSERT_TRUE(waitForBox(failure.box, 20000));
+        EXPECT_EQ(captionOf(failure.box), "Warning");
+    }
+    if (failure.shown) {
+        ASSERT_TRUE(pumpUntil(
+            [&] { return FM_Firmware->StatusBar->SimpleText().contains(failure.shown); }, 20000))
+            << FM_Firmware->StatusBar->SimpleText().toStdString() << " " << whatHappened();
+    }
     ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
     pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(boxTexts().empty()) << whatHappened();
-    for (const std::string& sent : upgradeCommands()) EXPECT_NE(sent, "4");
+    EXPECT_EQ(upgradeCommands(), failure.commands) << whatHappened();
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getSent) << whatHappened();
+    EXPECT_EQ(boxTexts().size(), failure.box ? 1u : 0u) << whatHappened();
     EXPECT_EQ(edit->text(), path);
+    if (failure.kind == 2 && failure.box) {
+        EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled()) << "the key row waits for a certificate";
+    }
 }
 
+const std::string kGetCommand = oid::tftpcommand;
+const std::string kInstall = oid::tftpUpgradeSettingCommand;
+
 INSTANTIATE_TEST_SUITE_P(
-    Ways, FirmwareCommandFailure,
-    ::testing::Values(CommandFailure{"FirmwareupdateRefused", 1, false, "genErr"},
-                      CommandFailure{"FirmwareupdateTimesOut", 1, true, "in time"},
-                      CommandFailure{"CertificateFileUpdateRefused", 2, false, "genErr"},
-                      CommandFailure{"CertificateFileUpdateTimesOut", 2, true, "in time"},
-                      CommandFailure{"KeyFileUpdateRefused", 3, false, "genErr"},
-                      CommandFailure{"KeyFileUpdateTimesOut", 3, true, "in time"}),
-    [](const ::testing::TestParamInfo<CommandFailure>& info) { return info.param.what; });
+    Ways, FirmwareUploadFailure,
+    ::testing::Values(
+        UploadFailure{
+            "TransferFails", 1, "tftp answer=before fail=error", kCantPerform, nullptr, {}, true},
+        UploadFailure{"DeviceRefusesTheGetCommand",
+                      1,
+                      "fail " + kGetCommand + " genErr set",
+                      kCantPerform,
+                      "genErr",
+                      {},
+                      true},
+        UploadFailure{"DeviceRefusesServerAndName",
+                      1,
+                      "fail " + oid::tftpServerIPAddress + " wrongValue set",
+                      nullptr,
+                      "wrongValue",
+                      {},
+                      false},
+        UploadFailure{"CertificateTransferFails",
+                      2,
+                      "tftp answer=before fail=error",
+                      kCantPerform,
+                      nullptr,
+                      {},
+                      true},
+        UploadFailure{"FirmwareupdateRefused",
+                      1,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"1"},
+                      true},
+        UploadFailure{
+            "FirmwareupdateTimesOut", 1, "silence " + kInstall, nullptr, "in time", {}, true},
+        UploadFailure{"CertificateFileUpdateRefused",
+                      2,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"7"},
+                      true},
+        UploadFailure{"CertificateFileUpdateTimesOut",
+                      2,
+                      "silence " + kInstall,
+                      nullptr,
+                      "in time",
+                      {},
+                      true},
+        UploadFailure{"KeyFileUpdateRefused",
+                      3,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"8"},
+                      true},
+        UploadFailure{
+            "KeyFileUpdateTimesOut", 3, "silence " + kInstall, nullptr, "in time", {}, true}),
+    [](const ::testing::TestParamInfo<UploadFailure>& info) { return info.param.what; });
 
 }  // namespace
