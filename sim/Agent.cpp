@@ -58,7 +58,7 @@ Requester requesterOf(const netsnmp_pdu* pdu) {
     Requester who;
     who.reqid = pdu->reqid;
     if (pdu->version == SNMP_VERSION_3) {
-        who.version = "3";
+        who.version = std::string("3");
         if (pdu->securityName) who.community.assign(pdu->securityName, pdu->securityNameLen);
         return who;
     }
@@ -369,6 +369,15 @@ void onSignal(int) {
     }
 }
 
+// Communities and users are checked by the device itself (see the packet handler), so the
+// library's view-based access control is never consulted; one group entry tells the library it
+// is configured, instead of its warning that the agent has no access control. Made after the
+// library has cleared its configuration, before it looks.
+int declareOwnAccessControl(int, int, void*, void*) {
+    vacm_createGroupEntry(SNMP_SEC_MODEL_USM, "vra-sim");
+    return SNMPERR_SUCCESS;
+}
+
 void configureLibrary(const Options& o) {
     std::string persist = o.dir + "/persist";
     std::filesystem::create_directories(persist);
@@ -474,6 +483,8 @@ int runAgent(const Options& o) {
     signal(SIGPIPE, SIG_IGN);
 
     init_agent("vra-sim");
+    snmp_register_callback(SNMP_CALLBACK_LIBRARY, SNMP_CALLBACK_PRE_READ_CONFIG,
+                           declareOwnAccessControl, nullptr);
     setEngineId();
     init_snmp("vra-sim");
     createUsers();

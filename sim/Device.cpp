@@ -18,7 +18,8 @@ struct PendingSet {
 namespace {
 
 std::string vbJson(const SetVb& vb, const Object* target) {
-    std::string letter, text;
+    const char* letter = "";
+    std::string text, unknown;
     switch (vb.asnType) {
         case ASN_INTEGER:
             letter = "i", text = std::to_string(vb.number);
@@ -52,7 +53,8 @@ std::string vbJson(const SetVb& vb, const Object* target) {
             letter = "n";
             break;
         default:
-            letter = "?" + std::to_string(vb.asnType), text = hexText(vb.bytes);
+            unknown = std::string("?").append(std::to_string(vb.asnType));
+            letter = unknown.c_str(), text = hexText(vb.bytes);
     }
     JsonLine line;
     line.text("oid", oidText(vb.oid)).text("type", letter).text("value", text);

@@ -34,9 +34,17 @@ void Journal::write(const std::string& kind, const JsonLine& fields) {
                   std::chrono::system_clock::now().time_since_epoch())
                   .count();
     std::string body = fields.str();
-    std::string head = "{\"seq\":" + std::to_string(++seq_) + ",\"time\":" + std::to_string(ms) +
-                       ",\"kind\":" + jsonString(kind);
-    std::string line = head + (body.size() > 2 ? "," + body.substr(1) : "}") + "\n";
+    std::string line = "{\"seq\":";
+    line += std::to_string(++seq_);
+    line += ",\"time\":";
+    line += std::to_string(ms);
+    line += ",\"kind\":";
+    line += jsonString(kind);
+    if (body.size() > 2)
+        line.append(",").append(body, 1);
+    else
+        line += '}';
+    line += '\n';
     // One write per record, so a reader never sees half of one followed by another.
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fflush(file_);

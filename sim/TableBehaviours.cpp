@@ -179,7 +179,10 @@ void Device::registerTableBehaviours() {
                 }
                 auto join = [](const std::set<long long>& ids) {
                     std::string text;
-                    for (long long id : ids) text += (text.empty() ? "" : ",") + std::to_string(id);
+                    for (long long id : ids) {
+                        if (!text.empty()) text += ',';
+                        text += std::to_string(id);
+                    }
                     return text;
                 };
                 mib_.find(ports->cellOid(2, p + 1))->stored.bytes = join(tagged);

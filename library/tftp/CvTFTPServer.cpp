@@ -190,6 +190,8 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     }
     const std::optional<tftp::Request> request = tftp::parseRequest(packet);
     if (!request) return refuse(-1106, tftp::Request{}, peerAddress, peerPort, localAddress);
+    if (allowed_ && (request->fileName != allowed_->first || request->kind != allowed_->second))
+        return refuse(-1104, *request, peerAddress, peerPort, localAddress);
 
     const auto known = sessionByPeer_.find(peerKey(peerAddress, peerPort));
     if (known != sessionByPeer_.end()) {
@@ -398,4 +400,8 @@ bool CvTFTPServer::deliver(const CvTFTPMsg& message) {
         qWarning("CvTFTPServer: message handler failed");
     }
     return *alive;
+}
+
+void CvTFTPServer::Allow(const std::string& fileName, int request) {
+    allowed_.emplace(fileName, request);
 }

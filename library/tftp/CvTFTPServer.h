@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,10 @@ class CvTFTPServer : public QObject {
     void Start(const std::string& folder, uint16_t port);
     // Closes the listening socket and ends every session.
     void Stop();
+    // From now on serves only this file name in this direction (1 the peer reads it, 2 the peer
+    // writes it); any other request is refused as an access violation. A server never told so
+    // serves every plain name in the folder both ways.
+    void Allow(const std::string& fileName, int request);
 
     // The port actually bound (after the environment's mapping; 0 asks the system for one),
     // 0 when not listening.
@@ -72,6 +77,7 @@ class CvTFTPServer : public QObject {
     std::function<void(const CvTFTPMsg&)> handler_;
     std::string root_;
     std::string mode_ = "octet";
+    std::optional<std::pair<std::string, int>> allowed_;
     uint16_t port_ = 69;
     uint16_t boundPort_ = 0;
     int timeout10ms_ = 1000;

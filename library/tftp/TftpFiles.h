@@ -35,7 +35,9 @@ class Folder {
 };
 
 // A folder on the disk. Reads come in large chunks; a received file goes to a temporary file
-// beside its target and is renamed over it by commit.
+// beside its target and is renamed over it by commit. Only regular files are read or replaced,
+// never through a symbolic link. Temporary files a killed process left behind are removed when
+// their name is next written.
 class DiskFolder : public Folder {
   public:
     explicit DiskFolder(std::string root) : root_(std::move(root)) {}

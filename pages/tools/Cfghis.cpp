@@ -30,6 +30,8 @@ namespace {
 
 constexpr int kServerTimeout = 300;
 constexpr int kServerRetries = 3;
+// The status of a request the device never answered.
+constexpr int kNoAnswer = -405;
 
 const char* const kFilter = ".dcf document|*.dcf|All Files|*.*";
 
@@ -173,7 +175,7 @@ void TFM_CfgFile::Bt_SavBrwClick() {
     Ed_SaveFile->SetText(OD_SaveFile.FileName);
 }
 
-bool TFM_CfgFile::prepareServer(const QString& path) {
+bool TFM_CfgFile::prepareServer(const QString& path, const QString& name, int request) {
     Ed_TfpSrv->clear();
     if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return false;
     if (lastSeparator(path) < 0) {
@@ -181,6 +183,8 @@ bool TFM_CfgFile::prepareServer(const QString& path) {
         return false;
     }
     if (!tftpServer) return false;
+    // The folder is served only for the one file the device is told to move.
+    tftpServer->Allow(name.toStdString(), request);
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
     return true;
@@ -207,13 +211,15 @@ void TFM_CfgFile::Bt_UploadClick() {
         warn(this, "Empty file is not accepted.");
         return;
     }
-    if (!reqTftpServer || !prepareServer(path)) return;
     const QString name = dcfSaveName(bareNameOfPath(path));
+    if (busy_ || !reqTftpServer || !prepareServer(path, name, kDeviceWrites)) return;
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
+        setBusy(true);
         CB_TfpCom->setCurrentIndex(TftpCommandIndex::Put);
         savePending = true;
+        saveName_ = name;
         saveTransfer_->expect(name, kDeviceWrites);
         reqTftpCommand->Set(true, true, "");
     }
@@ -225,6 +231,7 @@ void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
     if (!page || !savePending) return;
     if (error.Code != 0) {
         page->saveTransfer_->cancel();
+        page->setBusy(false);
         page->showError();
         return;
     }
@@ -237,10 +244,13 @@ void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
 }
 
 void TFM_CfgFile::saveReceived(bool received) {
+    setBusy(false);
     if (!received) {
         showError();
         return;
     }
+    // Configsave makes the device fetch the file it has just written.
+    if (tftpServer) tftpServer->Allow(saveName_.toStdString(), kDeviceReads);
     sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
@@ -263,13 +273,14 @@ void TFM_CfgFile::Bt_OKClick() {
         warn(this, "File format error! Please try again!");
         return;
     }
-    if (!reqTftpServer || !prepareServer(path)) return;
+    if (busy_ || !reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads)) return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
     saveTransfer_->cancel();
     updateTransfer_->cancel();
     const bool set = setServerAndName();
     if (set) {
+        setBusy(true);
         updateTransfer_->expect(Ed_UpgFile->text(), kDeviceReads);
         sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::UpdateConfigsave);
         updatePending = true;
@@ -291,9 +302,14 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
         purpose = page->upgradesInFlight_.front();
         page->upgradesInFlight_.pop_front();
     }
+    // A device restarting on the Reboot need not answer it: only a refusal is a failure.
+    if (purpose == UpgradePurpose::Reboot && error.Code == kNoAnswer) return;
     if (error.Code != 0) {
         // A later Configsave answer must not restart the device for an update that failed.
-        if (purpose == UpgradePurpose::UpdateConfigsave) page->updatePending = false;
+        if (purpose == UpgradePurpose::UpdateConfigsave) {
+            page->updatePending = false;
+            page->setBusy(false);
+        }
         page->showError();
         return;
     }
@@ -313,6 +329,7 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
                 return;
             }
             page->updatePending = false;
+            page->setBusy(false);
             page->showError();
         });
     });
@@ -326,6 +343,15 @@ void TFM_CfgFile::restartAfterUpdate() {
     if (!alive) return;
     platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
                               platform::BoxButtons::Ok);
+    setBusy(false);
+}
+
+void TFM_CfgFile::setBusy(bool busy) {
+    // A second action would move the server's folder or take over the device's transfer while
+    // the first still runs: a save could then land over the file being restored.
+    busy_ = busy;
+    GB_UpdateFile->setEnabled(!busy);
+    GB_SaveFile->setEnabled(!busy);
 }
 
 void TFM_CfgFile::runCountdown(int count, const QString& text) {

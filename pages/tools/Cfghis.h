@@ -7,6 +7,7 @@
 
 #include "library/snmp/CvSNMPVarList.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferWatch.h"
 
 class QComboBox;
 class QGroupBox;
@@ -72,15 +73,19 @@ class TFM_CfgFile : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    // Steps shared by both actions: the PC address and the server's folder; false has told the
-    // user why.
-    bool prepareServer(const QString& path);
+    // Steps shared by both actions: the PC address, and the server's folder with the one file
+    // the device is to read (1) or write (2) in it; false has told the user why.
+    bool prepareServer(const QString& path, const QString& name, int request);
     // Sets the server address and file name; false shows the failure in the status bar.
     bool setServerAndName();
     void saveReceived(bool received);
     void showError();
     void runCountdown(int count, const QString& text);
     void restartAfterUpdate();
+    // One action at a time: while a save or an update runs, the other buttons do nothing.
+    void setBusy(bool busy);
+    bool busy_ = false;
+    QString saveName_;  // the name the device writes the save under
 
     // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an
     // answer is taken for the action that sent it.

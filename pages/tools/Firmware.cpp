@@ -248,9 +248,11 @@ void TFM_Firmware::sendFile(const QString& path) {
         warn(this, "The file path is error.");
         return;
     }
+    fileName_ = bareNameOfPath(path);
+    // The folder is served only for the one file the device is told to read.
+    tftpServer->Allow(fileName_.toStdString(), kDeviceReads);
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
-    fileName_ = bareNameOfPath(path);
     fileTransfer_->cancel();
     // The name travels through the firmware edit, which then shows what it showed before, so
     // that every edit keeps its full path until an upload has succeeded.

@@ -7,6 +7,7 @@
 
 #include "library/snmp/CvSNMPVarList.h"
 #include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferWatch.h"
 
 class QComboBox;
 class QLabel;

@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -205,6 +204,7 @@ void TLogForm::FormCreate() {
         this, kServerTimeout, kServerRetries,
         [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, programFolder);
     if (!tftpServer) return;
+    tftpServer->Allow(kLogFileName, kWriteRequest);
     logFilePath = programFolder + "/" + kLogFileName;
     if (!requestsBuilt_) {
         StatusBar1->ShowText(buildFailure);
@@ -223,20 +223,33 @@ void TLogForm::GetBtnClick() {
     ServerEdit->clear();
     if (!GetServerIPAddress(ServerEdit)) return;
     logTransfer_->cancel();
-    reqLogServer->Set(true, true, "");
+    sendCounted(*reqLogServer, serverSetsInFlight_);
+}
+
+void TLogForm::sendCounted(CvSNMPRequest2Edits& request, int& inFlight) {
+    ++inFlight;
+    try {
+        request.Set(true, true, "");
+    } catch (...) {
+        --inFlight;
+        throw;
+    }
 }
 
 void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
+    // Get Log pressed again meanwhile: the newer press alone goes on.
+    if (--serverSetsInFlight_ > 0) return;
     if (error.Code != 0) {
         StatusBar1->ShowText(QString::fromStdString(error.Message));
         return;
     }
     GetCoBox->setCurrentIndex(1);
     logTransfer_->expect(kLogFileName, kWriteRequest);
-    reqGetLog->Set(true, true, "");
+    sendCounted(*reqGetLog, getSetsInFlight_);
 }
 
 void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
+    if (--getSetsInFlight_ > 0 || serverSetsInFlight_ > 0) return;
     if (error.Code != 0) {
         logTransfer_->cancel();
         StatusBar1->ShowText(QString::fromStdString(error.Message));
@@ -328,74 +341,6 @@ bool TLogForm::GetServerIPAddress(QLineEdit* edit) {
 
 QString TLogForm::NetworkAddress(const QString& address, const QString& mask) {
     return networkAddress(address, mask);
-}
-
-// ---- Transfer watch -------------------------------------------------------------------------
-
-TransferWatch::TransferWatch(QObject* parent) : QObject(parent), idle_(new QTimer(this)) {
-    idle_->setSingleShot(true);
-    connect(idle_, &QTimer::timeout, this, [this] {
-        if (state_ == State::Waiting) state_ = State::Failed;
-        settle(false);
-    });
-}
-
-void TransferWatch::expect(const QString& fileName, int request) {
-    cancel();
-    fileName_ = fileName;
-    request_ = request;
-    started_ = false;
-    state_ = State::Waiting;
-}
-
-void TransferWatch::cancel() {
-    ++generation_;
-    idle_->stop();
-    settled_ = nullptr;
-    state_ = State::Idle;
-}
-
-void TransferWatch::onMessage(const CvTFTPMsg& message) {
-    if (state_ != State::Waiting || message.Request != request_ ||
-        QString::fromStdString(message.FileName) != fileName_)
-        return;
-    // Once the session runs, the server's own time-out and retries end it with an outcome, so a
-    // long transfer is never given up for want of news; a session that ends without success
-    // (disconnected before "completed") has failed.
-    const bool ended = message.Status == 3 || message.Status < 0 || (started_ && message.Status == 0);
-    if (ended) {
-        state_ = message.Status == 3 ? State::Done : State::Failed;
-        // The page's routine may open boxes and countdowns; it runs after the server has
-        // finished handling this message, never inside it.
-        idle_->stop();
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok = state_ == State::Done, watched = generation_] {
-                if (watched == generation_) settle(ok);
-            },
-            Qt::QueuedConnection);
-    } else if (message.Status == 1 || message.Status == 2) {
-        started_ = true;
-        idle_->stop();
-    }
-}
-
-void TransferWatch::whenSettled(int idleMs, std::function<void(bool)> settled) {
-    settled_ = std::move(settled);
-    idle_->setInterval(idleMs);
-    if (state_ == State::Done || state_ == State::Failed)
-        settle(state_ == State::Done);
-    else if (state_ == State::Waiting && !started_)
-        idle_->start();
-    else
-        settle(false);
-}
-
-void TransferWatch::settle(bool ok) {
-    idle_->stop();
-    auto settled = std::move(settled_);
-    settled_ = nullptr;
-    if (settled) settled(ok);
 }
 
 // ---- Shared by the transfer pages ----------------------------------------------------------

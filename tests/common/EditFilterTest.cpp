@@ -81,34 +81,6 @@ TEST_F(EditFilter, KeyCarryingSeveralCharacters_IsCheckedWhole) {
     EXPECT_EQ(ui->beeps, 1);
 }
 
-TEST_F(EditFilter, ProgramValueLongerThanLimit_IsShownWholeButTypingStops) {
-    QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%s{l32}").specifier(0));
-    const QString value(33, QChar('x'));
-    edit.setText(value);
-    EXPECT_EQ(edit.text(), value) << "a value set by the program must not be cut";
-    edit.setCursorPosition(33);
-    type(edit, "y");
-    EXPECT_EQ(edit.text(), value);
-    EXPECT_EQ(ui->beeps, 1);
-    type(edit, QString(), Qt::Key_Backspace);
-    type(edit, QString(), Qt::Key_Backspace);
-    EXPECT_EQ(edit.text().size(), 31) << "editing keys are never filtered";
-    type(edit, "z");
-    EXPECT_EQ(edit.text().size(), 32);
-    EXPECT_EQ(ui->beeps, 1);
-}
-
-TEST_F(EditFilter, SelectedText_IsReplacedWithinTheLimit) {
-    QLineEdit edit;
-    new CvEditFilter(&edit, CvEditConstraint("%s{l4}").specifier(0));
-    edit.setText("abcd");
-    edit.selectAll();
-    type(edit, "Q");
-    EXPECT_EQ(edit.text(), "Q");
-    EXPECT_EQ(ui->beeps, 0);
-}
-
 TEST_F(EditFilter, AdvanceCharacterAndWidth_MoveToTheNextEdit) {
     const CvEditConstraint ip("%i{w3ae.}.%i{w3ae.}.%i");
     QLineEdit first, second, third;

@@ -17,27 +17,6 @@ class Messages : public testing::Test {
     TempFolder temp;
 };
 
-TEST_F(Messages, BuiltInTexts_BeginWithTheirModuleTag) {
-    EXPECT_EQ(CvMessages::text(0), "(ViZURU++) Ok!");
-    EXPECT_EQ(CvMessages::text(-1), "(CvCommon) Can't open the file [FILENAME]!");
-    EXPECT_EQ(CvMessages::text(-10), "(CvCommon) Internal error!");
-    EXPECT_EQ(CvMessages::text(-101), "(ViZURU++) SNMP error: tooBig!");
-    EXPECT_EQ(CvMessages::text(-118), "(ViZURU++) SNMP error: inconsistentName!");
-    EXPECT_EQ(CvMessages::text(-119), "(ViZURU++) SNMP error: no such object or instance!");
-    EXPECT_EQ(CvMessages::text(-217), "(ViZURU++) Unknown SNMPv3 error!");
-    EXPECT_EQ(CvMessages::text(-306), "(ViZURU++) Wrong digest (authentication failure)!");
-    EXPECT_EQ(CvMessages::text(-405), "(ViZURU++) The device did not answer in time!");
-    EXPECT_EQ(CvMessages::text(-517),
-              "(ViZURU++) A check box needs an option list or a boolean syntax!");
-    EXPECT_EQ(CvMessages::text(-528), "(ViZURU++) Internal error!");
-    EXPECT_EQ(CvMessages::text(3), "(CvTFTP) Transfer completed.");
-    EXPECT_EQ(CvMessages::text(-1101), "(CvTFTP) Can't open the UDP port!");
-    EXPECT_EQ(CvMessages::text(-1114), "(CvTFTP) Internal error!");
-    EXPECT_EQ(CvMessages::tftpText(0), "(CvTFTP) Disconnected.");
-    EXPECT_EQ(CvMessages::tftpText(-1108), "(CvTFTP) File name refused!");
-    EXPECT_EQ(CvMessages::snmpMsg(2), "Set: [ERROR] Request:[VARLIST]. Receive at [TIME].");
-}
-
 TEST_F(Messages, CodesOutsideTheTables_AreUnknown) {
     for (int code : {-11, -100, -120, -200, -218, -315, -424, -529, -1100, -1115, 4, 99}) {
         EXPECT_EQ(CvMessages::text(code), "(ViZURU++) Unknown error " + std::to_string(code) + "!");

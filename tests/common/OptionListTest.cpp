@@ -20,16 +20,12 @@ TEST(OptionList, ArrayTable_KeepsTableOrderAndStopsAtNullText) {
     EXPECT_EQ(list.IndexOfValue("0"), 3);
 }
 
-TEST(OptionList, ValueToText_AndBack) {
+TEST(OptionList, ValueToTextAndBack_UnmatchedInputPassesThroughUnchanged) {
     const CvOptionList list(kPriority);
     EXPECT_EQ(list.ToText("1"), "Video(VI)");
     EXPECT_EQ(list.ToValue("Video(VI)"), "1");
     EXPECT_EQ(list.ToValue("voice(vo)"), "0") << "texts are matched without regard to case";
     EXPECT_EQ(list.IndexOfText("BEST EFFORT(BE)"), 1);
-}
-
-TEST(OptionList, UnmatchedInput_PassesThroughUnchanged) {
-    const CvOptionList list(kPriority);
     EXPECT_EQ(list.ToText("7"), "7");
     EXPECT_EQ(list.ToText("1x"), "1x") << "a value with trailing text is no integer";
     EXPECT_EQ(list.ToText(""), "");
@@ -38,13 +34,10 @@ TEST(OptionList, UnmatchedInput_PassesThroughUnchanged) {
     EXPECT_EQ(list.IndexOfText("Video"), -1) << "a prefix is no match";
 }
 
-TEST(OptionList, CaseFlagSet_MatchesTextsExactly) {
-    const CvOptionList list({{1, "Ascii"}, {2, "Hex"}}, 1, 1);
-    EXPECT_EQ(list.ToValue("Hex"), "2");
-    EXPECT_EQ(list.ToValue("HEX"), "HEX");
-}
-
-TEST(OptionList, NegativeAndLargeValues_Convert) {
+TEST(OptionList, CaseFlagNegativeAndLargeValues) {
+    const CvOptionList exact({{1, "Ascii"}, {2, "Hex"}}, 1, 1);
+    EXPECT_EQ(exact.ToValue("Hex"), "2");
+    EXPECT_EQ(exact.ToValue("HEX"), "HEX") << "the case flag matches texts exactly";
     const CvOptionList list({{-2, "minus two"}, {2147483647, "max"}});
     EXPECT_EQ(list.ToText("-2"), "minus two");
     EXPECT_EQ(list.ToValue("MAX"), "2147483647");

@@ -1,8 +1,11 @@
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/tools/Cfghis.h"
 #include "tests/pages/LogFixture.h"
@@ -81,10 +84,8 @@ TEST_F(CfgFile, SaveWithBareNameSendsServerAndNameThenPutThenConfigsaveAndStores
     EXPECT_EQ(all[1].vbs[0].value, "3");
     ASSERT_EQ(oids(all[2]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
     EXPECT_EQ(all[2].vbs[0].value, "3");
-}
 
-TEST_F(CfgFile, NamesHoldingDcfInAnyCaseAreUsedUnchanged) {
-    open();
+    // Names that hold ".dcf" in any case anywhere are used unchanged.
     for (const char* name : {"Backup.DCF", "a.dcf.old"}) {
         sim().clearJournal();
         ui().boxes.clear();
@@ -95,8 +96,42 @@ TEST_F(CfgFile, NamesHoldingDcfInAnyCaseAreUsedUnchanged) {
     }
 }
 
-TEST_F(CfgFile, ChoosingAnUpdateFileEmptiesTheSaveBox) {
+TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_OncePressedTwice) {
     open();
+    // The whole path is searched: ".DCF" in a folder name lets a ".txt" file through.
+    QDir(workDir()).mkdir("old.DCF");
+    const QString restore = restoreFileNaming("Restored-AP", "old.DCF/settings.txt");
+    ASSERT_FALSE(restore.isEmpty());
+    setTimeScale(0.01);
+    // A device may restart before it answers the Reboot; its time-out comes soon here.
+    sim().knob("restart-answer off");
+    FM_CfgFile->reqUpgradeCommand->Timeout = 5000;
+    watchCountdowns();
+    updateFrom(restore);
+    FM_CfgFile->Bt_OK->click();
+    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."},
+                                                      {50, false, "Device is restarting..."}}));
+    EXPECT_EQ(captionOf("The configuration file update successfully!"), "OK");
+    EXPECT_EQ(sim().value(kSystemName), "Restored-AP");
+    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqUpgradeCommand->Busy(); }, 10000));
+    const std::vector<SimSetRecord> all = sets();
+    ASSERT_GE(all.size(), 3u);
+    EXPECT_EQ(oids(all[0]),
+              (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
+    EXPECT_EQ(all[0].vbs[1].value, "settings.txt");
+    EXPECT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
+    EXPECT_EQ(all[1].vbs[0].value, "3");
+    // The Reboot, and its repeat by the request's own retry.
+    for (size_t i = 2; i < all.size(); ++i) EXPECT_EQ(all[i].vbs[0].value, "4") << i;
+    EXPECT_EQ(boxTexts(), std::vector<QString>{"The configuration file update successfully!"})
+        << "the unanswered Reboot is the restart, no failure";
+}
+
+TEST_F(CfgFile, InputRefusalsSendNothing) {
+    open();
+    // Choosing an update file empties the save box.
     ui().saveNames = QStringList{workDir() + "/backup"};
     FM_CfgFile->Bt_SavBrw->click();
     EXPECT_EQ(FM_CfgFile->Ed_SaveFile->text(), workDir() + "/backup");
@@ -105,66 +140,8 @@ TEST_F(CfgFile, ChoosingAnUpdateFileEmptiesTheSaveBox) {
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
-}
+    FM_CfgFile->Ed_UpgFile->clear();
 
-TEST_F(CfgFile, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns) {
-    open();
-    // The whole path is searched: ".DCF" in a folder name lets a ".txt" file through.
-    QDir(workDir()).mkdir("old.DCF");
-    const QString restore = restoreFileNaming("Restored-AP", "old.DCF/settings.txt");
-    ASSERT_FALSE(restore.isEmpty());
-    setTimeScale(0.01);
-    watchCountdowns();
-    updateFrom(restore);
-    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
-    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."},
-                                                      {50, false, "Device is restarting..."}}));
-    EXPECT_EQ(captionOf("The configuration file update successfully!"), "OK");
-    EXPECT_EQ(sim().value(kSystemName), "Restored-AP");
-    const std::vector<SimSetRecord> all = sets();
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(oids(all[0]),
-              (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
-    EXPECT_EQ(all[0].vbs[1].value, "settings.txt");
-    EXPECT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
-    EXPECT_EQ(all[1].vbs[0].value, "3");
-    EXPECT_EQ(all[2].vbs[0].value, "4");
-    EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
-}
-
-TEST_F(CfgFile, UpdateWhoseFileNeverReachesTheDeviceGivesErrorAndNoRestart) {
-    open();
-    const QString restore = restoreFileNaming("Lost-AP", "lost.dcf");
-    ASSERT_FALSE(restore.isEmpty());
-    setTimeScale(0.01);
-    sim().knob("tftp answer=before fail=error");
-    watchCountdowns();
-    updateFrom(restore);
-    ASSERT_TRUE(waitForBox(kFailed, 20000));
-    EXPECT_EQ(captionOf(kFailed), "ERROR");
-    pumpUntil([] { return false; }, 300);
-    EXPECT_FALSE(boxShown("The configuration file update successfully!"));
-    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), std::vector<std::string>{"3"});
-    EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{10, false, "Updating config file..."}}));
-}
-
-TEST_F(CfgFile, UpdatePressedTwiceRestartsTheDeviceOnce) {
-    open();
-    const QString restore = restoreFileNaming("Twice-AP", "twice.dcf");
-    ASSERT_FALSE(restore.isEmpty());
-    setTimeScale(0.01);
-    updateFrom(restore);
-    FM_CfgFile->Bt_OK->click();
-    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
-    pumpUntil([] { return false; }, 500);
-    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand),
-              (std::vector<std::string>{"3", "3", "4"}));
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"The configuration file update successfully!"});
-    EXPECT_EQ(sim().value(kSystemName), "Twice-AP");
-}
-
-TEST_F(CfgFile, InputRefusalsSendNothing) {
-    open();
     FM_CfgFile->Bt_Upload->click();
     FM_CfgFile->Bt_OK->click();
     EXPECT_EQ(boxTexts(),
@@ -192,31 +169,56 @@ TEST_F(CfgFile, InputRefusalsSendNothing) {
     EXPECT_TRUE(sets().empty());
 }
 
-TEST_F(CfgFile, FailedServerAndNameSetStopsTheSave) {
-    sim().knob("fail " + oid::tftpRemoteFileName + " wrongValue set");
+TEST_F(CfgFile, UpdatePressedWhileASaveRunsDoesNothingAndTheSaveLandsWhereChosen) {
     open();
-    saveTo(workDir() + "/backup");
-    pumpUntil([] { return false; }, 200);
-    EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty());
-    EXPECT_FALSE(FM_CfgFile->StatusBar->PanelText(0).isEmpty());
-    EXPECT_TRUE(boxTexts().empty());
+    QDir(workDir()).mkpath("saves");
+    QDir(workDir()).mkpath("restore");
+    const QString restore = writeWorkFile("restore/backup.dcf", "#VRA-2260-DCF 1\nmine\n");
+    sim().knob("tftp answer=before start=400");
+    saveTo(workDir() + "/saves/backup");
+    FM_CfgFile->Ed_UpgFile->SetText(restore);
+    FM_CfgFile->Bt_OK->click();
+    EXPECT_FALSE(FM_CfgFile->Bt_Upload->isEnabled()) << "a second save could start";
+    ASSERT_TRUE(waitForBox(kSaved, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
+    pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(readFile(restore), "#VRA-2260-DCF 1\nmine\n");
+    EXPECT_TRUE(readFile(workDir() + "/saves/backup.dcf").startsWith("#VRA-2260-DCF 1"));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"backup.dcf"});
+    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), std::vector<std::string>{"3"});
+    EXPECT_EQ(boxTexts(), std::vector<QString>{kSaved});
+    EXPECT_TRUE(FM_CfgFile->Bt_OK->isEnabled());
 }
 
-TEST_F(CfgFile, LatePutAnswerDuringAnUpdateIsIgnored) {
+// While the page waits for its file, the folder serves nothing else, and no link.
+TEST_F(CfgFile, ServerGivesTheDeviceOnlyTheAwaitedFile) {
+    const QString notes = writeWorkFile("notes.txt", "mine");
+    QTemporaryDir outside;
+    const QString system = outside.filePath("system.dcf");
+    ASSERT_TRUE(QFile::copy(writeWorkFile("real.dcf", "#VRA-2260-DCF 1\n"), system));
+    ASSERT_TRUE(QFile::link(system, workDir() + "/link.dcf"));
+    sim().knob("tftp answer=before start=1500");
     open();
-    const QString saved = saveDeviceConfiguration("base");
-    sim().clearJournal();
-    ui().boxes.clear();
+    saveTo(workDir() + "/x");
+    const QString url = QString("tftp://127.0.0.1:%1/notes.txt").arg(tftpPort());
+    for (const QStringList& arguments : {QStringList{"-s", "-o", workDir() + "/got", url},
+                                         QStringList{"-s", "-T", workDir() + "/real.dcf", url}}) {
+        QProcess curl;
+        curl.start("curl", arguments);
+        ASSERT_TRUE(pumpUntil([&] { return curl.state() == QProcess::NotRunning; }));
+        EXPECT_EQ(curl.exitCode(), 69)
+            << "no access violation for " << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(readFile(notes), "mine");
+    EXPECT_FALSE(QFile::exists(workDir() + "/got"));
+    ASSERT_TRUE(waitForBox(kSaved, 20000));
+
+    sim().knob("tftp answer=after start=0");
     setTimeScale(0.01);
-    sim().knob("delay 600 " + oid::tftpcommand + " set");
-    saveTo(workDir() + "/second");
-    updateFrom(saved);
-    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
-    ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpcommand).empty(); }));
-    pumpUntil([] { return false; }, 800);
-    EXPECT_FALSE(boxShown(kSaved));
-    // Only the update's Configsave and Reboot: the answer to Put sent nothing.
-    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), (std::vector<std::string>{"3", "4"}));
+    updateFrom(workDir() + "/link.dcf");
+    ASSERT_TRUE(waitForBox(kFailed, 20000));
+    EXPECT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand), (std::vector<std::string>{"3", "3"}));
+    EXPECT_FALSE(boxShown("The configuration file update successfully!"));
 }
 
 TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
@@ -226,45 +228,81 @@ TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(FM_CfgFile, "configuration-file");
 }
 
-// A save that fails in one of the ways below ends in the ERROR box alone, sends no Configsave,
-// and leaves an earlier backup of the same name as it was.
-struct SaveFailure {
+// A save or an update that fails on its way ends in the ERROR box alone (or, refused before the
+// device was told to move the file, with the refusal in the status bar), sends no Configsave
+// for a save and no Reboot for an update, keeps an earlier backup of the same name and the
+// device's settings as they were, and gives the buttons back.
+struct TransferFailure {
     const char* what;
+    bool update;
     std::string knob;  // empty: none
     double timeScale;  // 0: unscaled
-    const char* name;  // relative to the work folder
+    bool errorBox;
+    const char* name = "backup";  // the save's, relative to the work folder
 };
 
-void PrintTo(const SaveFailure& failure, std::ostream* os) {
+void PrintTo(const TransferFailure& failure, std::ostream* os) {
     *os << failure.what;
 }
 
-class CfgFileSaveFailure : public CfgFile, public ::testing::WithParamInterface<SaveFailure> {};
+class CfgFileFailure : public CfgFile, public ::testing::WithParamInterface<TransferFailure> {};
 
-TEST_P(CfgFileSaveFailure, GivesTheErrorBoxNoSuccessAndKeepsTheEarlierBackup) {
-    const SaveFailure& failure = GetParam();
+TEST_P(CfgFileFailure, EndsWithoutSuccessOrRestartAndKeepsFilesAndSettings) {
+    const TransferFailure& failure = GetParam();
     const QString existing = writeWorkFile("backup.dcf", "precious earlier backup\n");
+    open();
+    const QString restore = failure.update ? restoreFileNaming("Lost-AP", "lost.dcf") : "";
     if (!failure.knob.empty()) sim().knob(failure.knob);
     if (failure.timeScale > 0) setTimeScale(failure.timeScale);
-    open();
-    saveTo(workDir() + "/" + failure.name);
-    ASSERT_TRUE(waitForBox(kFailed, 20000));
-    EXPECT_EQ(captionOf(kFailed), "ERROR");
-    EXPECT_FALSE(boxShown(kSaved));
-    EXPECT_TRUE(valuesSentTo(oid::tftpUpgradeSettingCommand).empty()) << whatHappened();
-    EXPECT_EQ(readFile(existing), "precious earlier backup\n");
+    if (failure.update)
+        updateFrom(restore);
+    else
+        saveTo(workDir() + "/" + failure.name);
+    if (failure.errorBox) {
+        ASSERT_TRUE(waitForBox(kFailed, 20000));
+        EXPECT_EQ(captionOf(kFailed), "ERROR");
+    } else {
+        ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->StatusBar->PanelText(0).isEmpty(); }));
+    }
+    ASSERT_TRUE(pumpUntil([] { return FM_CfgFile->Bt_OK->isEnabled(); }));
+    pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(boxTexts().size(), failure.errorBox ? 1u : 0u) << whatHappened();
+    const std::vector<std::string> commands = valuesSentTo(oid::tftpUpgradeSettingCommand);
+    for (const std::string& sent : commands) EXPECT_EQ(sent, "3") << whatHappened();
+    // No command may follow a failed address and name set: the device would use older ones.
+    if (!failure.errorBox) {
+        EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty() && commands.empty()) << whatHappened();
+    }
+    if (!failure.update) {
+        EXPECT_TRUE(commands.empty()) << whatHappened();
+        EXPECT_EQ(readFile(existing), "precious earlier backup\n");
+    }
     EXPECT_FALSE(QFile::exists(workDir() + "/no-such-folder"));
+    EXPECT_NE(sim().value(kSystemName), "Lost-AP");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ways, CfgFileSaveFailure,
+    Ways, CfgFileFailure,
     ::testing::Values(
-        SaveFailure{"TransferFailsAfterThePutWasAccepted", "tftp answer=before fail=error", 0,
-                    "backup"},
-        SaveFailure{"DeviceRefusesThePut", "fail " + oid::tftpcommand + " genErr set", 0, "backup"},
-        SaveFailure{"TransferNeverComes", "tftp answer=before fail=never", 0.05, "backup"},
-        SaveFailure{"TransferStallsMidway", "tftp answer=before fail=timeout", 0, "backup"},
-        SaveFailure{"FolderIsMissing", "", 0, "no-such-folder/backup"}),
-    [](const ::testing::TestParamInfo<SaveFailure>& info) { return info.param.what; });
+        TransferFailure{"SaveTransferFailsAfterThePutWasAccepted", false,
+                        "tftp answer=before fail=error", 0, true},
+        TransferFailure{"DeviceRefusesThePut", false, "fail " + oid::tftpcommand + " genErr set", 0,
+                        true},
+        TransferFailure{"SaveTransferNeverComes", false, "tftp answer=before fail=never", 0.05,
+                        true},
+        TransferFailure{"SaveTransferStallsMidway", false, "tftp answer=before fail=timeout", 0.05,
+                        true},
+        TransferFailure{"PutTimesOut", false, "silence " + oid::tftpcommand, 0.01, true},
+        TransferFailure{"DeviceWritesAnotherName", false, "tftp name=backup.txt", 0.05, true},
+        TransferFailure{"SaveFolderIsMissing", false, "", 0, true, "no-such-folder/backup"},
+        TransferFailure{"SaveServerAndNameSetFails", false,
+                        "fail " + oid::tftpRemoteFileName + " wrongValue set", 0, false},
+        TransferFailure{"UpdateTransferFails", true, "tftp answer=before fail=error", 0.01, true},
+        TransferFailure{"ConfigsaveTimesOut", true, "silence " + oid::tftpUpgradeSettingCommand,
+                        0.005, true},
+        TransferFailure{"DeviceReadsAnotherName", true, "tftp name=other.dcf", 0.01, true},
+        TransferFailure{"UpdateServerAndNameSetFails", true,
+                        "fail " + oid::tftpRemoteFileName + " wrongValue set", 0.01, false}),
+    [](const ::testing::TestParamInfo<TransferFailure>& info) { return info.param.what; });
 
 }  // namespace

@@ -96,18 +96,35 @@ TEST_F(Firmware,
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
 }
 
-TEST_F(Firmware, UpdateWaitsForATransferThatStartsAfterTheAnswer) {
-    const QString image = writeImage("late.tfp", "3.10");
-    setTimeScale(0.05);
-    // The short wait lasts 10 ticks of 60 ms; the device starts reading well after it.
-    sim().knob("tftp answer=before start=1200");
+TEST_F(Firmware, UpdateWaitsForAnImageNotYetStartedOrStillBeingReadWhenTheShortWaitEnds) {
+    struct Late {
+        const char* knob;
+        double scale;
+        int size;
+    };
+    // The short wait lasts 10 ticks: of 60 ms while the device starts reading only after it,
+    // then of 3 ms while it reads an image sent in small blocks.
+    const Late cases[] = {{"tftp answer=before start=1200", 0.05, 300 * 1024},
+                          {"tftp answer=before start=0 options=off", 0.0025, 8 << 20}};
     open();
-    uploadFirmware(image);
-    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
-    const std::vector<SimEvent> gets = transfers("get");
-    ASSERT_EQ(gets.size(), 1u);
-    EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
-    EXPECT_EQ(sim().value(oid::firmwareVersion), "3.10");
+    for (const Late& late : cases) {
+        SCOPED_TRACE(late.knob);
+        ui().boxes.clear();
+        sim().clearJournal();
+        const QString version = QString::number(late.scale);
+        const QString image = writeImage("late.tfp", version.toUtf8(), late.size);
+        setTimeScale(late.scale);
+        sim().knob(late.knob);
+        uploadFirmware(image);
+        ASSERT_TRUE(waitForBox(kFirmwareDone, 60000));
+        const std::vector<SimEvent> gets = transfers("get");
+        ASSERT_EQ(gets.size(), 1u);
+        EXPECT_GT(seqOfUpgradeCommand("1"), std::stoi(gets[0].fields.at("seq")));
+        EXPECT_EQ(upgradeCommands(), (std::vector<std::string>{"1", "4"}));
+        EXPECT_EQ(sim().value(oid::firmwareVersion), version.toStdString());
+        EXPECT_EQ(boxTexts(), std::vector<QString>{kFirmwareDone});
+        ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    }
 }
 
 TEST_F(Firmware, RebootTheDeviceNeverAnswersGivesTheRowsBackOnceItTimesOut) {
@@ -163,18 +180,6 @@ TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     EXPECT_EQ(sim().value(oid::firmwareVersion), "4.00");
 }
 
-TEST_F(Firmware, FailedCertificateUploadKeepsTheFullPath) {
-    const QString certificate = writeWorkFile("server.pem", "cert");
-    setTimeScale(0.02);
-    sim().knob("tftp answer=before fail=error");
-    open();
-    uploadCertificate(certificate);
-    ASSERT_TRUE(waitForBox(kCantPerform, 20000));
-    EXPECT_EQ(FM_Firmware->EDT_Certificate->text(), certificate);
-    EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
-    EXPECT_TRUE(upgradeCommands().empty());
-}
-
 TEST_F(Firmware, InputRefusalsAndNoInterfaceOnTheDeviceSubnetSendNothing) {
     const QString upper = writeWorkFile("IMAGE.BIN", "x");
     const QString upperPem = writeWorkFile("server.PEM", "x");
@@ -217,14 +222,16 @@ TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {
     saveScreenshot(FM_Firmware, "firmware");
 }
 
-// A firmware upload that fails before the device has the image sends no update command and gives
-// the file rows back.
+// An upload that stops anywhere before the device restarts: the device's answer or a warning is
+// shown, no Reboot follows, the file keeps its full path for another try, and the rows come back.
 struct UploadFailure {
     const char* what;
+    int kind;  // 1 firmware, 2 certificate, 3 key
     std::string knob;
-    bool cantPerformBox;
-    bool statusBarTells;  // the device's refusal in the status bar
-    bool getCommandSent;
+    const char* box;                    // the warning shown, or none
+    const char* shown;                  // part of the status bar's text, or none
+    std::vector<std::string> commands;  // the install commands the device received
+    bool getSent;
 };
 
 void PrintTo(const UploadFailure& failure, std::ostream* os) {
@@ -234,35 +241,106 @@ void PrintTo(const UploadFailure& failure, std::ostream* os) {
 class FirmwareUploadFailure : public Firmware,
                               public ::testing::WithParamInterface<UploadFailure> {};
 
-TEST_P(FirmwareUploadFailure, SendsNoUpdateCommandAndGivesTheRowsBack) {
+TEST_P(FirmwareUploadFailure, RestartsNothingKeepsThePathAndGivesTheRowsBack) {
     const UploadFailure& failure = GetParam();
-    const QString image = writeImage("image.bin", "2.00", 20000);
-    setTimeScale(0.02);
-    sim().knob(failure.knob);
+    setTimeScale(0.005);
     open();
-    uploadFirmware(image);
-    if (failure.cantPerformBox) {
-        ASSERT_TRUE(waitForBox(kCantPerform, 20000));
-        EXPECT_EQ(captionOf(kCantPerform), "Warning");
+    if (failure.kind == 3) {
+        uploadCertificate(writeWorkFile("server.pem", "cert"));
+        ASSERT_TRUE(waitForBox(kSslDone, 20000));
+        ui().boxes.clear();
+        sim().clearJournal();
     }
-    if (failure.statusBarTells) {
-        ASSERT_TRUE(pumpUntil([&] { return !FM_Firmware->StatusBar->SimpleText().isEmpty(); }));
+    sim().knob(failure.knob);
+    const QString path = failure.kind == 1 ? writeImage("image.bin", "2.00", 20000)
+                                           : writeWorkFile("server-key.der", "key");
+    CvEdit* edit = failure.kind == 1   ? FM_Firmware->Ed_UpgFile
+                   : failure.kind == 2 ? FM_Firmware->EDT_Certificate
+                                       : FM_Firmware->EDT_Key;
+    if (failure.kind == 1) uploadFirmware(path);
+    if (failure.kind == 2) uploadCertificate(path);
+    if (failure.kind == 3) uploadKey(path);
+    if (failure.box) {
+        ASSERT_TRUE(waitForBox(failure.box, 20000));
+        EXPECT_EQ(captionOf(failure.box), "Warning");
     }
-    pumpUntil([] { return false; }, 300);
-    EXPECT_TRUE(upgradeCommands().empty()) << whatHappened();
-    EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getCommandSent) << whatHappened();
-    EXPECT_FALSE(boxShown(kFirmwareDone));
-    EXPECT_TRUE(FM_Firmware->Bt_OK->isEnabled()) << "a stopped upload gives the rows back";
+    if (failure.shown) {
+        ASSERT_TRUE(pumpUntil(
+            [&] { return FM_Firmware->StatusBar->SimpleText().contains(failure.shown); }, 20000))
+            << FM_Firmware->StatusBar->SimpleText().toStdString() << " " << whatHappened();
+    }
+    ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+    pumpUntil([] { return false; }, 200);
+    EXPECT_EQ(upgradeCommands(), failure.commands) << whatHappened();
+    EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getSent) << whatHappened();
+    EXPECT_EQ(boxTexts().size(), failure.box ? 1u : 0u) << whatHappened();
+    EXPECT_EQ(edit->text(), path);
+    if (failure.kind == 2 && failure.box) {
+        EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled()) << "the key row waits for a certificate";
+    }
 }
+
+const std::string kGetCommand = oid::tftpcommand;
+const std::string kInstall = oid::tftpUpgradeSettingCommand;
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, FirmwareUploadFailure,
     ::testing::Values(
-        UploadFailure{"TransferFails", "tftp answer=before fail=error", true, false, true},
-        UploadFailure{"DeviceRefusesTheGetCommand", "fail " + oid::tftpcommand + " genErr set",
-                      true, true, true},
+        UploadFailure{
+            "TransferFails", 1, "tftp answer=before fail=error", kCantPerform, nullptr, {}, true},
+        UploadFailure{"DeviceRefusesTheGetCommand",
+                      1,
+                      "fail " + kGetCommand + " genErr set",
+                      kCantPerform,
+                      "genErr",
+                      {},
+                      true},
         UploadFailure{"DeviceRefusesServerAndName",
-                      "fail " + oid::tftpServerIPAddress + " wrongValue set", false, true, false}),
+                      1,
+                      "fail " + oid::tftpServerIPAddress + " wrongValue set",
+                      nullptr,
+                      "wrongValue",
+                      {},
+                      false},
+        UploadFailure{"CertificateTransferFails",
+                      2,
+                      "tftp answer=before fail=error",
+                      kCantPerform,
+                      nullptr,
+                      {},
+                      true},
+        UploadFailure{"FirmwareupdateRefused",
+                      1,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"1"},
+                      true},
+        UploadFailure{
+            "FirmwareupdateTimesOut", 1, "silence " + kInstall, nullptr, "in time", {}, true},
+        UploadFailure{"CertificateFileUpdateRefused",
+                      2,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"7"},
+                      true},
+        UploadFailure{"CertificateFileUpdateTimesOut",
+                      2,
+                      "silence " + kInstall,
+                      nullptr,
+                      "in time",
+                      {},
+                      true},
+        UploadFailure{"KeyFileUpdateRefused",
+                      3,
+                      "fail " + kInstall + " genErr set",
+                      nullptr,
+                      "genErr",
+                      {"8"},
+                      true},
+        UploadFailure{
+            "KeyFileUpdateTimesOut", 3, "silence " + kInstall, nullptr, "in time", {}, true}),
     [](const ::testing::TestParamInfo<UploadFailure>& info) { return info.param.what; });
 
 }  // namespace

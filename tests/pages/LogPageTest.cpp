@@ -50,6 +50,8 @@ class LogPage : public TransferPageTest {
 };
 
 TEST_F(LogPage, OpeningSendsAddressNameAndNothingInOneSetThenGetAndShowsTheDeviceLines) {
+    // The device acknowledges Get at once and sends the file later: the page waits for it.
+    sim().knob("tftp answer=before start=400");
     open();
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(status(), "Get OK.");
@@ -93,7 +95,9 @@ TEST_F(LogPage, FailedOrNeverStartedTransferShowsGetFailAndNotTheOldFile) {
     // The device names a file the server refuses, or never starts; the page hears nothing of
     // LogFile.RD and gives up after the server's time-out, scaled down here.
     setTimeScale(0.02);
-    for (const char* failure : {"tftp answer=before fail=error", "tftp fail=never"}) {
+    // A device writing another name is refused by the page's server.
+    for (const char* failure :
+         {"tftp answer=before fail=error", "tftp fail=never", "tftp fail=none name=Other.RD"}) {
         SCOPED_TRACE(failure);
         // A file left from an earlier fetch must not pass for the device's log.
         QFile old(dataDir() + "/LogFile.RD");
@@ -105,43 +109,44 @@ TEST_F(LogPage, FailedOrNeverStartedTransferShowsGetFailAndNotTheOldFile) {
         ASSERT_TRUE(waitForOutcome());
         EXPECT_EQ(status(), "Get fail.");
         EXPECT_TRUE(shownRows().isEmpty()) << shownRows().join("\n").toStdString();
+        EXPECT_FALSE(QFile::exists(dataDir() + "/Other.RD"));
     }
 }
 
-TEST_F(LogPage, TransferStartedAfterTheAcknowledgementIsAwaited) {
-    sim().knob("tftp answer=before start=400");
+TEST_F(LogPage, RefusedServerSetOrGetCommandShowsTheRefusalAndStopsTheChain) {
+    // The server set refused; then a device that answers the command only once the transfer has
+    // ended, and refuses it when the transfer failed.
+    for (const std::string& knob :
+         {"fail " + oid::systemLogFileName + " genErr set 1", std::string("tftp fail=error")}) {
+        SCOPED_TRACE(knob);
+        sim().clearJournal();
+        sim().knob(knob);
+        open();
+        const size_t sent = knob.rfind("fail ", 0) == 0 ? 1 : 2;
+        ASSERT_TRUE(pumpUntil([&] { return sets().size() == sent && status() != "Refresh...!"; }))
+            << status().toStdString() << " " << whatHappened();
+        EXPECT_EQ(status(), "(ViZURU++) SNMP error: genErr!");
+        EXPECT_FALSE(LogForm->reqGetLog->Busy()) << "a get command went out after all";
+        EXPECT_TRUE(shownRows().isEmpty());
+    }
+}
+
+TEST_F(LogPage, EnterClearsNothing_ClearEmptiesTheListAtOnceAndTheDeviceLogOnceItIsTaken) {
     open();
     ASSERT_TRUE(waitForOutcome());
-    EXPECT_EQ(status(), "Get OK.");
-    EXPECT_EQ(shownRows().size(), 2);
-}
-
-TEST_F(LogPage, RefusedServerSetShowsItsFailureAndStopsTheChain) {
-    sim().knob("fail " + oid::systemLogFileName + " genErr set");
-    open();
-    ASSERT_TRUE(pumpUntil([this] { return status() != "Refresh...!"; }))
-        << status().toStdString() << " " << whatHappened();
-    EXPECT_EQ(status(), "(ViZURU++) SNMP error: genErr!");
-    EXPECT_FALSE(LogForm->reqGetLog->Busy()) << "the get command went out after all";
-    EXPECT_EQ(sets().size(), 1u);
-    EXPECT_TRUE(shownRows().isEmpty());
-}
-
-TEST_F(LogPage, GetCommandRefusedAfterAFailedTransferShowsItsFailure) {
-    // This device answers the command only once the transfer has ended, and refuses it when the
-    // transfer failed.
-    sim().knob("tftp fail=error");
-    open();
-    ASSERT_TRUE(pumpUntil([this] { return sets().size() == 2 && status() != "Refresh...!"; }))
-        << status().toStdString() << " " << whatHappened();
-    EXPECT_EQ(status(), "(ViZURU++) SNMP error: genErr!");
-    EXPECT_TRUE(shownRows().isEmpty());
-}
-
-TEST_F(LogPage, ClearEmptiesTheListAtOnceAndTheDeviceLogOnceTheDeviceTakesIt) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
+    LogForm->ViewListView->setFocus();
+    LogForm->ViewListView->selectRow(0);
     sim().clearJournal();
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(LogForm->ViewListView, &enter);
+    }
+    EXPECT_FALSE(LogForm->reqClearLog->Busy()) << "Enter pressed Clear";
+    EXPECT_FALSE(LogForm->reqLogServer->Busy()) << "Enter pressed Get Log";
+    EXPECT_EQ(shownRows().size(), 2);
+    EXPECT_TRUE(LogForm->isVisible());
+    EXPECT_TRUE(sets().empty()) << whatHappened();
+
     sim().knob("fail " + oid::systemLogClearLocalLog + " genErr set 1");
     LogForm->Clear_Btn->click();
     EXPECT_TRUE(shownRows().isEmpty());
@@ -185,23 +190,6 @@ TEST_F(LogPage, CrlfLogFollowsTheDelimiterRulesEmptyLinesAreSkippedAMissingFileS
     EXPECT_EQ(shownRows(), loaded);
 }
 
-TEST_F(LogPage, EnterInTheListClearsNothing) {
-    open();
-    ASSERT_TRUE(waitForOutcome());
-    LogForm->ViewListView->setFocus();
-    LogForm->ViewListView->selectRow(0);
-    sim().clearJournal();
-    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
-        QKeyEvent enter(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(LogForm->ViewListView, &enter);
-    }
-    EXPECT_FALSE(LogForm->reqClearLog->Busy()) << "Enter pressed Clear";
-    EXPECT_FALSE(LogForm->reqLogServer->Busy()) << "Enter pressed Get Log";
-    EXPECT_EQ(shownRows().size(), 2);
-    EXPECT_TRUE(LogForm->isVisible());
-    EXPECT_TRUE(sets().empty()) << whatHappened();
-}
-
 TEST_F(LogPage, NoInterfaceOnTheDeviceSubnetRefusesAndSendsNothing) {
     setDeviceAddress("203.0.113.5", "255.255.255.0");
     open();
@@ -235,9 +223,19 @@ TEST_F(LogPage, LayoutShowsEveryCaptionWholeAndResizingKeepsTheButtonsInProporti
     EXPECT_LE(close.right(), LogForm->Panel3->width()) << LogForm->width();
 }
 
-TEST_F(LogPage, ClosingMidFetchLeavesNothingBehindForTheNextPage) {
+TEST_F(LogPage, PressedAgainOrClosedMidFetch_OnlyTheLatestPressCountsAndNothingIsLeftBehind) {
     sim().knob("delay 300 " + oid::systemLogGetLog + " set");
     open();
+    ASSERT_TRUE(pumpUntil([] { return LogForm->reqGetLog->Busy(); })) << whatHappened();
+    // The first press's late acknowledgement must not end the second one.
+    LogForm->GetBtn->click();
+    bool failShown = false;
+    ASSERT_TRUE(pumpUntil([&] {
+        failShown |= status() == "Get fail.";
+        return status() == "Get OK.";
+    })) << whatHappened();
+    EXPECT_FALSE(failShown);
+    LogForm->GetBtn->click();
     ASSERT_TRUE(pumpUntil([] { return LogForm->reqGetLog->Busy(); })) << whatHappened();
     LogForm->CloseBtn->click();
     closePage();

@@ -38,40 +38,6 @@ TEST(QtFilter, DialogFiltersByThePatternsOfTheDescriptionWithADot) {
     EXPECT_EQ(model->nameFilters(), QStringList{"*.dcf"});
 }
 
-TEST(ScriptedUi, Boxes_AreRecordedAndOnlyQuestionsTakeScriptedAnswers) {
-    platform::ScriptedUi ui;
-    ui.answers = {platform::BoxResult::Cancel};
-    int seen = 0;
-    ui.onBox = [&](const platform::BoxRecord&) { ++seen; };
-    EXPECT_EQ(ui.messageBox(nullptr, "OK", "Saved", platform::BoxButtons::Ok),
-              platform::BoxResult::Ok);
-    EXPECT_EQ(ui.messageBox(nullptr, "Warning", "Device will reboot, continue?",
-                            platform::BoxButtons::OkCancel),
-              platform::BoxResult::Cancel);
-    EXPECT_EQ(ui.messageBox(nullptr, "Warning", "Again?", platform::BoxButtons::OkCancel),
-              platform::BoxResult::Ok)
-        << "an empty queue answers OK";
-    ASSERT_EQ(ui.boxes.size(), 3u);
-    EXPECT_EQ(ui.boxes[1].caption, "Warning");
-    EXPECT_EQ(ui.boxes[1].text, "Device will reboot, continue?");
-    EXPECT_EQ(ui.boxes[1].buttons, platform::BoxButtons::OkCancel);
-    EXPECT_EQ(seen, 3);
-}
-
-TEST(ScriptedUi, FileNamesClockAndEnd_AreScripted) {
-    platform::ScriptedUi ui;
-    ui.openNames = {"/tmp/a.dcf"};
-    EXPECT_EQ(ui.openFileName(nullptr, "", ""), "/tmp/a.dcf");
-    EXPECT_EQ(ui.openFileName(nullptr, "", ""), "") << "an empty queue means cancelled";
-    EXPECT_EQ(ui.saveFileName(nullptr, "", ""), "");
-    ui.clock = QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58));
-    EXPECT_EQ(ui.now(), ui.clock);
-    ui.terminate(1);
-    ui.blockingWait(35000);
-    EXPECT_EQ(ui.terminatedWith, 1);
-    EXPECT_EQ(ui.waits, std::vector<int>{35000});
-}
-
 // Runs the event loop until the condition holds or five seconds pass.
 bool waitFor(const std::function<bool()>& condition) {
     QElapsedTimer clock;

@@ -135,17 +135,18 @@ TEST(Sim, JournalHoldsEachSetAsOneRecordInPduOrderAndEveryRead) {
     EXPECT_EQ(sim.sets().size(), 1u) << "a read is not a SET";
 }
 
-TEST(Sim, EndsCleanlyOnSigterm) {
+TEST(Sim, StartsWithoutLibraryWarningsAndEndsCleanlyOnSigterm) {
     char pattern[] = "/tmp/vra-term-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     std::string dir = pattern;
     CommandResult r = run("cd " + dir + " && " + VraSim::programPath() + " --dir " + dir +
-                          " --port 0 2>/dev/null & pid=$!; for i in $(seq 200); do [ -e " + dir +
+                          " --port 0 2>&1 & pid=$!; for i in $(seq 200); do [ -e " + dir +
                           "/ready ] && break; sleep 0.02; done; kill -TERM $pid; wait $pid; "
                           "echo exit=$?; ls " +
                           dir);
     EXPECT_NE(r.output.find("exit=0"), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("control.sock"), std::string::npos) << "the socket is removed";
+    EXPECT_EQ(r.output.find("Warning"), std::string::npos) << r.output;
     std::filesystem::remove_all(dir);
 }
 
@@ -173,20 +174,6 @@ TEST(Sim, RefusedSetsChangeNothingAndAreJournalled) {
         EXPECT_EQ(sets[0].errorStatus, c.status);
         EXPECT_EQ(sets[0].errorIndex, c.error == "notWritable" ? 2 : 1) << "the refused variable";
     }
-}
-
-TEST(Sim, SilenceKnobCausesTimeoutUntilSwitchedOff) {
-    VraSim sim;
-    sim.knob("silence on");
-    CommandResult silent = quickGet(sim, sysName);
-    EXPECT_NE(silent.output.find("Timeout"), std::string::npos) << silent.output;
-    sim.knob("silence off");
-    EXPECT_EQ(get(sim, sysName), "\"VRA-2260\"");
-
-    sim.knob("silence " + firmware);
-    CommandResult oneObject = quickGet(sim, firmware);
-    EXPECT_NE(oneObject.output.find("Timeout"), std::string::npos) << oneObject.output;
-    EXPECT_EQ(get(sim, sysName), "\"VRA-2260\"");
 }
 
 TEST(Sim, FailAndDelayKnobsShapeTheAnswer) {
@@ -282,20 +269,6 @@ TEST(Sim, KnobsChangeValuesAndRowCounts) {
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 3) << r.output;
     EXPECT_THROW(sim.knob("rows noSuchTable 3"), std::runtime_error);
     EXPECT_THROW(sim.knob("bogus"), std::runtime_error);
-}
-
-TEST(Sim, TwoHundredRowWalkIsFast) {
-    VraSim sim;
-    sim.knob("rows macAccessList 200");
-    auto start = std::chrono::steady_clock::now();
-    CommandResult r = run(tool("snmpwalk", sim, v2c()) + "-Cc " + aclEntry + ".2");
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count();
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 200);
-    EXPECT_LT(ms, 1000) << "200-row walk took " << ms << " ms";
-    std::printf("200-row get-next walk with snmpwalk: %lld ms\n", static_cast<long long>(ms));
 }
 
 }  // namespace

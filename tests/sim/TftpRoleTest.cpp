@@ -15,10 +15,6 @@ const std::string tftpName = E + ".4.3.2.2.0";
 const std::string tftpCommand = E + ".4.3.2.4.0";
 const std::string upgradeCommand = E + ".4.3.2.5.0";
 const std::string firmware = E + ".5.1.1.0";
-const std::string logServer = E + ".5.4.4.0";
-const std::string logName = E + ".5.4.5.0";
-const std::string logGet = E + ".5.4.6.0";
-const std::string logClear = E + ".5.4.10.0";
 const std::string sysName = "1.3.6.1.2.1.1.5.0";
 
 class TftpRole : public ::testing::Test {
@@ -34,38 +30,6 @@ class TftpRole : public ::testing::Test {
     TftpServer server;
     VraSim sim;
 };
-
-TEST_F(TftpRole, GetFetchesByteIdenticalFilesOfBoundarySizes) {
-    for (size_t size : {0u, 511u, 512u, 513u, 100u * 1024u}) {
-        std::string bytes;
-        for (size_t i = 0; i < size; ++i) bytes += static_cast<char>((i * 7 + size) % 256);
-        std::string name = "file" + std::to_string(size) + ".bin";
-        writeFile(server.dir() + "/" + name, bytes);
-        CommandResult r = command(name, 2);
-        ASSERT_EQ(r.exitCode, 0) << size << ": " << r.output;
-        auto transfers = sim.events("tftp");
-        ASSERT_FALSE(transfers.empty());
-        const auto& last = transfers.back().fields;
-        EXPECT_EQ(last.at("result"), "ok") << last.at("detail");
-        EXPECT_EQ(last.at("direction"), "get");
-        EXPECT_EQ(last.at("file"), name);
-        EXPECT_EQ(last.at("bytes"), std::to_string(size));
-        EXPECT_EQ(readFile(last.at("path")), bytes) << "size " << size;
-    }
-}
-
-TEST_F(TftpRole, PutSendsTheConfigurationFile) {
-    ASSERT_EQ(set(sysName + " s saved-name " + E + ".4.2.3.0 i 1").exitCode, 0);
-    CommandResult r = command("backup.dcf", 3);
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    auto transfers = sim.events("tftp");
-    ASSERT_EQ(transfers.size(), 1u);
-    EXPECT_EQ(transfers[0].fields.at("result"), "ok");
-    std::string sent = readFile(server.dir() + "/backup.dcf");
-    EXPECT_EQ(sent, readFile(transfers[0].fields.at("path")));
-    EXPECT_EQ(sent.rfind("#VRA-2260-DCF 1\n", 0), 0u) << sent.substr(0, 80);
-    EXPECT_NE(sent.find(sysName + "\tSTR\tsaved-name\n"), std::string::npos);
-}
 
 TEST_F(TftpRole, ConfigsaveStagesAFileThatTheNextRestartInstalls) {
     // The firmware version is read-only: a file cannot change it.
@@ -84,14 +48,6 @@ TEST_F(TftpRole, ConfigsaveStagesAFileThatTheNextRestartInstalls) {
     EXPECT_EQ(sim.value(firmware), "1.00");
 }
 
-TEST_F(TftpRole, FirmwareUpdateTakesTheVersionFromTheFetchedImage) {
-    writeFile(server.dir() + "/fw.img", std::string("\x7f\x01\x02\n", 4) + "FWVER=2.10b\n");
-    ASSERT_EQ(command("fw.img", 2).exitCode, 0);
-    ASSERT_EQ(set(upgradeCommand + " i 1").exitCode, 0);
-    EXPECT_EQ(sim.value(firmware), "2.10b");
-    ASSERT_EQ(sim.events("firmware").size(), 1u);
-}
-
 TEST_F(TftpRole, FirmwareUpdateDuringAFetchWaitsForItsEnd) {
     // The device answers the Get at once and reads the image later; an update that arrives in
     // between acts on the whole image, not on nothing.
@@ -101,20 +57,6 @@ TEST_F(TftpRole, FirmwareUpdateDuringAFetchWaitsForItsEnd) {
     CommandResult update = set(upgradeCommand + " i 1");
     EXPECT_EQ(update.exitCode, 0) << update.output;
     EXPECT_EQ(sim.value(firmware), "3.01");
-}
-
-TEST_F(TftpRole, LogIsSentAsLogFileAndClearedOnRequest) {
-    sim.knob("log add Jan  2 10:00:00|test: [WLAN]extra line");
-    CommandResult r =
-        set(logServer + " a 127.0.0.1 " + logName + " s LogFile.RD " + logGet + " i 1");
-    ASSERT_EQ(r.exitCode, 0) << r.output;
-    std::string log = readFile(server.dir() + "/LogFile.RD");
-    EXPECT_EQ(log.rfind("Jan  1 00:00:05|syslogd: [SYS]System started\n", 0), 0u) << log;
-    EXPECT_NE(log.find("Jan  2 10:00:00|test: [WLAN]extra line\n"), std::string::npos) << log;
-
-    ASSERT_EQ(set(logClear + " i 1").exitCode, 0);
-    ASSERT_EQ(set(logGet + " i 1").exitCode, 0);
-    EXPECT_EQ(readFile(server.dir() + "/LogFile.RD"), "") << "an empty log is an empty file";
 }
 
 TEST_F(TftpRole, FailedTransfersAnswerGenErrAndReadBackNothing_NeverKnobSkipsTheTransfer) {
@@ -146,22 +88,6 @@ TEST_F(TftpRole, FailedTransfersAnswerGenErrAndReadBackNothing_NeverKnobSkipsThe
             EXPECT_EQ(sim.value(tftpCommand), "4") << "the command reads back Nothing";
         }
     }
-}
-
-TEST_F(TftpRole, AnswerBeforeKnobTransfersLater_NameKnobReplacesTheStoredFileName) {
-    writeFile(server.dir() + "/late.bin", "late bytes");
-    sim.knob("tftp answer=before start=100");
-    ASSERT_EQ(command("late.bin", 2).exitCode, 0);
-    ASSERT_TRUE(VraSim::waitUntil([&] { return sim.events("tftp").size() == 1; }, 5000));
-    EXPECT_EQ(sim.events("tftp")[0].fields.at("result"), "ok");
-
-    writeFile(server.dir() + "/other.bin", "other");
-    sim.knob("tftp answer=after start=0 name=other.bin");
-    ASSERT_EQ(command("stored.bin", 2).exitCode, 0);
-    auto transfers = sim.events("tftp");
-    ASSERT_EQ(transfers.size(), 2u);
-    EXPECT_EQ(transfers[1].fields.at("file"), "other.bin");
-    EXPECT_EQ(readFile(transfers[1].fields.at("path")), "other");
 }
 
 TEST_F(TftpRole, CertificateAndKeyInstallTheFetchedFile) {

@@ -30,14 +30,3 @@ TEST(TftpProtocol, PlainFileNames_StayInsideTheRoot) {
                             "c:\\x", "a\nb", "\x7f"})
         EXPECT_FALSE(isPlainFileName(bad)) << bad;
 }
-
-TEST(TftpProtocol, Packets_CarryBigEndianBlockNumbers) {
-    EXPECT_EQ(dataPacket(0x1234, "ab"), std::string("\0\3\x12\x34"
-                                                    "ab",
-                                                    6));
-    EXPECT_EQ(ackPacket(65535), std::string("\0\4\xff\xff", 4));
-    EXPECT_EQ(errorPacket(2, "no"), std::string("\0\5\0\2no\0", 7));
-    EXPECT_EQ(blockOf(ackPacket(40000)), 40000);
-    EXPECT_EQ(wireCodeOf(-1108), AccessViolation);
-    EXPECT_EQ(wireCodeOf(-1110), NotDefined);
-}

@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-#include "library/common/CvException.h"
 #include "library/tftp/TftpProtocol.h"
 #include "tests/tftp/TftpTestSupport.h"
 
@@ -60,16 +61,17 @@ TEST_F(ServerPacketTest, NamesOutsideTheRoot_GetAccessViolationAndTouchNothing) 
     EXPECT_EQ(recorder.last("a/b", -1108)->Request, 2);
 }
 
-TEST_F(ServerPacketTest, EmptyRoot_RefusesEveryRequest) {
+TEST_F(ServerPacketTest, EmptyOrMissingRoot_RefusesEveryRequestCleanly) {
     ASSERT_TRUE(writeFile(path("cfg.dcf"), "x"));
     server.Start("", 0);
     EXPECT_EQ(server.boundPort(), port);
-    for (int kind : {1, 2}) {
-        const auto answer = request(kind, "cfg.dcf");
-        EXPECT_EQ(blockOf(answer.data), AccessViolation);
-    }
+    for (int kind : {1, 2}) EXPECT_EQ(blockOf(request(kind, "cfg.dcf").data), AccessViolation);
     EXPECT_EQ(readFile(path("cfg.dcf")), "x");
     EXPECT_EQ(folderEntries(dir.path()), QStringList{"cfg.dcf"});
+
+    server.Start(root() + "/absent", 0);
+    EXPECT_EQ(blockOf(request(2, "x.bin").data), DiskFull);
+    EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
 }
 
 TEST_F(ServerPacketTest, RepeatedAck_DoesNotRepeatData) {
@@ -235,46 +237,6 @@ TEST_F(ServerPacketTest, RepeatedRequest_GetsTheFirstAnswerAgainUntilThePeerAnsw
     EXPECT_EQ(server.sessionCount(), 2);
 }
 
-TEST_F(ServerPacketTest, SecondStart_SwitchesTheFolderAndKeepsTheSocket) {
-    QTemporaryDir other;
-    ASSERT_TRUE(writeFile(path("a.txt"), "from the first"));
-    ASSERT_TRUE(writeFile(other.filePath("b.txt"), "from the second"));
-    server.Start(other.path().toStdString(), 0);
-    EXPECT_EQ(server.boundPort(), port);
-    EXPECT_EQ(server.rootFolder(), other.path().toStdString() + "/");
-    EXPECT_EQ(payload(request(1, "b.txt")), "from the second");
-    EXPECT_EQ(blockOf(request(1, "a.txt").data), FileNotFound);
-}
-
-TEST_F(ServerPacketTest, PortInUse_RaisesTheTftpException) {
-    CvTFTPServer second(nullptr);
-    try {
-        second.Start(root(), port);
-        FAIL() << "a second server opened a port in use";
-    } catch (const CvTFTPException& error) {
-        EXPECT_EQ(error.code(), -1101);
-        EXPECT_NE(std::string(error.what()).find("(CvTFTP)"), std::string::npos) << error.what();
-    }
-    EXPECT_EQ(second.boundPort(), 0);
-}
-
-TEST_F(ServerPacketTest, Port69_IsMappedByTheEnvironment) {
-    QUdpSocket probe;
-    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-    const quint16 free = probe.localPort();
-    probe.close();
-    qputenv("VRA2260_TFTP_PORT", QByteArray::number(free));
-    CvTFTPServer mapped(nullptr);
-    mapped.Start(root(), 69);
-    qunsetenv("VRA2260_TFTP_PORT");
-    EXPECT_EQ(mapped.boundPort(), free);
-    ASSERT_TRUE(writeFile(path("m"), "mapped"));
-    peer.send(requestPacket(1, "m", "octet"), free);
-    const auto answer = peer.receive();
-    ASSERT_TRUE(answer);
-    EXPECT_EQ(payload(*answer), "mapped");
-}
-
 TEST_F(ServerPacketTest, HandlerThatDeletesTheServer_IsSafe) {
     auto doomed = std::make_unique<CvTFTPServer>(nullptr);
     doomed->Start(root(), 0);
@@ -303,23 +265,50 @@ TEST_F(ServerPacketTest, ThrowingHandler_DoesNotStopTheTransfer) {
     EXPECT_TRUE(waitUntil([&] { return calls == 4; }, 5000)) << calls;
 }
 
-TEST_F(ServerPacketTest, SpecialFiles_AreRefusedWithoutBlocking) {
+TEST_F(ServerPacketTest, SpecialFilesAndLinks_AreRefusedWithoutBlockingOrFollowing) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     ASSERT_EQ(::mkfifo(path("pipe").toLocal8Bit().constData(), 0644), 0);
-    EXPECT_EQ(blockOf(request(1, "folder").data), AccessViolation);
-    EXPECT_EQ(blockOf(request(2, "folder").data), AccessViolation);
+    QTemporaryDir outside;
+    ASSERT_TRUE(writeFile(outside.filePath("secret"), "outside"));
+    ASSERT_TRUE(QFile::link(outside.filePath("secret"), path("link")));
     // Opening a FIFO for reading would wait for a writer and freeze the whole program.
-    EXPECT_EQ(blockOf(request(1, "pipe").data), AccessViolation);
-    EXPECT_EQ(blockOf(request(2, "pipe").data), AccessViolation);
+    for (const char* name : {"folder", "pipe", "link"}) {
+        EXPECT_EQ(blockOf(request(1, name).data), AccessViolation) << name;
+        EXPECT_EQ(blockOf(request(2, name).data), AccessViolation) << name;
+    }
     EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_TRUE(QFileInfo(path("link")).isSymLink());
+    EXPECT_EQ(readFile(outside.filePath("secret")), "outside");
 }
 
-TEST_F(ServerPacketTest, MissingRootFolder_FailsTheUploadCleanly) {
-    server.Start(root() + "/absent", 0);
-    const auto answer = request(2, "x.bin");
-    EXPECT_EQ(opcodeOf(answer.data), ERROR);
-    EXPECT_EQ(blockOf(answer.data), DiskFull);
-    EXPECT_EQ(blockOf(request(1, "x.bin").data), FileNotFound);
+TEST_F(ServerPacketTest, AllowList_ServesOnlyTheOneNameInItsDirection) {
+    ASSERT_TRUE(writeFile(path("notes.txt"), "mine"));
+    server.Allow("x.dcf", 2);
+    for (int kind : {1, 2}) EXPECT_EQ(blockOf(request(kind, "notes.txt").data), AccessViolation);
+    EXPECT_EQ(blockOf(request(1, "x.dcf").data), AccessViolation) << "served the other way";
+    const auto ack0 = request(2, "x.dcf");
+    EXPECT_EQ(ack0.data, ackPacket(0));
+    peer.send(dataPacket(1, "new"), ack0.port);
+    ASSERT_EQ(peer.receive()->data, ackPacket(1));
+    EXPECT_EQ(readFile(path("x.dcf")), "new");
+    EXPECT_EQ(readFile(path("notes.txt")), "mine");
+    EXPECT_EQ(recorder.last("notes.txt", -1104)->Request, 2);
+}
+
+// A process killed mid-upload leaves its temporary file; the next upload of the name removes it,
+// and leaves alone those of uploads still running.
+TEST_F(ServerPacketTest, LeftoverTemporaryFiles_AreRemovedByTheNextUploadOfTheName) {
+    const QString own = QString(".cfg.dcf.%1-99999-1.part").arg(QCoreApplication::applicationPid());
+    for (const QString& name : {QString(".cfg.dcf.999999999-0-0.part"), own})
+        ASSERT_TRUE(writeFile(path(name), "half"));
+    RawPeer running;
+    const auto first = request(2, "cfg.dcf", running);
+    ASSERT_EQ(folderEntries(dir.path()).size(), 1);
+    request(2, "cfg.dcf");
+    ASSERT_EQ(folderEntries(dir.path()).size(), 2) << "a running upload lost its file";
+    running.send(dataPacket(1, "whole"), first.port);
+    ASSERT_EQ(running.receive()->data, ackPacket(1));
+    EXPECT_EQ(readFile(path("cfg.dcf")), "whole");
 }
 
 TEST_F(ServerPacketTest, NameTooLongForTheDisk_IsRefusedBeforeAnyDataMoves) {

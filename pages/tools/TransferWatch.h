@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "library/tftp/CvTFTPMsg.h"
+
+class QTimer;
+
+// Follows one file transfer of a page's TFTP server: the device is told to move a file, and
+// the page acts only once the server has reported the whole file moved, or the transfer failed,
+// or nothing was heard of it for a while.
+class TransferWatch : public QObject {
+    Q_OBJECT
+
+  public:
+    enum class State { Idle, Waiting, Done, Failed };
+
+    explicit TransferWatch(QObject* parent = nullptr);
+
+    // Starts watching for the file, read by the device (1) or written by it (2); forgets any
+    // earlier transfer and any waiting routine.
+    void expect(const QString& fileName, int request);
+    // Stops watching; a waiting routine is dropped.
+    void cancel();
+    // The page's TFTP messages.
+    void onMessage(const CvTFTPMsg& message);
+
+    // Runs settled(true) once the transfer has completed, settled(false) once it failed or when
+    // idleMs passed from this call without the transfer starting; a started transfer is ended by
+    // the server's outcome alone, whose time-out and retries end one that stalls. Runs at once
+    // when the outcome is already known, and with false when nothing is expected.
+    void whenSettled(int idleMs, std::function<void(bool)> settled);
+
+    State state() const { return state_; }
+    bool waiting() const { return static_cast<bool>(settled_); }
+
+  private:
+    void settle(bool ok);
+
+    State state_ = State::Idle;
+    int generation_ =
+        0;  // advanced by cancel(), so that a posted outcome of an older watch is dropped
+    QString fileName_;
+    int request_ = 0;
+    bool started_ = false;
+    QTimer* idle_;
+    std::function<void(bool)> settled_;
+};
