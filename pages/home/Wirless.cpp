@@ -255,12 +255,20 @@ void TFM_Wirless::buildControls() {
     PC_Wirless = new QTabWidget(this);
     TS_11a = new QWidget;
     PC_Wirless->addTab(TS_11a, "IEEE 802.11");
-    auto* stack = new QVBoxLayout(TS_11a);
+    auto* columns = new QHBoxLayout(TS_11a);
+    auto* stack = new QVBoxLayout;
     stack->setSpacing(8);
-    // The groups are stacked in this order below the network settings; hidden ones take no room.
-    for (QWidget* group : {buildNetworkGroup(), buildKeyGroup(), buildPassphraseGroup(),
-                           buildWdsGroup(), buildSurveyGroup()})
+    // The security groups are stacked below the network settings; the WDS peers and the site
+    // survey stand beside them, so that the WDS modes still fit a 768-pixel-high screen. Hidden
+    // groups take no room, and a side column with nothing shown takes none either.
+    for (QWidget* group : {buildNetworkGroup(), buildKeyGroup(), buildPassphraseGroup()})
         stack->addWidget(group);
+    stack->addStretch(1);
+    auto* side = new QVBoxLayout;
+    side->setSpacing(8);
+    for (QWidget* group : {buildWdsGroup(), buildSurveyGroup()}) side->addWidget(group);
+    columns->addLayout(stack);
+    columns->addLayout(side);
     for (QGroupBox* group : {GroupBox3, GroupBox4, GroupBox5, GroupBox6}) group->hide();
 
     auto hiddenEdit = [this] {
@@ -411,7 +419,7 @@ QWidget* TFM_Wirless::buildSurveyGroup() {
     column->addLayout(buttonLine);
     for (CvListView** list : {&SiteServeyListView1, &wdsSiteServeyListView}) {
         *list = new CvListView(GroupBox4);
-        (*list)->setMinimumHeight(150);
+        (*list)->setMinimumSize(380, 150);
         (*list)->hide();
         column->addWidget(*list);
     }
