@@ -27,9 +27,8 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     Label4->hide();
     Label3 = new QLabel("Configures and monitors the access point over SNMP and TFTP.", this);
 
-    // The main window's picture of the access point, at a size that suits the box.
+    // The main window's picture of the access point.
     TBanner banner;
-    banner.resize(240, 84);
     Image1 = new QLabel(this);
     Image1->setPixmap(banner.grab());
     Image1->setFixedSize(Image1->sizeHint());

@@ -1,7 +1,6 @@
 #include "pages/tools/Clientinfo.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>

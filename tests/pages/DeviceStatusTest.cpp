@@ -139,9 +139,7 @@ TEST_F(DeviceInfoPage, RefusedReadsLeaveTheirFieldsAndAnUnusableAddressShowsWhy)
     sim().knob("fail ifIpAddress genErr get");
     sim().knob("fail dot11Band genErr get");
     TFM_DevInfo* page = open();
-    for (QWidget* empty : std::initializer_list<QWidget*>{page->Ed_IPaddr, page->Ed_Mac}) {
-        EXPECT_EQ(static_cast<CvEdit*>(empty)->text(), "");
-    }
+    EXPECT_EQ(page->Ed_IPaddr->text() + page->Ed_Mac->text(), "");
     EXPECT_EQ(
         page->LAB_Primary->text() + page->Lab_Seccondary1->text() + page->Lab_Seccondary7->text(),
         "");
