@@ -443,9 +443,7 @@ void TFM_DHCP::UpdateControls() {
     const bool statics = CB_Fuction2->currentIndex() == kEnable;
     enableStaticEditing(statics);
     if (statics) ED_StaticDoname->setEnabled(CB_DNStatus->currentIndex() != kDomainDynamic);
-    LV_StaticPoolSet->setEnabled(statics);
-    User_ListView->setEnabled(statics);
-    paintUsable(User_ListView, statics);
+    EnableStaticLists(statics);
     replaceTypingLimit(Ed_PoolRan, 3);
     replaceTypingLimit(Ed_Lease, 8);
 }
@@ -640,8 +638,6 @@ void TFM_DHCP::SaveStaticEntry() {
         ED_StaticAssignMAC->setFocus();
         return;
     }
-    for (int item = 1; item < reqStaticPool->VarList.Count(); ++item)
-        reqStaticPool->VarList.GetItem(item).access = ACC_READWRITE;
     setRequest(reqStaticControl.get());
     try {
         reqStaticPool->Set(true, true, "");

@@ -516,10 +516,8 @@ bool SameTextPrefix(const QString& a, const QString& b) {
 }
 
 bool isDuplicateMac(const QString& typed, const QStringList& deviceMacs, int skippedRow) {
-    for (int row = 0; row < deviceMacs.size(); ++row) {
-        if (row == skippedRow) continue;
-        if (deviceMacs[row] == typed || SameTextPrefix(typed, deviceMacs[row])) return true;
-    }
+    for (int row = 0; row < deviceMacs.size(); ++row)
+        if (row != skippedRow && SameTextPrefix(typed, deviceMacs[row])) return true;
     return false;
 }
 

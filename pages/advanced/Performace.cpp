@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
@@ -127,7 +128,6 @@ void TFM_Performace::buildControls() {
     addRow(rows, "Wireless ", CB_Radio = combo());
     addRow(rows, "Wireless Mode", CB_WMode1 = combo());
     CB_WMode2 = combo();
-    CB_WMode2->setMinimumWidth(CB_WMode1->minimumWidth());
     rows->addWidget(CB_WMode2, rows->rowCount() - 1, 1);
     addRow(rows, "Data Rate", CB_DRate = combo());
     addUnit(rows, "(Mbps)");
@@ -288,10 +288,10 @@ void TFM_Performace::Bt_Apply_aClick() {
             Ed_AckTimeOut->clear();
             return;
         }
-        CvEdit* edit = refusal.field == PerformanceField::UserLimit ? Ed_ULimit
-                       : refusal.field == PerformanceField::Beacon  ? Ed_BeInta
-                                                                    : Ed_DTIMa;
-        const int length = edit == Ed_BeInta ? kBeaconLength : kUserLimitLength;
+        const auto [edit, length] =
+            refusal.field == PerformanceField::UserLimit ? std::pair{Ed_ULimit, kUserLimitLength}
+            : refusal.field == PerformanceField::Beacon  ? std::pair{Ed_BeInta, kBeaconLength}
+                                                         : std::pair{Ed_DTIMa, kDtimLength};
         edit->clear();
         replaceTypingLimit(edit, length);
         edit->setFocus();

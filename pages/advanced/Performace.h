@@ -50,7 +50,6 @@ class TFM_Performace : public QDialog {
     std::unique_ptr<CvSNMPRequest2Edits> reqCipher;
 
     void FormCreate();
-    void FormClose() {}
     void Bt_Apply_aClick();
     void Bt_Refresh_aClick();
     void CB_WMode1Change();
