@@ -363,7 +363,9 @@ struct CvSNMPRequest2Edits::Binding {
         return number > 0;
     }
 
-    bool isHex(size_t edit) const { return constraint->specifier(static_cast<int>(edit)).kind == 'h'; }
+    bool isHex(size_t edit) const {
+        return constraint->specifier(static_cast<int>(edit)).kind == 'h';
+    }
 
     void showInEdits(const CvSNMPVarItem& it, const std::string& value) {
         std::vector<std::string> pieces =
@@ -430,7 +432,8 @@ void CvSNMPRequest2Edits::AssociateEdit(int item, const char* format,
     for (CvEdit* edit : edits) {
         CvEditSpec specifier = constraint->specifier(index);
         // A MAC address takes exactly its twelve digits.
-        if (specifier.kind == 'h' && syntax == SYN_MACADDRESS && specifier.length < 0) specifier.length = 12;
+        if (specifier.kind == 'h' && syntax == SYN_MACADDRESS && specifier.length < 0)
+            specifier.length = 12;
         // A page that binds an edit again must not stack a second typing filter on it.
         for (CvEditFilter* stale : edit->findChildren<CvEditFilter*>(Qt::FindDirectChildrenOnly))
             delete stale;

@@ -346,6 +346,18 @@ void checkUserTarget(const Target& t) {
     }
 }
 
+// The passwords' keys localised to the channel's engine. DES takes a key and a pre-IV of 8 octets
+// each, AES-128 a 16-octet key: both are the first 16 octets of the localised key.
+void localizeKeys(Channel& channel) {
+    if (!channel.authMaster.empty())
+        channel.authKey =
+            usmkeys::cachedLocalizedKey(channel.authMaster, channel.hash, channel.engineId);
+    if (!channel.privMaster.empty())
+        channel.privKey =
+            usmkeys::cachedLocalizedKey(channel.privMaster, channel.hash, channel.engineId)
+                .substr(0, 16);
+}
+
 // net-snmp keeps one process-wide user table keyed by engine id and name, and looks the user up
 // both to build a request and to check its answer. Two channels of one user name may hold
 // different keys (a wrong password being tried beside the right one), with requests of both
@@ -614,13 +626,7 @@ void Transport::learnEngine(const std::string& agent, const std::string& engine)
     for (auto& [key, channel] : channels_) {
         if (!channel->v3 || channel->agent != agent || channel->engineId == engine) continue;
         channel->engineId = engine;
-        if (!channel->authMaster.empty())
-            channel->authKey =
-                usmkeys::cachedLocalizedKey(channel->authMaster, channel->hash, engine);
-        if (!channel->privMaster.empty())
-            channel->privKey =
-                usmkeys::cachedLocalizedKey(channel->privMaster, channel->hash, engine)
-                    .substr(0, 16);
+        localizeKeys(*channel);
         netsnmp_session* session = snmp_sess_session(channel->session);
         auto replace = [&engine](u_char*& id, size_t& length) {
             free(id);
@@ -839,20 +845,14 @@ Channel* Transport::open(const Target& target, const std::string& ip, const std:
             channel->authProtocol = sha ? usmHMACSHA1AuthProtocol : usmHMACMD5AuthProtocol;
             channel->authProtocolLength = USM_AUTH_PROTO_MD5_LEN;
             channel->authMaster = usmkeys::cachedKey(target.authPassword, channel->hash);
-            channel->authKey =
-                usmkeys::cachedLocalizedKey(channel->authMaster, channel->hash, engine);
         }
         if (target.securityLevel == 3) {
             const bool aes = target.privProtocol == 19;
             channel->privProtocol = aes ? usmAESPrivProtocol : usmDESPrivProtocol;
             channel->privProtocolLength = USM_PRIV_PROTO_DES_LEN;
-            // DES takes a key and a pre-IV of 8 octets each, AES-128 a 16-octet key: both are
-            // the first 16 octets of the localised key.
             channel->privMaster = usmkeys::cachedKey(target.privPassword, channel->hash);
-            channel->privKey =
-                usmkeys::cachedLocalizedKey(channel->privMaster, channel->hash, engine)
-                    .substr(0, 16);
         }
+        localizeKeys(*channel);
         settings.version = SNMP_VERSION_3;
         settings.securityModel = SNMP_SEC_MODEL_USM;
         settings.securityLevel = target.securityLevel;

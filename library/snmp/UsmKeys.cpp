@@ -13,7 +13,6 @@ QCryptographicHash::Algorithm algorithm(Hash hash) {
 }
 
 int derivations = 0;
-int localizations = 0;
 
 std::map<std::pair<std::string, Hash>, std::string>& keys() {
     static std::map<std::pair<std::string, Hash>, std::string> cache;
@@ -75,10 +74,7 @@ std::string cachedKey(const std::string& password, Hash hash) {
 
 std::string cachedLocalizedKey(const std::string& key, Hash hash, const std::string& engineId) {
     auto [entry, added] = localized().try_emplace({digest(key), hash, engineId});
-    if (added) {
-        entry->second = localize(key, engineId, hash);
-        ++localizations;
-    }
+    if (added) entry->second = localize(key, engineId, hash);
     return entry->second;
 }
 
@@ -90,9 +86,6 @@ void forgetEngine(const std::string& engineId) {
 
 int derivationCount() {
     return derivations;
-}
-int localizationCount() {
-    return localizations;
 }
 
 }  // namespace usmkeys

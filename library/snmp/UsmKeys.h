@@ -24,8 +24,7 @@ void forgetEngine(const std::string& engineId);
 // A digest of secret text under a salt of this process, to name it in long-lived maps.
 std::string digest(const std::string& secret);
 
-// How often the one-megabyte derivation and the localisation really ran (benchmark and tests).
+// How often the one-megabyte derivation really ran (benchmark and tests).
 int derivationCount();
-int localizationCount();
 
 }  // namespace usmkeys

@@ -1,8 +1,4 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +11,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
+#include <QUdpSocket>
 #include <cstdlib>
 #include <memory>
 
@@ -253,21 +250,6 @@ TEST_F(MainWindow, DiscardChanges_SendsNothingWhenCancelled_AndAfterOkRebootsOnc
     EXPECT_EQ(countSets(sim_->sets(), SettingApply, "1"), 0);
 }
 
-int freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = -1;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
 // The menu as the platform's users know it: each item with the page class it opens ("" for the
 // two Configuration actions).
 const std::vector<std::pair<QString, QString>> MenuTable = {
@@ -302,9 +284,10 @@ const std::vector<std::pair<QString, QString>> MenuTable = {
 
 TEST_F(MainWindow, Menu_ListsEveryItemInOrderAndEachEnabledItemOpensItsOwnPageModally) {
     // Transfer pages open their TFTP server as they are created; keep it off port 69.
-    const int tftpPort = freeUdpPort();
-    ASSERT_GT(tftpPort, 0);
-    setenv("VRA2260_TFTP_PORT", std::to_string(tftpPort).c_str(), 1);
+    QUdpSocket spare;
+    ASSERT_TRUE(spare.bind(QHostAddress::LocalHost, 0));
+    setenv("VRA2260_TFTP_PORT", std::to_string(spare.localPort()).c_str(), 1);
+    spare.close();
     TMainForm& form = start();
 
     std::vector<std::pair<QString, QAction*>> items;
