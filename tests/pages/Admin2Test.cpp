@@ -2,7 +2,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <string>
 
