@@ -11,7 +11,6 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -153,7 +152,6 @@ int consoleChoice(int telnetIndex, int sshIndex);
 struct ConsoleSetting {
     int telnetIndex, sshIndex;
     bool telnetSent, sshSent, timeoutSent;
-    bool operator==(const ConsoleSetting&) const = default;
 };
 ConsoleSetting consoleSetting(int choice);
 

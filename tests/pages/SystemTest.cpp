@@ -1,5 +1,4 @@
 #include <QComboBox>
-#include <QLabel>
 #include <QPushButton>
 #include <string>
 
