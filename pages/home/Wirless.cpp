@@ -1,13 +1,11 @@
 #include "pages/home/Wirless.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -1337,10 +1335,7 @@ void TFM_Wirless::RefreshWdsMacEdits() {
     const bool editable = mode == kWdsWithAp || mode == kWds;
     for (CvEdit* field : wdsMacEdits()) {
         field->setReadOnly(!editable);
-        QPalette colours = field->palette();
-        colours.setColor(QPalette::Base, QApplication::palette().color(
-                                             editable ? QPalette::Base : QPalette::Button));
-        field->setPalette(colours);
+        paintUsable(field, editable);
     }
 }
 
