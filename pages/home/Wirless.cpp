@@ -928,7 +928,6 @@ void TFM_Wirless::save(bool multiSsidWriter) {
     if (plan.copyChannel) CopyChannelText(CB_Chanal, Ed_Channel);
     if (plan.storeCipher) StoreCipherChoice();
 
-    const int mode = CB_APMode->currentIndex();
     bool allSucceeded = true;
     for (const WirelessSet& set : plan.sets) {
         CvSNMPRequest2Edits& request = requestFor(set.request);
@@ -942,11 +941,10 @@ void TFM_Wirless::save(bool multiSsidWriter) {
         if (set.counted) allSucceeded = allSucceeded && succeeded;
     }
     if (!allSucceeded) return StatusBar->ShowText("Setting error!");
-    SetItemsWritable(true);
+    // The re-read also makes the save requests' items readable again and sets the Wireless
+    // Client flag from the mode the device now reports.
     Bt_RefreshClick();
     StatusBar->ShowText("Setting Success!");
-    if (mode == kWdsWithAp || mode == kWirelessClient)
-        readAsWirelessClient = CB_APMode->currentIndex() == kWirelessClient;
 }
 
 WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
