@@ -1316,9 +1316,8 @@ void TFM_Wirless::CopyKeyToConfirm() {
     if (chosen >= 0 && chosen < 4) Ed_ConfirmKey->SetText(keyRows()[chosen].key->text());
 }
 
-bool TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
+void TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
     to->SetText(from->currentText());
-    return true;
 }
 
 void TFM_Wirless::ClearZeroWdsMacs() {

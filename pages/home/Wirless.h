@@ -154,7 +154,7 @@ class TFM_Wirless : public QDialog {
     void SetKeySizesFromKeys();
     void CopyKeyToConfirm();
     void StoreCipherChoice();
-    bool CopyChannelText(QComboBox* from, CvEdit* to);
+    void CopyChannelText(QComboBox* from, CvEdit* to);
     void RefreshWdsMacEdits();
     void ClearZeroWdsMacs();
 
