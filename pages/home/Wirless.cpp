@@ -739,10 +739,6 @@ void TFM_Wirless::Bt_RefreshClick() {
     // A refused or failed Save left items out; they are read again, not kept as typed.
     SetItemsWritable(true);
     requestsBuilt = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{requestsBuilt};
     BuildVlanStatusRequest();
     ReadMultiSSIDTable();
     BuildWirelessRequests();
