@@ -1064,14 +1064,6 @@ void TFM_Wirless::showRefusal(const WirelessRefusal& refusal) {
     if (refusal.tidyMacs) RefreshWdsMacEdits();
 }
 
-bool TFM_Wirless::CheckWdsMacDuplicates() {
-    QStringList macs;
-    for (CvEdit* field : wdsMacEdits()) macs << field->text();
-    const WirelessCheck refusal = checkWdsMacDuplicates(macs);
-    if (refusal) showRefusal(*refusal);
-    return !refusal;
-}
-
 // ---- Site survey ----------------------------------------------------------------------------
 
 void TFM_Wirless::BuildSiteSurveyRequests() {
