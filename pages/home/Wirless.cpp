@@ -570,7 +570,6 @@ void TFM_Wirless::BuildWirelessRequests() {
     }
     read(built(reqWireless));
     savedBandIndex = CB_Band->currentIndex();
-    if (CB_APMode->currentIndex() == kWirelessClient) readAsWirelessClient = true;
 
     if (CB_AuSc->currentIndex() == 1) {
         reqDataBaseChannel = makeRequest(dataBaseChannelTable, MVT_SV, 0, 2000, true);
