@@ -1,13 +1,11 @@
 #include "pages/home/Wirless.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -572,7 +570,6 @@ void TFM_Wirless::BuildWirelessRequests() {
     }
     read(built(reqWireless));
     savedBandIndex = CB_Band->currentIndex();
-    if (CB_APMode->currentIndex() == kWirelessClient) readAsWirelessClient = true;
 
     if (CB_AuSc->currentIndex() == 1) {
         reqDataBaseChannel = makeRequest(dataBaseChannelTable, MVT_SV, 0, 2000, true);
@@ -741,10 +738,6 @@ void TFM_Wirless::Bt_RefreshClick() {
     // A refused or failed Save left items out; they are read again, not kept as typed.
     SetItemsWritable(true);
     requestsBuilt = true;
-    struct Clear {
-        bool& flag;
-        ~Clear() { flag = false; }
-    } clear{requestsBuilt};
     BuildVlanStatusRequest();
     ReadMultiSSIDTable();
     BuildWirelessRequests();
@@ -930,7 +923,6 @@ void TFM_Wirless::save(bool multiSsidWriter) {
     if (plan.copyChannel) CopyChannelText(CB_Chanal, Ed_Channel);
     if (plan.storeCipher) StoreCipherChoice();
 
-    const int mode = CB_APMode->currentIndex();
     bool allSucceeded = true;
     for (const WirelessSet& set : plan.sets) {
         CvSNMPRequest2Edits& request = requestFor(set.request);
@@ -944,11 +936,10 @@ void TFM_Wirless::save(bool multiSsidWriter) {
         if (set.counted) allSucceeded = allSucceeded && succeeded;
     }
     if (!allSucceeded) return StatusBar->ShowText("Setting error!");
-    SetItemsWritable(true);
+    // The re-read also makes the save requests' items readable again and sets the Wireless
+    // Client flag from the mode the device now reports.
     Bt_RefreshClick();
     StatusBar->ShowText("Setting Success!");
-    if (mode == kWdsWithAp || mode == kWirelessClient)
-        readAsWirelessClient = CB_APMode->currentIndex() == kWirelessClient;
 }
 
 WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
@@ -1070,14 +1061,6 @@ void TFM_Wirless::showRefusal(const WirelessRefusal& refusal) {
     if (refusal.emptied == WirelessField::RadiusPort) replaceTypingLimit(Edt_RadiusPort, 5);
     if (CvEdit* focused = fieldEdit(refusal.focus)) focused->setFocus();
     if (refusal.tidyMacs) RefreshWdsMacEdits();
-}
-
-bool TFM_Wirless::CheckWdsMacDuplicates() {
-    QStringList macs;
-    for (CvEdit* field : wdsMacEdits()) macs << field->text();
-    const WirelessCheck refusal = checkWdsMacDuplicates(macs);
-    if (refusal) showRefusal(*refusal);
-    return !refusal;
 }
 
 // ---- Site survey ----------------------------------------------------------------------------
@@ -1320,9 +1303,8 @@ void TFM_Wirless::CopyKeyToConfirm() {
     if (chosen >= 0 && chosen < 4) Ed_ConfirmKey->SetText(keyRows()[chosen].key->text());
 }
 
-bool TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
+void TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
     to->SetText(from->currentText());
-    return true;
 }
 
 void TFM_Wirless::ClearZeroWdsMacs() {
@@ -1337,10 +1319,7 @@ void TFM_Wirless::RefreshWdsMacEdits() {
     const bool editable = mode == kWdsWithAp || mode == kWds;
     for (CvEdit* field : wdsMacEdits()) {
         field->setReadOnly(!editable);
-        QPalette colours = field->palette();
-        colours.setColor(QPalette::Base, QApplication::palette().color(
-                                             editable ? QPalette::Base : QPalette::Button));
-        field->setPalette(colours);
+        paintUsable(field, editable);
     }
 }
 

@@ -107,7 +107,6 @@ class TFM_Wirless : public QDialog {
     void SetItemsWritable(bool writable);
     void SaveWithoutMultiSSID();
     void SaveWithMultiSSID();
-    bool CheckWdsMacDuplicates();
 
     void SiteScanClick();
     void SiteServeyListView1Click();
@@ -154,7 +153,7 @@ class TFM_Wirless : public QDialog {
     void SetKeySizesFromKeys();
     void CopyKeyToConfirm();
     void StoreCipherChoice();
-    bool CopyChannelText(QComboBox* from, CvEdit* to);
+    void CopyChannelText(QComboBox* from, CvEdit* to);
     void RefreshWdsMacEdits();
     void ClearZeroWdsMacs();
 
@@ -325,7 +324,8 @@ struct WirelessRefusal {
 using WirelessCheck = std::optional<WirelessRefusal>;
 
 WirelessCheck checkWirelessSsid(const QString& ssid);
-// Fields 1 to 8; equal without regard to case, neither empty nor all zeros.
+// Fields 1 to 8, folded to upper case; a later field equal to an earlier one, neither empty nor
+// all zeros, is refused.
 WirelessCheck checkWdsMacDuplicates(const QStringList& macs);
 WirelessCheck checkSsidAndWdsMacs(const QStringList& macs);
 struct WepKeyInput {

@@ -1,7 +1,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -284,10 +283,9 @@ TEST_F(WirelessPage, BaseDeviceFillsKeysAndPeersAndRefreshShowsChangesOrTheFirst
     EXPECT_EQ(status(page), "Refresh Ok!");
     EXPECT_TRUE(sets().empty());
 
-    setenv("VRA2260_TIME_SCALE", "0.0005", 1);
+    setTimeScale(0.0005);
     sim().knob("silence on");
     page->Bt_Refresh->click();
-    unsetenv("VRA2260_TIME_SCALE");
     EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-405)));
     EXPECT_TRUE(ui().boxes.empty());
 }
@@ -739,9 +737,9 @@ TEST_F(WirelessSurvey, FailedTriggerReadsNoTableASilentWalkTimesOutAndTheCloseBo
 
     sim().knob("clear");
     sim().knob("silence " + kWdsSurvey + ".2");
-    setenv("VRA2260_TIME_SCALE", "0.0002", 1);
+    setTimeScale(0.0002);
     const bool timedOut = scanned(page);
-    unsetenv("VRA2260_TIME_SCALE");
+    setTimeScale(1);
     ASSERT_TRUE(timedOut);
     EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-405)));
     sim().knob("clear");
