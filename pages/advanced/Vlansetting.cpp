@@ -805,13 +805,11 @@ void TFM_VlanSetting::Btn_VlanEditClick() {
 
 void TFM_VlanSetting::AddButtonClick() {
     if (!reqVlanList) return;
-    QStringList shown;
-    for (int row = 0; row < LV_VlanListUser->RowCount(); ++row)
-        shown << LV_VlanListUser->Caption(row);
     const bool freeRowChosen =
         vlanEditState != 3 && isFreeRow(LV_VlanList->RowTag(LV_VlanList->SelectedRow()));
     const VlanRefusal refusal =
-        planVlanSave(Ed_VlanID->text(), Ed_VlanName->text(), shown, vlanEditMode, freeRowChosen);
+        planVlanSave(Ed_VlanID->text(), Ed_VlanName->text(), IsExistingVid(Ed_VlanID->text()),
+                     vlanEditMode, freeRowChosen);
     if (refusal != VlanRefusal::None) {
         platform::ui().messageBox(this, "Warning", vlanRefusalMessage(refusal),
                                   platform::BoxButtons::Ok);
@@ -972,11 +970,10 @@ bool vlanEditingEnabled(int modeIndex, int statusIndex) {
     return modeIndex == 0 && statusIndex == 1;
 }
 
-VlanRefusal planVlanSave(const QString& vid, const QString& name, const QStringList& shownVids,
-                         bool editMode, bool freeRowChosen) {
+VlanRefusal planVlanSave(const QString& vid, const QString& name, bool vidListed, bool editMode,
+                         bool freeRowChosen) {
     if (!isVlanIdInRange(vid)) return VlanRefusal::Vid;
-    if (isListedVlanId(shownVids, vid))
-        return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
+    if (vidListed) return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
     if (!editMode && !freeRowChosen) return VlanRefusal::Full;
     if (name.isEmpty()) return VlanRefusal::Name;
     return VlanRefusal::None;
