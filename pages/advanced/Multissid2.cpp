@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 #include <utility>
 
 #include "app/Main.h"
@@ -97,19 +98,11 @@ constexpr int kIntervalMin = 300, kIntervalMax = 9999999;
 // box is cleared; a later check of the box in WDS or Wireless Client mode warns once.
 bool multiSsidWarningArmed = false;
 
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner,
-                                                 const std::vector<CvSNMPVarItem>& items,
-                                                 int itemType, int keyCount) {
+std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, CvSNMPVarList items) {
     auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(items, itemType, keyCount);
+    request->VarList = std::move(items);
     request->Timeout = kTimeout;
     return request;
-}
-
-std::vector<CvSNMPVarItem> itemsOf(const CvSNMPVarItem* table) {
-    std::vector<CvSNMPVarItem> items;
-    for (; !table->oid.empty(); ++table) items.push_back(*table);
-    return items;
 }
 
 QString textOf(const CvOptionList& list, const std::vector<std::string>& values, int item) {
@@ -290,7 +283,7 @@ void TFM_MultiSSIDNewForm::FormCreate() {
 
 void TFM_MultiSSIDNewForm::buildRequests() {
     auto synchronous = [this](const CvSNMPVarItem* table) {
-        auto request = makeRequest(this, itemsOf(table), MVT_SV, 0);
+        auto request = makeRequest(this, {table, MVT_SV, 0});
         request->Mode = kSynchronous;
         return request;
     };
@@ -317,9 +310,10 @@ void TFM_MultiSSIDNewForm::buildRequests() {
 }
 
 void TFM_MultiSSIDNewForm::ReadSsidTable() {
-    std::vector<CvSNMPVarItem> items = itemsOf(ssidTable);
+    // Without the end record; the priority column is the last item.
+    std::vector<CvSNMPVarItem> items(std::begin(ssidTable), std::end(ssidTable) - 1);
     if (!prioritySupported) items.pop_back();
-    reqSsidTable = makeRequest(this, items, MVT_UMV, 2);
+    reqSsidTable = makeRequest(this, {items, MVT_UMV, 2});
     reqSsidTable->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
         runGuarded(StatusBar, [&] { OnSsidTableRead(sender, outcome); });
     };

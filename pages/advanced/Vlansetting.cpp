@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
@@ -138,20 +139,12 @@ bool isHiddenSsidPort(int port) {
     return port >= kFirstHiddenSsid && port <= kLastHiddenSsid;
 }
 
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner,
-                                                 const std::vector<CvSNMPVarItem>& items,
-                                                 int itemType, int keyCount, int mode) {
+std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, CvSNMPVarList items, int mode) {
     auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(items, itemType, keyCount);
+    request->VarList = std::move(items);
     request->Timeout = kTimeout;
     request->Mode = mode;
     return request;
-}
-
-std::vector<CvSNMPVarItem> itemsOf(const CvSNMPVarItem* table) {
-    std::vector<CvSNMPVarItem> items;
-    for (; !table->oid.empty(); ++table) items.push_back(*table);
-    return items;
 }
 
 std::string valueAt(const std::vector<std::string>& values, int item) {
@@ -461,38 +454,38 @@ void TFM_VlanSetting::FormCreate() {
 }
 
 void TFM_VlanSetting::buildRequests() {
-    reqApMode = makeRequest(this, itemsOf(apModeTable), MVT_SV, 0, kSynchronous);
+    reqApMode = makeRequest(this, {apModeTable, MVT_SV, 0}, kSynchronous);
     reqApMode->AssociateComboBox(0, CB_APMode);
     reqApMode->Get();
     Btn_VlanEdit->setEnabled(false);
     Btn_VlanDelete->setEnabled(false);
 
-    reqApplySetting = makeRequest(this, itemsOf(applySettingTable), SVT_SV, 0, kSynchronous);
+    reqApplySetting = makeRequest(this, {applySettingTable, SVT_SV, 0}, kSynchronous);
     reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 
-    reqVlanStatusMode = makeRequest(this, itemsOf(statusModeTable), SVT_SV, 0, kSynchronous);
+    reqVlanStatusMode = makeRequest(this, {statusModeTable, SVT_SV, 0}, kSynchronous);
     reqVlanStatusMode->AssociateComboBox(0, CB_VlanStatus);
     reqVlanStatusMode->AssociateComboBox(1, CB_VlanMode);
     if (reqVlanStatusMode->Get())
         LB_VlanMode->setText(CB_VlanMode->currentIndex() == 0 ? "Static" : "Dynamic");
 
-    reqPvidAuto = makeRequest(this, itemsOf(pvidAutoTable), SVT_SV, 0, kSynchronous);
+    reqPvidAuto = makeRequest(this, {pvidAutoTable, SVT_SV, 0}, kSynchronous);
     reqPvidAuto->AssociateComboBox(0, CB_PvidAutoStatus);
     if (reqPvidAuto->Get()) CB_PvidAutoStatusChange();
 
-    reqPvid = makeRequest(this, itemsOf(pvidTable), MVT_SV, 0, kSynchronous);
+    reqPvid = makeRequest(this, {pvidTable, MVT_SV, 0}, kSynchronous);
     const std::vector<CvEdit*> pvids = visiblePvidEdits();
     for (int item = 0; item < static_cast<int>(pvids.size()); ++item)
         reqPvid->AssociateEdit(item, "%s", pvids[item]);
     reqPvid->Get();
 
-    reqMssidNames = makeRequest(this, itemsOf(mssidNamesTable), MVT_UMV, 1, kSynchronous);
+    reqMssidNames = makeRequest(this, {mssidNamesTable, MVT_UMV, 1}, kSynchronous);
     reqMssidNames->AssociateListView(LV_MultiSSID, true);
     if (reqMssidNames->Get()) FillPortNames();
 
-    reqPortListRefresh = makeRequest(this, itemsOf(portListRefreshTable), SVT_SV, 0, kSynchronous);
+    reqPortListRefresh = makeRequest(this, {portListRefreshTable, SVT_SV, 0}, kSynchronous);
     reqPortListRefresh->AssociateComboBox(0, CB_PortListRefresh);
-    reqPortList = makeRequest(this, itemsOf(portListTable), MVT_UMV, 1, 1);
+    reqPortList = makeRequest(this, {portListTable, MVT_UMV, 1}, 1);
     reqPortList->AssociateListView(LV_PortList, true);
     reqPortList->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
         runGuarded(StatusBar, [&] { OnPortListRead(sender, outcome); });
@@ -504,7 +497,7 @@ void TFM_VlanSetting::buildRequests() {
 }
 
 void TFM_VlanSetting::buildVlanListRequest() {
-    reqVlanList = makeRequest(this, vlanListItems(), MVT_UMV, 1, 1);
+    reqVlanList = makeRequest(this, {vlanListItems(), MVT_UMV, 1}, 1);
     reqVlanList->AssociateListView(LV_VlanList, true);
     reqVlanList->AssociateLabel(0, LB_Index);
     reqVlanList->AssociateEdit(kItemVid, "%s", Ed_VlanID);
@@ -805,13 +798,11 @@ void TFM_VlanSetting::Btn_VlanEditClick() {
 
 void TFM_VlanSetting::AddButtonClick() {
     if (!reqVlanList) return;
-    QStringList shown;
-    for (int row = 0; row < LV_VlanListUser->RowCount(); ++row)
-        shown << LV_VlanListUser->Caption(row);
     const bool freeRowChosen =
         vlanEditState != 3 && isFreeRow(LV_VlanList->RowTag(LV_VlanList->SelectedRow()));
     const VlanRefusal refusal =
-        planVlanSave(Ed_VlanID->text(), Ed_VlanName->text(), shown, vlanEditMode, freeRowChosen);
+        planVlanSave(Ed_VlanID->text(), Ed_VlanName->text(), IsExistingVid(Ed_VlanID->text()),
+                     vlanEditMode, freeRowChosen);
     if (refusal != VlanRefusal::None) {
         platform::ui().messageBox(this, "Warning", vlanRefusalMessage(refusal),
                                   platform::BoxButtons::Ok);
@@ -972,11 +963,10 @@ bool vlanEditingEnabled(int modeIndex, int statusIndex) {
     return modeIndex == 0 && statusIndex == 1;
 }
 
-VlanRefusal planVlanSave(const QString& vid, const QString& name, const QStringList& shownVids,
-                         bool editMode, bool freeRowChosen) {
+VlanRefusal planVlanSave(const QString& vid, const QString& name, bool vidListed, bool editMode,
+                         bool freeRowChosen) {
     if (!isVlanIdInRange(vid)) return VlanRefusal::Vid;
-    if (isListedVlanId(shownVids, vid))
-        return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
+    if (vidListed) return editMode ? VlanRefusal::None : VlanRefusal::Duplicate;
     if (!editMode && !freeRowChosen) return VlanRefusal::Full;
     if (name.isEmpty()) return VlanRefusal::Name;
     return VlanRefusal::None;

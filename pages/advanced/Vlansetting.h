@@ -168,8 +168,8 @@ int vlanMemberValue(bool untag, bool tag, bool notMember, int loaded);
 bool vlanEditingEnabled(int modeIndex, int statusIndex);
 
 enum class VlanRefusal { None, Vid, Duplicate, Full, Name };
-// Why Save of the Add/Edit tab sends nothing. freeRowChosen: a free table row is chosen and the
-// list does not count as full.
-VlanRefusal planVlanSave(const QString& vid, const QString& name, const QStringList& shownVids,
-                         bool editMode, bool freeRowChosen);
+// Why Save of the Add/Edit tab sends nothing. vidListed: the list shows the VID already;
+// freeRowChosen: a free table row is chosen and the list does not count as full.
+VlanRefusal planVlanSave(const QString& vid, const QString& name, bool vidListed, bool editMode,
+                         bool freeRowChosen);
 QString vlanRefusalMessage(VlanRefusal refusal);

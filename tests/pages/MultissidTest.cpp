@@ -245,9 +245,10 @@ TEST_F(MultissidPage, AccessPointOpensWithoutWarningAndDeleteWritesOnlyTheState)
 
     clickRow(page, "Primary SSID");
     EXPECT_FALSE(page->DelButton->isEnabled());
-    clickRow(page, "Multi-SSID1");
-    EXPECT_EQ(page->CB_Index->currentText(), "SSID 1");
-    EXPECT_EQ(page->Ed_SSID->text(), "Guest") << "a list click edits the SSID it shows";
+    // The second listed SSID is table row 3: SSID 2 is disabled and not listed.
+    clickRow(page, "Multi-SSID3");
+    EXPECT_EQ(page->CB_Index->currentText(), "SSID 3");
+    EXPECT_EQ(page->Ed_SSID->text(), "Staff") << "a list click edits the SSID it shows";
     ASSERT_TRUE(page->DelButton->isEnabled());
     ui().answers = {platform::BoxResult::Cancel};
     page->DelButton->click();
@@ -258,9 +259,9 @@ TEST_F(MultissidPage, AccessPointOpensWithoutWarningAndDeleteWritesOnlyTheState)
     ASSERT_TRUE(tableRead(page));
     const auto log = sets();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(columns(log[0], 2), std::vector<std::string>{".2"});
+    EXPECT_EQ(columns(log[0], 4), std::vector<std::string>{".2"});
     EXPECT_EQ(log[0].vbs[0].value, "0");
-    EXPECT_EQ(captions(page), QStringList({"Primary SSID", "Multi-SSID3"}));
+    EXPECT_EQ(captions(page), QStringList({"Primary SSID", "Multi-SSID1"}));
     EXPECT_EQ(page->CB_Index->currentIndex(), 0);
 }
 

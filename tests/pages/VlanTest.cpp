@@ -60,11 +60,11 @@ TEST(VlanRules, ListTextsChecksAndMembers) {
     EXPECT_FALSE(vlanEditingEnabled(1, 1)) << "a dynamic mode allows no editing";
 
     using R = VlanRefusal;
-    EXPECT_EQ(planVlanSave("x", "", {"5"}, true, false), R::Vid);
-    EXPECT_EQ(planVlanSave("5", "", {"5"}, false, true), R::Duplicate);
-    EXPECT_EQ(planVlanSave("5", "", {"5"}, true, false), R::None) << "an edit keeps its VID";
-    EXPECT_EQ(planVlanSave("6", "six", {"5"}, false, false), R::Full);
-    EXPECT_EQ(planVlanSave("6", "", {"5"}, false, true), R::Name);
+    EXPECT_EQ(planVlanSave("x", "", true, true, false), R::Vid);
+    EXPECT_EQ(planVlanSave("5", "", true, false, true), R::Duplicate);
+    EXPECT_EQ(planVlanSave("5", "", true, true, false), R::None) << "an edit keeps its VID";
+    EXPECT_EQ(planVlanSave("6", "six", false, false, false), R::Full);
+    EXPECT_EQ(planVlanSave("6", "", false, false, true), R::Name);
 }
 
 // ---- The page against the simulated device ----------------------------------------------
