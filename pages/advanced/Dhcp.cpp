@@ -466,7 +466,8 @@ void TFM_DHCP::ConvertPoolRange(bool towardsDevice) {
 
 void TFM_DHCP::Bt_ApplyClick() {
     if (CB_Fuction1->currentIndex() != kEnable) {
-        if (setRequest(reqServerControl.get())) StatusBar1->ShowText("Setting Success!");
+        if (setRequest(reqServerControl.get(), StatusBar1, false))
+            StatusBar1->ShowText("Setting Success!");
         return;
     }
     const DhcpRefusal refusal =
@@ -480,12 +481,12 @@ void TFM_DHCP::Bt_ApplyClick() {
         return;
     }
     ConvertPoolRange(true);
-    const bool switched = setRequest(reqServerControl.get());
+    const bool switched = setRequest(reqServerControl.get(), StatusBar1, false);
     // The device keeps a domain name of its own while its status is "static".
     if (reqDynamicPool)
         reqDynamicPool->VarList.GetItem(kDomainNameItem).access =
             CB_DNStatus->currentIndex() == kDomainStatic ? ACC_INVALID : ACC_READWRITE;
-    const bool pool = setRequest(reqDynamicPool.get());
+    const bool pool = setRequest(reqDynamicPool.get(), StatusBar1, false);
     ConvertPoolRange(false);
     if (switched && pool) StatusBar1->ShowText("Setting Success!");
 }
@@ -509,18 +510,6 @@ void TFM_DHCP::allowClosing() {
     firstReadPending = false;
     staticPending = false;
     Bt_Cancel->setEnabled(true);
-}
-
-// A request creation never built counts as a failed set; a value the access layer cannot send
-// is reported instead of leaving the handler.
-bool TFM_DHCP::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(false, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar1, QString::fromStdString(failure.what()));
-        return false;
-    }
 }
 
 // ---- Static pool tab ------------------------------------------------------------------------
@@ -596,7 +585,7 @@ void TFM_DHCP::Bt_EditClick() {
 void TFM_DHCP::Btn_AddClick() {
     newEntry = true;
     if (CB_Fuction2->currentIndex() == kDisable) {
-        const bool switched = setRequest(reqStaticControl.get());
+        const bool switched = setRequest(reqStaticControl.get(), StatusBar1, false);
         StatusBar2->ShowText(switched ? "Setting Success!" : "Setting Error!");
         CB_Fuction1Change();
         return;
@@ -638,7 +627,7 @@ void TFM_DHCP::SaveStaticEntry() {
         ED_StaticAssignMAC->setFocus();
         return;
     }
-    setRequest(reqStaticControl.get());
+    setRequest(reqStaticControl.get(), StatusBar1, false);
     try {
         reqStaticPool->Set(true, true, "");
     } catch (const CvException& failure) {
@@ -669,7 +658,7 @@ void TFM_DHCP::Bt_DelClick() {
             this, "Warning", "Are you sure that you want to delete this entry?",
             platform::BoxButtons::OkCancel);
         if (answer == platform::BoxResult::Ok) {
-            const bool deleted = setRequest(reqStaticDelete.get());
+            const bool deleted = setRequest(reqStaticDelete.get(), StatusBar1, false);
             reqStaticPool->Get();
             StatusBar2->ShowText(deleted ? "Delete OK!" : "Setting Error!");
         }

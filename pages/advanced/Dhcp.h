@@ -102,7 +102,6 @@ class TFM_DHCP : public QDialog {
     void buildStaticRequests();
     std::unique_ptr<CvSNMPRequest2Edits> makeRequest(const CvSNMPVarItem* table, int itemType,
                                                      int keyCount, int mode);
-    bool setRequest(CvSNMPRequest2Edits* request);
     void ConvertPoolRange(bool towardsDevice);
     void SaveStaticEntry();
     void FillStaticList();

@@ -141,19 +141,9 @@ void TFM_WLANPart::buildRequests() {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_WLANPart::Btn_ApplyClick() {
-    const bool partitionSet = setRequest(reqPartition.get());
-    const bool linkSet = setRequest(reqLinkIntegrity.get());
+    const bool partitionSet = setRequest(reqPartition.get(), nullptr, true);
+    const bool linkSet = setRequest(reqLinkIntegrity.get(), nullptr, true);
     StatusBar->ShowText(partitionSet && linkSet ? "Setting Success!" : "Setting Error!");
-}
-
-// A request creation never built counts as a failed set.
-bool TFM_WLANPart::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(true, true, "");
-    } catch (const CvException&) {
-        return false;
-    }
 }
 
 void TFM_WLANPart::Btn_RefreshClick() {

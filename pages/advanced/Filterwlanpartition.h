@@ -41,7 +41,6 @@ class TFM_WLANPart : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    bool setRequest(CvSNMPRequest2Edits* request);
 };
 
 extern TFM_WLANPart* FM_WLANPart;

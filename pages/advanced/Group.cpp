@@ -160,24 +160,12 @@ void TFM_Group::Bt_ApplyClick() {
     waiting->Show();
 
     setEnabled(false);
-    const bool limitSet = setRequest(reqUserLimit.get());
+    const bool limitSet = setRequest(reqUserLimit.get(), StatusBar, false);
     // The apply goes out even when the limit was refused, as the device expects it after a save.
-    const bool applied = setRequest(reqApply.get());
+    const bool applied = setRequest(reqApply.get(), StatusBar, false);
     waiting.reset();
     setEnabled(true);
     StatusBar->ShowText(limitSet && applied ? "Setting OK!" : "Setting Error!");
-}
-
-// A request creation never built counts as a failed set; one the access layer cannot send is
-// reported without leaving the handler, so the page is enabled again.
-bool TFM_Group::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(false, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

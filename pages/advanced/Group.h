@@ -42,7 +42,6 @@ class TFM_Group : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    bool setRequest(CvSNMPRequest2Edits* request);
 };
 
 extern TFM_Group* FM_Group;

@@ -479,12 +479,12 @@ void TFM_MultiSSIDNewForm::ApplyBtnClick() {
     MarkWritable(false);
     if (IfEnabMuSSID->isChecked() && apModeIndex() > 1) {
         CB_ApMode->setCurrentIndex(Lists::ApModeAlt.IndexOfValue("1"));
-        setRequest(reqApMode.get());
+        setRequest(reqApMode.get(), StatusBar, false);
     }
     reqMssidState->VarList.GetItem(0).access = ACC_READWRITE;
-    const bool saved = setRequest(reqMssidState.get());
+    const bool saved = setRequest(reqMssidState.get(), StatusBar, false);
     if (saved && prioritySupported) {
-        setRequest(reqPriorityState.get());
+        setRequest(reqPriorityState.get(), StatusBar, false);
         if (primaryShown() && IfEnablePriority->isChecked()) {
             Edt_Priority->SetText(CB_Priority->currentText());
             reqSsidTable->VarList.GetItem(kItemPriority).access = ACC_READWRITE;
@@ -511,7 +511,7 @@ void TFM_MultiSSIDNewForm::AddButtonClick() {
     } includeAgain{this};
     if (IfEnabMuSSID->isChecked() && apModeIndex() > 1) {
         CB_ApMode->setCurrentIndex(Lists::ApModeAlt.IndexOfValue("1"));
-        setRequest(reqApMode.get());
+        setRequest(reqApMode.get(), StatusBar, false);
     }
     Edt_Priority->SetText(CB_Priority->currentText());
     reqMssidState->VarList.GetItem(0).access = ACC_READWRITE;
@@ -675,19 +675,8 @@ void TFM_MultiSSIDNewForm::EnableEntryControls(bool enable) {
 }
 
 void TFM_MultiSSIDNewForm::setStateRequests() {
-    if (setRequest(reqMssidState.get()) && prioritySupported) setRequest(reqPriorityState.get());
-}
-
-// Failures of the synchronous sets reach the page as false; one the access layer raises (a value
-// it cannot send) is shown rather than leaving the handler.
-bool TFM_MultiSSIDNewForm::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(false, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
+    if (setRequest(reqMssidState.get(), StatusBar, false) && prioritySupported)
+        setRequest(reqPriorityState.get(), StatusBar, false);
 }
 
 // The write of the row chosen in the table list; its outcome arrives in OnSsidTableWritten, also

@@ -98,7 +98,6 @@ class TFM_MultiSSIDNewForm : public QDialog {
     bool primaryShown() const;
     int apModeIndex() const;
     void setStateRequests();
-    bool setRequest(CvSNMPRequest2Edits* request);
     bool setSsidTable();
     void warnOfSharedKey();
     void refuse(const MssidRefusal& refusal);

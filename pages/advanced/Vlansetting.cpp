@@ -589,14 +589,15 @@ void TFM_VlanSetting::Btn_PvidApplyClick() {
             return;
         }
         const bool status = setStatus();
-        const bool automatic = setRequest(reqPvidAuto.get());
-        const bool pvids = setRequest(reqPvid.get());
+        const bool automatic = setRequest(reqPvidAuto.get(), StatusBar, true);
+        const bool pvids = setRequest(reqPvid.get(), StatusBar, true);
         const bool saved = status && automatic && pvids && reqPvid->Get();
         if (saved) FillPortPvids();
         StatusBar->ShowText(saved ? "Set OK!" : "Set Error!");
         return;
     }
-    const bool saved = setStatus() && setRequest(reqPvidAuto.get()) && reqPvid->Get();
+    const bool saved =
+        setStatus() && setRequest(reqPvidAuto.get(), StatusBar, true) && reqPvid->Get();
     StatusBar->ShowText(saved ? "Set OK!" : "Set Error!");
 }
 
@@ -623,7 +624,7 @@ void TFM_VlanSetting::PageControl1Change() {
 // Tells the device to rebuild its port list from the group VLAN list.
 bool TFM_VlanSetting::sendPortListRefresh() {
     CB_PortListRefresh->setCurrentIndex(Lists::NothingRefresh.IndexOfValue("1"));
-    return setRequest(reqPortListRefresh.get());
+    return setRequest(reqPortListRefresh.get(), StatusBar, true);
 }
 
 void TFM_VlanSetting::FillPortNames() {
@@ -909,19 +910,7 @@ bool TFM_VlanSetting::setStatus() {
     if (!reqVlanStatusMode) return false;
     reqVlanStatusMode->VarList.GetItem(0).access = ACC_READWRITE;
     reqVlanStatusMode->VarList.GetItem(1).access = ACC_INVALID;
-    return setRequest(reqVlanStatusMode.get());
-}
-
-// A request the page could not build counts as a failed set, and a value the access layer cannot
-// send is reported instead of leaving the handler.
-bool TFM_VlanSetting::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(true, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
+    return setRequest(reqVlanStatusMode.get(), StatusBar, true);
 }
 
 void TFM_VlanSetting::switchTab(int index) {

@@ -139,7 +139,6 @@ class TFM_VlanSetting : public QDialog {
     bool sendPortListRefresh();
     std::vector<CvEdit*> visiblePvidEdits() const;
     std::vector<CvEdit*> allPvidEdits() const;
-    bool setRequest(CvSNMPRequest2Edits* request);
     bool setStatus();
     void switchTab(int index);
 

@@ -19,6 +19,7 @@
 #include "library/common/CvEditConstraint.h"
 #include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "platform/Environment.h"
 #include "platform/Ui.h"
@@ -184,6 +185,16 @@ void showFailureText(CvStatusBar* statusBar, const QString& text) {
     statusBar->SetSimpleText(text);
     if (statusBar->PanelCount() > 0)
         platform::ui().messageBox(statusBar->window(), "Error", text, platform::BoxButtons::Ok);
+}
+
+bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread) {
+    if (!request) return false;
+    try {
+        return request->Set(reread, true, "");
+    } catch (const std::exception& failure) {
+        showFailureText(statusBar, QString::fromStdString(failure.what()));
+        return false;
+    }
 }
 
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {

@@ -16,6 +16,7 @@ class QLineEdit;
 class QWidget;
 class CvEdit;
 class CvStatusBar;
+class CvSNMPRequest2Edits;
 
 // What every page shares: its window frame, the shape of its layout and the guard that keeps an
 // exception of a page routine from reaching the event loop.
@@ -65,6 +66,12 @@ QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list
 // Shows a failure's message as the status bar's simple text. A bar with panels never shows its
 // simple text, so there the message also comes in an "Error" box rather than going unseen.
 void showFailureText(CvStatusBar* statusBar, const QString& text);
+
+// Sets a request as a page's Save does (collecting its controls first; reread reads a table list
+// again). A request that creation never built counts as a failed set; a failure of the access
+// layer itself (a character outside 8-bit text, an unusable address) is shown by showFailureText
+// and counts as failed, so the page's later sets still go out.
+bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
 // Runs a page routine; an exception it raises is shown by showFailureText instead of leaving the
 // routine, so none reaches the event loop.

@@ -213,8 +213,9 @@ void TFM_LanCfg::BT_LanCfgOkClick() {
 
     bool allSucceeded = true;
     for (LanRequest next : plan.sets) {
-        const bool succeeded =
-            next == LanRequest::IPFrom ? setRequest(reqIPFrom.get()) : setAddressRequest();
+        const bool succeeded = next == LanRequest::IPFrom
+                                   ? setRequest(reqIPFrom.get(), StatusBar, true)
+                                   : setAddressRequest();
         allSucceeded = allSucceeded && succeeded;
     }
     StatusBar->ShowText(allSucceeded ? "Set OK!" : "Set Error!");
@@ -224,19 +225,7 @@ bool TFM_LanCfg::setAddressRequest() {
     if (!reqLanAddress) return false;
     for (int item = 0; item < reqLanAddress->VarList.Count(); ++item)
         reqLanAddress->VarList.GetItem(item).access = ACC_READWRITE;
-    return setRequest(reqLanAddress.get());
-}
-
-// A request the page could not build counts as a failed set, and a value the access layer cannot
-// send (an unchecked gateway such as "abc") is reported instead of leaving the handler.
-bool TFM_LanCfg::setRequest(CvSNMPRequest2Edits* request) {
-    if (!request) return false;
-    try {
-        return request->Set(true, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
+    return setRequest(reqLanAddress.get(), StatusBar, true);
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

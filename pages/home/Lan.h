@@ -59,7 +59,6 @@ class TFM_LanCfg : public QDialog {
     // The three labels and three edits of the address rows.
     std::vector<QWidget*> addressRows() const;
     void applyRowRule();
-    bool setRequest(CvSNMPRequest2Edits* request);
     bool setAddressRequest();
 };
 

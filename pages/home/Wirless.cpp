@@ -909,7 +909,7 @@ void TFM_Wirless::save(bool multiSsidWriter) {
         CB_MultEnable->setCurrentIndex(0);
         CvSNMPRequest2Edits& state = built(reqMssidState);
         state.VarList.GetItem(0).access = ACC_READWRITE;
-        setRequest(state);
+        setRequest(&state, StatusBar, true);
     }
     if (plan.peerRefusal) return showRefusal(*plan.peerRefusal);
     if (plan.branch == WirelessBranch::None) return;
@@ -930,7 +930,7 @@ void TFM_Wirless::save(bool multiSsidWriter) {
             request.VarList.GetItem(item).access = ACC_INVALID;
         for (int item : set.items) request.VarList.GetItem(item).access = ACC_READWRITE;
         if (set.deletesAll) CB_RemoveMac->setCurrentIndex(1);
-        const bool succeeded = setRequest(request);
+        const bool succeeded = setRequest(&request, StatusBar, true);
         // Disarmed again, so that no later delete-all of this visit carries "deleteall" unasked.
         if (set.deletesAll) CB_RemoveMac->setCurrentIndex(0);
         if (set.counted) allSucceeded = allSucceeded && succeeded;
@@ -1015,15 +1015,6 @@ CvSNMPRequest2Edits& TFM_Wirless::requestFor(WirelessRequest request) const {
             break;
     }
     return built(reqWdsMacList);
-}
-
-bool TFM_Wirless::setRequest(CvSNMPRequest2Edits& request) {
-    try {
-        return request.Set(true, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
 }
 
 CvEdit* TFM_Wirless::fieldEdit(WirelessField field) const {

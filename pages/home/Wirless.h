@@ -194,8 +194,6 @@ class TFM_Wirless : public QDialog {
     void bindSurveyList(CvSNMPRequest2Edits& trigger, CvSNMPRequest2Edits& table, CvListView* list);
     WirelessSaveInput saveInput(bool multiSsidWriter) const;
     CvSNMPRequest2Edits& requestFor(WirelessRequest request) const;
-    // A set the access layer cannot send counts as failed; its text is shown.
-    bool setRequest(CvSNMPRequest2Edits& request);
     void showRefusal(const WirelessRefusal& refusal);
     CvEdit* fieldEdit(WirelessField field) const;
 

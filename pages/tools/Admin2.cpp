@@ -444,20 +444,6 @@ void TFM_Admin2::CancelClick() {
     close();
 }
 
-namespace {
-
-// A value the access layer cannot send counts as a failed set, and is reported.
-bool sendSet(CvSNMPRequest2Edits* request, bool reread, CvStatusBar* statusBar) {
-    try {
-        return request->Set(reread, true, "");
-    } catch (const std::exception& failure) {
-        showFailureText(statusBar, QString::fromStdString(failure.what()));
-        return false;
-    }
-}
-
-}  // namespace
-
 void TFM_Admin2::OKClick() {
     // A failed read at creation can leave requests unbuilt; then nothing can be saved.
     if (!reqConsole || !reqConsoleTimeout || !reqLogin || !reqSystemName || !reqManagerState)
@@ -472,15 +458,15 @@ void TFM_Admin2::OKClick() {
         reqConsole->VarList.GetItem(kSshItem).access = sentOrRead(setting.sshSent);
         reqConsoleTimeout->VarList.GetItem(kTimeoutItem).access = sentOrRead(setting.timeoutSent);
     }
-    bool saved = sendSet(reqConsole.get(), true, StatusBar);
-    saved = sendSet(reqConsoleTimeout.get(), true, StatusBar) && saved;
+    bool saved = setRequest(reqConsole.get(), StatusBar, true);
+    saved = setRequest(reqConsoleTimeout.get(), StatusBar, true) && saved;
     CheckBoxesToState();
     reqManagerState->VarList.GetItem(kStateItem).access = ACC_READWRITE;
     reqManagerState->VarList.GetItem(kVlanTagItem).access =
         CheckBox_VID->isChecked() ? ACC_READWRITE : ACC_INVALID;
-    saved = sendSet(reqLogin.get(), true, StatusBar) && saved;
-    saved = sendSet(reqSystemName.get(), true, StatusBar) && saved;
-    saved = sendSet(reqManagerState.get(), true, StatusBar) && saved;
+    saved = setRequest(reqLogin.get(), StatusBar, true) && saved;
+    saved = setRequest(reqSystemName.get(), StatusBar, true) && saved;
+    saved = setRequest(reqManagerState.get(), StatusBar, true) && saved;
     if (!saved) {
         StatusBar->ShowText("Setting Error!");
         return;
@@ -562,7 +548,8 @@ void TFM_Admin2::Btn_AddClick() {
         return;
     }
     // Without a free row the selected row would be written, overwriting a range in use.
-    const bool sent = choice.row >= 0 && reqIpRanges && sendSet(reqIpRanges.get(), true, StatusBar);
+    const bool sent =
+        choice.row >= 0 && reqIpRanges && setRequest(reqIpRanges.get(), StatusBar, true);
     if (!sent) {
         StatusBar->ShowText("Setting Error!");
         return;
@@ -584,7 +571,7 @@ void TFM_Admin2::Btn_DelClick() {
     }
     ListView_IpRange->SelectRow(row);
     Ed_Delete->SetText(LA_Index->text());
-    const bool sent = sendSet(reqManagerDelete.get(), false, StatusBar);
+    const bool sent = setRequest(reqManagerDelete.get(), StatusBar, false);
     StatusBar->ShowText(sent ? "Delete OK!" : "Delete Error!");
 }
 
