@@ -36,7 +36,6 @@ class CvListView : public QTableWidget {
     // Gives every row, present and added later, a check box in its first column; the user ticks
     // it with the mouse or the space key. Off (the default) removes the boxes.
     void SetCheckBoxes(bool on);
-    bool CheckBoxes() const { return checkBoxes_; }
     // The row's check mark; false for a row that does not exist or without check boxes.
     bool Checked(int row) const;
     void SetChecked(int row, bool checked);

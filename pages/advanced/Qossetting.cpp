@@ -437,7 +437,6 @@ bool TFM_QosSetting::saveRuleStates() {
         items.push_back(mibItem(FStateOids[k], "dot11QosRulesState" + index, SYN_INTEGER,
                                 ACC_READWRITE, &RuleStateOptions));
     }
-    reqRuleStates.reset();
     reqRuleStates = makeRequest(this, items, MVT_SV, 0, kSynchronous);
     reqRuleStates->AssociateListView(FStateListView, false);
     for (int k = 0; k < count; ++k) reqRuleStates->AssociateComboBox(k, FStateCombos[k].get());
@@ -480,18 +479,11 @@ void TFM_QosSetting::OnRulesRead(CvSNMPRequest2Controls*, const CvSNMPError& err
         return;
     }
     readOnce_ = true;
-    FButtonMode = 0;
     FillRuleList();
     FRuleCount = LV_QosRulesUser->RowCount();
-    const bool enabled = CB_EnableQos->currentIndex() == kQosEnabled;
-    const int mode = FRuleCount < kQosMaxRules ? 0 : 3;
-    if (mode == 0) LV_QosRules->SelectRow(firstFreeRow());
-    if (enabled)
-        SetButtonMode(mode);
-    else
-        FButtonMode = mode;
-    Btn_ClearClick();
-    CB_EnableQosChange();
+    FButtonMode = FRuleCount < kQosMaxRules ? 0 : 3;
+    Btn_ClearClick();      // selects the first free row
+    CB_EnableQosChange();  // sets the buttons by the mode while QoS is on
     StatusBar->ShowText("Get OK!");
     Btn_Apply->setEnabled(true);
     setEnabled(true);

@@ -489,7 +489,7 @@ void TFM_Scheduling::Btn_AddClick() {
     reqNodeStatus->Set(false, true, "");
     Ed_day->SetText(QString::number(DayTextToBits(DayBoxesToText(days))));
     // Every rule item is chosen here: a Save or re-mark whose set failed has left most out.
-    setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_INVALID);
+    setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_READONLY);
     setTableItems(scheduleAddItems(allDay), ACC_READWRITE);
     if (!allDay) {
         Ed_StartTime->SetText(Ed_StartHour->text().trimmed() + ":" +
@@ -629,12 +629,14 @@ void TFM_Scheduling::setRowImage(int row, int image) {
 bool TFM_Scheduling::markSelectedRule() {
     const bool cleared = reqNodeStatus->Set(false, true, "");
     CB_NodeStatus->setCurrentIndex(1);
-    setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless}, ACC_INVALID);
+    setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless}, ACC_READONLY);
     setTableItems({kNodeStatus}, ACC_READWRITE);
     reqScheduleTable->Set(true, true, "");
     return cleared;
 }
 
+// Items are left out of a set as read-only, not invalid: a set that fails restores nothing, and
+// the reads that follow must still bring every column, or the rules would show without names.
 void TFM_Scheduling::setTableItems(const std::vector<int>& items, int access) {
     for (int item : items) reqScheduleTable->VarList.GetItem(item).access = access;
 }

@@ -10,7 +10,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;

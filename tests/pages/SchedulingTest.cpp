@@ -208,7 +208,12 @@ TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
     click(page->Btn_Apply);
     EXPECT_TRUE(page->StatusBar->PanelText(0).contains("genErr"));
     ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    page->User_ListView->SelectRow(-1);
+    click(page->Btn_Apply);
+    settle(page);
+    ASSERT_EQ(page->User_ListView->RowCount(), 2) << "the read after a refused mark lost names";
 
+    page->User_ListView->SelectRow(0);
     click(page->Btn_Add);
     settle(page);
     const Oids sent = oids(sets().back());
