@@ -68,10 +68,6 @@ class DhcpPage : public PageHarness {
         }
         return page;
     }
-    static void choose(QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     // Types a complete new entry into the static edits.
     static void enterStatic(TFM_DHCP* page, const QString& ip, const QString& mac) {
         page->ED_StaticAssignIP->setText(ip);

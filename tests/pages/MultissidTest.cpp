@@ -161,12 +161,6 @@ class MultissidPage : public PageHarness {
     static QString status(Page* page) { return page->StatusBar->PanelText(0); }
 
     // Chooses a text as the user does, which runs the combo's change handler.
-    static void choose(QComboBox* combo, const QString& text) {
-        const int index = combo->findText(text);
-        ASSERT_GE(index, 0) << text.toStdString();
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     static void clickRow(Page* page, const QString& caption) {
         CvListView* list = page->LV_MultiSSID_User;
         for (int row = 0; row < list->RowCount(); ++row)

@@ -195,3 +195,17 @@ QString PageHarness::saveScreenshot(QWidget* page, const QString& name) {
     EXPECT_TRUE(page->grab().save(file)) << "cannot write " << file.toStdString();
     return file;
 }
+
+void PageHarness::choose(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+void PageHarness::choose(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    if (index < 0) {
+        ADD_FAILURE() << text.toStdString() << " is not offered";
+        return;
+    }
+    choose(combo, index);
+}

@@ -14,6 +14,7 @@
 #include "tests/support/VraSim.h"
 
 class QTimer;
+class QComboBox;
 class QWidget;
 class TFM_Waiting;
 
@@ -29,6 +30,12 @@ struct CountdownSeen {
 // at it (SNMPv2c, "public"/"private"), the scripted user interface recording every box, and the
 // page created as its menu handler creates it.
 class PageHarness : public ::testing::Test {
+  public:
+    // Chooses a combo item as the user does, which runs the page's handler of that choice; the
+    // text form fails the test when the text is not offered.
+    static void choose(QComboBox* combo, int index);
+    static void choose(QComboBox* combo, const QString& text);
+
   protected:
     void SetUp() override;
     void TearDown() override;

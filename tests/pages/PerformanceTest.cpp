@@ -67,10 +67,6 @@ TEST(PerformanceRules, RateMatchChecksAndEnabling) {
 class PerformancePage : public PageHarness {
   protected:
     TFM_Performace* open() { return openPage(FM_Performace); }
-    static void choose(QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     static QString status(TFM_Performace* page) { return page->StatusBar->PanelText(0); }
 };
 

@@ -85,10 +85,6 @@ class QosPage : public PageHarness {
     static bool idle(TFM_QosSetting* page) {
         return page->isEnabled() && page->Btn_Apply->isEnabled() && status(page) == "Get OK!";
     }
-    static void choose(QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     static void click(TFM_QosSetting* page, int row) {
         page->LV_QosRulesUser->SelectRow(row);
         emit page->LV_QosRulesUser->clicked(page->LV_QosRulesUser->model()->index(row, 0));

@@ -48,10 +48,6 @@ class RoguePage : public PageHarness {
             << status(page).toStdString();
         EXPECT_TRUE(page->Btn_Detect->isEnabled() && page->CB_OperatorType->isEnabled());
     }
-    static void choose(QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     std::vector<std::string> setOids() const {
         std::vector<std::string> found;
         for (const SimSetRecord& set : sets())

@@ -84,12 +84,6 @@ class VlanPage : public PageHarness {
         });
     }
     static QString status(TFM_VlanSetting* page) { return page->StatusBar->PanelText(0); }
-    static void choose(QComboBox* combo, const QString& text) {
-        const int index = combo->findText(text);
-        ASSERT_GE(index, 0) << text.toStdString();
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
     // Clicks the row of the VLAN list showing vid, or empty space for "".
     static void click(TFM_VlanSetting* page, const QString& vid) {
         int found = -1;

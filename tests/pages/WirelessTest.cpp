@@ -20,13 +20,6 @@ QStringList itemsOf(const QComboBox* combo) {
 }
 
 // Chooses an item as the user does, which runs the page's handler.
-void choose(QComboBox* combo, const QString& text) {
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString() << " is not offered";
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
 const QString kAuto = "AUTO(WPA or WPA2)";
 
 const std::string kSecurity = "1.3.6.1.4.1.32473.10.37.38.2.1.3.3.2.1.1";

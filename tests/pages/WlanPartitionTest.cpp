@@ -17,10 +17,6 @@ const std::string kLink = E + ".3.2.1.1.3.1";
 
 class WlanPartitionPage : public PageHarness {
   protected:
-    static void choose(QComboBox* combo, const QString& text) {
-        combo->setCurrentIndex(combo->findText(text));
-        emit combo->activated(combo->currentIndex());
-    }
     static QString status(TFM_WLANPart* page) { return page->StatusBar->PanelText(0); }
     // The sets as OID lists with their values.
     std::vector<std::vector<std::string>> sentValues() const {
