@@ -15,8 +15,6 @@ class TransferWatch : public QObject {
     Q_OBJECT
 
   public:
-    enum class State { Idle, Waiting, Done, Failed };
-
     explicit TransferWatch(QObject* parent = nullptr);
 
     // Starts watching for the file, read by the device (1) or written by it (2); forgets any
@@ -33,15 +31,14 @@ class TransferWatch : public QObject {
     // when the outcome is already known, and with false when nothing is expected.
     void whenSettled(int idleMs, std::function<void(bool)> settled);
 
-    State state() const { return state_; }
-    bool waiting() const { return static_cast<bool>(settled_); }
-
   private:
+    enum class State { Idle, Waiting, Done, Failed };
+
     void settle(bool ok);
 
     State state_ = State::Idle;
-    int generation_ =
-        0;  // advanced by cancel(), so that a posted outcome of an older watch is dropped
+    // Advanced by cancel(), so that a posted outcome of an older watch is dropped.
+    int generation_ = 0;
     QString fileName_;
     int request_ = 0;
     bool started_ = false;
