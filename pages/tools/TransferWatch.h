@@ -8,6 +8,10 @@
 
 class QTimer;
 
+// The request kinds of a page's TFTP server messages: the device reads (1) or writes (2).
+constexpr int kDeviceReads = 1;
+constexpr int kDeviceWrites = 2;
+
 // Follows one file transfer of a page's TFTP server: the device is told to move a file, and
 // the page acts only once the server has reported the whole file moved, or the transfer failed,
 // or nothing was heard of it for a while.
