@@ -18,7 +18,6 @@
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
 #include "pages/tools/TftpObjects.h"
-#include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_CfgFile* FM_CfgFile = nullptr;
