@@ -18,7 +18,6 @@
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
 #include "pages/tools/TftpObjects.h"
-#include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_CfgFile* FM_CfgFile = nullptr;
@@ -212,7 +211,7 @@ void TFM_CfgFile::Bt_UploadClick() {
         return;
     }
     const QString name = dcfSaveName(bareNameOfPath(path));
-    if (busy_ || !reqTftpServer || !prepareServer(path, name, kDeviceWrites)) return;
+    if (!reqTftpServer || !prepareServer(path, name, kDeviceWrites)) return;
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
@@ -273,7 +272,7 @@ void TFM_CfgFile::Bt_OKClick() {
         warn(this, "File format error! Please try again!");
         return;
     }
-    if (busy_ || !reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads)) return;
+    if (!reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads)) return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
     saveTransfer_->cancel();
@@ -349,7 +348,6 @@ void TFM_CfgFile::restartAfterUpdate() {
 void TFM_CfgFile::setBusy(bool busy) {
     // A second action would move the server's folder or take over the device's transfer while
     // the first still runs: a save could then land over the file being restored.
-    busy_ = busy;
     GB_UpdateFile->setEnabled(!busy);
     GB_SaveFile->setEnabled(!busy);
 }

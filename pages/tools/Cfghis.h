@@ -82,9 +82,9 @@ class TFM_CfgFile : public QDialog {
     void showError();
     void runCountdown(int count, const QString& text);
     void restartAfterUpdate();
-    // One action at a time: while a save or an update runs, the other buttons do nothing.
+    // One action at a time: while a save or an update runs, both file boxes and their buttons
+    // are disabled.
     void setBusy(bool busy);
-    bool busy_ = false;
     QString saveName_;  // the name the device writes the save under
 
     // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an

@@ -17,7 +17,6 @@
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
 #include "pages/tools/TftpObjects.h"
-#include "platform/Environment.h"
 #include "platform/Ui.h"
 
 TFM_Firmware* FM_Firmware = nullptr;

@@ -57,7 +57,6 @@ const CvSNMPVarItem clearLogTable[] = {
 // The page's TFTP server: time-out in units of 10 ms, and its retries.
 constexpr int kServerTimeout = 5000;
 constexpr int kServerRetries = 3;
-constexpr int kWriteRequest = 2;
 
 }  // namespace
 
@@ -204,7 +203,7 @@ void TLogForm::FormCreate() {
         this, kServerTimeout, kServerRetries,
         [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, programFolder);
     if (!tftpServer) return;
-    tftpServer->Allow(kLogFileName, kWriteRequest);
+    tftpServer->Allow(kLogFileName, kDeviceWrites);
     logFilePath = programFolder + "/" + kLogFileName;
     if (!requestsBuilt_) {
         StatusBar1->ShowText(buildFailure);
@@ -244,7 +243,7 @@ void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& er
         return;
     }
     GetCoBox->setCurrentIndex(1);
-    logTransfer_->expect(kLogFileName, kWriteRequest);
+    logTransfer_->expect(kLogFileName, kDeviceWrites);
     sendCounted(*reqGetLog, getSetsInFlight_);
 }
 

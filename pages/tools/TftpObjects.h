@@ -22,7 +22,3 @@ constexpr int Reboot = 2;                 // 4
 constexpr int CertificateFileUpdate = 4;  // 7
 constexpr int KeyFileUpdate = 5;          // 8
 }  // namespace UpgradeCommandIndex
-
-// The request kinds of the page's TFTP server messages: the device reads (1) or writes (2).
-constexpr int kDeviceReads = 1;
-constexpr int kDeviceWrites = 2;

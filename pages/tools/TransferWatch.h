@@ -8,6 +8,10 @@
 
 class QTimer;
 
+// The request kinds of a page's TFTP server messages: the device reads (1) or writes (2).
+constexpr int kDeviceReads = 1;
+constexpr int kDeviceWrites = 2;
+
 // Follows one file transfer of a page's TFTP server: the device is told to move a file, and
 // the page acts only once the server has reported the whole file moved, or the transfer failed,
 // or nothing was heard of it for a while.
@@ -15,8 +19,6 @@ class TransferWatch : public QObject {
     Q_OBJECT
 
   public:
-    enum class State { Idle, Waiting, Done, Failed };
-
     explicit TransferWatch(QObject* parent = nullptr);
 
     // Starts watching for the file, read by the device (1) or written by it (2); forgets any
@@ -33,15 +35,14 @@ class TransferWatch : public QObject {
     // when the outcome is already known, and with false when nothing is expected.
     void whenSettled(int idleMs, std::function<void(bool)> settled);
 
-    State state() const { return state_; }
-    bool waiting() const { return static_cast<bool>(settled_); }
-
   private:
+    enum class State { Idle, Waiting, Done, Failed };
+
     void settle(bool ok);
 
     State state_ = State::Idle;
-    int generation_ =
-        0;  // advanced by cancel(), so that a posted outcome of an older watch is dropped
+    // Advanced by cancel(), so that a posted outcome of an older watch is dropped.
+    int generation_ = 0;
     QString fileName_;
     int request_ = 0;
     bool started_ = false;

@@ -177,7 +177,7 @@ TEST_F(InformationPage, RefreshShowsGetOkAtOnceAndKeepsItAndTheTextsWhenTheDevic
 
     sim().knob("set " + kName + " never-shown");
     // The page's 30 s time-out, scaled down so that the silent device costs a fraction of a second.
-    qputenv("VRA2260_TIME_SCALE", "0.005");
+    setTimeScale(0.005);
     for (const char* failure : {"fail 1.3.6.1.2.1.1 genErr get", "silence on"}) {
         SCOPED_TRACE(failure);
         sim().knob(failure);
@@ -188,7 +188,6 @@ TEST_F(InformationPage, RefreshShowsGetOkAtOnceAndKeepsItAndTheTextsWhenTheDevic
         EXPECT_EQ(page->StatusBar->SimpleText(), "Get OK!");
         EXPECT_EQ(page->Ed_SN->text(), "renamed-by-test");
     }
-    qunsetenv("VRA2260_TIME_SCALE");
 }
 
 TEST_F(InformationPage, AnswerTheEditsCannotTakeIsLoggedInTheStatusBar) {
