@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
-#include <QUdpSocket>
 #include <cstdlib>
 #include <memory>
 
@@ -284,10 +283,7 @@ const std::vector<std::pair<QString, QString>> MenuTable = {
 
 TEST_F(MainWindow, Menu_ListsEveryItemInOrderAndEachEnabledItemOpensItsOwnPageModally) {
     // Transfer pages open their TFTP server as they are created; keep it off port 69.
-    QUdpSocket spare;
-    ASSERT_TRUE(spare.bind(QHostAddress::LocalHost, 0));
-    setenv("VRA2260_TFTP_PORT", std::to_string(spare.localPort()).c_str(), 1);
-    spare.close();
+    setenv("VRA2260_TFTP_PORT", std::to_string(freeUdpPort()).c_str(), 1);
     TMainForm& form = start();
 
     std::vector<std::pair<QString, QAction*>> items;

@@ -1,32 +1,11 @@
 #include "tests/pages/LogFixture.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/Main.h"
 #include "library/snmp/CvEdit.h"
-
-namespace {
-
-// A UDP port that nothing listens on right now.
-uint16_t freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-}  // namespace
 
 TransferPageTest::TransferPageTest() = default;
 TransferPageTest::~TransferPageTest() = default;

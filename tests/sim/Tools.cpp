@@ -55,16 +55,6 @@ int boundUdpSocket(uint16_t port) {
 }
 }  // namespace
 
-uint16_t freeUdpPort() {
-    int fd = boundUdpSocket(0);
-    if (fd < 0) throw std::runtime_error("no free UDP port");
-    sockaddr_in addr{};
-    socklen_t length = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

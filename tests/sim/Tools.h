@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/support/VraSim.h"
+
 struct CommandResult {
     int exitCode = -1;
     std::string output;  // standard output and standard error together
@@ -20,9 +22,6 @@ class VraSim;
 // snmpset with one try of up to ten seconds, long enough for a transfer the set starts.
 CommandResult snmpset(const VraSim& sim, const std::string& assignments,
                       const std::string& credentials = v2c("private"));
-
-// A loopback UDP port that was free a moment ago.
-uint16_t freeUdpPort();
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

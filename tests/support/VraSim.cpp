@@ -1,6 +1,8 @@
 #include "tests/support/VraSim.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -316,4 +318,18 @@ bool VraSim::waitUntil(const std::function<bool()>& pred, int timeoutMs) {
         if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+uint16_t freeUdpPort() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) throw std::runtime_error("no UDP socket");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    ::close(fd);
+    if (!bound) throw std::runtime_error("no free UDP port");
+    return ntohs(address.sin_port);
 }

@@ -94,3 +94,6 @@ class VraSim {
     int pid_ = -1;
     int controlTimeoutMs_ = 30000;
 };
+
+// A loopback UDP port that nothing listens on right now (for a TFTP server or a silent agent).
+uint16_t freeUdpPort();
