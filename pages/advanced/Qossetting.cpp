@@ -394,6 +394,9 @@ void TFM_QosSetting::Btn_DelClick() {
     if (platform::ui().messageBox(this, "Warning", question, platform::BoxButtons::OkCancel) !=
         platform::BoxResult::Ok)
         return;
+    // The arrow keys move the highlight without a click, so the index a click left behind may
+    // name another rule than the one just asked about.
+    Ed_QosRuleDel->setText(LV_QosRules->Caption(LV_QosRulesUser->RowTag(row)));
     if (!reqQosRuleDelete->Set(true, true, "")) {
         StatusBar->ShowText("Delete Fail!");
         return;

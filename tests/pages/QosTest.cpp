@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <map>
 #include <string>
@@ -48,6 +50,8 @@ TEST(QosAddRule, ChecksInOrderFillEmptyEndsAndLeaveUnusedItemsOut) {
         {[](auto& e) { e.portTo1 = "79"; }, "Invalid Port Range!", "Waring", QosField::PortTo1},
         {[](auto& e) { e.ipFrom2 = "10.0.0.9", e.ipTo2 = "10.0.0.2"; }, "Invalid IP address Range!",
          "Warning", QosField::IpTo2},
+        {[](auto& e) { e.protocolIndex = 3, e.portFrom2 = "0"; }, "Invalid port!", "Waring",
+         QosField::PortFrom2},
     };
     for (const Case& c : refusals) {
         QosRuleEdits e = tcpRule();
@@ -113,8 +117,13 @@ TEST_F(QosPage, AddWritesTheRuleIntoTheFirstFreeRowWithOnlyTheItemsItUses) {
     add(page, "any", 0, "10.0.0.8");
     page->Ed_ProtocolName->setText("47");
     add(page, "other", 5, "10.0.0.9");
-    ASSERT_EQ(sets().size(), 3u);
+    choose(page->CB_Protocol, "Both");
+    EXPECT_TRUE(page->Ed_PortTo2->isEnabled() && !page->Ed_ProtocolName->isEnabled());
+    page->Ed_PortFrom2->setText("5000");
+    add(page, "both", 3, "10.0.0.6", "53");
+    ASSERT_EQ(sets().size(), 4u);
     auto tcp = values(sets()[0]), any = values(sets()[1]), other = values(sets()[2]);
+    auto both = values(sets()[3]);
     EXPECT_EQ(tcp[cell(2, 3)], "1") << "a new rule is enabled";
     EXPECT_EQ(tcp[cell(8, 3)], "10.0.0.7") << "an empty end takes the start";
     EXPECT_EQ(tcp[cell(11, 3)], "8080");
@@ -124,7 +133,11 @@ TEST_F(QosPage, AddWritesTheRuleIntoTheFirstFreeRowWithOnlyTheItemsItUses) {
     EXPECT_EQ(other[cell(5, 5)], "47");
     EXPECT_EQ(any.size(), 8u) << "no port item";
     EXPECT_EQ(other.count(cell(10, 5)), 0u);
-    EXPECT_EQ(page->LV_QosRulesUser->RowCount(), 5);
+    EXPECT_EQ(both[cell(5, 6)], "257");
+    EXPECT_EQ(both[cell(12, 6)], "1") << "host 1 ports 53 to 53";
+    EXPECT_EQ(both[cell(17, 6)], "5000");
+    EXPECT_EQ(both.size(), 14u) << "both hosts' ports, no host 2 address";
+    EXPECT_EQ(page->LV_QosRulesUser->RowCount(), 6);
 
     page->Ed_QosName->setText("bad");
     page->Ed_IpFrom1->setText("10.0.0.1");
@@ -138,7 +151,7 @@ TEST_F(QosPage, AddWritesTheRuleIntoTheFirstFreeRowWithOnlyTheItemsItUses) {
     ASSERT_EQ(ui().boxes.size(), 2u);
     EXPECT_EQ(ui().boxes[0].text, "Invalid Port Range!");
     EXPECT_EQ(ui().boxes[1].caption, "Error") << "a number that does not convert";
-    EXPECT_EQ(sets().size(), 3u);
+    EXPECT_EQ(sets().size(), 4u);
 }
 
 TEST_F(QosPage, SaveWritesStatesStatusAndClassifiersOrOnlyTheStatusWhenOff) {
@@ -179,9 +192,12 @@ TEST_F(QosPage, EmptyTableSaveStillWritesStatusAndClassifiers) {
     EXPECT_EQ(oids(sets()[0]), std::vector<std::string>{kStatus});
 }
 
-TEST_F(QosPage, DeleteWritesTheIndexAndAFailedReadLeavesThePageUsable) {
+TEST_F(QosPage, DeleteWritesTheIndexOfTheRuleItAsksAboutAndAFailedReadLeavesThePageUsable) {
     TFM_QosSetting* page = open();
-    click(page, 1);
+    click(page, 0);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(page->LV_QosRulesUser, &down);
+    ASSERT_EQ(page->LV_QosRulesUser->SelectedRow(), 1) << "the arrow key moves the highlight";
     ui().answers = {platform::BoxResult::Ok};
     sim().knob("fail " + Q + ".2.5 genErr get 1");
     page->Btn_Del->click();
