@@ -505,7 +505,10 @@ void TFM_Scheduling::Btn_ApplyClick() {
     if (!reqScheduleTable || !reqNodeStatus) return;
     const bool switchSet = reqScheduleStatus->Set(false, true, "");
     QString failure = switchSet ? QString() : lastSyncFailure;
-    if (User_ListView->SelectedRow() >= 0) {
+    if (const int row = User_ListView->SelectedRow(); row >= 0) {
+        // Clear and the switch ready the free row for a new rule while the list keeps its rule
+        // selected; that rule is the one marked.
+        Schedule_ListView->SelectRow(User_ListView->RowTag(row));
         if (!markSelectedRule() && failure.isEmpty()) failure = lastSyncFailure;
     } else {
         reqScheduleTable->Get();

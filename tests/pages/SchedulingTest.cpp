@@ -195,6 +195,23 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     settle(page);
     EXPECT_EQ(oids(sets().back()), Oids{column(9, 2)});
     EXPECT_EQ(nodeStatuses(), "0100");
+
+    // Clear, and the switch turned off and on, ready the free row for a new rule; the rule still
+    // selected in the list is the one Save marks.
+    page->User_ListView->SelectRow(0);
+    click(page->Btn_Clear);
+    click(page->Btn_Apply);
+    settle(page);
+    EXPECT_EQ(oids(sets().back()), Oids{column(9, 1)}) << "marked after Clear";
+    EXPECT_EQ(nodeStatuses(), "1000");
+    page->User_ListView->SelectRow(1);
+    click(page->CheckBox_SchEnable);
+    click(page->CheckBox_SchEnable);
+    click(page->Btn_Apply);
+    settle(page);
+    EXPECT_EQ(oids(sets().back()), Oids{column(9, 2)}) << "marked after the switch went off and on";
+    EXPECT_EQ(nodeStatuses(), "0100");
+    EXPECT_TRUE(marked(page, 1));
 }
 
 TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
