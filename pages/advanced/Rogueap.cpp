@@ -373,8 +373,9 @@ void TFM_RogueAP::markAllNew(QRadioButton* radio, QCheckBox* hidden, int sentIte
         reqSwitches->VarList.GetItem(sentItem).access = ACC_READWRITE;
         reqSwitches->VarList.GetItem(1 - sentItem).access = ACC_INVALID;
     }
-    for (int row = 0; row < AP_UserListView->RowCount() && row < AP_ListView->RowCount(); ++row)
-        if (AP_ListView->SubItem(row, kTypeCell - 1).contains("new"))
+    // A shown row's caption is its own type, also when a filter hides the rows around it.
+    for (int row = 0; row < AP_UserListView->RowCount(); ++row)
+        if (AP_UserListView->Caption(row).contains("new"))
             AP_UserListView->SetChecked(row, hidden->isChecked());
 }
 

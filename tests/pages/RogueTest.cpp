@@ -57,7 +57,7 @@ class RoguePage : public PageHarness {
     }
 };
 
-TEST_F(RoguePage, DetectFilterAndTheValidRadioOverAFilledList) {
+TEST_F(RoguePage, DetectFilterAndTheValidRadioOverAFilledOrFilteredList) {
     TFM_RogueAP* page = open();
     EXPECT_EQ(page->AP_UserListView->RowCount(), 0);
     EXPECT_FALSE(page->CheckBox_SelectAll->isEnabled());
@@ -83,6 +83,15 @@ TEST_F(RoguePage, DetectFilterAndTheValidRadioOverAFilledList) {
     detect(page);
     EXPECT_EQ(page->AP_UserListView->RowCount(), 6) << "a new survey shows every row";
     EXPECT_EQ(page->CB_OperatorType->currentText(), "Rogue");
+
+    choose(page->CB_OperatorType, "New");
+    ASSERT_EQ(page->AP_UserListView->RowCount(), 2);
+    page->RB_MarkAllValid->click();
+    sim().clearJournal();
+    detect(page, page->Btn_Apply);
+    EXPECT_EQ(setOids(), (std::vector<std::string>{kNew + "=1", kNew + "=5", kAllValid + "=1",
+                                                   kTrigger + "=1"}))
+        << "a new row after a valid one is marked too";
 }
 
 TEST_F(RoguePage, MarkingWritesEachCheckedRowsIndexThenSurveysAgain) {
