@@ -9,6 +9,7 @@
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/home/Wirless.h"
+#include "pages/home/WirlessRules.h"
 #include "tests/pages/PageHarness.h"
 
 namespace {
