@@ -288,9 +288,9 @@ void TFM_Wirless::buildControls() {
     Bt_Refresh = new QPushButton("Refresh", this);
     Bt_Close = new QPushButton("Close", this);
     StatusBar = new CvStatusBar(this);
-    addOutcomePanel(
-        StatusBar, 50,
-        {"Refresh Ok!", "Setting Success!", "Setting error!", "Detecting...", "Refresh...!"});
+    // The panel stretches across the page: a failed read or scan shows the access layer's text,
+    // which a 50-pixel panel would cut after a dozen characters.
+    StatusBar->AddPanel(-1);
     layOutPage(this, PC_Wirless, {Bt_Apply, Bt_Refresh, Bt_Close}, StatusBar);
     centreOnMainWindow(this);
     connectHandlers();

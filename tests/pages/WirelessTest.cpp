@@ -227,6 +227,8 @@ TEST_F(WirelessPage, EachModeWithAndWithoutMultiSsidShowsItsGroupsAndChoicesWith
             EXPECT_EQ(page->CB_WPAMode->isEnabled(), c.profile != "wds");
             EXPECT_TRUE(page->GroupBox5->isVisibleTo(page) && page->GroupBox6->isHidden());
             EXPECT_EQ(page->CB_AuSc->isEnabled(), c.profile.empty());
+            EXPECT_TRUE(page->width() <= 1024 && page->height() <= 700)
+                << "fits a 1024 x 768 screen";
             closePage();
         }
     }
@@ -281,6 +283,7 @@ TEST_F(WirelessPage, BaseDeviceFillsKeysAndPeersAndRefreshShowsChangesOrTheFirst
     sim().knob("silence on");
     page->Bt_Refresh->click();
     EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-405)));
+    expectTidyLayout(page);  // the failure text is shown whole
     EXPECT_TRUE(ui().boxes.empty());
 }
 
