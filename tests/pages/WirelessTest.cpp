@@ -9,6 +9,7 @@
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/home/Wirless.h"
+#include "pages/home/WirlessRules.h"
 #include "tests/pages/PageHarness.h"
 
 namespace {
@@ -226,6 +227,8 @@ TEST_F(WirelessPage, EachModeWithAndWithoutMultiSsidShowsItsGroupsAndChoicesWith
             EXPECT_EQ(page->CB_WPAMode->isEnabled(), c.profile != "wds");
             EXPECT_TRUE(page->GroupBox5->isVisibleTo(page) && page->GroupBox6->isHidden());
             EXPECT_EQ(page->CB_AuSc->isEnabled(), c.profile.empty());
+            EXPECT_TRUE(page->width() <= 1024 && page->height() <= 700)
+                << "fits a 1024 x 768 screen";
             closePage();
         }
     }
@@ -280,10 +283,11 @@ TEST_F(WirelessPage, BaseDeviceFillsKeysAndPeersAndRefreshShowsChangesOrTheFirst
     sim().knob("silence on");
     page->Bt_Refresh->click();
     EXPECT_EQ(status(page), QString::fromStdString(CvMessages::text(-405)));
+    expectTidyLayout(page);  // the failure text is shown whole
     EXPECT_TRUE(ui().boxes.empty());
 }
 
-TEST_F(WirelessSave, EnterpriseSendsFourSetsAndSwitchedToWdsFallsBackToOpenWarningAboutVlanOnce) {
+TEST_F(WirelessSave, EnterpriseSendsFourSetsFallsBackToOpenInWdsAndWarnsAboutVlanOncePerVisit) {
     sim().knob("profile ap-wpa2eap-vlan");
     TFM_Wirless* page = open();
     EXPECT_EQ(page->CB_SecurityMode->currentText() + "/" + page->CB_WPAMode->currentText() + "/" +
@@ -313,6 +317,14 @@ TEST_F(WirelessSave, EnterpriseSendsFourSetsAndSwitchedToWdsFallsBackToOpenWarni
               "Warning: VLAN will be disabled when Authentication is not configured in "
               "'WPA-Enterprise'.");
     EXPECT_EQ(sets().size(), 8u) << "switching modes writes nothing";
+
+    // Leaving WPA-Enterprise by the security choice warns the same way, once in a new visit.
+    closePage();
+    page = open();
+    choose(page->CB_SecurityMode, "WPA-Personal");
+    choose(page->CB_SecurityMode, "Open System");
+    ASSERT_EQ(ui().boxes.size(), 2u) << "one warning on leaving WPA-Enterprise";
+    EXPECT_EQ(ui().boxes[1].text, ui().boxes[0].text);
 }
 
 TEST_F(WirelessPage, ChannelScanBandAndStatusProfilesShowTheirChoices) {
@@ -460,6 +472,7 @@ TEST(WirelessSaveRules, ChecksRefuseAtTheirBoundariesWithMessageFocusAndEmptying
     };
     const Case cases[] = {
         {ssid(QString(33, 'a')), "The Max Length of SSID is 32.!", F::Ssid, F::Ssid},
+        {ssid(""), "Please Input SSID.", F::Ssid, F::Ssid},
         {ssid(" ab"), blank, F::Ssid, F::Ssid},
         {ssid(QString(QChar(128))), "Don't support chinese character !", F::Ssid, F::Ssid},
         {pass(QString(7, 'p')), shortText, F::Passphrase},
@@ -496,7 +509,8 @@ TEST(WirelessSaveRules, ChecksRefuseAtTheirBoundariesWithMessageFocusAndEmptying
     }
 }
 
-TEST_F(WirelessSave, AccessPointOpenThenWpaPersonalSendTheirSetsAndRefusalsAreReadAgain) {
+TEST_F(WirelessSave, AccessPointOpenThenWpaPersonalSendTheirSetsAndCipherAndRefusalsAreReadAgain) {
+    sim().knob("set dot11CipherType.1 3");
     TFM_Wirless* page = open();
     page->Bt_Apply->click();
     EXPECT_EQ(setSizesSince(0), (std::vector<size_t>{6, 2})) << "band unchanged, two items";
@@ -511,9 +525,11 @@ TEST_F(WirelessSave, AccessPointOpenThenWpaPersonalSendTheirSetsAndRefusalsAreRe
 
     choose(page->CB_SecurityMode, "WPA-Personal");
     choose(page->CB_WPAMode, "WPA2 Only");
+    EXPECT_EQ(page->CB_CipherType->currentText(), "TKIP") << "the device's tkip, in any case";
     page->Bt_Apply->click();
     auto log = sets();
     ASSERT_EQ(setSizesSince(4), (std::vector<size_t>{6, 2, 1})) << "pass phrase unchanged";
+    EXPECT_EQ(sent(log[5], kSecurity + ".5.1"), "3") << "TKIP goes back as tkip";
     EXPECT_EQ(sent(log[6], kSecurity + ".1.1"), "6");
 
     // A pass phrase its confirm check refuses is read again by Refresh, and saved once typed.
@@ -524,9 +540,11 @@ TEST_F(WirelessSave, AccessPointOpenThenWpaPersonalSendTheirSetsAndRefusalsAreRe
     page->Bt_Refresh->click();
     EXPECT_EQ(page->Ed_Passphrase->text(), "12345678");
     typePassphrase(page, "newpass12", "newpass12");
+    choose(page->CB_CipherType, "AES");
     page->Bt_Apply->click();
     ASSERT_EQ(sets().size(), 10u);
     EXPECT_EQ(sent(sets()[8], kSecurity + ".4.1"), "newpass12");
+    EXPECT_EQ(sent(sets()[8], kSecurity + ".5.1"), "2") << "AES goes back as aes";
     EXPECT_EQ(status(page), "Setting Success!");
 
     // A character outside 8-bit text cannot be sent: its error is shown and the branch goes on.
@@ -682,6 +700,7 @@ TEST_F(WirelessSurvey, ClientScanListsTheNetworksAndARowClickChoosesSsidAndChann
     // WPA-Personal checks no interval and sends the cipher, not the interval.
     clickRow(list, kSurveySsid, "Office");
     choose(page->CB_SecurityMode, "WPA-Personal");
+    EXPECT_FALSE(page->Ed_UpdateInterval->isEnabled()) << "a client's interval is greyed";
     page->Ed_UpdateInterval->setText("");
     page->Bt_Apply->click();
     ASSERT_EQ(setSizesSince(1), (std::vector<size_t>{4, 1, 1}));
