@@ -670,7 +670,7 @@ void TFM_MultiSSIDNewForm::EnableEntryControls(bool enable) {
         Ed_ConfirmKey,      CB_CipherType,  Ed_UpdateInterval, Ed_Passphrase,   Ed_ConfirmPass,
         Edt_RadiusServer,   Edt_RadiusPort, Edt_RadiusSecret};
     for (QWidget* entry : entries) entry->setEnabled(enable);
-    // In WDS mode the WPA mode stays at its first item.
+    // In WDS mode the WPA mode is shown but not offered.
     CB_WPAMode->setEnabled(enable && wpaModeEnabled);
 }
 
@@ -786,6 +786,8 @@ MssidSecurityChoices mssidSecurityChoices(int apMode, const QString& authenticat
             break;
         case 2:
             pairs = &wds;
+            // Greyed, yet at the entry's own pair: Add maps it back in Access Point mode, so
+            // an SSID added unchanged keeps its authentication.
             choices.wpaEnabled = false;
             break;
         case 3:
@@ -800,8 +802,6 @@ MssidSecurityChoices mssidSecurityChoices(int apMode, const QString& authenticat
         choices.securityIndex = pair.security;
         choices.wpaIndex = pair.wpa;
     }
-    // A WDS link negotiates its WPA version itself: the choice stays at its first item.
-    if (apMode == 2 && choices.securityIndex >= 0) choices.wpaIndex = 0;
     return choices;
 }
 

@@ -579,25 +579,21 @@ void TFM_VlanSetting::Btn_PvidApplyClick() {
         StatusBar->ShowText(setStatus() ? "Set OK!" : "Set Error!");
         return;
     }
-    if (CB_PvidAutoStatus->currentIndex() == 0) {
-        for (CvEdit* pvid : visiblePvidEdits()) {
-            if (isVlanIdInRange(pvid->text())) continue;
-            platform::ui().messageBox(this, "Warning", "The VID value range is 1~4094.",
-                                      platform::BoxButtons::Ok);
-            pvid->SetText("1");
-            pvid->setFocus();
-            return;
-        }
-        const bool status = setStatus();
-        const bool automatic = setRequest(reqPvidAuto.get(), StatusBar, true);
-        const bool pvids = setRequest(reqPvid.get(), StatusBar, true);
-        const bool saved = status && automatic && pvids && reqPvid->Get();
-        if (saved) FillPortPvids();
-        StatusBar->ShowText(saved ? "Set OK!" : "Set Error!");
+    const bool byHand = CB_PvidAutoStatus->currentIndex() == 0;
+    for (CvEdit* pvid : visiblePvidEdits()) {
+        if (!byHand || isVlanIdInRange(pvid->text())) continue;
+        platform::ui().messageBox(this, "Warning", "The VID value range is 1~4094.",
+                                  platform::BoxButtons::Ok);
+        pvid->SetText("1");
+        pvid->setFocus();
         return;
     }
-    const bool saved =
-        setStatus() && setRequest(reqPvidAuto.get(), StatusBar, true) && reqPvid->Get();
+    // Every set goes out whatever the device answered to the one before it.
+    const bool status = setStatus();
+    const bool automatic = setRequest(reqPvidAuto.get(), StatusBar, true);
+    const bool pvids = !byHand || setRequest(reqPvid.get(), StatusBar, true);
+    const bool saved = status && automatic && pvids && reqPvid->Get();
+    if (saved && byHand) FillPortPvids();
     StatusBar->ShowText(saved ? "Set OK!" : "Set Error!");
 }
 

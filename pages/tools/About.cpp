@@ -11,7 +11,7 @@
 #include "pages/common/PageForm.h"
 
 TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
-    setWindowTitle("About");
+    setWindowTitle("Help\\About");
     setSingleBorder(this);
 
     Label1 = new QLabel(this);

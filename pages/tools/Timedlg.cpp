@@ -68,6 +68,11 @@ enum SntpItem {
 constexpr int kManualTimeItem = 0;
 constexpr int kSynchronous = 0;
 
+// The device takes any four-digit year. The list reaches to the last year a 32-bit clock holds,
+// since a year past it leaves the year box empty and the manual time without its year.
+constexpr int kFirstYear = 2002;
+constexpr int kLastYear = 2037;
+
 // Row 1 onwards of CB_ServerName, by row.
 const QString ntpServerAddresses[] = {kDefaultNtpServerAddress};
 
@@ -216,9 +221,12 @@ void TFM_Time::buildManualConfiguration() {
     GroupBox3 = new QGroupBox("Set the Date and Time Manually", Panel1);
     auto* grid = groupGrid(GroupBox3);
     const QString headings[] = {"Year", "Month", "Day", "Hour", "Minute", "Second"};
-    const QStringList items[] = {numberTexts(2002, 2012, 4), numberTexts(1, 12, 2),
-                                 numberTexts(1, 31, 2),      numberTexts(0, 23, 2),
-                                 numberTexts(0, 59, 2),      numberTexts(0, 59, 2)};
+    const QStringList items[] = {numberTexts(kFirstYear, kLastYear, 4),
+                                 numberTexts(1, 12, 2),
+                                 numberTexts(1, 31, 2),
+                                 numberTexts(0, 23, 2),
+                                 numberTexts(0, 59, 2),
+                                 numberTexts(0, 59, 2)};
     QComboBox** combos[] = {&CB_Year, &CB_Month, &CB_Day, &CB_Hour, &CB_Minute, &CB_Second};
     for (int column = 0; column < 6; ++column) {
         grid->addWidget(new QLabel(headings[column], GroupBox3), 0, column);

@@ -235,6 +235,7 @@ TEST_F(AboutBox, OnlyShiftAltF3OnTheOkButtonRevealsTheRelease) {
         return !box.Label4->isHidden();
     };
     TAboutForm box;
+    EXPECT_EQ(box.windowTitle(), "Help\\About");
     EXPECT_EQ(box.Label1->text(), "VRA-2260 Management Module");
     EXPECT_FALSE(press(box, Qt::ShiftModifier));
     EXPECT_FALSE(press(box, Qt::AltModifier));

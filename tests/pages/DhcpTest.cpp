@@ -121,10 +121,16 @@ TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressAndDisableWritesOnlyTheSwitc
     EXPECT_EQ(log[2].vbs[0].value, "0");
 }
 
-TEST_F(DhcpPage, StaticDomainNameIsGreyedAndNotWritten) {
-    sim().knob("profile dhcp-static-dn");
+TEST_F(DhcpPage, EachDomainNameIsGreyedWhileTheStatusNamesTheOtherAndAStaticOneIsNotWritten) {
     TFM_DHCP* page = open();
+    EXPECT_TRUE(page->Ed_DomNa->isEnabled());
+    EXPECT_TRUE(page->ED_StaticDNS->isEnabled());
+    EXPECT_FALSE(page->ED_StaticDoname->isEnabled()) << "greyed while the status is dynamic";
+
+    sim().knob("profile dhcp-static-dn");
+    page = open();
     EXPECT_FALSE(page->Ed_DomNa->isEnabled());
+    EXPECT_TRUE(page->ED_StaticDoname->isEnabled());
     page->Bt_Apply->click();
     const auto log = sets();
     ASSERT_EQ(log.size(), 2u);
@@ -145,8 +151,6 @@ TEST_F(DhcpPage, NewEntryGoesToTheFirstFreeRowAndPickedEntriesKeepTheirOwnRow) {
     expectTidyLayout(page);
     saveScreenshot(page, "dhcp-static");
 
-    page->Btn_Del->click();
-    EXPECT_TRUE(ui().boxes.empty()) << "Delete waits for a pick";
     pick(page, 0);
     saveStatic(page);  // its own MAC again
     EXPECT_EQ(instanceOf(sets().back()), "1");
@@ -155,6 +159,9 @@ TEST_F(DhcpPage, NewEntryGoesToTheFirstFreeRowAndPickedEntriesKeepTheirOwnRow) {
     page->Btn_Add->click();
     EXPECT_EQ(boxTexts().back(), "Reject: The MAC has already existed in IP Static pool.");
     EXPECT_EQ(sets().size(), 4u);
+    ASSERT_TRUE(page->Btn_Del->isEnabled()) << "the refusal gives Delete back";
+    page->Btn_Del->click();
+    EXPECT_EQ(ui().boxes.size(), 1u) << "Delete waits for a pick after every save";
 
     page->User_ListView->SelectRow(1);
     ui().answers = {platform::BoxResult::Cancel, platform::BoxResult::Ok};

@@ -66,6 +66,7 @@ TEST(MultissidRules, ListNamesSecurityMapAndRawValues) {
     const MssidSecurityChoices wds = mssidSecurityChoices(2, "wpa-psk");
     EXPECT_FALSE(wds.wpaEnabled);
     EXPECT_EQ(wds.securityIndex, 1);
+    EXPECT_EQ(wds.wpaIndex, 2) << "greyed, but at the entry's own WPA mode";
     EXPECT_EQ(mssidSecurityChoices(1, "wpa-eap").securityIndex, -1) << "WDS with AP lacks it";
     EXPECT_EQ(mssidSecurityChoices(3, "sharedkey").securityIndex, -1);
     // Every choice listed for an authentication maps back to it.
@@ -227,6 +228,20 @@ TEST_F(MultissidWds, WarnsAtOpenAndOnEachCheckAndSaveForcesAccessPointThenWaits)
     page->ApplyBtn->click();
     EXPECT_EQ(status(page), "Save Fail!");
     EXPECT_EQ(ui().waits.size(), 1u) << "a failed save does not wait";
+}
+
+TEST_F(MultissidWds, AddOfAnUnchangedWpaPersonalSsidKeepsItsAuthentication) {
+    for (const std::string authentication : {"6", "4"}) {
+        sim().knob("set " + kApMode + " 3");  // the add before switched it to Access Point
+        sim().knob("set " + T + ".5.1.4 " + authentication);
+        sim().clearJournal();
+        Page* page = open();
+        choose(page->CB_Index, "SSID 3");
+        EXPECT_FALSE(page->CB_WPAMode->isEnabled());
+        add(page);
+        ASSERT_EQ(tableSets().size(), 1u);
+        EXPECT_EQ(valueOf(tableSets()[0], ".5"), authentication);
+    }
 }
 
 TEST_F(MultissidPage, AccessPointOpensWithoutWarningAndDeleteWritesOnlyTheState) {

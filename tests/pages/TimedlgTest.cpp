@@ -16,7 +16,7 @@ namespace {
 const std::string S = "1.3.6.1.4.1.32473.10.37.38.4.8.";
 const std::string kServer = S + "1.0", kZone = S + "2.0", kDaylight = S + "3.0",
                   kStatus = S + "5.0", kManual = S + "7.0";
-const QDateTime k2011(QDate(2011, 3, 4), QTime(5, 6, 7));
+const QDateTime k2026(QDate(2026, 3, 4), QTime(5, 6, 7));
 
 }  // namespace
 
@@ -34,6 +34,10 @@ TEST(TimeRules, SetPlanDaylightZonesAndClockTexts) {
 
 class TimePage : public PageHarness {
   protected:
+    void SetUp() override {
+        PageHarness::SetUp();
+        ui().clock = k2026;  // the PC clock the page reads, whatever today is
+    }
     TFM_Time* open() { return openPage(FM_Time); }
     static QString status(TFM_Time* page) { return page->StatusBar->PanelText(0); }
     SimSetRecord lastSet(size_t back = 0) { return sets().at(sets().size() - 1 - back); }
@@ -74,20 +78,19 @@ TEST_F(TimePage, OpensWithTheDevicesValuesNtpOnSendsServerZoneStatusAndSuccessNe
 }
 
 TEST_F(TimePage, ManualTimeFromThePcClockAndItsRefusalsDaylightRowsAndBadServer) {
-    ui().clock = k2011;
     TFM_Time* page = open();
     page->Btn_Copy->click();
-    EXPECT_EQ(page->Ed_DateTime->text(), "03/04/2011 05:06:07");
+    EXPECT_EQ(page->Ed_DateTime->text(), "03/04/2026 05:06:07");
     page->Btn_Apply->click();
     ASSERT_EQ(sets().size(), 2u);
     EXPECT_EQ(oids(sets()[0]), (std::vector<std::string>{kZone, kDaylight, kStatus}));
     EXPECT_EQ(oids(sets()[1]), std::vector<std::string>{kManual});
-    EXPECT_EQ(sets()[1].vbs[0].value, "03/04/2011 05:06:07");
-    EXPECT_TRUE(page->LB_CurrentTime->text().startsWith("03/04/2011 05:06"))
+    EXPECT_EQ(sets()[1].vbs[0].value, "03/04/2026 05:06:07") << "the present year goes out";
+    EXPECT_TRUE(page->LB_CurrentTime->text().startsWith("03/04/2026 05:06"))
         << page->LB_CurrentTime->text().toStdString();
     EXPECT_EQ(status(page), "Setting Success");
 
-    ui().clock = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7));
+    ui().clock = QDateTime(QDate(2038, 3, 4), QTime(5, 6, 7));
     page->Btn_Copy->click();
     EXPECT_EQ(page->CB_Year->currentIndex(), -1);
     page->CheckBox_Daylight->click();
@@ -99,7 +102,7 @@ TEST_F(TimePage, ManualTimeFromThePcClockAndItsRefusalsDaylightRowsAndBadServer)
     std::vector<std::string> zoneStatusDst = {kZone, kStatus};
     for (int dst = 8; dst <= 15; ++dst) zoneStatusDst.push_back(S + std::to_string(dst) + ".0");
     EXPECT_EQ(oids(lastSet(1)), zoneStatusDst) << "daylight greyed by the zone stays out";
-    EXPECT_EQ(lastSet().vbs.at(0).value, "03/04/ 05:06:07") << "the text goes without its year";
+    EXPECT_EQ(lastSet().vbs.at(0).value, "03/04/ 05:06:07") << "a year past the list goes without";
     EXPECT_NE(lastSet().errorStatus, 0);
     EXPECT_EQ(status(page), "Setting Error");
 

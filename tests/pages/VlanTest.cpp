@@ -158,6 +158,15 @@ TEST_F(VlanPage, AutoAssignDisablesTheEditsAndRereadsWhatTheDeviceAssignedDynami
     page->Btn_PvidApply->click();
     EXPECT_EQ(sets().size(), 2u) << "status and auto-assign only";
     EXPECT_EQ(page->Ed_PvidMgmt->text(), "1");
+    EXPECT_EQ(status(page), "Set OK!");
+    sim().knob("fail " + kStatus + " genErr set");
+    page->Btn_PvidApply->click();
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 4u) << "a refused status does not hold back the auto-assign";
+    EXPECT_NE(log[2].errorStatus, 0);
+    EXPECT_EQ(oids(log[3]), std::vector<std::string>{kPvidAuto});
+    EXPECT_EQ(status(page), "Set Error!");
+    sim().knob("clear");
 
     sim().knob("profile vlan-dynamic");
     page = open();
@@ -227,7 +236,9 @@ TEST_F(VlanPage, AddWritesOneRowThenTheRefreshAndRefusesBadDuplicateAndNamelessE
     const auto [columns, row] = columnsAndRow(log[0]);
     EXPECT_EQ(columns, range(2, 17)) << "VID, name and the 14 ports, no delete column";
     EXPECT_EQ(row, "3");
-    EXPECT_EQ(log[0].vbs[8].value, "2") << "a new VLAN carries S-4 untagged";
+    for (size_t port = 2; port < log[0].vbs.size(); ++port)
+        EXPECT_EQ(log[0].vbs[port].value, "2")
+            << "a new VLAN carries port " << port - 2 << " untagged, the hidden S-4 to S-7 too";
     EXPECT_EQ(oids(log[1]), std::vector<std::string>{kRefresh});
     EXPECT_EQ(shownVids(page), QStringList({"1", "10", "20"}));
 
