@@ -23,7 +23,6 @@
 #include "library/snmp/CvStatusBar.h"
 #include "pages/common/MibItem.h"
 #include "pages/common/PageForm.h"
-#include "pages/tools/Systemlog.h"
 #include "platform/Ui.h"
 
 TFM_Wirless* FM_Wirless = nullptr;
