@@ -432,8 +432,8 @@ bool CvTFTPServer::admits(const tftp::Request& request, uint32_t peerAddress,
     if (admitted.open && fromPeer && request.fileName == admitted.fileName &&
         request.kind == admitted.request)
         return true;
-    qCDebug(vraTrace).noquote() << "TFTP: refused" << (request.kind == 1 ? "read" : "write")
-                                << "of" << QString::fromStdString(request.fileName) << "from"
+    qCDebug(vraTrace).noquote() << "TFTP: refused" << (request.kind == 1 ? "read" : "write") << "of"
+                                << QString::fromStdString(request.fileName) << "from"
                                 << QString::fromStdString(dotted(peerAddress)) + ":" +
                                        QString::number(peerPort);
     return false;

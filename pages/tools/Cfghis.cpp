@@ -275,8 +275,7 @@ void TFM_CfgFile::Bt_OKClick() {
         return;
     }
     saveTransfer_->cancel();
-    if (!reqTftpServer ||
-        !prepareServer(path, bareNameOfPath(path), kDeviceReads, updateTransfer_))
+    if (!reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads, updateTransfer_))
         return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;

@@ -303,7 +303,8 @@ TEST_F(ServerPacketTest, Admission_LetsOnlyTheDevicesOneTransferThrough) {
     ASSERT_EQ(peer.receive()->data, ackPacket(1));
     EXPECT_EQ(readFile(path("x.dcf")), "new");
     for (int kind : {1, 2})
-        EXPECT_EQ(blockOf(request(kind, "x.dcf", second).data), AccessViolation) << "admitted twice";
+        EXPECT_EQ(blockOf(request(kind, "x.dcf", second).data), AccessViolation)
+            << "admitted twice";
     EXPECT_EQ(readFile(path("x.dcf")), "new");
     EXPECT_EQ(readFile(path("notes.txt")), "mine");
     EXPECT_EQ(folderEntries(dir.path()), (QStringList{"notes.txt", "x.dcf"}));
