@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QtDebug>
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "library/common/CvMessages.h"
 #include "library/tftp/TftpSession.h"
 #include "platform/Environment.h"
+#include "platform/Trace.h"
 
 namespace {
 
@@ -190,9 +192,6 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     }
     const std::optional<tftp::Request> request = tftp::parseRequest(packet);
     if (!request) return refuse(-1106, tftp::Request{}, peerAddress, peerPort, localAddress);
-    if (allowed_ && (request->fileName != allowed_->first || request->kind != allowed_->second))
-        return refuse(-1104, *request, peerAddress, peerPort, localAddress);
-
     const auto known = sessionByPeer_.find(peerKey(peerAddress, peerPort));
     if (known != sessionByPeer_.end()) {
         Entry& entry = *sessions_.at(known->second);
@@ -202,10 +201,14 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
         if (!entry.session->completed() && running.kind == request->kind &&
             running.fileName == request->fileName)
             return apply(known->second, entry.session->onRepeatedRequest());
+    }
+    if (!admits(*request, peerAddress, peerPort))
+        return refuse(-1104, *request, peerAddress, peerPort, localAddress);
+    if (known != sessionByPeer_.end()) {
         // The peer starts anew from the same port: it has given up the earlier transfer. It is
         // not told, since it would take an error from any port as the answer to its new request.
         const int old = known->second;
-        apply(old, entry.session->abort(false));
+        apply(old, sessions_.at(old)->session->abort(false));
         if (!*alive_ || listenFd_ < 0) return;
     }
     if (static_cast<int>(sessions_.size()) >= maxSessions)
@@ -231,6 +234,7 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     entry->timer->setTimerType(Qt::PreciseTimer);
     connect(entry->timer, &QTimer::timeout, this, [this, id] { expire(id); });
     tftp::Session& session = *entry->session;
+    if (admission_) admission_->open = false;
     sessions_.emplace(id, std::move(entry));
     sessionByPeer_[peerKey(peerAddress, peerPort)] = id;
     apply(id, session.start(nowMs()));
@@ -402,6 +406,35 @@ bool CvTFTPServer::deliver(const CvTFTPMsg& message) {
     return *alive;
 }
 
-void CvTFTPServer::Allow(const std::string& fileName, int request) {
-    allowed_.emplace(fileName, request);
+int CvTFTPServer::Admit(const std::string& fileName, int request,
+                        const std::vector<std::string>& peers) {
+    Admission admission{++lastAdmission_, fileName, request, {}, true};
+    for (const std::string& peer : peers) {
+        in_addr address{};
+        if (::inet_pton(AF_INET, peer.c_str(), &address) == 1)
+            admission.peers.push_back(address.s_addr);
+    }
+    admission_ = std::move(admission);
+    return lastAdmission_;
+}
+
+void CvTFTPServer::Withdraw(int admission) {
+    if (!admission_) admission_.emplace();
+    if (admission == 0 || admission == admission_->number) admission_->open = false;
+}
+
+bool CvTFTPServer::admits(const tftp::Request& request, uint32_t peerAddress,
+                          uint16_t peerPort) const {
+    if (!admission_) return true;
+    const Admission& admitted = *admission_;
+    const bool fromPeer = std::find(admitted.peers.begin(), admitted.peers.end(), peerAddress) !=
+                          admitted.peers.end();
+    if (admitted.open && fromPeer && request.fileName == admitted.fileName &&
+        request.kind == admitted.request)
+        return true;
+    qCDebug(vraTrace).noquote() << "TFTP: refused" << (request.kind == 1 ? "read" : "write") << "of"
+                                << QString::fromStdString(request.fileName) << "from"
+                                << QString::fromStdString(dotted(peerAddress)) + ":" +
+                                       QString::number(peerPort);
+    return false;
 }

@@ -33,10 +33,16 @@ class CvTFTPServer : public QObject {
     void Start(const std::string& folder, uint16_t port);
     // Closes the listening socket and ends every session.
     void Stop();
-    // From now on serves only this file name in this direction (1 the peer reads it, 2 the peer
-    // writes it); any other request is refused as an access violation. A server never told so
-    // serves every plain name in the folder both ways.
-    void Allow(const std::string& fileName, int request);
+    // From now on admits one transfer only: this file name in this direction (1 the peer reads
+    // it, 2 the peer writes it), asked for from one of these addresses (dotted IPv4). The first
+    // such request starts it; every other request, and every one after it, is refused as an
+    // access violation. A server never given an admission serves every plain name in the folder
+    // both ways. Returns the admission's number, from 1.
+    int Admit(const std::string& fileName, int request, const std::vector<std::string>& peers);
+    // Ends the numbered admission when it is still the current one (0: whichever there is), so
+    // that from now on every request is refused until the next admission. A transfer it started
+    // runs on to its end.
+    void Withdraw(int admission);
 
     // The port actually bound (after the environment's mapping; 0 asks the system for one),
     // 0 when not listening.
@@ -77,7 +83,18 @@ class CvTFTPServer : public QObject {
     std::function<void(const CvTFTPMsg&)> handler_;
     std::string root_;
     std::string mode_ = "octet";
-    std::optional<std::pair<std::string, int>> allowed_;
+    struct Admission {
+        int number = 0;
+        std::string fileName;
+        int request = 0;
+        std::vector<uint32_t> peers;  // network order
+        bool open = false;            // no transfer started under it, not withdrawn
+    };
+    // True when the admission lets this request start a transfer; a refusal goes to the trace.
+    bool admits(const tftp::Request& request, uint32_t peerAddress, uint16_t peerPort) const;
+
+    std::optional<Admission> admission_;
+    int lastAdmission_ = 0;
     uint16_t port_ = 69;
     uint16_t boundPort_ = 0;
     int timeout10ms_ = 1000;

@@ -206,3 +206,8 @@ void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
         showFailureText(statusBar, QString::fromStdString(CvMessages::text(-528)));
     }
 }
+
+void plainMessage(QWidget* parent, const QString& text) {
+    platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
+                              platform::BoxButtons::Ok);
+}

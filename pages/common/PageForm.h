@@ -73,6 +73,10 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 // and counts as failed, so the page's later sets still go out.
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
+// The box the pages show without a caption of their own: captioned with the program's title, an
+// OK button.
+void plainMessage(QWidget* parent, const QString& text);
+
 // Runs a page routine; an exception it raises is shown by showFailureText instead of leaving the
 // routine, so none reaches the event loop.
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine);

@@ -24,7 +24,6 @@
 #include "pages/common/MibItem.h"
 #include "pages/common/PageForm.h"
 #include "pages/home/WirlessRules.h"
-#include "pages/tools/Systemlog.h"
 #include "platform/Ui.h"
 
 TFM_Wirless* FM_Wirless = nullptr;

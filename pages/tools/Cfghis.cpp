@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/Systemlog.h"
 #include "pages/tools/TftpObjects.h"
 #include "platform/Ui.h"
 
@@ -34,10 +34,6 @@ constexpr int kNoAnswer = -405;
 
 const char* const kFilter = ".dcf document|*.dcf|All Files|*.*";
 
-void warn(QWidget* parent, const QString& text) {
-    platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
-}
-
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------
@@ -46,6 +42,7 @@ TFM_CfgFile::TFM_CfgFile(QWidget* owner) : QDialog(owner) {
     buildControls();
     saveTransfer_ = new TransferWatch(this);
     updateTransfer_ = new TransferWatch(this);
+    fetchTransfer_ = new TransferWatch(this);
     runGuarded(StatusBar, [this] { FormCreate(); });
     updatePending = false;
     savePending = false;
@@ -174,16 +171,18 @@ void TFM_CfgFile::Bt_SavBrwClick() {
     Ed_SaveFile->SetText(OD_SaveFile.FileName);
 }
 
-bool TFM_CfgFile::prepareServer(const QString& path, const QString& name, int request) {
+bool TFM_CfgFile::prepareServer(const QString& path, const QString& name, int request,
+                                TransferWatch* watch) {
     Ed_TfpSrv->clear();
     if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return false;
     if (lastSeparator(path) < 0) {
-        warn(this, "The file path is error.");
+        showWarning(this, "The file path is error.");
         return false;
     }
     if (!tftpServer) return false;
-    // The folder is served only for the one file the device is told to move.
-    tftpServer->Allow(name.toStdString(), request);
+    fetchTransfer_->cancel();
+    // The folder is served only for the one transfer the device is told to make.
+    watch->expect(tftpServer.get(), name, request);
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
     return true;
@@ -207,11 +206,11 @@ bool TFM_CfgFile::setServerAndName() {
 void TFM_CfgFile::Bt_UploadClick() {
     const QString path = Ed_SaveFile->text();
     if (path.isEmpty()) {
-        warn(this, "Empty file is not accepted.");
+        showWarning(this, "Empty file is not accepted.");
         return;
     }
     const QString name = dcfSaveName(bareNameOfPath(path));
-    if (!reqTftpServer || !prepareServer(path, name, kDeviceWrites)) return;
+    if (!reqTftpServer || !prepareServer(path, name, kDeviceWrites, saveTransfer_)) return;
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
@@ -219,8 +218,9 @@ void TFM_CfgFile::Bt_UploadClick() {
         CB_TfpCom->setCurrentIndex(TftpCommandIndex::Put);
         savePending = true;
         saveName_ = name;
-        saveTransfer_->expect(name, kDeviceWrites);
         reqTftpCommand->Set(true, true, "");
+    } else {
+        saveTransfer_->cancel();
     }
     Ed_UpgFile->clear();
 }
@@ -248,8 +248,10 @@ void TFM_CfgFile::saveReceived(bool received) {
         showError();
         return;
     }
-    // Configsave makes the device fetch the file it has just written.
-    if (tftpServer) tftpServer->Allow(saveName_.toStdString(), kDeviceReads);
+    // Configsave makes the device fetch the file it has just written, once; what becomes of that
+    // fetch changes nothing here.
+    fetchTransfer_->expect(tftpServer.get(), saveName_, kDeviceReads);
+    fetchTransfer_->whenSettled(transferIdleMs(kServerTimeout), [](bool) {});
     sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
@@ -264,25 +266,26 @@ void TFM_CfgFile::showError() {
 void TFM_CfgFile::Bt_OKClick() {
     const QString path = Ed_UpgFile->text();
     if (path.isEmpty()) {
-        warn(this, "Empty file is not accepted.");
+        showWarning(this, "Empty file is not accepted.");
         return;
     }
     // A folder is no file to send, whatever its name holds.
     if (!QFileInfo(path).isFile() || !isDcfPath(path)) {
-        warn(this, "File format error! Please try again!");
+        showWarning(this, "File format error! Please try again!");
         return;
     }
-    if (!reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads)) return;
+    saveTransfer_->cancel();
+    if (!reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads, updateTransfer_))
+        return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
-    saveTransfer_->cancel();
-    updateTransfer_->cancel();
     const bool set = setServerAndName();
     if (set) {
         setBusy(true);
-        updateTransfer_->expect(Ed_UpgFile->text(), kDeviceReads);
         sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::UpdateConfigsave);
         updatePending = true;
+    } else {
+        updateTransfer_->cancel();
     }
     Ed_UpgFile->SetText(path);
 }
@@ -314,7 +317,7 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     }
     if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
     QPointer<TFM_CfgFile> alive(page);
-    page->runCountdown(10, "Updating config file...");
+    runCountdown(page, 10, "Updating config file...");
     // The answer to a second Configsave may have restarted the device during this wait already;
     // a second Reboot would reach it while it starts up.
     if (!alive || !page->updatePending) return;
@@ -338,7 +341,7 @@ void TFM_CfgFile::restartAfterUpdate() {
     QPointer<TFM_CfgFile> alive(this);
     sendUpgradeCommand(UpgradeCommandIndex::Reboot, UpgradePurpose::Reboot);
     updatePending = false;
-    runCountdown(50, "Device is restarting...");
+    runCountdown(this, 50, "Device is restarting...");
     if (!alive) return;
     platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
                               platform::BoxButtons::Ok);
@@ -352,17 +355,10 @@ void TFM_CfgFile::setBusy(bool busy) {
     GB_SaveFile->setEnabled(!busy);
 }
 
-void TFM_CfgFile::runCountdown(int count, const QString& text) {
-    TFM_Waiting wait(this);
-    wait.Count = count;
-    wait.Reboot = false;
-    wait.Label3->setText(text);
-    wait.exec();
-}
-
 void TFM_CfgFile::OnTftpMessage(const CvTFTPMsg& message) {
     saveTransfer_->onMessage(message);
     updateTransfer_->onMessage(message);
+    fetchTransfer_->onMessage(message);
 }
 
 void TFM_CfgFile::done(int result) {
@@ -373,6 +369,7 @@ void TFM_CfgFile::done(int result) {
 bool TFM_CfgFile::FormCloseQuery() {
     if (saveTransfer_) saveTransfer_->cancel();
     if (updateTransfer_) updateTransfer_->cancel();
+    if (fetchTransfer_) fetchTransfer_->cancel();
     if (tftpServer) tftpServer->Stop();
     tftpServer.reset();
     return true;

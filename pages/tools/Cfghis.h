@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "library/snmp/CvSNMPVarList.h"
-#include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferPage.h"
 #include "pages/tools/TransferWatch.h"
 
 class QComboBox;
@@ -73,14 +73,14 @@ class TFM_CfgFile : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    // Steps shared by both actions: the PC address, and the server's folder with the one file
-    // the device is to read (1) or write (2) in it; false has told the user why.
-    bool prepareServer(const QString& path, const QString& name, int request);
+    // Steps shared by both actions: the PC address, and the server's folder with the one
+    // transfer of the file the device is to read (1) or write (2) in it, followed by the watch;
+    // false has told the user why.
+    bool prepareServer(const QString& path, const QString& name, int request, TransferWatch* watch);
     // Sets the server address and file name; false shows the failure in the status bar.
     bool setServerAndName();
     void saveReceived(bool received);
     void showError();
-    void runCountdown(int count, const QString& text);
     void restartAfterUpdate();
     // One action at a time: while a save or an update runs, both file boxes and their buttons
     // are disabled.
@@ -95,6 +95,8 @@ class TFM_CfgFile : public QDialog {
 
     TransferWatch* saveTransfer_ = nullptr;
     TransferWatch* updateTransfer_ = nullptr;
+    // The device's fetch of the file it has just saved, which Configsave makes.
+    TransferWatch* fetchTransfer_ = nullptr;
 };
 
 extern TFM_CfgFile* FM_CfgFile;

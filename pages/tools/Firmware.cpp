@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/Systemlog.h"
 #include "pages/tools/TftpObjects.h"
 #include "platform/Ui.h"
 
@@ -27,10 +27,6 @@ namespace {
 
 constexpr int kServerTimeout = 3000;
 constexpr int kServerRetries = 3;
-
-void warn(QWidget* parent, const QString& text) {
-    platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
-}
 
 }  // namespace
 
@@ -202,11 +198,11 @@ void TFM_Firmware::Bt_OKClick() {
     transferKind = 1;
     const QString path = Ed_UpgFile->text();
     if (isMissingFileName(path)) {
-        warn(this, "Please put in the firmware file & path.");
+        showWarning(this, "Please put in the firmware file & path.");
         return;
     }
     if (!isFirmwarePath(path) || !QFileInfo(path).isFile()) {
-        warn(this, "Please put in valid firmware file & path.");
+        showWarning(this, "Please put in valid firmware file & path.");
         return;
     }
     sendFile(path);
@@ -224,16 +220,16 @@ void TFM_Firmware::uploadSslFile(CvEdit* edit, int kind) {
     transferKind = kind;
     const QString path = edit->text();
     if (isMissingFileName(path)) {
-        warn(this, "Empty file is not accepted!");
+        showWarning(this, "Empty file is not accepted!");
         return;
     }
     if (!isCertificatePath(path)) {
-        warn(this, "File format error! Please try again.");
+        showWarning(this, "File format error! Please try again.");
         edit->setFocus();
         return;
     }
     if (!QFileInfo(path).isFile()) {
-        warn(this, "Please put in valid pem file & path.");
+        showWarning(this, "Please put in valid pem file & path.");
         return;
     }
     sendFile(path);
@@ -244,15 +240,14 @@ void TFM_Firmware::sendFile(const QString& path) {
     Ed_TfpSrv->clear();
     if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return;
     if (lastSeparator(path) < 0) {
-        warn(this, "The file path is error.");
+        showWarning(this, "The file path is error.");
         return;
     }
     fileName_ = bareNameOfPath(path);
-    // The folder is served only for the one file the device is told to read.
-    tftpServer->Allow(fileName_.toStdString(), kDeviceReads);
+    // The folder is served only for the one read of the file the device is told to make.
+    fileTransfer_->expect(tftpServer.get(), fileName_, kDeviceReads);
     tftpServer->Start(folderOfPath(path).toStdString(), 69);
     Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
-    fileTransfer_->cancel();
     // The name travels through the firmware edit, which then shows what it showed before, so
     // that every edit keeps its full path until an upload has succeeded.
     const QString shown = Ed_UpgFile->text();
@@ -264,13 +259,13 @@ void TFM_Firmware::sendFile(const QString& path) {
 
 void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
     if (error.Code != 0) {
+        fileTransfer_->cancel();
         setUploading(false);
         StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
     transferStarted = true;
     CB_TfpCom->setCurrentIndex(TftpCommandIndex::Get);
-    fileTransfer_->expect(fileName_, kDeviceReads);
     reqTftpCommand->Set(true, true, "");
 }
 
@@ -280,7 +275,7 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
     if (error.Code != 0) {
         page->fileTransfer_->cancel();
         page->setUploading(false);
-        warn(page, "Cant Perform Operation,Please try again!");
+        showWarning(page, "Cant Perform Operation,Please try again!");
         page->StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
@@ -307,7 +302,7 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
 
 void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> sendCommand) {
     QPointer<TFM_Firmware> alive(this);
-    runCountdown(5, loadingText);
+    runCountdown(this, 5, loadingText);
     if (!alive) return;
     // The device may still be reading the file when the short wait ends; an update command
     // before the whole file has arrived would install a truncated one.
@@ -317,7 +312,7 @@ void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> se
             runGuarded(StatusBar, [&] {
                 if (!read || !reqUpgradeCommand) {
                     setUploading(false);
-                    if (!read) warn(this, "Cant Perform Operation,Please try again!");
+                    if (!read) showWarning(this, "Cant Perform Operation,Please try again!");
                     return;
                 }
                 sendCommand();
@@ -332,7 +327,7 @@ void TFM_Firmware::StartFirmwareUpdate() {
     runStage("Loading firmware file...", [this] {
         CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::Firmwareupdate);
         reqUpgradeCommand->Set(true, true, "");
-        runCountdown(100, "Updating firmware file...");
+        runCountdown(this, 100, "Updating firmware file...");
     });
 }
 
@@ -369,29 +364,19 @@ void TFM_Firmware::OnUpgradeCommandSet(const CvSNMPError& error) {
         page->CB_UpgCom->setCurrentIndex(UpgradeCommandIndex::Reboot);
         page->reqUpgradeCommand->Set(true, true, "");
         QPointer<TFM_Firmware> alive(page);
-        page->runCountdown(40, "Device is restarting...");
+        runCountdown(page, 40, "Device is restarting...");
         if (!alive) return;
-        warn(page, "Update firmware success!");
+        showWarning(page, "Update firmware success!");
         return;
     }
     page->setUploading(false);
     if (page->transferKind == 2) {
-        warn(page, "Update SSL success!");
+        showWarning(page, "Update SSL success!");
         page->EDT_Certificate->clear();
     } else if (page->transferKind == 3) {
-        warn(page, "Please reboot the device for updete ssh key setting!");
+        showWarning(page, "Please reboot the device for updete ssh key setting!");
         page->EDT_Key->clear();
     }
-}
-
-void TFM_Firmware::runCountdown(int count, const QString& text) {
-    // The page sends Reboot itself after a successful update; a dialog that sent one on its own
-    // could restart the device while it writes its flash.
-    TFM_Waiting wait(this);
-    wait.Count = count;
-    wait.Reboot = false;
-    wait.Label3->setText(text);
-    wait.exec();
 }
 
 void TFM_Firmware::OnTftpMessage(const CvTFTPMsg& message) {

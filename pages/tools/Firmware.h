@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "library/snmp/CvSNMPVarList.h"
-#include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferPage.h"
 #include "pages/tools/TransferWatch.h"
 
 class QComboBox;
@@ -92,7 +92,6 @@ class TFM_Firmware : public QDialog {
     void sendFile(const QString& path);
     void OnServerSet(const CvSNMPError& error);
     void runStage(const QString& loadingText, std::function<void()> sendCommand);
-    void runCountdown(int count, const QString& text);
     void setKeyControlsEnabled(bool enabled);
     // One upload at a time, from its first set to the answer of its last command (for a
     // firmware image, the Reboot's): the file rows are disabled meanwhile.

@@ -1,7 +1,6 @@
 #include "pages/tools/Systemlog.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
@@ -22,6 +21,7 @@
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/TransferPage.h"
 #include "platform/Environment.h"
 #include "platform/Ui.h"
 
@@ -203,7 +203,6 @@ void TLogForm::FormCreate() {
         this, kServerTimeout, kServerRetries,
         [this](const CvTFTPMsg& message) { OnTftpMessage(message); }, programFolder);
     if (!tftpServer) return;
-    tftpServer->Allow(kLogFileName, kDeviceWrites);
     logFilePath = programFolder + "/" + kLogFileName;
     if (!requestsBuilt_) {
         StatusBar1->ShowText(buildFailure);
@@ -243,7 +242,8 @@ void TLogForm::OnServerAddressSet(CvSNMPRequest2Controls*, const CvSNMPError& er
         return;
     }
     GetCoBox->setCurrentIndex(1);
-    logTransfer_->expect(kLogFileName, kDeviceWrites);
+    // The server takes LogFile.RD from the device alone, and only for this Get.
+    logTransfer_->expect(tftpServer.get(), kLogFileName, kDeviceWrites);
     sendCounted(*reqGetLog, getSetsInFlight_);
 }
 
@@ -340,41 +340,6 @@ bool TLogForm::GetServerIPAddress(QLineEdit* edit) {
 
 QString TLogForm::NetworkAddress(const QString& address, const QString& mask) {
     return networkAddress(address, mask);
-}
-
-// ---- Shared by the transfer pages ----------------------------------------------------------
-
-bool TransferFileDialog::Execute(QWidget* parent) {
-    const QString chosen = Save ? platform::ui().saveFileName(parent, Filter, QString())
-                                : platform::ui().openFileName(parent, Filter, QString());
-    if (chosen.isEmpty()) return false;
-    FileName = chosen;
-    return true;
-}
-
-std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, int retries,
-                                              std::function<void(const CvTFTPMsg&)> handler,
-                                              const QString& folder) {
-    try {
-        auto server = std::make_unique<CvTFTPServer>(page);
-        server->SetTimeout(timeout10ms, retries);
-        server->SetOnMessage(std::move(handler));
-        server->Start(folder.toStdString(), 69);
-        return server;
-    } catch (const std::exception& failure) {
-        plainMessage(page, "TFTP Service Init Error:" + QString::fromStdString(failure.what()));
-        platform::ui().terminate(1);
-        return nullptr;
-    }
-}
-
-int transferIdleMs(int serverTimeout10ms) {
-    return platform::scaledMs(serverTimeout10ms * 10.0);
-}
-
-void plainMessage(QWidget* parent, const QString& text) {
-    platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
-                              platform::BoxButtons::Ok);
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

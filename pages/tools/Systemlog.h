@@ -103,31 +103,6 @@ extern TLogForm* LogForm;
 // programFolder + "/" + "LogFile.RD", set when a log page is created.
 extern QString logFilePath;
 
-// The open and save dialogs of the transfer pages. Filter takes the form
-// ".dcf document|*.dcf|All Files|*.*"; FileName holds the chosen full path.
-struct TransferFileDialog {
-    bool Save = false;
-    QString Filter;
-    QString FileName;
-    // Asks the user for a file; false when the dialog was cancelled.
-    bool Execute(QWidget* parent);
-};
-
-// Creates a page's TFTP server with its time-out (units of 10 ms) and retries, hands its messages
-// to the handler and starts it on the folder and port 69. When that fails the user is told why
-// and the application ends; the result is then null.
-std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, int retries,
-                                              std::function<void(const CvTFTPMsg&)> handler,
-                                              const QString& folder);
-
-// How long a transfer page waits for news of a transfer: the server's time-out per packet, in
-// units of 10 ms, scaled like every time-out of the module.
-int transferIdleMs(int serverTimeout10ms);
-
-// The box the transfer pages show without a caption of their own: captioned with the program's
-// title, an OK button.
-void plainMessage(QWidget* parent, const QString& text);
-
 // ---- Rules ----------------------------------------------------------------------------------
 
 // One line of the device's log as the page shows it.

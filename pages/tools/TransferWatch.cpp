@@ -2,19 +2,25 @@
 
 #include <QTimer>
 
+#include "library/tftp/CvTFTPServer.h"
+#include "pages/tools/TransferPage.h"
+
 TransferWatch::TransferWatch(QObject* parent) : QObject(parent), idle_(new QTimer(this)) {
     idle_->setSingleShot(true);
     connect(idle_, &QTimer::timeout, this, [this] {
         if (state_ == State::Waiting) state_ = State::Failed;
+        withdraw();
         settle(false);
     });
 }
 
-void TransferWatch::expect(const QString& fileName, int request) {
+void TransferWatch::expect(CvTFTPServer* server, const QString& fileName, int request) {
     cancel();
     fileName_ = fileName;
     request_ = request;
-    started_ = false;
+    session_ = 0;
+    server_ = server;
+    if (server) admission_ = server->Admit(fileName.toStdString(), request, deviceAddresses());
     state_ = State::Waiting;
 }
 
@@ -23,32 +29,41 @@ void TransferWatch::cancel() {
     idle_->stop();
     settled_ = nullptr;
     state_ = State::Idle;
+    withdraw();
+}
+
+void TransferWatch::withdraw() {
+    if (server_ && admission_ != 0) server_->Withdraw(admission_);
+    admission_ = 0;
 }
 
 void TransferWatch::onMessage(const CvTFTPMsg& message) {
-    if (state_ != State::Waiting || message.Request != request_ ||
+    if (state_ != State::Waiting || message.Session == 0 || message.Request != request_ ||
         QString::fromStdString(message.FileName) != fileName_)
         return;
+    // The server starts one session under the admission, and every session begins by reporting
+    // itself connected: the first one heard is the admitted one.
+    if (session_ == 0 && message.Status == 1) {
+        session_ = message.Session;
+        idle_->stop();
+        return;
+    }
+    if (message.Session != session_) return;
     // Once the session runs, the server's own time-out and retries end it with an outcome, so a
     // long transfer is never given up for want of news; a session that ends without success
     // (disconnected before "completed") has failed.
-    const bool ended =
-        message.Status == 3 || message.Status < 0 || (started_ && message.Status == 0);
-    if (ended) {
-        state_ = message.Status == 3 ? State::Done : State::Failed;
-        // The page's routine may open boxes and countdowns; it runs after the server has
-        // finished handling this message, never inside it.
-        idle_->stop();
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok = state_ == State::Done, watched = generation_] {
-                if (watched == generation_) settle(ok);
-            },
-            Qt::QueuedConnection);
-    } else if (message.Status == 1 || message.Status == 2) {
-        started_ = true;
-        idle_->stop();
-    }
+    if (message.Status != 3 && message.Status > 0) return;
+    state_ = message.Status == 3 ? State::Done : State::Failed;
+    withdraw();
+    // The page's routine may open boxes and countdowns; it runs after the server has finished
+    // handling this message, never inside it.
+    idle_->stop();
+    QMetaObject::invokeMethod(
+        this,
+        [this, ok = state_ == State::Done, watched = generation_] {
+            if (watched == generation_) settle(ok);
+        },
+        Qt::QueuedConnection);
 }
 
 void TransferWatch::whenSettled(int idleMs, std::function<void(bool)> settled) {
@@ -58,7 +73,7 @@ void TransferWatch::whenSettled(int idleMs, std::function<void(bool)> settled) {
         settle(state_ == State::Done);
     else if (state_ != State::Waiting)
         settle(false);
-    else if (!started_)
+    else if (session_ == 0)
         idle_->start();
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 #include "library/tftp/CvTFTPMsg.h"
 
 class QTimer;
+class CvTFTPServer;
 
 // The request kinds of a page's TFTP server messages: the device reads (1) or writes (2).
 constexpr int kDeviceReads = 1;
@@ -21,31 +23,37 @@ class TransferWatch : public QObject {
   public:
     explicit TransferWatch(QObject* parent = nullptr);
 
-    // Starts watching for the file, read by the device (1) or written by it (2); forgets any
-    // earlier transfer and any waiting routine.
-    void expect(const QString& fileName, int request);
-    // Stops watching; a waiting routine is dropped.
+    // Starts watching for the file, read by the device (1) or written by it (2), and admits that
+    // one transfer from the device's addresses on the server; forgets any earlier transfer and
+    // any waiting routine.
+    void expect(CvTFTPServer* server, const QString& fileName, int request);
+    // Stops watching and withdraws the admission; a waiting routine is dropped.
     void cancel();
-    // The page's TFTP messages.
+    // The page's TFTP messages. Only the session the admission started counts; refusals and
+    // other sessions of the same name never end the watch.
     void onMessage(const CvTFTPMsg& message);
 
     // Runs settled(true) once the transfer has completed, settled(false) once it failed or when
     // idleMs passed from this call without the transfer starting; a started transfer is ended by
     // the server's outcome alone, whose time-out and retries end one that stalls. Runs at once
-    // when the outcome is already known, and with false when nothing is expected.
+    // when the outcome is already known, and with false when nothing is expected. The admission
+    // is withdrawn as soon as the outcome is known.
     void whenSettled(int idleMs, std::function<void(bool)> settled);
 
   private:
     enum class State { Idle, Waiting, Done, Failed };
 
     void settle(bool ok);
+    void withdraw();
 
     State state_ = State::Idle;
     // Advanced by cancel(), so that a posted outcome of an older watch is dropped.
     int generation_ = 0;
     QString fileName_;
     int request_ = 0;
-    bool started_ = false;
+    QPointer<CvTFTPServer> server_;
+    int admission_ = 0;
+    int session_ = 0;  // the server's number of the admitted transfer once it has begun
     QTimer* idle_;
     std::function<void(bool)> settled_;
 };

@@ -221,6 +221,34 @@ TEST_F(CfgFile, ServerGivesTheDeviceOnlyTheAwaitedFile) {
     EXPECT_FALSE(boxShown("The configuration file update successfully!"));
 }
 
+// Only the device's own upload lands in the user's file: another machine's write before it or
+// while it runs is refused, the saved file is read only by the device's one fetch on Configsave,
+// and a device write that comes after the page gave up is refused too.
+TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse) {
+    sim().knob("tftp answer=before start=1500");
+    open();
+    saveTo(workDir() + "/backup");
+    EXPECT_EQ(foreignTransfer("backup.dcf", true), 69) << "a write before the device's";
+    ASSERT_TRUE(deviceTransferBegun(FM_CfgFile->tftpServer.get())) << whatHappened();
+    EXPECT_EQ(foreignTransfer("backup.dcf", true), 69) << "a write during the device's";
+    ASSERT_TRUE(waitForBox(kSaved, 20000));
+    const QByteArray saved = readFile(workDir() + "/backup.dcf");
+    ASSERT_EQ(transfers("put").size(), 1u) << whatHappened();
+    EXPECT_EQ(transfers("put")[0].fields.at("checksum"), checksum(saved));
+    ASSERT_TRUE(pumpUntil([&] { return !transfers("get").empty(); }, 20000)) << whatHappened();
+    EXPECT_EQ(transfers("get")[0].fields.at("result"), "ok");
+    EXPECT_EQ(foreignTransfer("backup.dcf", false), 69) << "the saved file was read";
+    EXPECT_FALSE(QFile::exists(workDir() + "/foreign.got"));
+
+    sim().clearJournal();
+    setTimeScale(0.05);
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kFailed, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return !transfers("put").empty(); }, 20000)) << whatHappened();
+    EXPECT_NE(transfers("put")[0].fields.at("result"), "ok") << "a write after the failure";
+    EXPECT_EQ(readFile(workDir() + "/backup.dcf"), saved);
+}
+
 TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
     open();
     FM_CfgFile->Ed_UpgFile->SetText(workDir() + "/backup.dcf");

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QRandomGenerator>
 
@@ -214,6 +215,29 @@ TEST_F(Firmware, FolderNamedBinLetsAnyFileThrough) {
     EXPECT_TRUE(boxTexts().empty());
     ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpRemoteFileName).empty(); }));
     EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName), std::vector<std::string>{"readme.txt"});
+}
+
+// The device never reads: another machine's read of the image or certificate is refused, gets
+// nothing and does not pass for the device's, so no install command follows.
+TEST_F(Firmware, ForeignReadNeitherGetsTheFileNorCompletesTheUpload) {
+    setTimeScale(0.1);
+    sim().knob("tftp answer=before fail=never");
+    open();
+    for (const char* name : {"image.bin", "server.pem"}) {
+        SCOPED_TRACE(name);
+        ui().boxes.clear();
+        if (name[0] == 'i')
+            uploadFirmware(writeImage(name, "2.00", 20000));
+        else
+            uploadCertificate(writeWorkFile(name, "cert"));
+        ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpcommand).empty(); }));
+        EXPECT_EQ(foreignTransfer(name, false), 69);
+        EXPECT_FALSE(QFile::exists(workDir() + "/foreign.got"));
+        ASSERT_TRUE(waitForBox(kCantPerform, 20000));
+        EXPECT_TRUE(upgradeCommands().empty()) << whatHappened();
+        ASSERT_TRUE(pumpUntil([&] { return FM_Firmware->Bt_OK->isEnabled(); }));
+        sim().clearJournal();
+    }
 }
 
 TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {

@@ -1,11 +1,13 @@
 #include "tests/pages/LogFixture.h"
 
 #include <QFile>
+#include <QProcess>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/Main.h"
 #include "library/snmp/CvEdit.h"
+#include "library/tftp/CvTFTPServer.h"
 
 TransferPageTest::TransferPageTest() = default;
 TransferPageTest::~TransferPageTest() = default;
@@ -110,6 +112,21 @@ QString TransferPageTest::captionOf(const QString& text) {
     for (const platform::BoxRecord& box : ui().boxes)
         if (box.text == text) return box.caption;
     return {};
+}
+
+int TransferPageTest::foreignTransfer(const QString& name, bool write) {
+    const QString url = QString("tftp://127.0.0.1:%1/%2").arg(tftpPort()).arg(name);
+    const QStringList local =
+        write ? QStringList{"-T", writeWorkFile("foreign.bytes", QByteArray(1500, 'F'))}
+              : QStringList{"-o", workDir() + "/foreign.got"};
+    QProcess curl;
+    curl.start("curl", QStringList{"-s", "--interface", "127.0.0.2"} + local + QStringList{url});
+    EXPECT_TRUE(pumpUntil([&] { return curl.state() == QProcess::NotRunning; }, 30000));
+    return curl.exitCode();
+}
+
+bool TransferPageTest::deviceTransferBegun(const CvTFTPServer* server) {
+    return pumpUntil([server] { return server && server->sessionCount() > 0; }, 20000);
 }
 
 std::vector<SimEvent> TransferPageTest::transfers(const std::string& direction) {

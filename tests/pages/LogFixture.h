@@ -13,6 +13,7 @@
 #include "tests/pages/PageHarness.h"
 
 class TMainForm;
+class CvTFTPServer;
 
 // The fixture of the pages that move files: the page's TFTP server listens on a free port that
 // the device is told to use, received files land in a fresh data folder, and a main window holds
@@ -48,6 +49,13 @@ class TransferPageTest : public PageHarness {
     ::testing::AssertionResult waitForBox(const QString& text, int timeoutMs = 10000);
     std::string whatHappened();
     QString captionOf(const QString& text);
+
+    // curl from another machine's address (127.0.0.2) against the page's server: a write of a
+    // few blocks of forged bytes, or a read into the work folder's "foreign.got"; curl's exit
+    // code (69: refused as an access violation).
+    int foreignTransfer(const QString& name, bool write);
+    // Waits until the page's server runs a session: the device's transfer has begun.
+    static bool deviceTransferBegun(const CvTFTPServer* server);
 
     // The transfers the device journalled in one direction ("get" or "put"), oldest first.
     std::vector<SimEvent> transfers(const std::string& direction);

@@ -170,6 +170,31 @@ TEST_F(LogPage, EnterClearsNothing_ClearEmptiesTheListAtOnceAndTheDeviceLogOnceI
     EXPECT_TRUE(shownRows().isEmpty());
 }
 
+// Another machine's LogFile.RD, sent before the device's or while it runs, is refused: the page
+// shows the device's log, stored byte for byte. A device write after "Get fail." is refused too.
+TEST_F(LogPage, OnlyTheDevicesOwnLogIsTakenAndShown) {
+    sim().knob("tftp answer=before start=1500");
+    open();
+    ASSERT_TRUE(pumpUntil([this] { return sets().size() == 2; })) << whatHappened();
+    EXPECT_EQ(foreignTransfer("LogFile.RD", true), 69) << "a write before the device's";
+    ASSERT_TRUE(deviceTransferBegun(LogForm->tftpServer.get())) << whatHappened();
+    EXPECT_EQ(foreignTransfer("LogFile.RD", true), 69) << "a write during the device's";
+    ASSERT_TRUE(waitForOutcome());
+    EXPECT_EQ(status(), "Get OK.");
+    EXPECT_EQ(shownRows().size(), 2) << shownRows().join("\n").toStdString();
+    const QByteArray received = readFile(dataDir() + "/LogFile.RD");
+    ASSERT_EQ(transfers("put").size(), 1u) << whatHappened();
+    EXPECT_EQ(transfers("put")[0].fields.at("checksum"), checksum(received));
+
+    addDeviceLine("Jan  1 00:04:00|kernel: [SYS]too late");
+    setTimeScale(0.02);
+    clickGetLog();
+    ASSERT_TRUE(pumpUntil([this] { return status() == "Get fail."; }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return !transfers("put").empty(); }, 20000)) << whatHappened();
+    EXPECT_NE(transfers("put")[0].fields.at("result"), "ok") << "a write after the failure";
+    EXPECT_EQ(readFile(dataDir() + "/LogFile.RD"), received);
+}
+
 TEST_F(LogPage, CrlfLogFollowsTheDelimiterRulesEmptyLinesAreSkippedAMissingFileShowsTheLastLoad) {
     sim().knob("log clear");
     sim().knob("log eol crlf");

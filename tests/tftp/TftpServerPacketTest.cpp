@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include "library/tftp/TftpProtocol.h"
 #include "tests/tftp/TftpTestSupport.h"
@@ -281,18 +282,61 @@ TEST_F(ServerPacketTest, SpecialFilesAndLinks_AreRefusedWithoutBlockingOrFollowi
     EXPECT_EQ(readFile(outside.filePath("secret")), "outside");
 }
 
-TEST_F(ServerPacketTest, AllowList_ServesOnlyTheOneNameInItsDirection) {
+// A page admits the device's one transfer: a request from another address, for another name or
+// direction, a second one while it runs and every one after it are refused and touch no file.
+TEST_F(ServerPacketTest, Admission_LetsOnlyTheDevicesOneTransferThrough) {
+    ASSERT_TRUE(writeFile(path("x.dcf"), "earlier"));
     ASSERT_TRUE(writeFile(path("notes.txt"), "mine"));
-    server.Allow("x.dcf", 2);
-    for (int kind : {1, 2}) EXPECT_EQ(blockOf(request(kind, "notes.txt").data), AccessViolation);
+    server.Admit("x.dcf", 2, {"127.0.0.1"});
+    RawPeer stranger("127.0.0.2"), second;
+    for (int kind : {1, 2})
+        EXPECT_EQ(blockOf(request(kind, "x.dcf", stranger).data), AccessViolation) << kind;
     EXPECT_EQ(blockOf(request(1, "x.dcf").data), AccessViolation) << "served the other way";
+    EXPECT_EQ(blockOf(request(2, "notes.txt").data), AccessViolation);
     const auto ack0 = request(2, "x.dcf");
-    EXPECT_EQ(ack0.data, ackPacket(0));
+    ASSERT_EQ(ack0.data, ackPacket(0));
+    EXPECT_EQ(request(2, "x.dcf").port, ack0.port) << "the repeat was not the running session's";
+    for (RawPeer* other : {&second, &stranger})
+        EXPECT_EQ(blockOf(request(2, "x.dcf", *other).data), AccessViolation)
+            << "a second transfer began while the first ran";
     peer.send(dataPacket(1, "new"), ack0.port);
     ASSERT_EQ(peer.receive()->data, ackPacket(1));
     EXPECT_EQ(readFile(path("x.dcf")), "new");
+    for (int kind : {1, 2})
+        EXPECT_EQ(blockOf(request(kind, "x.dcf", second).data), AccessViolation)
+            << "admitted twice";
+    EXPECT_EQ(readFile(path("x.dcf")), "new");
     EXPECT_EQ(readFile(path("notes.txt")), "mine");
-    EXPECT_EQ(recorder.last("notes.txt", -1104)->Request, 2);
+    EXPECT_EQ(folderEntries(dir.path()), (QStringList{"notes.txt", "x.dcf"}));
+    EXPECT_EQ(recorder.last("x.dcf", -1104)->Session, 0) << "a refusal passed for a session";
+}
+
+// Withdrawn before it was used (the page's wait ended), an admission lets nothing through; a
+// later one is not ended by the withdrawal of an older one. Refusals go to the trace.
+TEST_F(ServerPacketTest, WithdrawnAdmission_RefusesTheDeviceToo) {
+    QStringList trace;
+    static QStringList* traced = nullptr;
+    traced = &trace;
+    QLoggingCategory::setFilterRules("vra.trace.debug=true");
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { *traced << text; });
+    ASSERT_TRUE(writeFile(path("LogFile.RD"), "old"));
+    server.Withdraw(server.Admit("LogFile.RD", 2, {"127.0.0.1"}));
+    EXPECT_EQ(blockOf(request(2, "LogFile.RD").data), AccessViolation);
+    const int older = server.Admit("LogFile.RD", 2, {"127.0.0.1"});
+    server.Withdraw(older);
+    server.Admit("LogFile.RD", 2, {"127.0.0.1"});
+    server.Withdraw(older);
+    EXPECT_EQ(request(2, "LogFile.RD").data, ackPacket(0));
+    server.Withdraw(0);
+    RawPeer late;
+    EXPECT_EQ(blockOf(request(2, "LogFile.RD", late).data), AccessViolation);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules("");
+    EXPECT_EQ(readFile(path("LogFile.RD")), "old");
+    EXPECT_TRUE(trace.contains(
+        QString("TFTP: refused write of LogFile.RD from 127.0.0.1:%1").arg(late.localPort())))
+        << trace.join('\n').toStdString();
 }
 
 // A process killed mid-upload leaves its temporary file; the next upload of the name removes it,

@@ -79,8 +79,8 @@ ServerFixture::ServerFixture() {
     port = server.boundPort();
 }
 
-RawPeer::RawPeer() {
-    socket_.bind(QHostAddress::LocalHost, 0);
+RawPeer::RawPeer(const char* address) {
+    socket_.bind(QHostAddress(QString::fromLatin1(address)), 0);
 }
 
 void RawPeer::send(const std::string& packet, uint16_t port) {

@@ -53,7 +53,9 @@ struct ServerFixture {
 // A hand-driven TFTP peer that sends and receives single datagrams.
 class RawPeer {
   public:
-    RawPeer();
+    // Bound to a loopback address: the whole 127/8 block reaches the loopback interface, so
+    // another one stands for another machine.
+    explicit RawPeer(const char* address = "127.0.0.1");
     uint16_t localPort() const { return socket_.localPort(); }
     void send(const std::string& packet, uint16_t port);
     struct Datagram {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "library/tftp/CvTFTPMsg.h"
+
+class QWidget;
+class CvTFTPServer;
+
+// What the pages that move files through their own TFTP server share.
+
+// The open and save dialogs of the transfer pages. Filter takes the form
+// ".dcf document|*.dcf|All Files|*.*"; FileName holds the chosen full path.
+struct TransferFileDialog {
+    bool Save = false;
+    QString Filter;
+    QString FileName;
+    // Asks the user for a file; false when the dialog was cancelled.
+    bool Execute(QWidget* parent);
+};
+
+// Creates a page's TFTP server with its time-out (units of 10 ms) and retries, hands its messages
+// to the handler and starts it on the folder and port 69. It serves nothing until a transfer is
+// admitted. When that fails the user is told why and the application ends; the result is then
+// null.
+std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, int retries,
+                                              std::function<void(const CvTFTPMsg&)> handler,
+                                              const QString& folder);
+
+// How long a transfer page waits for news of a transfer: the server's time-out per packet, in
+// units of 10 ms, scaled like every time-out of the module.
+int transferIdleMs(int serverTimeout10ms);
+
+// The addresses a transfer of the device comes from, dotted: the session's device address
+// resolved to IPv4, and the device's own address as the main window last read it.
+std::vector<std::string> deviceAddresses();
+
+// A countdown of the given count with the text as its second line. The page sends Reboot itself
+// when one is due; a dialog that sent one on its own could restart the device while it writes
+// its flash.
+void runCountdown(QWidget* page, int count, const QString& text);
+
+// A "Warning" box with an OK button.
+void showWarning(QWidget* parent, const QString& text);
