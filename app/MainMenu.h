@@ -3,6 +3,7 @@
 #include <QString>
 #include <exception>
 
+#include "library/snmp/CvSNMPRequest.h"
 #include "platform/Application.h"
 #include "platform/Environment.h"
 
@@ -22,9 +23,12 @@ void runGuarded(Body body) {
 
 // Creates a page without a parent, keeps it in its global pointer while it is shown modally,
 // then deletes it and clears the pointer, also when an exception leaves the page, so that no
-// late routine reaches a deleted page through the global.
+// late routine reaches a deleted page through the global. Creating and showing the page is one
+// action against a silent device; what the user does on the page runs in the page's own loop
+// and starts actions of its own.
 template <class Page>
 void openPage(Page*& global) {
+    const CvSNMPAction opening;
     runGuarded([&global] {
         global = new Page(nullptr);
         global->exec();

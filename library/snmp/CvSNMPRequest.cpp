@@ -1,5 +1,6 @@
 #include "library/snmp/CvSNMPRequest.h"
 
+#include <QThread>
 #include <algorithm>
 
 #include "library/common/CvException.h"
@@ -88,7 +89,50 @@ bool current(const std::weak_ptr<int>& alive, int expected) {
     return token && *token == expected;
 }
 
+// The open actions, innermost last, each with the event-loop level it belongs to and the time-out
+// that silenced its device (0 while none did).
+struct OpenAction {
+    int loopLevel = 0;
+    int silentCode = 0;
+};
+std::vector<OpenAction>& openActions() {
+    static std::vector<OpenAction> actions;
+    return actions;
+}
+
+int loopLevel() {
+    return QThread::currentThread()->loopLevel();
+}
+
+// The action that a synchronous request made now belongs to, if any.
+OpenAction* currentAction() {
+    std::vector<OpenAction>& actions = openActions();
+    if (actions.empty() || actions.back().loopLevel != loopLevel()) return nullptr;
+    return &actions.back();
+}
+
+// Runs one synchronous operation under the current action's rule.
+CvSNMPError underAction(const std::function<CvSNMPError()>& operation) {
+    if (OpenAction* action = currentAction(); action && action->silentCode)
+        return outcome(action->silentCode);
+    CvSNMPError result = operation();
+    // Only a time-out says the device is silent; an error answer says it is there.
+    if (OpenAction* action = currentAction(); action && result.Code == -405)
+        action->silentCode = result.Code;
+    return result;
+}
+
 }  // namespace
+
+CvSNMPAction::CvSNMPAction() {
+    if (currentAction()) return;
+    openActions().push_back(OpenAction{loopLevel(), 0});
+    opened_ = true;
+}
+
+CvSNMPAction::~CvSNMPAction() {
+    if (opened_) openActions().pop_back();
+}
 
 struct CvSNMPRequest::Impl {
     CvSNMPRequest* owner;
@@ -319,6 +363,10 @@ CvSNMPRequest::CvSNMPRequest()
 CvSNMPRequest::~CvSNMPRequest() = default;
 
 CvSNMPError CvSNMPRequest::Get() {
+    return underAction([this] { return getNow(); });
+}
+
+CvSNMPError CvSNMPRequest::getNow() {
     Transport& transport = Transport::instance();
     int code = 0;
     if (VarList.IsTable()) {
@@ -349,13 +397,16 @@ CvSNMPError CvSNMPRequest::Get() {
 }
 
 CvSNMPError CvSNMPRequest::Set(const std::string& instance) {
+    // A value that does not convert is the user's to mend, silent device or not.
     const Plan plan = impl_->setPlan(instance);
-    int code = 0;
-    Channel* channel = impl_->channel(true, code);
-    if (!channel) return outcome(code);
-    const Answer answer = Transport::instance().exchange(channel, Command::Set, plan.bindings,
-                                                         impl_->timeoutMs(), Retries);
-    return outcome(answer.code);
+    return underAction([this, &plan] {
+        int code = 0;
+        Channel* channel = impl_->channel(true, code);
+        if (!channel) return outcome(code);
+        const Answer answer = Transport::instance().exchange(channel, Command::Set, plan.bindings,
+                                                             impl_->timeoutMs(), Retries);
+        return outcome(answer.code);
+    });
 }
 
 bool CvSNMPRequest::GetAsync(Completion done) {

@@ -57,7 +57,27 @@ class CvSNMPRequest {
     const std::function<void(const CvSNMPError&)>& ResultRoutine() const { return result_; }
 
   private:
+    CvSNMPError getNow();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::function<void(const CvSNMPError&)> result_;
+};
+
+// One action of the user on a page: its creation, a Refresh, a Save with its re-reads. Once a
+// synchronous request of the action finds the device silent (a time-out, not an error answer),
+// the action's later synchronous requests end at once with that time-out instead of each waiting
+// for it in turn, which held the window for minutes; the next action asks the device again.
+// Asynchronous requests go out as ever. Opened while an action of the same event-loop level is
+// open, it joins that one; a modal loop in between (a message box, a countdown) runs actions of
+// its own.
+class CvSNMPAction {
+  public:
+    CvSNMPAction();
+    ~CvSNMPAction();
+    CvSNMPAction(const CvSNMPAction&) = delete;
+    CvSNMPAction& operator=(const CvSNMPAction&) = delete;
+
+  private:
+    bool opened_ = false;
 };

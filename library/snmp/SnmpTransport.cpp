@@ -54,6 +54,11 @@ struct Transport::Pending {
     // answer is then kept here and the sender decides.
     bool sending = false;
     std::unique_ptr<Answer> early;
+    // An asynchronous try, and the engine it was built for. Superseded: sent again under the
+    // agent's new engine, so whatever net-snmp still makes of this one is dropped.
+    std::shared_ptr<Attempt> attempt;
+    std::string sentEngine;
+    bool superseded = false;
 };
 
 // An asynchronous request across its tries: the first, and one more after a new discovery when
@@ -623,6 +628,20 @@ std::string Transport::probeResult(Channel& probe, const Answer& answer, const s
 // engine ids replaced (the context engine too, unless the user named one).
 void Transport::learnEngine(const std::string& agent, const std::string& engine) {
     engines_[agent] = engine;
+    // net-snmp would resend the requests still out under the old engine as they were built, for
+    // an engine without a user any more, and so end them early: each goes out again under the
+    // new one, on whatever channel, from the event loop (this may run inside a synchronous call).
+    for (Pending* pending : outstandingAttempts_) {
+        if (pending->superseded || pending->channel->agent != agent ||
+            pending->sentEngine == engine)
+            continue;
+        pending->superseded = true;
+        post([this, attempt = pending->attempt] {
+            Answer failed;
+            failed.code = -405;
+            sendAgain(attempt, failed);
+        });
+    }
     for (auto& [key, channel] : channels_) {
         if (!channel->v3 || channel->agent != agent || channel->engineId == engine) continue;
         channel->engineId = engine;
@@ -778,6 +797,11 @@ bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
             delete pending;
             return false;
         }
+        if (v3) {
+            pending->attempt = attempt;
+            pending->sentEngine = ready->engineId;
+            outstandingAttempts_.insert(pending);
+        }
         rearm();
         return true;
     }
@@ -803,15 +827,26 @@ void Transport::answered(const std::shared_ptr<Attempt>& attempt, const std::str
     }
     Answer failed = answer;
     failed.code = -305;
-    if (a.rediscovered || Clock::now() >= a.deadline) {
+    if (a.rediscovered) {
         a.done(failed);
         return;
     }
     // The agent has another engine (a factory reset, a replaced unit): it is discovered again,
     // once for every request that learns of it, and this one is sent again in its own time.
-    a.rediscovered = true;
     if (auto known = engines_.find(a.agent); known != engines_.end() && known->second == sentEngine)
         forgetEngine(a.agent);
+    sendAgain(attempt, failed);
+}
+
+// Sends a request once more, under the agent's engine as now known (or after discovering it), in
+// what is left of its time; a further unknown-engine report then ends it.
+void Transport::sendAgain(const std::shared_ptr<Attempt>& attempt, Answer failed) {
+    Attempt& a = *attempt;
+    if (Clock::now() >= a.deadline) {
+        a.done(failed);
+        return;
+    }
+    a.rediscovered = true;
     int code = 0;
     if (start(attempt, code)) return;
     failed.code = code ? code : -401;
@@ -988,11 +1023,13 @@ void Transport::finish(Pending* pending, Answer answer) {
         return;
     }
     std::unique_ptr<Pending> owned(pending);
+    outstandingAttempts_.erase(pending);
     if (Channel* channel = pending->channel) {
         // The idle timer is not touched: this also runs while the transport is destroyed.
         --channel->outstanding;
         channel->lastUsed = Clock::now();
     }
+    if (pending->superseded) return;
     if (pending->direct) {
         *pending->direct = std::move(answer);
         *pending->finished = true;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,7 @@ class Transport : public QObject {
     bool start(const std::shared_ptr<Attempt>& attempt, int& code);
     void answered(const std::shared_ptr<Attempt>& attempt, const std::string& sentEngine,
                   const Answer& answer);
+    void sendAgain(const std::shared_ptr<Attempt>& attempt, Answer failed);
     Answer exchangeOnce(Channel* channel, Command command, const std::vector<Binding>& bindings,
                         int timeoutMs, int retries);
     void readable(Channel* channel);
@@ -122,7 +124,8 @@ class Transport : public QObject {
     std::map<std::string, std::unique_ptr<Channel>> channels_;
     std::map<std::string, std::unique_ptr<Channel>> probes_;                // discoveries in flight
     std::map<std::string, std::vector<std::function<void(int)>>> waiters_;  // their requests
-    std::map<std::string, std::string> engines_;    // "ip:port" -> engine id
+    std::set<Pending*> outstandingAttempts_;      // asynchronous tries net-snmp still holds
+    std::map<std::string, std::string> engines_;  // "ip:port" -> engine id
     std::map<std::string, std::string> addresses_;  // host name -> dotted IPv4
     QTimer timer_;
     QTimer idle_;

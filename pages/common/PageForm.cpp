@@ -19,6 +19,7 @@
 #include "library/common/CvEditConstraint.h"
 #include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
+#include "library/snmp/CvSNMPRequest.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
 #include "platform/Environment.h"
@@ -198,6 +199,7 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 }
 
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
+    const CvSNMPAction action;
     try {
         routine();
     } catch (const std::exception& failure) {

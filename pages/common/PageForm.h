@@ -77,8 +77,9 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 // OK button.
 void plainMessage(QWidget* parent, const QString& text);
 
-// Runs a page routine; an exception it raises is shown by showFailureText instead of leaving the
-// routine, so none reaches the event loop.
+// Runs a page routine as one action of the user (CvSNMPAction): after a time-out its further
+// synchronous requests end at once. An exception it raises is shown by showFailureText instead
+// of leaving the routine, so none reaches the event loop.
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine);
 
 // Connects a user-action signal to a page routine run under runGuarded.

@@ -1,3 +1,6 @@
+#include <QEventLoop>
+#include <QTimer>
+
 #include "tests/snmp/SnmpFixture.h"
 
 namespace {
@@ -158,4 +161,52 @@ TEST_F(SnmpTest, SilentAgent_EachRequestTimesOutAfterItsOwnTimeoutTimesTries) {
     EXPECT_EQ(result.Message, "(ViZURU++) The device did not answer in time!");
     EXPECT_GE(elapsed, 600);
     EXPECT_LT(elapsed, 1500);
+}
+
+TEST_F(SnmpTest, SilentDeviceInOneAction_LaterSynchronousRequestsEndAtOnceUntilTheNextAction) {
+    setenv("VRA2260_TIME_SCALE", "0.01", 1);  // each time-out 10 ms, one try
+    CvSNMPRequest first, later, async;
+    for (CvSNMPRequest* request : {&first, &later, &async}) {
+        request->VarList = systemName();
+        request->VarList.Values() = {"name"};
+        request->Retries = 0;
+    }
+    sim().knob("silence on");
+    {
+        const CvSNMPAction action;
+        EXPECT_EQ(first.Get().Code, -405);
+        const CvSNMPError skipped = later.Get();
+        EXPECT_EQ(skipped.Code, -405);
+        EXPECT_EQ(skipped.Message, "(ViZURU++) The device did not answer in time!");
+        EXPECT_EQ(later.Set().Code, -405);
+        bool asyncDone = false;
+        ASSERT_TRUE(async.GetAsync([&](const CvSNMPError&) { asyncDone = true; }));
+        // A modal loop in between (a message box) runs an action of its own, which asks again.
+        QEventLoop modal;
+        int nested = 0;
+        QTimer::singleShot(0, [&] {
+            const CvSNMPAction own;
+            nested = later.Get().Code;
+            modal.quit();
+        });
+        modal.exec();
+        EXPECT_EQ(nested, -405);
+        EXPECT_EQ(later.Get().Code, -405);
+        ASSERT_TRUE(waitFor(asyncDone));
+    }
+    {
+        const CvSNMPAction next;
+        EXPECT_EQ(later.Get().Code, -405);
+    }
+    sim().knob("silence off");
+    // An error answer is no silence: the action goes on asking.
+    sim().knob("fail 1.3.6.1.2.1.1.5 genErr get 1");
+    {
+        const CvSNMPAction action;
+        EXPECT_EQ(first.Get().Code, -105);
+        EXPECT_EQ(later.Get().Code, 0);
+    }
+    unsetenv("VRA2260_TIME_SCALE");
+    // The first read, the asynchronous one, the modal loop's and the next action's: no other.
+    EXPECT_EQ(sim().events("dropped").size(), 4u);
 }

@@ -147,6 +147,39 @@ TEST_F(SnmpTest, V3_AgentStartedAgainWithANewEngine_IsDiscoveredAgainWithinOneTi
     EXPECT_EQ(transport().discoveryCount(), discoveries + 2) << "the one after needs none";
 }
 
+TEST_F(SnmpTest, V3_RequestsOutstandingWhenTheAgentReturnsWithANewEngine_AllSucceedInTheirTime) {
+    const struct {
+        int count, channels;
+    } cases[] = {{2, 1}, {2, 2}, {10, 1}, {10, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " requests on " + std::to_string(c.channels));
+        std::vector<CvSNMPRequest> requests(c.count);
+        for (int i = 0; i < c.count; ++i) {
+            useUser(requests[i].Settings, users[6]);
+            requests[i].VarList = systemName();
+            // Tries of 1 s to 1.9 s, four or five of them: the requests reach the restarted agent
+            // one after another, most of them after the first has found its new engine.
+            requests[i].Settings.timeout = 100 + 10 * i;
+            requests[i].Retries = 3 + i % c.channels;  // a channel per retry count
+        }
+        ASSERT_EQ(requests[0].Get().Code, 0) << "the engine known before";
+        sim().knob("silence on");
+        std::vector<Outcome> outcomes(c.count);
+        for (int i = 0; i < c.count; ++i)
+            ASSERT_TRUE(requests[i].GetAsync(outcomes[i].record()));
+        restartSim();
+        ASSERT_TRUE(VraSim::waitUntil(
+            [&] {
+                return std::all_of(outcomes.begin(), outcomes.end(),
+                                   [](const Outcome& o) { return o.done; });
+            },
+            30000));
+        for (int i = 0; i < c.count; ++i)
+            EXPECT_EQ(outcomes[i].error.Code, 0) << "request " << i << ": "
+                                                 << outcomes[i].error.Message;
+    }
+}
+
 TEST(V3Reports, AgentThatKeepsReportingItsEngineUnknown_FailsWithTheUsmCodeNotATimeOut) {
     // usmStatsUnknownEngineIDs, then usmStatsNotInTimeWindows from the engine the request names.
     for (const int counter : {4, 2}) {
