@@ -141,6 +141,7 @@ void addButtonRow(QVBoxLayout* column, std::initializer_list<QPushButton*> butto
 CvStatusBar* addStatusBar(QWidget* tab, QVBoxLayout* column) {
     auto* bar = new CvStatusBar(tab);
     bar->AddPanel(-1);
+    wrapStatusTexts(bar);
     column->addWidget(bar);
     return bar;
 }
