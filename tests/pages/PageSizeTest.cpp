@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <functional>
@@ -141,6 +142,9 @@ class PageSizes : public TransferPageTest {
                     return shown->isVisible() && showsTextWhole(shown);
                 })) << "the failure text is cut: "
                     << shown->width() << "x" << shown->height();
+                const QLayout* row = bar->layout();
+                EXPECT_GE(shown->width(), row->contentsRect().width() - row->spacing())
+                    << "the status text does not stretch across the bar";
             }
             EXPECT_LE(watch.largest.width(), kRoom.width()) << "too wide for the screen";
             EXPECT_LE(watch.largest.height(), kRoom.height()) << "too high for the screen";
