@@ -182,19 +182,12 @@ QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list
 }
 
 void wrapStatusTexts(CvStatusBar* statusBar) {
-    // The bar's own size hint is its text wrapped at no width at all, a column of single words:
-    // only the height for the width it gets counts, so the bar may stand lower than its hint.
+    // The bar's own size hint is its text wrapped at no width at all, a column of single words,
+    // and a tab holding the bar would grow by that much: only the height for the width the bar
+    // gets counts, so it may stand lower than its hint.
     statusBar->setSizePolicy(statusBar->sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
-    for (QLabel* text : statusBar->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    for (QLabel* text : statusBar->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         text->setWordWrap(true);
-        // The height follows the width the text gets, one line at least. A wrapping label would
-        // otherwise ask for the height of its text broken at every word, and a tab holding it
-        // would grow by that much.
-        QSizePolicy policy = text->sizePolicy();
-        policy.setVerticalPolicy(QSizePolicy::Ignored);
-        text->setSizePolicy(policy);
-        text->setMinimumHeight(text->fontMetrics().height() + 2 * text->frameWidth());
-    }
 }
 
 void showFailureText(CvStatusBar* statusBar, const QString& text) {
