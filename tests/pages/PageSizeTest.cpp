@@ -158,11 +158,11 @@ class PageSizes : public TransferPageTest {
     TAboutForm* about_ = nullptr;
 };
 
-TEST_F(PageSizes, EveryPageFitsTheScreenAndShowsALongFailureTextWhole) {
+TEST_F(PageSizes, LayoutFitsTheScreenAndShowsALongFailureTextWhole) {
     checkEveryPage("normal");
 }
 
-TEST_F(PageSizes, EveryPageFitsTheScreenAndShowsALongFailureTextWholeWhenTheDeviceIsSilent) {
+TEST_F(PageSizes, LayoutFitsTheScreenAndShowsALongFailureTextWholeWhenTheDeviceIsSilent) {
     setTimeScale(0.001);
     sim().knob("silence on");
     checkEveryPage("silent");
