@@ -141,6 +141,7 @@ void addButtonRow(QVBoxLayout* column, std::initializer_list<QPushButton*> butto
 CvStatusBar* addStatusBar(QWidget* tab, QVBoxLayout* column) {
     auto* bar = new CvStatusBar(tab);
     bar->AddPanel(-1);
+    wrapStatusTexts(bar);
     column->addWidget(bar);
     return bar;
 }
@@ -187,6 +188,9 @@ void TFM_DHCP::buildControls() {
     PageControl1->addTab(TabSheet1 = buildDynamicTab(), " Dynamic Pool Settings ");
     PageControl1->addTab(TabSheet2 = buildStaticTab(), "Static Pool Settings  ");
     PageControl1->addTab(TabSheet3 = buildLeaseTab(), " Current IP Mapping List  ");
+    // A tab not shown yet counts with its least height only, as its status text may wrap: the
+    // tallest tab sets the height from the start, so the page keeps its size across tabs.
+    PageControl1->setMinimumHeight(PageControl1->sizeHint().height());
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(6, 6, 6, 6);
     whole->addWidget(PageControl1);

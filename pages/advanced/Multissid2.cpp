@@ -215,13 +215,18 @@ void TFM_MultiSSIDNewForm::buildControls() {
     DelButton->setEnabled(false);
     listColumn->addWidget(DelButton, 0, Qt::AlignRight);
 
+    // The WPA group sits under the list: until the security mode is known the page shows the key
+    // group as well, and the three in one column would stand taller than a small screen.
     auto* left = new QVBoxLayout;
-    for (QGroupBox* group : {GroupBox1, GroupBox2, GroupBox3}) left->addWidget(group);
+    for (QGroupBox* group : {GroupBox1, GroupBox2}) left->addWidget(group);
     left->addStretch(1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(GroupBox4, 1);
+    right->addWidget(GroupBox3);
     auto* columnsRow = new QHBoxLayout(body);
     columnsRow->setContentsMargins(0, 0, 0, 0);
     columnsRow->addLayout(left);
-    columnsRow->addWidget(GroupBox4, 1);
+    columnsRow->addLayout(right, 1);
 
     MulSSIDListView = new CvListView(this);
     MulSSIDListView->hide();

@@ -295,9 +295,15 @@ QWidget* TFM_VlanSetting::buildEditTab() {
         for (int column = 1; column < 4; ++column)
             grid->addWidget(new QLabel(headings[column], group), 0, column, Qt::AlignHCenter);
         grid->addWidget(new QLabel("Select All", group), 1, 0);
+        // A button only as wide as its column's heading keeps the three groups within a small
+        // screen; a push button's own least width would widen the page past it.
+        const QFontMetrics metrics = group->fontMetrics();
         for (int column = 0; column < 3; ++column) {
             *allButtons[column] = new QPushButton("All", group);
             (*allButtons[column])->setAutoDefault(false);
+            (*allButtons[column])
+                ->setFixedWidth(std::max(metrics.horizontalAdvance(headings[column + 1]),
+                                         metrics.horizontalAdvance("All") + 24));
             grid->addWidget(*allButtons[column], 1, column + 1);
         }
         auto addPortRow = [&](const QString& name, std::array<QRadioButton*, 3>& radios,

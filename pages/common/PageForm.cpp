@@ -166,19 +166,29 @@ void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractBut
     whole->addWidget(rule);
     whole->addWidget(statusBar);
     whole->setSizeConstraint(QLayout::SetFixedSize);
+    wrapStatusTexts(statusBar);
 }
 
 QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list<QString> texts) {
-    QLabel* panel = statusBar->AddPanel(width);
-    if (width < 0) return panel;  // a stretching panel takes the room it needs
-    int needed = width;
+    // The panel takes the bar's whole width: a failure text is longer than any fixed width.
+    QLabel* panel = statusBar->AddPanel(-1);
+    int needed = std::max(width, 0);
     for (const QString& text : texts) {
         panel->setText(text);
         needed = std::max(needed, panel->sizeHint().width());
     }
     panel->clear();
-    panel->setFixedWidth(needed);
+    panel->setMinimumWidth(needed);
     return panel;
+}
+
+void wrapStatusTexts(CvStatusBar* statusBar) {
+    // The bar's own size hint is its text wrapped at no width at all, a column of single words,
+    // and a tab holding the bar would grow by that much: only the height for the width the bar
+    // gets counts, so it may stand lower than its hint.
+    statusBar->setSizePolicy(statusBar->sizePolicy().horizontalPolicy(), QSizePolicy::Preferred);
+    for (QLabel* text : statusBar->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        text->setWordWrap(true);
 }
 
 void showFailureText(CvStatusBar* statusBar, const QString& text) {

@@ -54,14 +54,18 @@ void replaceTypingLimit(QLineEdit* edit, int maxLength);
 QComboBox* makeHiddenCombo(QWidget* parent);
 
 // The page's layout: the body, the buttons in a row at its bottom right, the status bar at the
-// foot. The page keeps the size its contents need.
+// foot, its texts wrapped as wrapStatusTexts does. The page keeps the size its contents need.
 void layOutPage(QDialog* page, QWidget* body, std::initializer_list<QAbstractButton*> buttons,
                 CvStatusBar* statusBar);
 
-// Adds a status bar panel `width` pixels wide, widened where one of the outcome texts the page
-// writes there would not show whole in the page's font, which may be wider than the one the
-// width was chosen for.
+// Adds a status bar panel that stretches across the bar, at least `width` pixels wide and wide
+// enough for each of the outcome texts the page writes there.
 QLabel* addOutcomePanel(CvStatusBar* statusBar, int width, std::initializer_list<QString> texts);
+
+// Lets the texts of a status bar's panels (and its simple text) run onto further lines where they
+// are longer than the page is wide, so that a failure text is shown whole; the page grows to hold
+// them. Call it once the panels are added.
+void wrapStatusTexts(CvStatusBar* statusBar);
 
 // Shows a failure's message as the status bar's simple text. A bar with panels never shows its
 // simple text, so there the message also comes in an "Error" box rather than going unseen.

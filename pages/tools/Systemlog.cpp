@@ -126,6 +126,7 @@ void TLogForm::buildControls() {
     // Panel 0 stretches, so that a failure text is shown whole.
     StatusBar1 = new CvStatusBar(this);
     StatusBar1->AddPanel(-1);
+    wrapStatusTexts(StatusBar1);
 
     auto* whole = new QVBoxLayout(this);
     whole->setContentsMargins(0, 0, 0, 0);

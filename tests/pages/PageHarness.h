@@ -35,6 +35,9 @@ class PageHarness : public ::testing::Test {
     // text form fails the test when the text is not offered.
     static void choose(QComboBox* combo, int index);
     static void choose(QComboBox* combo, const QString& text);
+    // Whether a label or button shows its text whole: as wide and high as the text needs, or, for
+    // a wrapping label, as high as the text needs at the label's width.
+    static bool showsTextWhole(const QWidget* control);
 
   protected:
     void SetUp() override;
