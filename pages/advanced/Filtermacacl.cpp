@@ -101,16 +101,6 @@ constexpr int kPolicyDisable = 2;
 constexpr int kApModeWirelessClient = 3;
 constexpr int kMacLength = 12;
 
-template <class Request = CvSNMPRequest2Edits>
-std::unique_ptr<Request> makeRequest(QWidget* owner, const CvSNMPVarItem* table, int itemType,
-                                     int keyCount, int mode, int timeout) {
-    auto request = std::make_unique<Request>(owner);
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-    request->Mode = mode;
-    request->Timeout = timeout;
-    return request;
-}
-
 CvListView* makeList(QWidget* parent, const QStringList& titles, int height) {
     auto* list = new CvListView(parent);
     list->MakeReport();

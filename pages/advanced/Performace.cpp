@@ -172,10 +172,7 @@ void TFM_Performace::buildControls() {
 
 std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequest(const CvSNMPVarItem* table,
                                                                  int timeout) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(this);
-    request->VarList = CvSNMPVarList(table, MVT_SV, 0);
-    request->Mode = kSynchronous;
-    request->Timeout = timeout;
+    auto request = ::makeRequest(this, table, MVT_SV, 0, kSynchronous, timeout);
     // A synchronous read reports its failure only here; the step's outcome text needs it.
     request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
         if (outcome.Code != 0 && failedRead.isEmpty())

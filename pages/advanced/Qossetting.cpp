@@ -92,21 +92,6 @@ constexpr int kNameItem = 2;
 constexpr int kQosEnabled = 1;
 constexpr int kWirelessClient = 3;
 
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner,
-                                                 const std::vector<CvSNMPVarItem>& items,
-                                                 int itemType, int keyCount, int mode) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(items, itemType, keyCount);
-    request->Mode = mode;
-    request->Timeout = kTimeout;
-    return request;
-}
-
-template <size_t N>
-std::vector<CvSNMPVarItem> itemsOf(const CvSNMPVarItem (&table)[N]) {
-    return {table, table + N - 1};
-}
-
 CvEdit* hiddenEdit(QWidget* parent) {
     auto* edit = new CvEdit(parent);
     edit->hide();
@@ -247,23 +232,23 @@ QWidget* TFM_QosSetting::buildRuleEditor() {
 void TFM_QosSetting::FormCreate() {
     for (QPushButton* button : {Btn_Add, Btn_Clear, Btn_Apply, Btn_Del}) button->setEnabled(false);
 
-    reqApMode = makeRequest(this, itemsOf(apModeTable), MVT_SV, 0, kSynchronous);
+    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqApMode->AssociateComboBox(0, CB_APMode);
     reqApMode->Get();
 
-    reqQosStatus = makeRequest(this, itemsOf(qosStatusTable), SVT_SV, 0, kSynchronous);
+    reqQosStatus = makeRequest(this, qosStatusTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosStatus->AssociateComboBox(0, CB_EnableQos);
     reqQosStatus->Get();
 
-    reqQosClassifiers = makeRequest(this, itemsOf(qosClassifiersTable), SVT_SV, 0, kSynchronous);
+    reqQosClassifiers = makeRequest(this, qosClassifiersTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosClassifiers->AssociateCheckBox(0, CheckBox_Http);
     reqQosClassifiers->AssociateCheckBox(1, CheckBox_Automatic);
     reqQosClassifiers->Get();
 
-    reqQosRuleDelete = makeRequest(this, itemsOf(qosRuleDeleteTable), SVT_SV, 0, kSynchronous);
+    reqQosRuleDelete = makeRequest(this, qosRuleDeleteTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosRuleDelete->AssociateEdit(0, "%s", Ed_QosRuleDel);
 
-    reqQosRules = makeRequest(this, itemsOf(qosRulesTable), MVT_UMV, 1, 1);
+    reqQosRules = makeRequest(this, qosRulesTable, MVT_UMV, 1, 1, kTimeout);
     reqQosRules->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
         OnRulesRead(sender, error);
     };
@@ -440,7 +425,7 @@ bool TFM_QosSetting::saveRuleStates() {
         items.push_back(mibItem(FStateOids[k], "dot11QosRulesState" + index, SYN_INTEGER,
                                 ACC_READWRITE, &RuleStateOptions));
     }
-    reqRuleStates = makeRequest(this, items, MVT_SV, 0, kSynchronous);
+    reqRuleStates = makeRequest(this, items, MVT_SV, 0, kSynchronous, kTimeout);
     reqRuleStates->AssociateListView(FStateListView, false);
     for (int k = 0; k < count; ++k) reqRuleStates->AssociateComboBox(k, FStateCombos[k].get());
     if (!reqRuleStates->Get() || FStateListView->RowCount() != 1) return false;

@@ -83,15 +83,6 @@ constexpr int kIndexCell = 0, kBssidCell = 2, kTypeCell = 6;
 // The BSSID among a shown row's sub-items (band, channel, SSID, BSSID, last seen, status).
 constexpr int kShownBssid = 3;
 
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, const CvSNMPVarItem* table,
-                                                 int itemType, int keyCount, int mode) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-    request->Mode = mode;
-    request->Timeout = kTimeout;
-    return request;
-}
-
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------
@@ -190,14 +181,14 @@ void TFM_RogueAP::buildControls() {
 // ---- Creation -------------------------------------------------------------------------------
 
 void TFM_RogueAP::FormCreate() {
-    reqSurveyRefresh = makeRequest(this, surveyRefreshTable, SVT_SV, 0, kAsynchronous);
+    reqSurveyRefresh = makeRequest(this, surveyRefreshTable, SVT_SV, 0, kAsynchronous, kTimeout);
     reqSurveyRefresh->AssociateComboBox(0, CB_Refresh);
     reqSurveyRefresh->OnAfterSet = [this](CvSNMPRequest2Controls* sender,
                                           const CvSNMPError& error) {
         OnRefreshSet(sender, error);
     };
 
-    reqSurvey = makeRequest(this, surveyTable, MVT_UMV, 1, kAsynchronous);
+    reqSurvey = makeRequest(this, surveyTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqSurvey->AssociateListView(AP_ListView, true);
     reqSurvey->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
         OnSurveyRead(sender, error);
@@ -209,12 +200,12 @@ void TFM_RogueAP::FormCreate() {
                    {&reqAddtoRogue, {addtoRogueTable, Ed_Rogue}},
                    {&reqAddtoNew, {addtoNewTable, Ed_New}}};
     for (const auto& [request, binding] : marks) {
-        *request = makeRequest(this, binding.first, SVT_SV, 0, kSynchronous);
+        *request = makeRequest(this, binding.first, SVT_SV, 0, kSynchronous, kTimeout);
         (*request)->AssociateEdit(0, "%s", binding.second);
         (*request)->Get();
     }
 
-    reqSwitches = makeRequest(this, switchesTable, SVT_SV, 0, kSynchronous);
+    reqSwitches = makeRequest(this, switchesTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqSwitches->AssociateCheckBox(kValidSwitch, CheckBox_MarkAllValid);
     reqSwitches->AssociateCheckBox(kRogueSwitch, CheckBox_MarkAllRogue);
     reqSwitches->Get();

@@ -4,7 +4,10 @@
 #include <QString>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <utility>
+
+#include "library/snmp/CvSNMPRequest2Controls.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -16,7 +19,6 @@ class QLineEdit;
 class QWidget;
 class CvEdit;
 class CvStatusBar;
-class CvSNMPRequest2Edits;
 
 // What every page shares: its window frame, the shape of its layout and the guard that keeps an
 // exception of a page routine from reaching the event loop.
@@ -50,6 +52,18 @@ void limitTyping(QLineEdit* edit, int maxLength);
 // follow another control, such as a key's length following its size. The binding's own filter
 // stays.
 void replaceTypingLimit(QLineEdit* edit, int maxLength);
+// A page's request over one of its item tables (a table ended by an empty record, or a list):
+// asynchronous (mode 1) or synchronous (0), its time-out in units of 10 ms.
+template <class Request = CvSNMPRequest2Edits, class Items>
+std::unique_ptr<Request> makeRequest(QWidget* owner, const Items& items, int itemType, int keyCount,
+                                     int mode = 1, int timeout = 100) {
+    auto request = std::make_unique<Request>(owner);
+    request->VarList = CvSNMPVarList(items, itemType, keyCount);
+    request->Mode = mode;
+    request->Timeout = timeout;
+    return request;
+}
+
 // A combo box that holds a raw value for a request and is never shown.
 QComboBox* makeHiddenCombo(QWidget* parent);
 

@@ -69,13 +69,6 @@ const CvSNMPVarItem applySettingTable[] = {
 constexpr int kSynchronous = 0;
 constexpr int kAddressMaxLength = 15;
 
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, const CvSNMPVarItem* table,
-                                                 int itemType, int keyCount) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-    return request;
-}
-
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------

@@ -488,16 +488,12 @@ std::vector<CvEdit*> TFM_Wirless::wdsMacEdits() const {
 std::unique_ptr<CvSNMPRequest2Edits> TFM_Wirless::makeRequest(const Items& items, int itemType,
                                                               int keyCount, int timeout,
                                                               bool synchronous) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(this);
-    request->VarList = CvSNMPVarList(items, itemType, keyCount);
-    request->Timeout = timeout;
-    if (synchronous) {
-        request->Mode = 0;
-        // A failed read gives only false; its text comes through the result routine.
+    auto request = ::makeRequest(this, items, itemType, keyCount, synchronous ? 0 : 1, timeout);
+    // A failed read gives only false; its text comes through the result routine.
+    if (synchronous)
         request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
             lastReadMessage_ = QString::fromStdString(outcome.Message);
         });
-    }
     return request;
 }
 

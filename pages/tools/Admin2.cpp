@@ -90,21 +90,13 @@ const CvSNMPVarItem managerDeleteTable[] = {
 
 constexpr int kSynchronous = 0;
 constexpr int kAsynchronous = 1;
+constexpr int kTimeout = 10000;
 constexpr int kStateItem = 0, kVlanTagItem = 1;
 constexpr int kTelnetItem = 0, kSshItem = 1, kTimeoutItem = 0;
 constexpr int kVidLength = 4;
 constexpr int kSystemTextLength = 32;
 constexpr int kMaxRanges = 4;
 const QString kFreeAddress = "0.0.0.0";
-
-template <class Request>
-void build(std::unique_ptr<Request>& request, QWidget* owner, const CvSNMPVarItem* table,
-           int itemType, int keyCount, int mode) {
-    request = std::make_unique<Request>(owner);
-    request->Mode = mode;
-    request->Timeout = 10000;
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-}
 
 int sentOrRead(bool sent) {
     return sent ? ACC_READWRITE : ACC_READONLY;
@@ -336,36 +328,36 @@ void TFM_Admin2::FormCreate() {
 }
 
 void TFM_Admin2::buildRequests() {
-    build(reqApplySetting, this, applySettingTable, SVT_SV, 0, kSynchronous);
+    reqApplySetting = makeRequest(this, applySettingTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 
-    build(reqManagerState, this, managerStateTable, SVT_SV, 0, kSynchronous);
+    reqManagerState = makeRequest(this, managerStateTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqManagerState->AssociateComboBox(kStateItem, CB_managerIpAddressStatus);
     reqManagerState->AssociateEdit(kVlanTagItem, "%s", Ed_VID);
     reqManagerState->Get();
     StateToCheckBoxes();
     CheckBox_VIDClick();
 
-    build(reqConsole, this, consoleTable, MVT_SV, 0, kSynchronous);
+    reqConsole = makeRequest(this, consoleTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqConsole->AssociateComboBox(kTelnetItem, CB_Telnet);
     reqConsole->AssociateComboBox(kSshItem, CB_SHH);
     reqConsole->Get();
 
-    build(reqConsoleTimeout, this, consoleTimeoutTable, SVT_SV, 0, kSynchronous);
+    reqConsoleTimeout = makeRequest(this, consoleTimeoutTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqConsoleTimeout->AssociateComboBox(kTimeoutItem, CB_Timeout);
     reqConsoleTimeout->Get();
 
-    build(reqSystemName, this, systemNameTable, SVT_SV, 0, kSynchronous);
+    reqSystemName = makeRequest(this, systemNameTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqSystemName->AssociateEdit(0, "%s", Ed_SysName);
     reqSystemName->AssociateEdit(1, "%s", Ed_Location);
     reqSystemName->Get();
 
-    build(reqLogin, this, loginTable, MVT_SV, 0, kSynchronous);
+    reqLogin = makeRequest(this, loginTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqLogin->AssociateEdit(0, "%s", Ed_Usr);
     reqLogin->AssociateEdit(1, "%s", Ed_Pwd);
     reqLogin->Get();
 
-    build(reqIpRanges, this, ipRangesTable, MVT_UMV, 1, kAsynchronous);
+    reqIpRanges = makeRequest(this, ipRangesTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqIpRanges->AssociateListView(ListView_IpRange, true);
     reqIpRanges->AssociateLabel(0, LA_Index);
     reqIpRanges->AssociateEdit(1, "%s", Ed_From);
@@ -375,14 +367,15 @@ void TFM_Admin2::buildRequests() {
     reqIpRanges->SetLogTarget(StatusBar);
     reqIpRanges->Get();
 
-    build(reqIpRangeList, this, ipRangeListTable, MVT_UMV, 1, kAsynchronous);
+    reqIpRangeList =
+        makeRequest<New_req2Edit>(this, ipRangeListTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqIpRangeList->PlaceHolder = kFreeAddress.toStdString();
     reqIpRangeList->KeyColumn = 1;
     reqIpRangeList->RowCounter = 1;
     reqIpRangeList->AssociateListView(ListView_User, true);
     reqIpRangeList->Get();
 
-    build(reqManagerDelete, this, managerDeleteTable, SVT_SV, 0, kAsynchronous);
+    reqManagerDelete = makeRequest(this, managerDeleteTable, SVT_SV, 0, kAsynchronous, kTimeout);
     reqManagerDelete->AssociateEdit(0, "%s", Ed_Delete);
     reqManagerDelete->OnAfterSet = [this](CvSNMPRequest2Controls* sender,
                                           const CvSNMPError& error) {

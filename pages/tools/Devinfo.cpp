@@ -168,11 +168,7 @@ void TFM_DevInfo::buildControls() {
 // ---- Creation -------------------------------------------------------------------------------
 
 std::unique_ptr<CvSNMPRequest2Edits> TFM_DevInfo::readRequest(const CvSNMPVarItem* table) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(this);
-    request->Mode = 0;
-    request->Timeout = 10000;
-    request->VarList = CvSNMPVarList(table, MVT_SV, 0);
-    return request;
+    return makeRequest(this, table, MVT_SV, 0, 0, 10000);
 }
 
 void TFM_DevInfo::FormCreate() {
