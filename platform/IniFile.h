@@ -21,7 +21,6 @@ class IniData {
     bool hasSection(std::string_view section) const;
     // The value (UTF-8), or nothing when the section or key is missing.
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
-    int sectionCount() const { return static_cast<int>(sections_.size()); }
 
     // The form under which names are compared.
     static std::string foldName(std::string_view name);

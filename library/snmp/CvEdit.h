@@ -20,7 +20,6 @@ class CvEdit : public QLineEdit {
     // attaches.
     void SetConstraint(std::shared_ptr<const CvEditConstraint> constraint, int specifier = 0);
     const CvEditConstraint* Constraint() const { return constraint_.get(); }
-    int SpecIndex() const { return specifier_; }
 
     // Writes a text as the program does: fires no textEdited and ignores the typing rules.
     void SetText(const QString& text);

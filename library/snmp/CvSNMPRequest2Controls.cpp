@@ -60,14 +60,6 @@ void CvSNMPRequest2Controls::SetLogTarget(CvStatusBar* statusBar) {
     logTarget_ = statusBar;
 }
 
-CvStatusBar* CvSNMPRequest2Controls::LogTarget() const {
-    return logTarget_;
-}
-
-QWidget* CvSNMPRequest2Controls::Owner() const {
-    return owner_;
-}
-
 bool CvSNMPRequest2Controls::Busy() const {
     return readsInFlight_ > 0 || setsInFlight_ > 0 || request_->Busy();
 }
@@ -395,10 +387,6 @@ CvSNMPRequest2Edits::CvSNMPRequest2Edits(QWidget* owner) : CvSNMPRequest2Control
 
 CvSNMPRequest2Edits::~CvSNMPRequest2Edits() = default;
 
-CvListView* CvSNMPRequest2Edits::ListView() const {
-    return listView_;
-}
-
 void CvSNMPRequest2Edits::bindingCheck(int item, QWidget* control) {
     VarList.GetItem(item);  // throws -504 for an index past the list
     if (!control) fail(-512);
@@ -536,7 +524,6 @@ void CvSNMPRequest2Edits::fillListView() {
         ~Reset() { flag = false; }
     } reset{filling_};
     listView_->ClearRows();
-    BeginListFill();
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         if (!AcceptRow(rows[i], i)) continue;
         QString caption;

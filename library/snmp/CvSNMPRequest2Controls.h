@@ -84,13 +84,9 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Where error lines of asynchronous answers go; null shows them in a message box captioned
     // with the program's file name.
     void SetLogTarget(CvStatusBar* statusBar);
-    CvStatusBar* LogTarget() const;
 
     // The table row (index into VarList.Rows()) that the next Set writes; -1 when none is.
     int SelectedTableRow() const { return selectedRow_; }
-
-    // The owner form given to the constructor.
-    QWidget* Owner() const;
 
   protected:
     // Shows the values just read in the bound controls (or rows in the list view).
@@ -157,12 +153,8 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
     // row 0 after each read.
     void AssociateListView(CvListView* listView, bool selectFirst);
 
-    CvListView* ListView() const;
-
   protected:
     // Extension points for requests that list only some rows or caption them differently.
-    // Called before a read fills the list view.
-    virtual void BeginListFill() {}
     // Whether a table row (index into VarList.Rows()) gets a list-view row.
     virtual bool AcceptRow(const CvSNMPRow& row, int tableRow);
     // The caption and sub-items of the list-view row for a table row; by default the cells of
@@ -171,8 +163,6 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
                               QStringList& subItems);
     // The display text of one item's value: the option list's text when there is one.
     QString CellText(int item, const std::string& value) const;
-    // The item shown in each list-view column (hidden kinds first, then the listed items).
-    const std::vector<int>& ColumnItems() const { return columnItems_; }
 
     void FillControls() override;
     void CollectControls() override;

@@ -50,10 +50,6 @@ void CvSNMPSession::Start() {
     if (error) qWarning("Can't write the boots counter file %s", path.c_str());
 }
 
-bool CvSNMPSession::Started() {
-    return started;
-}
-
 CvSNMPSettings& CvSNMPSession::Defaults() {
     static CvSNMPSettings settings;
     return settings;

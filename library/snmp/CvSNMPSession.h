@@ -28,7 +28,6 @@ class CvSNMPSession {
     // state), reads, increments and atomically replaces the boots counter file. The first
     // request starts it when nobody did. Later calls do nothing.
     static void Start();
-    static bool Started();
     // The defaults that new requests copy; the main window fills them at start-up.
     static CvSNMPSettings& Defaults();
     // The engine boots read at Start (after the increment).

@@ -47,7 +47,6 @@ class CvTFTPServer : public QObject {
     // The port actually bound (after the environment's mapping; 0 asks the system for one),
     // 0 when not listening.
     uint16_t boundPort() const { return boundPort_; }
-    const std::string& rootFolder() const { return root_; }
     int sessionCount() const { return static_cast<int>(sessions_.size()); }
     std::string mode() const { return mode_; }
 

@@ -107,7 +107,6 @@ class TFM_Scheduling : public QDialog {
     // marked rule. False when the synchronous node-status set failed.
     bool markSelectedRule();
     void setTableItems(const std::vector<int>& items, int access);
-    void showSetFailure();
     QString lastSyncFailure;
     bool fillingList = false;
 };

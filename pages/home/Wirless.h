@@ -180,7 +180,6 @@ class TFM_Wirless : public QDialog {
     // A synchronous read; the first failure since the last Refresh began is kept for its text.
     bool read(CvSNMPRequest2Edits& request);
     void applyChannelWidth(bool clientStep);
-    void applyEncryptionRule();
     void showSurveyListFor(int apMode);
     void setScanButtonFromStatus();
     void fillCipherChoices();
