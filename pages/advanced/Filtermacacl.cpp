@@ -188,6 +188,7 @@ void TFM_FilterMACACL::buildControls() {
 
     Bt_Apply = new QPushButton("Save", this);
     StatusBar1 = new CvStatusBar(this);
+    outcome_ = ActionOutcome(StatusBar1);
     addOutcomePanel(StatusBar1, -1, {});
     layOutPage(this, body, {Bt_Apply}, StatusBar1);
     centreOnMainWindow(this);
@@ -221,14 +222,18 @@ void TFM_FilterMACACL::FormCreate() {
 }
 
 void TFM_FilterMACACL::buildRequests() {
+    outcome_.begin();
     reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, 10000);
     reqApMode->AssociateComboBox(0, CB_APMode);
+    outcome_.watch({reqApMode.get()});
     reqApMode->Get();
     reqAccessControl = makeRequest(this, accessControlTable, MVT_SV, 0, kSynchronous, 10000);
     reqAccessControl->AssociateComboBox(0, CB_AccessControl);
+    outcome_.watch({reqAccessControl.get()});
     reqAccessControl->Get();
     reqBand = makeRequest(this, bandTable, MVT_SV, 0, kSynchronous, 10000);
     reqBand->AssociateComboBox(0, CB_Band);
+    outcome_.watch({reqBand.get()});
     reqBand->Get();
     CB_Band->setEnabled(false);
 
@@ -294,7 +299,7 @@ void TFM_FilterMACACL::startListReads() {
 
 void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPError& result) {
     idle = true;
-    if (result.Code != 0) {
+    if (outcome_.note(result)) {
         StatusBar1->ShowText(QString::fromStdString(result.Message));
         return;
     }
@@ -307,11 +312,11 @@ void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPErr
         setPolicy();
     }
     CB_AccessControlChange();
-    StatusBar1->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
 }
 
 void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (result.Code != 0) {
+    if (outcome_.note(result)) {
         StatusBar1->ShowText(QString::fromStdString(result.Message));
         idle = true;
         Bt_Add->setEnabled(true);
@@ -322,8 +327,9 @@ void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& 
 }
 
 void TFM_FilterMACACL::OnClientRefreshSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (result.Code != 0) {
-        StatusBar1->ShowText("Detect timed out!" + QString::fromStdString(result.Message));
+    const QString timedOut = "Detect timed out!" + QString::fromStdString(result.Message);
+    if (outcome_.note(result, timedOut)) {
+        StatusBar1->ShowText(timedOut);
         return;
     }
     reqClientTable->Get();
@@ -331,8 +337,11 @@ void TFM_FilterMACACL::OnClientRefreshSet(CvSNMPRequest2Controls*, const CvSNMPE
 }
 
 void TFM_FilterMACACL::OnClientTableRead(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    StatusBar1->ShowText(QString::fromStdString(result.Message));
-    if (result.Code != 0) return;
+    if (outcome_.note(result)) {
+        StatusBar1->ShowText(QString::fromStdString(result.Message));
+        return;
+    }
+    outcome_.showOk(QString::fromStdString(result.Message));
     FillClientList();
     Btn_AddCli->setEnabled(false);
 }
@@ -417,6 +426,7 @@ void refuseDuplicate(QWidget* page) {
 }  // namespace
 
 void TFM_FilterMACACL::Bt_AddClick() {
+    outcome_.begin();
     if (!setPolicy()) {
         StatusBar1->ShowText("Set error!");
         return;
@@ -447,6 +457,7 @@ void TFM_FilterMACACL::Btn_AddCliClick() {
         return;
     }
     if (!reqClientMacAdd) return;
+    outcome_.begin();
     idle = false;
     Bt_Add->setEnabled(false);
     Bt_Del->setEnabled(false);
@@ -463,6 +474,7 @@ void TFM_FilterMACACL::Bt_DelClick() {
                                   platform::BoxButtons::OkCancel) != platform::BoxResult::Ok)
         return;
     if (!selectFullRow(LV_UerMACAddress->SubItem(row, 0))) return;
+    outcome_.begin();
     idle = false;
     Bt_Add->setEnabled(false);
     Bt_Del->setEnabled(false);

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -79,6 +81,8 @@ class TFM_FilterMACACL : public QDialog {
     void done(int result) override;
 
   private:
+    // The opening's or a change's reads and sets, those of the list completions included.
+    ActionOutcome outcome_{nullptr};
     void buildControls();
     void buildRequests();
     void startListReads();

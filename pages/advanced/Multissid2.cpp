@@ -246,6 +246,7 @@ void TFM_MultiSSIDNewForm::buildControls() {
     ApplyBtn = new QPushButton("Save", this);
     CancelBtn = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
+    outcome_ = ActionOutcome(StatusBar);
     StatusBar->AddPanel(-1);
     layOutPage(this, body, {AddButton, ApplyBtn, CancelBtn}, StatusBar);
     centreOnMainWindow(this);
@@ -276,6 +277,7 @@ void TFM_MultiSSIDNewForm::connectHandlers() {
 // ---- Creation -------------------------------------------------------------------------------
 
 void TFM_MultiSSIDNewForm::FormCreate() {
+    outcome_.begin();
     CB_Index->setCurrentIndex(kPrimarySsid);
     try {
         buildRequests();
@@ -303,6 +305,8 @@ void TFM_MultiSSIDNewForm::buildRequests() {
     reqPriorityState = synchronous(priorityStateTable);
     reqPriorityState->AssociateCheckBox(0, IfEnablePriority);
     reqPriorityState->SetLogTarget(StatusBar);
+    // A device without priorities refuses their read: that is no failure of the opening.
+    outcome_.watch({reqApMode.get(), reqBand.get(), reqMssidState.get()});
 
     reqApMode->Get();
     reqBand->Get();
@@ -357,12 +361,12 @@ void TFM_MultiSSIDNewForm::UpdateIndexCombo() {
 // ---- Completions ----------------------------------------------------------------------------
 
 void TFM_MultiSSIDNewForm::OnSsidTableRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
+    if (outcome_.note(outcome)) {
         StatusBar->ShowText(QString::fromStdString(outcome.Message));
         return;
     }
     if (CB_ApMode->currentIndex() < 0 && reqApMode) reqApMode->Get();
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
     CB_Index->setCurrentIndex(kPrimarySsid);
     CB_IndexChange();
     DelButton->setEnabled(false);
@@ -370,7 +374,7 @@ void TFM_MultiSSIDNewForm::OnSsidTableRead(CvSNMPRequest2Controls*, const CvSNMP
 }
 
 void TFM_MultiSSIDNewForm::OnSsidTableWritten(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
+    if (outcome_.note(outcome)) {
         StatusBar->ShowText(QString::fromStdString(outcome.Message));
         return;
     }
@@ -472,6 +476,7 @@ void TFM_MultiSSIDNewForm::DelButtonClick() {
                                                   platform::BoxButtons::OkCancel);
     if (answer != platform::BoxResult::Ok) return;
     if (LV_MultiSSID_User->SelectedRow() < 0 || !reqSsidTable) return;
+    outcome_.begin();
     MarkWritable(false);
     CB_IdvState->setCurrentIndex(Lists::DisableEnable.IndexOfValue("0"));
     StatusBar->ShowText("Deleting...");
@@ -481,6 +486,7 @@ void TFM_MultiSSIDNewForm::DelButtonClick() {
 
 void TFM_MultiSSIDNewForm::ApplyBtnClick() {
     if (!reqMssidState) return;
+    outcome_.begin();
     MarkWritable(false);
     if (IfEnabMuSSID->isChecked() && apModeIndex() > 1) {
         CB_ApMode->setCurrentIndex(Lists::ApModeAlt.IndexOfValue("1"));
@@ -504,11 +510,12 @@ void TFM_MultiSSIDNewForm::ApplyBtnClick() {
         return;
     }
     platform::ui().blockingWait(kSaveWaitMs);
-    StatusBar->ShowText("Save OK!");
+    outcome_.showOk("Save OK!");
 }
 
 void TFM_MultiSSIDNewForm::AddButtonClick() {
     if (!reqMssidState || !reqSsidTable) return;
+    outcome_.begin();
     MarkWritable(false);
     struct IncludeAgain {
         TFM_MultiSSIDNewForm* page;

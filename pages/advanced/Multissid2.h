@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -92,6 +94,8 @@ class TFM_MultiSSIDNewForm : public QDialog {
     void OnSsidTableWritten(CvSNMPRequest2Controls* sender, const CvSNMPError& outcome);
 
   private:
+    // The opening's, a Save's or an Add's reads and sets, its table read and write included.
+    ActionOutcome outcome_{nullptr};
     void buildControls();
     void connectHandlers();
     void buildRequests();

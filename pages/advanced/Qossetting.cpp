@@ -165,6 +165,7 @@ void TFM_QosSetting::buildControls() {
     Btn_Del = new QPushButton("Delete", this);
     Btn_Apply = new QPushButton("Save", this);
     StatusBar = new CvStatusBar(this);
+    outcome_ = ActionOutcome(StatusBar);
     addOutcomePanel(StatusBar, -1, {});
     layOutPage(this, body, {Btn_Add, Btn_Clear, Btn_Del, Btn_Apply}, StatusBar);
     centreOnMainWindow(this);
@@ -231,18 +232,22 @@ QWidget* TFM_QosSetting::buildRuleEditor() {
 
 void TFM_QosSetting::FormCreate() {
     for (QPushButton* button : {Btn_Add, Btn_Clear, Btn_Apply, Btn_Del}) button->setEnabled(false);
+    outcome_.begin();
 
     reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqApMode->AssociateComboBox(0, CB_APMode);
+    outcome_.watch({reqApMode.get()});
     reqApMode->Get();
 
     reqQosStatus = makeRequest(this, qosStatusTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosStatus->AssociateComboBox(0, CB_EnableQos);
+    outcome_.watch({reqQosStatus.get()});
     reqQosStatus->Get();
 
     reqQosClassifiers = makeRequest(this, qosClassifiersTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosClassifiers->AssociateCheckBox(0, CheckBox_Http);
     reqQosClassifiers->AssociateCheckBox(1, CheckBox_Automatic);
+    outcome_.watch({reqQosClassifiers.get()});
     reqQosClassifiers->Get();
 
     reqQosRuleDelete = makeRequest(this, qosRuleDeleteTable, SVT_SV, 0, kSynchronous, kTimeout);
@@ -326,6 +331,7 @@ void TFM_QosSetting::Btn_ClearClick() {
 }
 
 void TFM_QosSetting::Btn_AddClick() {
+    outcome_.begin();
     addRule(true);
 }
 
@@ -379,6 +385,7 @@ void TFM_QosSetting::Btn_DelClick() {
     if (platform::ui().messageBox(this, "Warning", question, platform::BoxButtons::OkCancel) !=
         platform::BoxResult::Ok)
         return;
+    outcome_.begin();
     // The arrow keys move the highlight without a click, so the index a click left behind may
     // name another rule than the one just asked about.
     Ed_QosRuleDel->setText(LV_QosRules->Caption(LV_QosRulesUser->RowTag(row)));
@@ -388,7 +395,7 @@ void TFM_QosSetting::Btn_DelClick() {
     }
     setEnabled(false);
     readRules();
-    StatusBar->ShowText("Delete OK!");
+    outcome_.showOk("Delete OK!");
 }
 
 void TFM_QosSetting::Btn_ApplyClick() {
@@ -398,13 +405,21 @@ void TFM_QosSetting::Btn_ApplyClick() {
                                   "because of priority classifier specified and empty rule table.",
                                   platform::BoxButtons::Ok);
     if (!reqQosStatus || !reqQosClassifiers) return;
+    // A refused status or classifier set shows its text, and the OK texts of the re-read or
+    // rule set this Save starts do not cover it.
+    outcome_.begin();
     if (CB_EnableQos->currentIndex() != kQosEnabled) {
         reqQosStatus->Set(true, true, "");
+        outcome_.showFailure();
         return;
     }
-    if (!saveRuleStates()) return;
+    if (!saveRuleStates()) {
+        outcome_.showFailure();
+        return;
+    }
     reqQosStatus->Set(true, true, "");
     reqQosClassifiers->Set(true, true, "");
+    outcome_.showFailure();
     if (FButtonMode != 1) {
         setEnabled(false);
         readRules();
@@ -426,6 +441,7 @@ bool TFM_QosSetting::saveRuleStates() {
                                 ACC_READWRITE, &RuleStateOptions));
     }
     reqRuleStates = makeRequest(this, items, MVT_SV, 0, kSynchronous, kTimeout);
+    outcome_.watch({reqRuleStates.get()});
     reqRuleStates->AssociateListView(FStateListView, false);
     for (int k = 0; k < count; ++k) reqRuleStates->AssociateComboBox(k, FStateCombos[k].get());
     if (!reqRuleStates->Get() || FStateListView->RowCount() != 1) return false;
@@ -461,7 +477,7 @@ void TFM_QosSetting::done(int result) {
 // ---- Completions ----------------------------------------------------------------------------
 
 void TFM_QosSetting::OnRulesRead(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (error.Code != 0) {
+    if (outcome_.note(error)) {
         StatusBar->ShowText(QString::fromStdString(error.Message));
         if (readOnce_) enableAfterFailure();
         return;
@@ -472,13 +488,13 @@ void TFM_QosSetting::OnRulesRead(CvSNMPRequest2Controls*, const CvSNMPError& err
     FButtonMode = FRuleCount < kQosMaxRules ? 0 : 3;
     Btn_ClearClick();      // selects the first free row
     CB_EnableQosChange();  // sets the buttons by the mode while QoS is on
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
     Btn_Apply->setEnabled(true);
     setEnabled(true);
 }
 
 void TFM_QosSetting::OnRulesSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (error.Code != 0) {
+    if (outcome_.note(error)) {
         StatusBar->ShowText(QString::fromStdString(error.Message));
         enableAfterFailure();
         return;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -87,6 +89,8 @@ class TFM_QosSetting : public QDialog {
     void done(int result) override;
 
   private:
+    // The opening's, a Save's, an Add's or a Delete's reads and sets, the rule list's included.
+    ActionOutcome outcome_{nullptr};
     void buildControls();
     QWidget* buildRuleEditor();
     void addRule(bool withState);

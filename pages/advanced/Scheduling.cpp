@@ -194,6 +194,7 @@ void TFM_Scheduling::buildControls() {
     Btn_Del = new QPushButton("Delete", this);
     StatusBar = new CvStatusBar(this);
     addOutcomePanel(StatusBar, -1, {});
+    outcome_ = ActionOutcome(StatusBar);
     layOutPage(this, body, {Btn_Add, Btn_Clear, Btn_Apply, Btn_Del}, StatusBar);
     centreOnMainWindow(this);
 
@@ -287,12 +288,15 @@ void TFM_Scheduling::FormCreate() {
 }
 
 void TFM_Scheduling::buildRequests() {
+    outcome_.begin();
     reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous);
     reqApMode->AssociateComboBox(0, CB_ApMode);
+    outcome_.watch({reqApMode.get()});
     reqApMode->Get();
 
     reqScheduleStatus = makeRequest(this, statusTable, MVT_SV, 0, kSynchronous);
     reqScheduleStatus->AssociateCheckBox(0, CheckBox_SchEnable);
+    outcome_.watch({reqScheduleStatus.get()});
     reqScheduleStatus->Get();
     const bool wirelessClient = CB_ApMode->currentIndex() == kApModeWirelessClient;
     if (wirelessClient) CheckBox_SchEnable->setChecked(false);
@@ -324,10 +328,7 @@ void TFM_Scheduling::buildRequests() {
     reqScheduleTable->Get();
 
     reqNodeStatus = makeRequest(this, nodeStatusTable, MVT_SV, 0, kSynchronous);
-    for (CvSNMPRequest2Edits* request : {reqScheduleStatus.get(), reqNodeStatus.get()})
-        request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-            if (outcome.Code != 0) lastSyncFailure = QString::fromStdString(outcome.Message);
-        });
+    outcome_.watch({reqNodeStatus.get()});
 }
 
 void TFM_Scheduling::showEvent(QShowEvent* event) {
@@ -463,6 +464,7 @@ void TFM_Scheduling::Btn_ClearClick() {
 
 void TFM_Scheduling::Btn_AddClick() {
     if (!reqScheduleTable || !reqNodeStatus) return;
+    outcome_.begin();
     reqScheduleStatus->Set(false, true, "");
     const auto refuse = [this](const QString& text, CvEdit* edit) {
         platform::ui().messageBox(this, "Warning", text, platform::BoxButtons::Ok);
@@ -503,17 +505,19 @@ void TFM_Scheduling::Btn_AddClick() {
 
 void TFM_Scheduling::Btn_ApplyClick() {
     if (!reqScheduleTable || !reqNodeStatus) return;
-    const bool switchSet = reqScheduleStatus->Set(false, true, "");
-    QString failure = switchSet ? QString() : lastSyncFailure;
+    // The completions and the re-read this Save starts belong to it: their OK texts do not
+    // cover a failed switch or mark.
+    outcome_.begin();
+    reqScheduleStatus->Set(false, true, "");
     if (const int row = User_ListView->SelectedRow(); row >= 0) {
         // Clear and the switch ready the free row for a new rule while the list keeps its rule
         // selected; that rule is the one marked.
         Schedule_ListView->SelectRow(User_ListView->RowTag(row));
-        if (!markSelectedRule() && failure.isEmpty()) failure = lastSyncFailure;
+        markSelectedRule();
     } else {
         reqScheduleTable->Get();
     }
-    StatusBar->ShowText(failure.isEmpty() ? QString("Set OK!") : failure);
+    outcome_.showOk("Set OK!");
 }
 
 void TFM_Scheduling::Btn_DelClick() {
@@ -527,10 +531,11 @@ void TFM_Scheduling::Btn_DelClick() {
         return;
     const int index = LB_Index->text().toInt();
     if (index < 1 || index > kMaxRules) return;
+    outcome_.begin();
     reqScheduleDelete->VarList.GetItem(index - 1).access = ACC_READWRITE;
     CB_DeleteSchdule[index - 1]->setCurrentIndex(1);
     reqScheduleDelete->Set(false, true, "");
-    StatusBar->ShowText("Delete OK!");
+    outcome_.showOk("Delete OK!");
 }
 
 void TFM_Scheduling::SetButtonMode(int mode) {
@@ -543,23 +548,23 @@ void TFM_Scheduling::SetButtonMode(int mode) {
 // ---- Completion routines --------------------------------------------------------------------
 
 void TFM_Scheduling::OnTableSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (result.Code != 0) return;
-    StatusBar->ShowText("Add OK!");
+    if (outcome_.note(result)) return;
+    outcome_.showOk("Add OK!");
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_READWRITE);
     // The request's own re-read is skipped while this one is in flight.
     reqScheduleTable->Get();
 }
 
 void TFM_Scheduling::OnDeleteSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (result.Code != 0) return;
-    StatusBar->ShowText("Set OK!");
+    if (outcome_.note(result)) return;
+    outcome_.showOk("Set OK!");
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_READWRITE);
     reqScheduleTable->Get();
     FRemarkPending = true;
 }
 
 void TFM_Scheduling::OnTableRead(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (result.Code != 0) return;
+    if (outcome_.note(result)) return;
     FMarkedRow = -1;
     reqScheduleStatus->Get();
     // The re-read switch would otherwise come back checked for a wireless client.
@@ -584,7 +589,7 @@ void TFM_Scheduling::OnTableRead(CvSNMPRequest2Controls*, const CvSNMPError& res
         }
     }
     if (FRuleCount == 0) reqNodeStatus->Set(false, true, "");
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
 }
 
 void TFM_Scheduling::FillRuleList() {
@@ -629,13 +634,12 @@ void TFM_Scheduling::setRowImage(int row, int image) {
         caption->setIcon(ImageList1[image]);
 }
 
-bool TFM_Scheduling::markSelectedRule() {
-    const bool cleared = reqNodeStatus->Set(false, true, "");
+void TFM_Scheduling::markSelectedRule() {
+    reqNodeStatus->Set(false, true, "");
     CB_NodeStatus->setCurrentIndex(1);
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless}, ACC_READONLY);
     setTableItems({kNodeStatus}, ACC_READWRITE);
     reqScheduleTable->Set(true, true, "");
-    return cleared;
 }
 
 // Items are left out of a set as read-only, not invalid: a set that fails restores nothing, and

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -104,10 +106,10 @@ class TFM_Scheduling : public QDialog {
     void loadSelectedRule();
     void setRowImage(int row, int image);
     // Node statuses all 0, then the selected full-list row's node status alone: it becomes the
-    // marked rule. False when the synchronous node-status set failed.
-    bool markSelectedRule();
+    // marked rule.
+    void markSelectedRule();
     void setTableItems(const std::vector<int>& items, int access);
-    QString lastSyncFailure;
+    ActionOutcome outcome_{nullptr};
     bool fillingList = false;
 };
 

@@ -232,6 +232,7 @@ void TFM_VlanSetting::buildControls() {
         hidden->hide();
 
     StatusBar = new CvStatusBar(this);
+    outcome_ = ActionOutcome(StatusBar);
     StatusBar->AddPanel(-1);
     layOutPage(this, body, {}, StatusBar);
     centreOnMainWindow(this);
@@ -443,6 +444,7 @@ bool TFM_VlanSetting::eventFilter(QObject* watched, QEvent* event) {
 
 void TFM_VlanSetting::FormCreate() {
     isCreating = true;
+    outcome_.begin();
     try {
         buildRequests();
     } catch (const std::exception& failure) {
@@ -462,6 +464,7 @@ void TFM_VlanSetting::FormCreate() {
 void TFM_VlanSetting::buildRequests() {
     reqApMode = makeRequest(this, {apModeTable, MVT_SV, 0}, kSynchronous);
     reqApMode->AssociateComboBox(0, CB_APMode);
+    outcome_.watch({reqApMode.get()});
     reqApMode->Get();
     Btn_VlanEdit->setEnabled(false);
     Btn_VlanDelete->setEnabled(false);
@@ -472,25 +475,30 @@ void TFM_VlanSetting::buildRequests() {
     reqVlanStatusMode = makeRequest(this, {statusModeTable, SVT_SV, 0}, kSynchronous);
     reqVlanStatusMode->AssociateComboBox(0, CB_VlanStatus);
     reqVlanStatusMode->AssociateComboBox(1, CB_VlanMode);
+    outcome_.watch({reqVlanStatusMode.get()});
     if (reqVlanStatusMode->Get())
         LB_VlanMode->setText(CB_VlanMode->currentIndex() == 0 ? "Static" : "Dynamic");
 
     reqPvidAuto = makeRequest(this, {pvidAutoTable, SVT_SV, 0}, kSynchronous);
     reqPvidAuto->AssociateComboBox(0, CB_PvidAutoStatus);
+    outcome_.watch({reqPvidAuto.get()});
     if (reqPvidAuto->Get()) CB_PvidAutoStatusChange();
 
     reqPvid = makeRequest(this, {pvidTable, MVT_SV, 0}, kSynchronous);
     const std::vector<CvEdit*> pvids = visiblePvidEdits();
     for (int item = 0; item < static_cast<int>(pvids.size()); ++item)
         reqPvid->AssociateEdit(item, "%s", pvids[item]);
+    outcome_.watch({reqPvid.get()});
     reqPvid->Get();
 
     reqMssidNames = makeRequest(this, {mssidNamesTable, MVT_UMV, 1}, kSynchronous);
     reqMssidNames->AssociateListView(LV_MultiSSID, true);
+    outcome_.watch({reqMssidNames.get()});
     if (reqMssidNames->Get()) FillPortNames();
 
     reqPortListRefresh = makeRequest(this, {portListRefreshTable, SVT_SV, 0}, kSynchronous);
     reqPortListRefresh->AssociateComboBox(0, CB_PortListRefresh);
+    outcome_.watch({reqPortListRefresh.get()});
     reqPortList = makeRequest(this, {portListTable, MVT_UMV, 1}, 1);
     reqPortList->AssociateListView(LV_PortList, true);
     reqPortList->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
@@ -575,12 +583,19 @@ void TFM_VlanSetting::Btn_VlanApplyClick() {
     selectFreeRow(kNoLimit);
     Ed_VlanID->clear();
     Ed_VlanName->clear();
+    outcome_.begin();
+    // A refused status set shows nothing: an earlier action's text must not stand for it.
+    StatusBar->ShowText("");
     if (!setStatus()) return;
     const bool reading = sendPortListRefresh() && reqPortList && reqPortList->Get();
-    StatusBar->ShowText(reading ? "Set OK!" : "Set Error!");
+    if (reading)
+        outcome_.showOk("Set OK!");
+    else
+        StatusBar->ShowText("Set Error!");
 }
 
 void TFM_VlanSetting::Btn_PvidApplyClick() {
+    outcome_.begin();
     if (CB_VlanStatus->currentIndex() == 0) {
         StatusBar->ShowText(setStatus() ? "Set OK!" : "Set Error!");
         return;
@@ -613,6 +628,7 @@ void TFM_VlanSetting::PageControl1Change() {
         Btn_VlanWdsUntagAllClick();
         vlanEditState = 2;
     }
+    outcome_.begin();
     if (PageControl1->currentIndex() == kTabPortList) {
         if (reqPvid) reqPvid->Get();
         sendPortListRefresh();
@@ -642,13 +658,13 @@ void TFM_VlanSetting::FillPortNames() {
 }
 
 void TFM_VlanSetting::OnPortListRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
+    if (outcome_.note(outcome)) {
         StatusBar->ShowText(QString::fromStdString(outcome.Message));
         return;
     }
     FillPortVids();
     FillPortPvids();
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
 }
 
 // Only the rows the port list shows are written: after a failed SSID read it has none.
@@ -729,24 +745,24 @@ void TFM_VlanSetting::selectFreeRow(int limit) {
 }
 
 void TFM_VlanSetting::OnVlanListRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
+    if (outcome_.note(outcome)) {
         StatusBar->ShowText(QString::fromStdString(outcome.Message));
         return;
     }
     FillVlanList();
     selectFreeRow(kLimitAfterRead);
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
 }
 
 void TFM_VlanSetting::OnVlanListSet(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
+    if (outcome_.note(outcome)) {
         StatusBar->ShowText(QString::fromStdString(outcome.Message));
         return;
     }
     for (int item = kItemVid; item <= kItemDelete; ++item)
         reqVlanList->VarList.GetItem(item).access = ACC_READWRITE;
     reqVlanList->Get();
-    StatusBar->ShowText("Get OK!");
+    outcome_.showOk("Get OK!");
 }
 
 void TFM_VlanSetting::LV_VlanListUserClick() {
@@ -818,6 +834,7 @@ void TFM_VlanSetting::AddButtonClick() {
         }
         return;
     }
+    outcome_.begin();
     const std::vector<std::string>* loaded =
         tableRow(LV_VlanList->RowTag(LV_VlanList->SelectedRow()));
     for (int port = 0; port < kVlanPortCount; ++port) {
@@ -845,6 +862,7 @@ void TFM_VlanSetting::Btn_VlanDeleteClick() {
     if (platform::ui().messageBox(this, "Warning", question, platform::BoxButtons::OkCancel) !=
         platform::BoxResult::Ok)
         return;
+    outcome_.begin();
     LV_VlanList->SelectRow(LV_VlanListUser->RowTag(row));
     for (int item = kItemVid; item < kItemDelete; ++item)
         reqVlanList->VarList.GetItem(item).access = ACC_INVALID;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -121,6 +123,8 @@ class TFM_VlanSetting : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The opening's or a handler's reads and sets, those of the list completions included.
+    ActionOutcome outcome_{nullptr};
     void buildControls();
     QWidget* buildVlanListTab();
     QWidget* buildPortListTab();

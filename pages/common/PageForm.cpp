@@ -219,6 +219,30 @@ void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
     }
 }
 
+void ActionOutcome::watch(std::initializer_list<CvSNMPRequest2Controls*> requests) {
+    for (CvSNMPRequest2Controls* request : requests)
+        if (request)
+            request->request().SetResultRoutine(
+                [this](const CvSNMPError& outcome) { note(outcome); });
+}
+
+bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
+    if (outcome.Code == 0) return false;
+    if (!failure_) failure_ = text.isEmpty() ? QString::fromStdString(outcome.Message) : text;
+    if (okShown_ && statusBar_ && statusBar_->ShownText() == *okShown_)
+        statusBar_->ShowText(*failure_);
+    return true;
+}
+
+void ActionOutcome::showOk(const QString& okText) {
+    okShown_ = failure_.value_or(okText);
+    if (statusBar_) statusBar_->ShowText(*okShown_);
+}
+
+void ActionOutcome::showFailure() {
+    if (failure_) showOk(*failure_);
+}
+
 void plainMessage(QWidget* parent, const QString& text) {
     platform::ui().messageBox(parent, QCoreApplication::applicationName(), text,
                               platform::BoxButtons::Ok);

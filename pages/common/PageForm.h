@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -90,6 +91,38 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 // layer itself (a character outside 8-bit text, an unusable address) is shown by showFailureText
 // and counts as failed, so the page's later sets still go out.
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
+
+// The outcome of one action of the user on a page (its opening, a Refresh, a Save): the first of
+// its reads and sets that failed, those its completion routines run included. The action's OK
+// texts stand only while none has failed: the first failure's text takes their place, also when
+// the failure comes after an OK text is shown, and no later OK text of the action covers it.
+// Where the action shows no OK text, a failure shows nothing more than the page shows itself.
+class ActionOutcome {
+  public:
+    explicit ActionOutcome(CvStatusBar* statusBar) : statusBar_(statusBar) {}
+    // A new action: failures of earlier ones no longer count.
+    void begin() {
+        failure_.reset();
+        okShown_.reset();
+    }
+    // Notes what the requests' result routines receive: their synchronous reads and sets, and an
+    // asynchronous one that cannot be sent. Replaces their result routines.
+    void watch(std::initializer_list<CvSNMPRequest2Controls*> requests);
+    // Notes a read's or set's outcome (text, when given, stands for the failure's message); an
+    // OK text of the action that the panel still shows gives way to the first failure's text
+    // (an error line the request wrote there stays). True when the outcome is a failure.
+    bool note(const CvSNMPError& outcome, const QString& text = {});
+    // Shows okText, or the first failure's text when the action met one.
+    void showOk(const QString& okText);
+    // Shows the first failure's text, when the action met one, as showOk would.
+    void showFailure();
+    bool failed() const { return failure_.has_value(); }
+
+  private:
+    CvStatusBar* statusBar_;
+    std::optional<QString> failure_;
+    std::optional<QString> okShown_;  // the OK text the action put in the panel
+};
 
 // The box the pages show without a caption of their own: captioned with the program's title, an
 // OK button.

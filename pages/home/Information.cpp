@@ -70,6 +70,7 @@ void TFM_Information::buildControls() {
     Btn_Re = new QPushButton("Refresh", this);
     Btn_Sa = new QPushButton("Save", this);
     StatusBar = new CvStatusBar(this);
+    outcome_ = ActionOutcome(StatusBar);
     CB_DeviceApplySetting = makeHiddenCombo(this);
     layOutPage(this, Panel1, {Btn_Re, Btn_Sa}, StatusBar);
 
@@ -95,12 +96,18 @@ void TFM_Information::FormCreate() {
     reqSystem->AssociateEdit(4, "%s", {Ed_SN});
     reqSystem->AssociateEdit(5, "%s", {Ed_SL});
     reqSystem->SetLogTarget(StatusBar);
-    // A read or save that cannot even be sent (a character outside 8-bit text, a bad device
-    // address) reaches only the result routine; without its message an earlier "Save OK!" would
-    // stand for a save that never left.
+    // A read or save that cannot even be sent reaches only the result routine; without its
+    // message an earlier "Save OK!" would stand for a save that never left.
     reqSystem->request().SetResultRoutine([this](const CvSNMPError& outcome) {
         if (outcome.Code != 0) StatusBar->ShowText(QString::fromStdString(outcome.Message));
     });
+    // "Get OK!" and "Save OK!" are shown when the request is issued; a refusal or time-out
+    // reaches only the completions.
+    const auto failed = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        outcome_.note(result);
+    };
+    reqSystem->OnAfterGet = failed;
+    reqSystem->OnAfterSet = failed;
     reqSystem->Get();
 
     for (CvEdit* text : {Ed_SC, Ed_SN, Ed_SL}) limitTyping(text, kSystemTextMaxLength);
@@ -109,7 +116,8 @@ void TFM_Information::FormCreate() {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_Information::Btn_ReClick() {
-    if (reqSystem && reqSystem->Get()) StatusBar->ShowText("Get OK!");
+    outcome_.begin();
+    if (reqSystem && reqSystem->Get()) outcome_.showOk("Get OK!");
 }
 
 void TFM_Information::Btn_SaClick() {
@@ -118,7 +126,8 @@ void TFM_Information::Btn_SaClick() {
         platform::ui().messageBox(this, "Error", refusal, platform::BoxButtons::Ok);
         return;
     }
-    if (reqSystem && reqSystem->Set(true, true, "")) StatusBar->ShowText("Save OK!");
+    outcome_.begin();
+    if (reqSystem && reqSystem->Set(true, true, "")) outcome_.showOk("Save OK!");
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

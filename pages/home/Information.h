@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -37,6 +39,7 @@ class TFM_Information : public QDialog {
 
   private:
     void buildControls();
+    ActionOutcome outcome_{nullptr};
 };
 
 extern TFM_Information* FM_Information;

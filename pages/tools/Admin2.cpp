@@ -198,6 +198,7 @@ void TFM_Admin2::buildControls() {
     OK = new QPushButton("Save", this);
     Cancel = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
+    rangeAdd_ = ActionOutcome(StatusBar);
     layOutPage(this, body, {OK, Cancel}, StatusBar);
     centreOnMainWindow(this);
 
@@ -365,6 +366,12 @@ void TFM_Admin2::buildRequests() {
     reqIpRanges->AfterGetHook = AdminIpRangesAfterGet;
     reqIpRanges->AfterSetHook = AdminIpRangesAfterSet;
     reqIpRanges->SetLogTarget(StatusBar);
+    // "Set OK!" is shown when the Add's set is issued; a refusal or time-out reaches only here.
+    const auto noted = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        rangeAdd_.note(result);
+    };
+    reqIpRanges->OnAfterSet = noted;
+    reqIpRanges->OnAfterGet = noted;
     reqIpRanges->Get();
 
     reqIpRangeList =
@@ -540,6 +547,7 @@ void TFM_Admin2::Btn_AddClick() {
         Ed_FromIP->setFocus();
         return;
     }
+    rangeAdd_.begin();
     // Without a free row the selected row would be written, overwriting a range in use.
     const bool sent =
         choice.row >= 0 && reqIpRanges && setRequest(reqIpRanges.get(), StatusBar, true);
@@ -549,7 +557,7 @@ void TFM_Admin2::Btn_AddClick() {
     }
     Ed_FromIP->clear();
     Ed_ToIP->clear();
-    StatusBar->ShowText("Set OK!");
+    rangeAdd_.showOk("Set OK!");
 }
 
 void TFM_Admin2::Btn_DelClick() {
@@ -562,6 +570,7 @@ void TFM_Admin2::Btn_DelClick() {
         StatusBar->ShowText("Delete Error!");
         return;
     }
+    rangeAdd_.begin();
     ListView_IpRange->SelectRow(row);
     Ed_Delete->SetText(LA_Index->text());
     const bool sent = setRequest(reqManagerDelete.get(), StatusBar, false);

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -113,6 +115,8 @@ class TFM_Admin2 : public QDialog {
     void buildHidden();
     void buildRequests();
     bool refuseSave();
+    // The IP-range Add's: its set and the re-read after it.
+    ActionOutcome rangeAdd_{nullptr};
 };
 
 extern TFM_Admin2* FM_Admin2;

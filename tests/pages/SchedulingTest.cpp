@@ -214,17 +214,39 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     EXPECT_TRUE(marked(page, 1));
 }
 
-TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
+TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesTheWholeRule) {
     TFM_Scheduling* page = open();
+    const auto idle = [&] {
+        return pumpUntil(
+            [&] { return !page->reqScheduleTable->Busy() && !page->reqScheduleDelete->Busy(); });
+    };
+    const auto refused = [&] { return page->StatusBar->PanelText(0).contains("genErr"); };
+    // A refused switch: the table re-read's "Get OK!" does not cover it.
     sim().knob("fail " + R + ".8 genErr set 1");
     click(page->Btn_Apply);
-    EXPECT_TRUE(page->StatusBar->PanelText(0).contains("genErr"));
-    settle(page);
+    EXPECT_TRUE(refused());
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
+    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read.
+    sim().knob("fail " + R + ".8 genErr set 1");
+    page->User_ListView->SelectRow(0);
+    click(page->Btn_Apply);
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(nodeStatuses(), "1000") << "the mark still goes out";
+    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
+    // A refused mark, and a refused delete: "Set OK!" and "Delete OK!" give way to the failure.
     sim().knob("fail " + R + ".9 genErr set 2");
     page->User_ListView->SelectRow(0);
     click(page->Btn_Apply);
-    EXPECT_TRUE(page->StatusBar->PanelText(0).contains("genErr"));
-    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    EXPECT_TRUE(refused());
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(refused());
+    sim().knob("fail " + R + ".10 genErr set 1");
+    page->User_ListView->SelectRow(1);
+    click(page->Btn_Del);
+    EXPECT_EQ(page->StatusBar->PanelText(0), "Delete OK!");
+    ASSERT_TRUE(idle());
+    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
     page->User_ListView->SelectRow(-1);
     click(page->Btn_Apply);
     settle(page);
