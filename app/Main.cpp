@@ -377,4 +377,7 @@ void TMainForm::DiscardChanges1Click() {
     waiting.Reboot = true;
     waiting.Label2->setText(QStringLiteral("Changes discarded."));
     waiting.exec();
+    if (!waiting.RefusalText().isEmpty())
+        platform::ui().messageBox(this, QStringLiteral("Error"), waiting.RefusalText(),
+                                  platform::BoxButtons::Ok);
 }

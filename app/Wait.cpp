@@ -91,6 +91,7 @@ int TFM_Waiting::exec() {
     ticks_ = 0;
     remaining_ = effectiveCount();
     La_Time->setText(QString::number(remaining_));
+    refusal_.clear();
     Timer1->start();
     const int result = QDialog::exec();
     Timer1->stop();
@@ -139,8 +140,20 @@ void TFM_Waiting::sendReboot() {
         reqReboot_ = std::make_unique<CvSNMPRequest>();
         reqReboot_->VarList = CvSNMPVarList(UpgradeCommandItems, SVT_SV, 0);
         reqReboot_->VarList.Values() = {RebootValue};
-        reqReboot_->SetAsync([](const CvSNMPError&) {});
+        reqReboot_->SetAsync([this](const CvSNMPError& outcome) {
+            if (IsRefusal(outcome)) EndRefused(QString::fromStdString(outcome.Message));
+        });
     } catch (const std::exception&) {
-        // The device may already be restarting; the countdown goes on either way.
+        // The device may already be restarting; the countdown goes on.
     }
+}
+
+bool TFM_Waiting::IsRefusal(const CvSNMPError& outcome) {
+    return outcome.Code <= -101 && outcome.Code >= -119;
+}
+
+void TFM_Waiting::EndRefused(const QString& text) {
+    refusal_ = text;
+    Timer1->stop();
+    done(QDialog::Rejected);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <memory>
 
 class QLabel;
 class QTimer;
 class CvSNMPRequest;
+struct CvSNMPError;
 
 // The countdown dialog shown while the device restarts or applies its settings. Every tick
 // (1200 ms, scaled by VRA2260_TIME_SCALE) counts one second down until 1 remains; six ticks later
@@ -43,6 +45,15 @@ class TFM_Waiting : public QDialog {
     // Reboot commands sent by this dialog (0 or 1).
     int RebootsSent() const { return rebootsSent_; }
 
+    // Whether the device answered a command with an error status: it is there and refused, so
+    // it is not restarting. No answer or a time-out is no refusal: a restarting device may not
+    // answer.
+    static bool IsRefusal(const CvSNMPError& outcome);
+    // Ends the countdown at once for a command the device refused, keeping its text.
+    void EndRefused(const QString& text);
+    // The text of the refusal that ended the countdown; empty when none did.
+    const QString& RefusalText() const { return refusal_; }
+
   protected:
     void reject() override;
 
@@ -56,4 +67,5 @@ class TFM_Waiting : public QDialog {
     int ticks_ = 0;
     int remaining_ = 1;
     int rebootsSent_ = 0;
+    QString refusal_;
 };

@@ -469,7 +469,9 @@ void TFM_DHCP::ConvertPoolRange(bool towardsDevice) {
 }
 
 void TFM_DHCP::Bt_ApplyClick() {
+    // A failed Save shows nothing: an earlier action's text must not stand for it.
     if (CB_Fuction1->currentIndex() != kEnable) {
+        StatusBar1->ShowText("");
         if (setRequest(reqServerControl.get(), StatusBar1, false))
             StatusBar1->ShowText("Setting Success!");
         return;
@@ -484,6 +486,7 @@ void TFM_DHCP::Bt_ApplyClick() {
         edit->setFocus();
         return;
     }
+    StatusBar1->ShowText("");
     ConvertPoolRange(true);
     const bool switched = setRequest(reqServerControl.get(), StatusBar1, false);
     // The device keeps a domain name of its own while its status is "static".

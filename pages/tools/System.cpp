@@ -83,6 +83,13 @@ void TFM_Sytem::FormCreate() {
         reqRestartReset->AssociateComboBox(kRestartItem, CB_Restart);
         reqRestartReset->AssociateComboBox(kResetItem, CB_Restore);
         reqRestartReset->SetLogTarget(StatusBar);
+        // A device that answers and refuses is not restarting: its text replaces the countdown.
+        reqRestartReset->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+            if (!TFM_Waiting::IsRefusal(result)) return;
+            refused_ = true;
+            StatusBar->ShowText(QString::fromStdString(result.Message));
+            if (countdown_) countdown_->EndRefused(QString::fromStdString(result.Message));
+        };
         reqRestartReset->Get();
     });
 }
@@ -109,13 +116,16 @@ void TFM_Sytem::runOperation(const Operation& operation) {
     if (platform::ui().messageBox(this, "Warning", "Device will reboot, continue?",
                                   platform::BoxButtons::OkCancel) != platform::BoxResult::Ok)
         return;
+    refused_ = false;
     reqRestartReset->Set(true, true, "");
 
-    // The device restarts whatever it answered, so the countdown runs in every case.
+    // A restarting device may not answer, so the countdown runs unless the device refused.
     TFM_Waiting wait(this);
     wait.Reboot = false;
     wait.setWindowTitle(operation.title);
     if (operation.secondLine) wait.Label3->setText(operation.secondLine);
     wait.Count = kCountdownSeconds;
-    wait.exec();
+    countdown_ = &wait;
+    if (!refused_) wait.exec();
+    countdown_ = nullptr;
 }

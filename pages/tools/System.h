@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
 class QComboBox;
@@ -8,6 +9,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class CvStatusBar;
+class TFM_Waiting;
 class CvSNMPRequest2Edits;
 
 // Tools \ System: restarts the access point or restores its factory settings, each after a
@@ -45,6 +47,10 @@ class TFM_Sytem : public QDialog {
     };
     void buildControls();
     void runOperation(const Operation& operation);
+
+    // The countdown of the operation in flight, and whether the device refused it.
+    QPointer<TFM_Waiting> countdown_;
+    bool refused_ = false;
 };
 
 extern TFM_Sytem* FM_Sytem;

@@ -214,7 +214,8 @@ TEST_F(MainWindow, SaveAndActivate_SetsApplyThenCountsDownFifteenWithoutReboot_O
     EXPECT_TRUE(label2.isEmpty()) << "a countdown was shown";
 }
 
-TEST_F(MainWindow, DiscardChanges_SendsNothingWhenCancelled_AndAfterOkRebootsOnceOnTheSecondTick) {
+TEST_F(MainWindow,
+       DiscardChanges_SendsNothingWhenCancelled_AfterOkRebootsOnceOnTheSecondTick_EndsIfRefused) {
     TMainForm& form = start();
     // A busy machine may answer later than the scaled 100 ms; a retry would reach the journal
     // as a second set.
@@ -223,9 +224,11 @@ TEST_F(MainWindow, DiscardChanges_SendsNothingWhenCancelled_AndAfterOkRebootsOnc
     int tickOfFirstReboot = -1;
     bool rebootBeforeSecondTick = false;
     QString label2, label3;
+    int lastTick = 0;
     CountdownWatch watch(form, [&](TFM_Waiting& waiting) {
         label2 = waiting.Label2->text();
         label3 = waiting.Label3->text();
+        lastTick = waiting.Ticks();
         if (waiting.Ticks() < 2 && countSets(sim_->sets(), UpgradeCommand, "4") > 0)
             rebootBeforeSecondTick = true;
         if (tickOfFirstReboot < 0 && waiting.RebootsSent() > 0) tickOfFirstReboot = waiting.Ticks();
@@ -249,6 +252,17 @@ TEST_F(MainWindow, DiscardChanges_SendsNothingWhenCancelled_AndAfterOkRebootsOnc
     EXPECT_FALSE(rebootBeforeSecondTick);
     EXPECT_EQ(countSets(sim_->sets(), UpgradeCommand, "4"), 1) << "exactly one Reboot command";
     EXPECT_EQ(countSets(sim_->sets(), SettingApply, "1"), 0);
+    EXPECT_GE(lastTick, 50);
+
+    // Refused by the device: the countdown of 50 closes at once, and the device's text comes in
+    // an "Error" box.
+    sim_->knob(std::string("fail ") + UpgradeCommand + " genErr set");
+    ui_->answers = {platform::BoxResult::Ok};
+    form.DiscardChanges1Click();
+    EXPECT_LT(lastTick, 20) << "the countdown ran on after the refusal";
+    ASSERT_EQ(ui_->boxes.size(), 4u);
+    EXPECT_EQ(ui_->boxes[3].caption, "Error");
+    EXPECT_EQ(ui_->boxes[3].text.toStdString(), CvMessages::text(-105));
 }
 
 // The menu as the platform's users know it: each item with the page class it opens ("" for the

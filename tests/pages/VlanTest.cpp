@@ -301,6 +301,9 @@ TEST_F(VlanPage, FullListRefusesNewVlansAfterReadsStatusSaveClicksAndTabChanges)
     refused();
     page->Button1->click();
     EXPECT_EQ(status(page), "Set OK!");
+    sim().knob("fail " + kStatus + " notWritable set 1");
+    page->Button1->click();
+    EXPECT_EQ(status(page), "") << "a refused status Save leaves an earlier text standing";
     refused();
     click(page, "1");
     click(page, "");
