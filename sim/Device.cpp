@@ -88,10 +88,12 @@ bool Device::loadProfile(const std::string& name, std::string& error) {
         error = "bad profile name";
         return false;
     }
-    // Log lines are the device's, not objects: "log add" keeps the rest of the line as is.
+    // Log lines are the device's, not objects: "log add" keeps the rest of the line as is. A
+    // "fail" line is the knob of that name, for agents that refuse what the device takes.
     return mib_.load(dataDir_ + "/profiles/" + name + ".dat", error,
                      [this](const std::string& line, std::string& problem) -> std::optional<bool> {
-                         if (line.rfind("log ", 0) != 0) return std::nullopt;
+                         if (line.rfind("log ", 0) != 0 && line.rfind("fail ", 0) != 0)
+                             return std::nullopt;
                          std::string answer = control(line);
                          if (answer.rfind("ok", 0) == 0) return true;
                          problem = answer;

@@ -239,6 +239,13 @@ TEST_F(AdminPage, AddChecksInOrderWritesTheFirstFreeRowAndBothListsFollow) {
     waitForLists(page);
     EXPECT_EQ(page->ListView_User->SubItems(1), (QStringList{"192.168.0.30", "192.168.0.30"}));
     EXPECT_EQ(page->ListView_IpRange->RowCount(), 4);
+
+    // A refused Add: "Set OK!" gives way to the device's text.
+    sim().knob("fail " + kStart + "3 notWritable set 1");
+    add(page, "192.168.0.40", "192.168.0.41");
+    EXPECT_EQ(status(page), "Set OK!");
+    EXPECT_TRUE(pumpUntil([&] { return status(page).contains("notWritable"); }))
+        << status(page).toStdString();
 }
 
 TEST_F(AdminPage, FullListAndTableWithoutFreeRowSendNothing) {

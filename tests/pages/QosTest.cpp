@@ -182,6 +182,15 @@ TEST_F(QosPage, SaveWritesStatesStatusAndClassifiersOrOnlyTheStatusWhenOff) {
     auto edited = values(sets()[7]);
     EXPECT_EQ(edited[cell(3, 1)], "web2");
     EXPECT_EQ(edited.count(cell(2, 1)), 0u) << "the edited rule keeps its state";
+
+    // A refused status set shows its text, which the re-read that follows does not cover.
+    for (const int on : {0, 1}) {
+        choose(page->CB_EnableQos, on);
+        sim().knob("fail " + kStatus + " notWritable set 1");
+        page->Btn_Apply->click();
+        EXPECT_TRUE(pumpUntil([&] { return page->isEnabled() && !page->reqQosRules->Busy(); }));
+        EXPECT_TRUE(status(page).contains("notWritable")) << on << status(page).toStdString();
+    }
 }
 
 TEST_F(QosPage, EmptyTableSaveStillWritesStatusAndClassifiers) {

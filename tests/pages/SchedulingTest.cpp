@@ -227,8 +227,10 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesT
     EXPECT_TRUE(refused());
     ASSERT_TRUE(idle());
     EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
-    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read.
+    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read, which
+    // fails here.
     sim().knob("fail " + R + ".8 genErr set 1");
+    sim().knob("fail " + R + ".2 genErr get 1");
     page->User_ListView->SelectRow(0);
     click(page->Btn_Apply);
     ASSERT_TRUE(idle());
