@@ -88,7 +88,8 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 // Sets a request as a page's Save does (collecting its controls first; reread reads a table list
 // again). A request that creation never built counts as a failed set; a failure of the access
 // layer itself (a character outside 8-bit text, an unusable address) is shown by showFailureText
-// and counts as failed, so the page's later sets still go out.
+// and counts as failed, so the page's later sets still go out. A set withheld for values never
+// read (CvSNMPRequest2Controls::Withheld) shows its text in the status bar and counts as failed.
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
 // The box the pages show without a caption of their own: captioned with the program's title, an

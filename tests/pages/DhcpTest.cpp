@@ -91,7 +91,7 @@ class DhcpPage : public PageHarness {
     }
 };
 
-TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressAndDisableWritesOnlyTheSwitch) {
+TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressDisableOnlyTheSwitchAndALostSwitchNothing) {
     TFM_DHCP* page = open();
     EXPECT_EQ(page->Ed_PoolRan->text(), "100");
     EXPECT_EQ(page->StatusBar1->PanelText(0), "Get Ok! ");
@@ -119,6 +119,15 @@ TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressAndDisableWritesOnlyTheSwitc
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(oids(log[2]), std::vector<std::string>{kServer});
     EXPECT_EQ(log[2].vbs[0].value, "0");
+
+    setTimeScale(0.001);
+    sim().knob("silence " + kServer);
+    page = open();
+    sim().knob("clear");
+    page->Bt_Apply->click();
+    EXPECT_EQ(sets().size(), 3u) << "a lost switch read would be saved as Disable";
+    EXPECT_EQ(page->StatusBar1->PanelText(0),
+              "(ViZURU++) The value could not be read, so it was not saved!");
 }
 
 TEST_F(DhcpPage, EachDomainNameIsGreyedWhileTheStatusNamesTheOtherAndAStaticOneIsNotWritten) {

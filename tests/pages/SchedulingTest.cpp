@@ -214,7 +214,7 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     EXPECT_TRUE(marked(page, 1));
 }
 
-TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
+TEST_F(SchedulePage, RefusedSetsAreReportedTheNextAddCarriesTheWholeRuleAndNoUnreadSwitch) {
     TFM_Scheduling* page = open();
     sim().knob("fail " + R + ".8 genErr set 1");
     click(page->Btn_Apply);
@@ -241,6 +241,15 @@ TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
     click(page->Btn_Add);
     EXPECT_EQ(ui().boxes.back().caption, "Error");
     EXPECT_EQ(sets().size(), 1u) << "only the switch goes out";
+
+    // The switch is a cell of the rule table: its read at opening and the walk both fail.
+    sim().knob("fail " + column(8, 1) + " genErr get 2");
+    page = openPage(FM_Scheduling);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    click(page->Btn_Apply);
+    EXPECT_EQ(page->StatusBar->PanelText(0),
+              "(ViZURU++) The value could not be read, so it was not saved!");
+    EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
 }
 
 TEST_F(SchedulePage, OpeningWhileTheWalkIsHeldDoesNotCrash) {
