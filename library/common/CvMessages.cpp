@@ -124,7 +124,7 @@ constexpr const char* kCvSnmpTexts[] = {
     "Bad hexadecimal text!",
     "A MAC address needs 12 hexadecimal digits!",
     "Unsupported control!",
-    "Item already bound!",
+    "The value could not be read, so it was not saved!",
     "No list view bound!",
     "No table row selected!",
     "The answer has an unexpected type!",

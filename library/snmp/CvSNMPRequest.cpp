@@ -180,7 +180,7 @@ struct CvSNMPRequest::Impl {
         return plan;
     }
 
-    Plan setPlan(const std::string& instance) const {
+    Plan setPlan(const std::string& instance, const std::vector<int>& leftOut) const {
         const CvSNMPVarList& list = owner->VarList;
         std::vector<uint32_t> suffix;
         if (list.IsTable() && !instance.empty() && !valuetext::parseOid(instance, suffix))
@@ -188,7 +188,7 @@ struct CvSNMPRequest::Impl {
         Plan plan;
         for (int i = list.IsTable() ? list.KeyCount() : 0; i < list.Count(); ++i) {
             const CvSNMPVarItem& item = list.GetItem(i);
-            if (!isSendable(item)) continue;
+            if (!isSendable(item) || std::count(leftOut.begin(), leftOut.end(), i)) continue;
             Binding binding;
             binding.oid = itemOid(item);
             if (list.ItemType() == SVT_SV) binding.oid.push_back(0);
@@ -396,9 +396,9 @@ CvSNMPError CvSNMPRequest::getNow() {
     return outcome(impl_->takeGet(plan, answer));
 }
 
-CvSNMPError CvSNMPRequest::Set(const std::string& instance) {
+CvSNMPError CvSNMPRequest::Set(const std::string& instance, const std::vector<int>& leftOut) {
     // A value that does not convert is the user's to mend, silent device or not.
-    const Plan plan = impl_->setPlan(instance);
+    const Plan plan = impl_->setPlan(instance, leftOut);
     return underAction([this, &plan] {
         int code = 0;
         Channel* channel = impl_->channel(true, code);
@@ -438,10 +438,11 @@ bool CvSNMPRequest::GetAsync(Completion done) {
     }
 }
 
-bool CvSNMPRequest::SetAsync(Completion done, const std::string& instance) {
+bool CvSNMPRequest::SetAsync(Completion done, const std::string& instance,
+                             const std::vector<int>& leftOut) {
     Impl& impl = *impl_;
     try {
-        const Plan plan = impl.setPlan(instance);
+        const Plan plan = impl.setPlan(instance, leftOut);
         return impl.sendAsync(true, Command::Set, plan.bindings, done,
                               [&impl, done](const Answer& answer) {
                                   --impl.outstanding;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/CvSNMPVarList.h"
@@ -35,13 +36,15 @@ class CvSNMPRequest {
     CvSNMPError Get();
     // Sends the sendable items' current VarList.Values() with the write community: for tables
     // (except the index columns) at the given instance suffix, for SVT_SV at ".0", for MVT_SV as
-    // written. No sendable item: a set without variables.
-    CvSNMPError Set(const std::string& instance = "");
+    // written. No sendable item: a set without variables. leftOut names items (indexes into
+    // VarList) that stay out however they are marked.
+    CvSNMPError Set(const std::string& instance = "", const std::vector<int>& leftOut = {});
 
     // Asynchronous forms: true once sent. VarList is updated just before the completion runs; a
     // walk buffers its rows and writes them whole at its end, so two walks never interleave.
     bool GetAsync(Completion done);
-    bool SetAsync(Completion done, const std::string& instance = "");
+    bool SetAsync(Completion done, const std::string& instance = "",
+                  const std::vector<int>& leftOut = {});
 
     // Asked before each further row of an asynchronous walk; false ends the walk with code 0 and
     // the rows read so far.

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -81,7 +82,9 @@ bool CvSNMPRequest2Controls::Get() {
 bool CvSNMPRequest2Controls::getSync() {
     runHook(BeforeGetHook);
     request_->Settings.timeout = Timeout;
+    const std::vector<int> items = readableItems();
     CvSNMPError error = request_->Get();
+    ReadEnded(items, error.Code == 0);
     if (error.Code == 0) FillControls();
     runHook(AfterGetHook);
     callResult(error);
@@ -96,8 +99,10 @@ bool CvSNMPRequest2Controls::getAsync() {
     ++readsInFlight_;
     bool issued = false;
     try {
-        issued = request_->GetAsync(
-            [this, sent](const CvSNMPError& error) { completeGet(error, *sent); });
+        issued =
+            request_->GetAsync([this, sent, items = readableItems()](const CvSNMPError& error) {
+                completeGet(error, *sent, items);
+            });
     } catch (...) {
         --readsInFlight_;
         throw;
@@ -106,11 +111,13 @@ bool CvSNMPRequest2Controls::getAsync() {
     return issued;
 }
 
-void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent) {
+void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent,
+                                         const std::vector<int>& items) {
     --readsInFlight_;
     // The error box, or a page handler that the filled controls notify, may delete this request.
     QPointer<QObject> alive(this);
     CvSNMPError outcome = error;
+    ReadEnded(items, error.Code == 0);
     if (error.Code == 0) {
         try {
             FillControls();
@@ -142,6 +149,7 @@ bool CvSNMPRequest2Controls::finish(const CvSNMPError& outcome, bool sent, Hook 
 bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/) {
     if (!Enabled) return false;
     lastWasSet_ = true;
+    withheld_ = false;
     if (Mode == 0) {
         runHook(BeforeSetHook);
         std::string instance = prepareSet(prepare);
@@ -155,6 +163,10 @@ bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/
         postUnsentSet({e.code(), e.what()});
         return false;
     }
+    if (withheld_) {
+        postUnsentSet({kUnreadCode, CvMessages::text(kUnreadCode)});
+        return false;
+    }
     return setAsync(reread, instance);
 }
 
@@ -165,18 +177,26 @@ std::string CvSNMPRequest2Controls::prepareSet(bool prepare) {
             throw CvSNMPException(-515, CvMessages::text(-515));
         instance = VarList.Rows()[selectedRow_].instance;
     }
+    unread_.clear();
     if (prepare) CollectControls();
     std::vector<std::string>& values = VarList.Values();
     values.resize(VarList.Count());
+    bool anyLeft = false;
     for (int i = 0; i < VarList.Count(); ++i) {
         if (values[i].empty() && isIntegerSyntax(VarList.GetItem(i).syntax)) values[i] = "0";
+        const bool carried =
+            isSendable(VarList.GetItem(i)) && !(VarList.IsTable() && i < VarList.KeyCount());
+        anyLeft |= carried && std::find(unread_.begin(), unread_.end(), i) == unread_.end();
     }
+    // A page whose own marks leave nothing to send still sends its empty set.
+    withheld_ = !unread_.empty() && !anyLeft;
     return instance;
 }
 
 bool CvSNMPRequest2Controls::setSync(bool reread, const std::string& instance) {
     request_->Settings.timeout = Timeout;
-    CvSNMPError error = request_->Set(instance);
+    CvSNMPError error = withheld_ ? CvSNMPError{kUnreadCode, CvMessages::text(kUnreadCode)}
+                                  : request_->Set(instance, unread_);
     runHook(AfterSetHook);
     callResult(error);
     if (reread && VarList.IsTable() && Enabled) getSync();
@@ -191,7 +211,7 @@ bool CvSNMPRequest2Controls::setAsync(bool reread, const std::string& instance) 
     try {
         issued = request_->SetAsync(
             [this, sent, reread](const CvSNMPError& error) { completeSet(error, *sent, reread); },
-            instance);
+            instance, unread_);
     } catch (...) {
         --setsInFlight_;
         throw;
@@ -216,6 +236,13 @@ void CvSNMPRequest2Controls::completeSet(const CvSNMPError& error, bool sent, bo
         !Enabled)
         return;
     guarded(owner_, [&] { getAsync(); });
+}
+
+std::vector<int> CvSNMPRequest2Controls::readableItems() const {
+    std::vector<int> items;
+    for (int i = 0; i < VarList.Count(); ++i)
+        if (isReadable(VarList.GetItem(i))) items.push_back(i);
+    return items;
 }
 
 std::string CvSNMPRequest2Controls::LogLine(const std::string& error) const {
@@ -307,6 +334,15 @@ struct CvSNMPRequest2Edits::Binding {
     QPointer<QCheckBox> check;
     std::vector<QPointer<CvEdit>> edits;
     std::shared_ptr<const CvEditConstraint> constraint;
+    // Where the value a combo box or check box holds came from: nowhere yet (or its last read
+    // failed), a read, or a choice of the user or of the page.
+    enum class Origin { None, Read, Chosen } origin = Origin::None;
+
+    // An empty combo or a cleared box that no read filled and nobody chose: not the device's.
+    bool unread(const CvSNMPVarItem& it) const {
+        return (kind == Combo || kind == Check) && origin == Origin::None && isReadable(it) &&
+               isSendable(it);
+    }
 
     // Writes a value into the control; display is its text through the option list.
     void show(const CvSNMPVarItem& it, const std::string& value, const QString& display) {
@@ -325,6 +361,8 @@ struct CvSNMPRequest2Edits::Binding {
                 showInEdits(it, value);
                 break;
         }
+        // After the control's own change notice, which would count as a choice.
+        origin = Origin::Read;
     }
 
     // The control's content as a value of the item; the current value when it has none.
@@ -404,6 +442,12 @@ void CvSNMPRequest2Edits::AssociateComboBox(int item, QComboBox* comboBox) {
     comboBox->setCurrentIndex(-1);
     auto binding =
         std::make_unique<Binding>(Binding{Binding::Combo, item, comboBox, {}, {}, {}, {}});
+    Binding* chosen = binding.get();
+    connect(comboBox, &QComboBox::activated, this,
+            [chosen] { chosen->origin = Binding::Origin::Chosen; });
+    connect(comboBox, &QComboBox::currentIndexChanged, this, [chosen](int index) {
+        if (index >= 0) chosen->origin = Binding::Origin::Chosen;
+    });
     bindings_.push_back(std::move(binding));
 }
 
@@ -445,8 +489,12 @@ void CvSNMPRequest2Edits::AssociateCheckBox(int item, QCheckBox* checkBox) {
     bindingCheck(item, checkBox);
     const CvSNMPVarItem& it = VarList.GetItem(item);
     if (!it.options && it.syntax != SYN_BOOLEAN) fail(-517);
-    bindings_.push_back(
-        std::make_unique<Binding>(Binding{Binding::Check, item, {}, {}, checkBox, {}, {}}));
+    auto binding =
+        std::make_unique<Binding>(Binding{Binding::Check, item, {}, {}, checkBox, {}, {}});
+    Binding* chosen = binding.get();
+    connect(checkBox, &QCheckBox::toggled, this,
+            [chosen] { chosen->origin = Binding::Origin::Chosen; });
+    bindings_.push_back(std::move(binding));
 }
 
 void CvSNMPRequest2Edits::AssociateListView(CvListView* listView, bool selectFirst) {
@@ -575,8 +623,23 @@ void CvSNMPRequest2Edits::CollectControls() {
         for (size_t i = 0; i < row->values.size() && i < values.size(); ++i)
             values[i] = row->values[i];
     }
+    std::vector<bool> unread(VarList.Count(), false);
     for (const auto& binding : bindings_) {
+        const CvSNMPVarItem& item = VarList.GetItem(binding->item);
         std::string& value = values[binding->item];
-        value = binding->collect(VarList.GetItem(binding->item), value);
+        value = binding->collect(item, value);
+        unread[binding->item] = binding->unread(item);  // the control whose value is sent
+    }
+    for (int i = 0; i < VarList.Count(); ++i)
+        if (unread[i]) unread_.push_back(i);
+}
+
+void CvSNMPRequest2Edits::ReadEnded(const std::vector<int>& items, bool succeeded) {
+    for (const auto& binding : bindings_) {
+        if (std::find(items.begin(), items.end(), binding->item) == items.end()) continue;
+        if (succeeded)
+            binding->origin = Binding::Origin::Read;
+        else if (binding->origin != Binding::Origin::Chosen)
+            binding->origin = Binding::Origin::None;
     }
 }

@@ -79,7 +79,15 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Writes the writable items. prepare: first clears every value and collects the bound
     // controls (and the selected list-view row) into the items. reread: reads a table list again
     // afterwards. text is accepted and ignored. Results as for Get.
+    // A prepared set leaves out each item bound to a combo box or check box whose value no read
+    // of this request brought (the last read of it failed, or none has come yet) and that neither
+    // the user nor the page has chosen since: an empty combo or a cleared box there is no value
+    // of the device's, and writing it as 0 would switch the device's function off. When that
+    // leaves nothing to send, nothing is sent and the set fails with kUnreadCode.
     bool Set(bool reread, bool prepare, const char* text = "");
+    static constexpr int kUnreadCode = -513;
+    // The last Set sent nothing because every item it would carry was left out as unread.
+    bool Withheld() const { return withheld_; }
 
     // Where error lines of asynchronous answers go; null shows them in a message box captioned
     // with the program's file name.
@@ -91,8 +99,11 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
   protected:
     // Shows the values just read in the bound controls (or rows in the list view).
     virtual void FillControls() = 0;
-    // Copies the bound controls' contents into VarList.Values() before a set with prepare.
+    // Copies the bound controls' contents into VarList.Values() before a set with prepare, and
+    // names in unread_ the items that set leaves out (see Set).
     virtual void CollectControls() = 0;
+    // A read of these items (indexes into VarList) has ended, successfully or not.
+    virtual void ReadEnded(const std::vector<int>& items, bool succeeded) = 0;
 
     // The line written to the log target for an error met while an answer was processed (UTF-8,
     // as the message texts are).
@@ -100,6 +111,7 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     void WriteLog(const std::string& error);
 
     int selectedRow_ = -1;
+    std::vector<int> unread_;
 
   private:
     bool getSync();
@@ -109,7 +121,8 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Collects the controls when asked and returns the instance the set writes.
     std::string prepareSet(bool prepare);
     void postUnsentSet(const CvSNMPError& error);
-    void completeGet(const CvSNMPError& error, bool sent);
+    std::vector<int> readableItems() const;
+    void completeGet(const CvSNMPError& error, bool sent, const std::vector<int>& items);
     void completeSet(const CvSNMPError& error, bool sent, bool reread);
     void callResult(const CvSNMPError& error);
     // The after hook and result routine (on success, or when nothing was sent), then the
@@ -122,6 +135,7 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     int readsInFlight_ = 0;
     int setsInFlight_ = 0;
     bool lastWasSet_ = false;
+    bool withheld_ = false;
 };
 
 // The request bound to edits, combo boxes, labels, check boxes and one list view, each control
@@ -166,6 +180,7 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
 
     void FillControls() override;
     void CollectControls() override;
+    void ReadEnded(const std::vector<int>& items, bool succeeded) override;
 
   private:
     struct Binding;

@@ -104,8 +104,7 @@ const CvSNMPVarItem staticLeaseTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
-constexpr int kAsynchronous = 1;
+constexpr int kTimeout = 10000;
 constexpr int kDisable = 0;
 constexpr int kEnable = 1;
 constexpr int kWirelessClient = 3;
@@ -303,15 +302,6 @@ QWidget* TFM_DHCP::buildLeaseTab() {
 
 // ---- Creation -------------------------------------------------------------------------------
 
-std::unique_ptr<CvSNMPRequest2Edits> TFM_DHCP::makeRequest(const CvSNMPVarItem* table, int itemType,
-                                                           int keyCount, int mode) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(this);
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-    request->Mode = mode;
-    request->Timeout = 10000;
-    return request;
-}
-
 void TFM_DHCP::FormCreate() {
     try {
         buildRequests();
@@ -336,11 +326,11 @@ void TFM_DHCP::FormCreate() {
 }
 
 void TFM_DHCP::buildRequests() {
-    reqDhcpApMode = makeRequest(apModeTable, MVT_SV, 0, kSynchronous);
+    reqDhcpApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqDhcpApMode->AssociateComboBox(0, CB_APMode);
     reqDhcpApMode->Get();
 
-    reqDynamicPool = makeRequest(dynamicPoolTable, MVT_SV, 0, kSynchronous);
+    reqDynamicPool = makeRequest(this, dynamicPoolTable, MVT_SV, 0, kSynchronous, kTimeout);
     int item = 0;
     for (CvEdit* edit :
          {Ed_IPAF, Ed_PoolRan, Ed_SubMask, Ed_Gateway, Ed_Wins, Ed_DNS, Ed_DomNa, Ed_Lease})
@@ -354,16 +344,17 @@ void TFM_DHCP::buildRequests() {
     if (reqDynamicPool->Get()) ConvertPoolRange(false);
     StatusBar1->ShowText(failedRead.isEmpty() ? "Get Ok! " : failedRead);
 
-    reqServerControl = makeRequest(serverControlTable, SVT_SV, 0, kSynchronous);
+    reqServerControl = makeRequest(this, serverControlTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqServerControl->AssociateComboBox(0, CB_Fuction1);
     const bool serverRead = reqServerControl->Get();
-    reqStaticControl = makeRequest(staticControlTable, SVT_SV, 0, kSynchronous);
+    reqStaticControl = makeRequest(this, staticControlTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqStaticControl->AssociateComboBox(0, CB_Fuction2);
     if (reqStaticControl->Get() && serverRead) {
         CB_Fuction2->setCurrentIndex(CB_Fuction1->currentIndex());
         UpdateControls();
     }
-    reqDomainNameStatus = makeRequest(domainNameStatusTable, SVT_SV, 0, kSynchronous);
+    reqDomainNameStatus =
+        makeRequest(this, domainNameStatusTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqDomainNameStatus->AssociateComboBox(0, CB_DNStatus);
     reqDomainNameStatus->Get();
 
@@ -371,7 +362,7 @@ void TFM_DHCP::buildRequests() {
 }
 
 void TFM_DHCP::buildStaticRequests() {
-    reqStaticPool = makeRequest(staticPoolTable, MVT_UMV, 1, kAsynchronous);
+    reqStaticPool = makeRequest(this, staticPoolTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqStaticPool->AssociateListView(LV_StaticPoolSet, false);
     reqStaticPool->AssociateLabel(0, Lb_Index);
     reqStaticPool->AssociateComboBox(1, CB_StaticStatus);
@@ -390,28 +381,28 @@ void TFM_DHCP::buildStaticRequests() {
     };
     reqStaticPool->Get();
 
-    reqStaticDelete = makeRequest(staticDeleteTable, SVT_SV, 0, kSynchronous);
+    reqStaticDelete = makeRequest(this, staticDeleteTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqStaticDelete->AssociateLabel(0, Lb_Index);
     for (CvEdit* address :
          {ED_StaticAssignIP, ED_StaticSubMask, ED_StaticGateway, ED_StaticWins, ED_StaticDNS})
         limitTyping(address, kAddressLength);
     limitTyping(ED_StaticDoname, kDomainLength);
 
-    reqDynamicListRefresh = makeRequest(dynamicRefreshTable, SVT_SV, 0, kAsynchronous);
+    reqDynamicListRefresh =
+        makeRequest(this, dynamicRefreshTable, SVT_SV, 0, kAsynchronous, kTimeout);
     reqDynamicListRefresh->AssociateComboBox(0, CoboxDynamic);
     reqDynamicListRefresh->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& e) {
         runGuarded(StatusBar3, [&] { onLeaseTriggerSet(reqDynamicLeases.get(), StatusBar3, e); });
     };
-    reqStaticListRefresh = makeRequest(staticRefreshTable, SVT_SV, 0, kAsynchronous);
+    reqStaticListRefresh =
+        makeRequest(this, staticRefreshTable, SVT_SV, 0, kAsynchronous, kTimeout);
     reqStaticListRefresh->AssociateComboBox(0, CoboxStatic);
     reqStaticListRefresh->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& e) {
         runGuarded(StatusBar4, [&] { onLeaseTriggerSet(reqStaticLeases.get(), StatusBar4, e); });
     };
 
     auto leases = [this](const CvSNMPVarItem* table, CvListView* list, CvStatusBar* bar) {
-        auto request = std::make_unique<New_req2Edit>(this);
-        request->VarList = CvSNMPVarList(table, MVT_FMV, 1);
-        request->Timeout = 10000;
+        auto request = makeRequest<New_req2Edit>(this, table, MVT_FMV, 1, kAsynchronous, kTimeout);
         request->PlaceHolder = "000000000000";
         request->AssociateListView(list, false);
         request->SetLogTarget(bar);

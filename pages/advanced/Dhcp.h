@@ -100,8 +100,6 @@ class TFM_DHCP : public QDialog {
     QWidget* buildLeaseTab();
     void buildRequests();
     void buildStaticRequests();
-    std::unique_ptr<CvSNMPRequest2Edits> makeRequest(const CvSNMPVarItem* table, int itemType,
-                                                     int keyCount, int mode);
     void ConvertPoolRange(bool towardsDevice);
     void SaveStaticEntry();
     void FillStaticList();

@@ -95,7 +95,6 @@ const CvSNMPVarItem aclTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
 constexpr int kPolicyReject = 1;
 constexpr int kPolicyDisable = 2;
 constexpr int kApModeWirelessClient = 3;
@@ -237,12 +236,12 @@ void TFM_FilterMACACL::buildRequests() {
     reqBand->Get();
     CB_Band->setEnabled(false);
 
-    reqClientTable = makeRequest(this, clientTable, MVT_UMV, 1, 1, 10000);
+    reqClientTable = makeRequest(this, clientTable, MVT_UMV, 1, kAsynchronous, 10000);
     reqClientTable->AssociateListView(LV_ClientTable, false);
     reqClientTable->OnAfterGet = [this](auto* sender, auto& result) {
         OnClientTableRead(sender, result);
     };
-    reqClientRefresh = makeRequest(this, clientRefreshTable, MVT_SV, 1, 1, 1000);
+    reqClientRefresh = makeRequest(this, clientRefreshTable, MVT_SV, 1, kAsynchronous, 1000);
     reqClientRefresh->AssociateComboBox(0, CB_GetInfo);
     reqClientRefresh->OnAfterSet = [this](auto* sender, auto& result) {
         OnClientRefreshSet(sender, result);
@@ -253,14 +252,14 @@ void TFM_FilterMACACL::buildRequests() {
 
     auto changed = [this](auto* sender, auto& result) { OnAclChanged(sender, result); };
     auto read = [this](auto* sender, auto& result) { OnAclRead(sender, result); };
-    reqMacAdd = makeRequest(this, macAddTable, MVT_SV, 0, 1, 10000);
+    reqMacAdd = makeRequest(this, macAddTable, MVT_SV, 0, kAsynchronous, 10000);
     reqMacAdd->AssociateEdit(0, "%h", Ed_MacAdd);
     limitTyping(Ed_MacAdd, kMacLength);
-    reqClientMacAdd = makeRequest(this, macAddTable, MVT_SV, 0, 1, 10000);
+    reqClientMacAdd = makeRequest(this, macAddTable, MVT_SV, 0, kAsynchronous, 10000);
     reqClientMacAdd->AssociateEdit(0, "%h", Ed_ClientInfoMac);
-    reqMacDelete = makeRequest(this, macDeleteTable, MVT_SV, 0, 1, 10000);
+    reqMacDelete = makeRequest(this, macDeleteTable, MVT_SV, 0, kAsynchronous, 10000);
     reqMacDelete->AssociateEdit(0, "%h", Ed_MACAddr);
-    reqAclFull = makeRequest(this, aclTable, MVT_UMV, 1, 1, 2000);
+    reqAclFull = makeRequest(this, aclTable, MVT_UMV, 1, kAsynchronous, 2000);
     reqAclFull->AssociateListView(LV_GetMAC, false);
     reqAclFull->AssociateLabel(0, LA_Index);
     reqAclFull->AssociateEdit(1, "%h", Ed_MACAddr);
@@ -270,7 +269,7 @@ void TFM_FilterMACACL::buildRequests() {
         request->OnAfterSet = changed;
     }
 
-    reqAclList = makeRequest<New_req2Edit>(this, aclTable, MVT_UMV, 1, 1, 10000);
+    reqAclList = makeRequest<New_req2Edit>(this, aclTable, MVT_UMV, 1, kAsynchronous, 10000);
     reqAclList->AssociateListView(LV_UerMACAddress, false);
     reqAclList->OnAfterGet = read;
     idle = false;

@@ -49,15 +49,6 @@ const CvSNMPVarItem linkIntegrityTable[] = {
 
 constexpr int kApModeWirelessClient = 3;
 
-std::unique_ptr<CvSNMPRequest2Edits> makeSyncRequest(QWidget* owner, const CvSNMPVarItem* table,
-                                                     int timeout) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(table, MVT_SV, 0);
-    request->Mode = 0;
-    request->Timeout = timeout;
-    return request;
-}
-
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------
@@ -116,23 +107,23 @@ void TFM_WLANPart::FormCreate() {
 
 void TFM_WLANPart::buildRequests() {
     const int sessionTimeout = CvSNMPSession::Defaults().timeout;
-    reqWlanBand = makeSyncRequest(this, bandTable, sessionTimeout);
+    reqWlanBand = makeRequest(this, bandTable, MVT_SV, 0, kSynchronous, sessionTimeout);
     reqWlanBand->AssociateComboBox(0, CB_WBand);
     reqWlanBand->Get();
     CB_WBand->setEnabled(false);
 
-    reqWlanApMode = makeSyncRequest(this, apModeTable, sessionTimeout);
+    reqWlanApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, sessionTimeout);
     reqWlanApMode->AssociateComboBox(0, CB_ApMode);
     reqWlanApMode->SetLogTarget(StatusBar);
     reqWlanApMode->Get();
 
-    reqPartition = makeSyncRequest(this, partitionTable, 500);
+    reqPartition = makeRequest(this, partitionTable, MVT_SV, 0, kSynchronous, 500);
     reqPartition->AssociateComboBox(0, CB_StationConnection);
     reqPartition->AssociateComboBox(1, CB_WLANAccess);
     reqPartition->SetLogTarget(StatusBar);
     reqPartition->Get();
 
-    reqLinkIntegrity = makeSyncRequest(this, linkIntegrityTable, 500);
+    reqLinkIntegrity = makeRequest(this, linkIntegrityTable, MVT_SV, 0, kSynchronous, 500);
     reqLinkIntegrity->AssociateComboBox(0, CB_Link);
     reqLinkIntegrity->SetLogTarget(StatusBar);
     reqLinkIntegrity->Get();

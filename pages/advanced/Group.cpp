@@ -45,18 +45,8 @@ const CvSNMPVarItem applyTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
 constexpr int kUserLimitLength = 2;
 constexpr int kApply = 1;
-
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, const CvSNMPVarItem* table,
-                                                 int itemType, int timeout) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(table, itemType, 0);
-    request->Mode = kSynchronous;
-    request->Timeout = timeout;
-    return request;
-}
 
 }  // namespace
 
@@ -113,17 +103,17 @@ void TFM_Group::FormCreate() {
 }
 
 void TFM_Group::buildRequests() {
-    reqUserLimit = makeRequest(this, userLimitTable, MVT_SV, 100);
+    reqUserLimit = makeRequest(this, userLimitTable, MVT_SV, 0, kSynchronous, 100);
     reqUserLimit->AssociateComboBox(0, CB_LoadB);
     reqUserLimit->AssociateEdit(1, "%s", Ed_UsrL);
     reqUserLimit->SetLogTarget(StatusBar);
     reqUserLimit->Get();
 
-    reqApMode = makeRequest(this, apModeTable, MVT_SV, 100);
+    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, 100);
     reqApMode->AssociateComboBox(0, CB_APMode);
     reqApMode->Get();
 
-    reqApply = makeRequest(this, applyTable, SVT_SV, 1000);
+    reqApply = makeRequest(this, applyTable, SVT_SV, 0, kSynchronous, 1000);
     reqApply->AssociateComboBox(0, CB_DeviceApplySetting);
 }
 

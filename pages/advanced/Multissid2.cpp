@@ -86,7 +86,6 @@ const CvSNMPVarItem ssidTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
 constexpr int kTimeout = 10000;
 constexpr int kSaveWaitMs = 35000;
 constexpr int kSsidMaxLength = 32;
@@ -97,13 +96,6 @@ constexpr int kIntervalMin = 300, kIntervalMax = 9999999;
 // Armed while the program runs: at a successful state read when a page opens and whenever the
 // box is cleared; a later check of the box in WDS or Wireless Client mode warns once.
 bool multiSsidWarningArmed = false;
-
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, CvSNMPVarList items) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = std::move(items);
-    request->Timeout = kTimeout;
-    return request;
-}
 
 QString textOf(const CvOptionList& list, const std::vector<std::string>& values, int item) {
     return item < static_cast<int>(values.size()) ? platform::fromLatin1(list.ToText(values[item]))
@@ -289,20 +281,15 @@ void TFM_MultiSSIDNewForm::FormCreate() {
 }
 
 void TFM_MultiSSIDNewForm::buildRequests() {
-    auto synchronous = [this](const CvSNMPVarItem* table) {
-        auto request = makeRequest(this, {table, MVT_SV, 0});
-        request->Mode = kSynchronous;
-        return request;
-    };
-    reqApMode = synchronous(apModeTable);
+    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqApMode->AssociateComboBox(0, CB_ApMode);
     reqApMode->SetLogTarget(StatusBar);
-    reqBand = synchronous(bandTable);
+    reqBand = makeRequest(this, bandTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqBand->AssociateComboBox(0, CB_Band);
-    reqMssidState = synchronous(mssidStateTable);
+    reqMssidState = makeRequest(this, mssidStateTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqMssidState->AssociateCheckBox(0, IfEnabMuSSID);
     reqMssidState->SetLogTarget(StatusBar);
-    reqPriorityState = synchronous(priorityStateTable);
+    reqPriorityState = makeRequest(this, priorityStateTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqPriorityState->AssociateCheckBox(0, IfEnablePriority);
     reqPriorityState->SetLogTarget(StatusBar);
     // A device without priorities refuses their read: that is no failure of the opening.
@@ -322,7 +309,7 @@ void TFM_MultiSSIDNewForm::ReadSsidTable() {
     // Without the end record; the priority column is the last item.
     std::vector<CvSNMPVarItem> items(std::begin(ssidTable), std::end(ssidTable) - 1);
     if (!prioritySupported) items.pop_back();
-    reqSsidTable = makeRequest(this, {items, MVT_UMV, 2});
+    reqSsidTable = makeRequest(this, items, MVT_UMV, 2, kAsynchronous, kTimeout);
     reqSsidTable->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
         runGuarded(StatusBar, [&] { OnSsidTableRead(sender, outcome); });
     };

@@ -87,7 +87,6 @@ const CvSNMPVarItem applySettingTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
 constexpr int kUserLimitLength = 2;
 constexpr int kBeaconLength = 3;
 constexpr int kDtimLength = 2;
@@ -170,9 +169,9 @@ void TFM_Performace::buildControls() {
 
 // ---- Creation -------------------------------------------------------------------------------
 
-std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequest(const CvSNMPVarItem* table,
-                                                                 int timeout) {
-    auto request = ::makeRequest(this, table, MVT_SV, 0, kSynchronous, timeout);
+std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequestKeepingFailure(
+    const CvSNMPVarItem* table, RequestMode mode, int timeout) {
+    auto request = makeRequest(this, table, MVT_SV, 0, mode, timeout);
     // A synchronous read reports its failure only here; the step's outcome text needs it.
     request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
         if (outcome.Code != 0 && failedRead.isEmpty())
@@ -183,7 +182,7 @@ std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequest(const CvSNMPVar
 
 void TFM_Performace::FormCreate() {
     failedRead.clear();
-    reqMain = makeRequest(mainTable, 10000);
+    reqMain = makeRequestKeepingFailure(mainTable, kSynchronous, 10000);
     reqMain->AssociateEdit(0, "%s", Ed_BeInta);
     reqMain->AssociateEdit(1, "%s", Ed_DTIMa);
     reqMain->AssociateComboBox(2, CB_TranPa);
@@ -200,21 +199,18 @@ void TFM_Performace::FormCreate() {
 
     // Bound so that the page holds it, never read or written: the device applies the settings
     // when the user asks the main window to.
-    reqApplySetting = std::make_unique<CvSNMPRequest2Edits>(this);
-    reqApplySetting->VarList = CvSNMPVarList(applySettingTable, SVT_SV, 0);
-    reqApplySetting->Mode = kSynchronous;
-    reqApplySetting->Timeout = 10000;
+    reqApplySetting = makeRequest(this, applySettingTable, SVT_SV, 0, kSynchronous, 10000);
     reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 
-    reqApMode = makeRequest(apModeTable, 10000);
+    reqApMode = makeRequestKeepingFailure(apModeTable, kSynchronous, 10000);
     reqApMode->AssociateComboBox(0, CB_ApMode);
     reqApMode->SetLogTarget(StatusBar);
     reqApMode->Get();
     apMode = CB_ApMode->currentIndex();
-    reqChanWidth = makeRequest(channelWidthTable, 10000);
+    reqChanWidth = makeRequestKeepingFailure(channelWidthTable, kSynchronous, 10000);
     reqChanWidth->AssociateComboBox(0, CB_ChanWidth);
     reqChanWidth->Get();
-    reqBand = makeRequest(bandTable, 10000);
+    reqBand = makeRequestKeepingFailure(bandTable, kSynchronous, 10000);
     reqBand->AssociateComboBox(0, CB_Wireless);
     reqBand->SetLogTarget(StatusBar);
     reqBand->Get();
@@ -222,10 +218,10 @@ void TFM_Performace::FormCreate() {
 
     buildWifiModeRequest();
 
-    reqAuthentication = makeRequest(authenticationTable, 1000);
+    reqAuthentication = makeRequestKeepingFailure(authenticationTable, kSynchronous, 1000);
     reqAuthentication->AssociateComboBox(0, CB_SecurityMode);
     reqAuthentication->AssociateComboBox(2, CB_dot11Encryption);
-    reqCipher = makeRequest(cipherTable, 1000);
+    reqCipher = makeRequestKeepingFailure(cipherTable, kSynchronous, 1000);
     reqCipher->AssociateComboBox(1, CB_Clipher);
     UpdateBandControls();
 
@@ -243,7 +239,8 @@ void TFM_Performace::buildWifiModeRequest() {
     CB_WMode1->setVisible(combo == CB_WMode1);
     CB_WMode2->setVisible(combo == CB_WMode2);
     if (!combo) return;
-    reqWifiMode = makeRequest(band == kBand5 ? wifiMode5Table : wifiMode24Table, 10000);
+    reqWifiMode = makeRequestKeepingFailure(band == kBand5 ? wifiMode5Table : wifiMode24Table,
+                                            kSynchronous, 10000);
     reqWifiMode->AssociateComboBox(0, combo);
     reqWifiMode->Get();
     modeRule(combo, band);

@@ -15,6 +15,7 @@ class CvEdit;
 class CvStatusBar;
 class CvSNMPRequest2Edits;
 struct CvSNMPVarItem;
+enum RequestMode : int;
 
 // Advanced \ Performance: the radio's advanced settings for the band the device uses now.
 class TFM_Performace : public QDialog {
@@ -61,7 +62,9 @@ class TFM_Performace : public QDialog {
 
   private:
     void buildControls();
-    std::unique_ptr<CvSNMPRequest2Edits> makeRequest(const CvSNMPVarItem* table, int timeout);
+    // A request over single values that keeps the first failure of the page's current step.
+    std::unique_ptr<CvSNMPRequest2Edits> makeRequestKeepingFailure(const CvSNMPVarItem* table,
+                                                                   RequestMode mode, int timeout);
     void buildWifiModeRequest();
     // The mode combo of the band read at creation; null while the band is neither 0 nor 1.
     QComboBox* modeCombo() const;

@@ -85,7 +85,6 @@ const CvSNMPVarItem qosRulesTable[] = {
 
 const CvOptionList RuleStateOptions{{0, "Disable"}, {1, "Enable"}};
 
-constexpr int kSynchronous = 0;
 constexpr int kTimeout = 10000;
 constexpr int kStateItem = 1;
 constexpr int kNameItem = 2;
@@ -253,7 +252,7 @@ void TFM_QosSetting::FormCreate() {
     reqQosRuleDelete = makeRequest(this, qosRuleDeleteTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqQosRuleDelete->AssociateEdit(0, "%s", Ed_QosRuleDel);
 
-    reqQosRules = makeRequest(this, qosRulesTable, MVT_UMV, 1, 1, kTimeout);
+    reqQosRules = makeRequest(this, qosRulesTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqQosRules->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
         OnRulesRead(sender, error);
     };

@@ -74,8 +74,6 @@ const CvSNMPVarItem switchesTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
-constexpr int kAsynchronous = 1;
 constexpr int kTimeout = 10000;
 constexpr int kValidSwitch = 0, kRogueSwitch = 1;
 // Cells of a survey row: index, channel, BSSID, band, SSID, last seen, type, status.

@@ -90,21 +90,11 @@ const CvSNMPVarItem nodeStatusTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
-constexpr int kAsynchronous = 1;
+constexpr int kTimeout = 10000;
 constexpr int kMaxRules = 4;
 constexpr int kNameMaxLength = 32;
 constexpr int kApModeWirelessClient = 3;
 const QString kAllWeekValue = QStringLiteral("127");
-
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, const CvSNMPVarItem* table,
-                                                 int itemType, int keyCount, int mode) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = CvSNMPVarList(table, itemType, keyCount);
-    request->Mode = mode;
-    request->Timeout = 10000;
-    return request;
-}
 
 // A small round marker: hollow for a rule, filled with a tick for the marked rule.
 QIcon markerImage(bool marked) {
@@ -289,12 +279,12 @@ void TFM_Scheduling::FormCreate() {
 
 void TFM_Scheduling::buildRequests() {
     outcome_.begin();
-    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous);
+    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqApMode->AssociateComboBox(0, CB_ApMode);
     outcome_.watch({reqApMode.get()});
     reqApMode->Get();
 
-    reqScheduleStatus = makeRequest(this, statusTable, MVT_SV, 0, kSynchronous);
+    reqScheduleStatus = makeRequest(this, statusTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqScheduleStatus->AssociateCheckBox(0, CheckBox_SchEnable);
     outcome_.watch({reqScheduleStatus.get()});
     reqScheduleStatus->Get();
@@ -302,14 +292,14 @@ void TFM_Scheduling::buildRequests() {
     if (wirelessClient) CheckBox_SchEnable->setChecked(false);
     CheckBox_SchEnable->setEnabled(!wirelessClient);
 
-    reqScheduleDelete = makeRequest(this, deleteTable, MVT_SV, 0, kAsynchronous);
+    reqScheduleDelete = makeRequest(this, deleteTable, MVT_SV, 0, kAsynchronous, kTimeout);
     reqScheduleDelete->OnAfterSet = [this](auto* sender, auto& result) {
         OnDeleteSet(sender, result);
     };
     for (int item = 0; item < kMaxRules; ++item)
         reqScheduleDelete->AssociateComboBox(item, CB_DeleteSchdule[item]);
 
-    reqScheduleTable = makeRequest(this, ruleTable, MVT_UMV, 1, kAsynchronous);
+    reqScheduleTable = makeRequest(this, ruleTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqScheduleTable->OnAfterGet = [this](auto* sender, auto& result) {
         OnTableRead(sender, result);
     };
@@ -327,7 +317,7 @@ void TFM_Scheduling::buildRequests() {
     reqScheduleTable->AssociateComboBox(kNodeStatus, CB_NodeStatus);
     reqScheduleTable->Get();
 
-    reqNodeStatus = makeRequest(this, nodeStatusTable, MVT_SV, 0, kSynchronous);
+    reqNodeStatus = makeRequest(this, nodeStatusTable, MVT_SV, 0, kSynchronous, kTimeout);
     outcome_.watch({reqNodeStatus.get()});
 }
 

@@ -130,21 +130,12 @@ constexpr int kPortListRows = 10;
 constexpr int kMemberNone = 0, kMemberTag = 1, kMemberUntag = 2;
 enum Column { kUntag, kTag, kNotMember };
 enum Tab { kTabVlanList, kTabPortList, kTabEditVlan, kTabPvid };
-constexpr int kSynchronous = 0;
 constexpr int kTimeout = 10000;
 constexpr int kVidMaxLength = 4;
 constexpr int kLimitAfterRead = 14, kLimitAfterStatusChange = 10, kNoLimit = -1;
 
 bool isHiddenSsidPort(int port) {
     return port >= kFirstHiddenSsid && port <= kLastHiddenSsid;
-}
-
-std::unique_ptr<CvSNMPRequest2Edits> makeRequest(QWidget* owner, CvSNMPVarList items, int mode) {
-    auto request = std::make_unique<CvSNMPRequest2Edits>(owner);
-    request->VarList = std::move(items);
-    request->Timeout = kTimeout;
-    request->Mode = mode;
-    return request;
 }
 
 std::string valueAt(const std::vector<std::string>& values, int item) {
@@ -462,44 +453,44 @@ void TFM_VlanSetting::FormCreate() {
 }
 
 void TFM_VlanSetting::buildRequests() {
-    reqApMode = makeRequest(this, {apModeTable, MVT_SV, 0}, kSynchronous);
+    reqApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqApMode->AssociateComboBox(0, CB_APMode);
     outcome_.watch({reqApMode.get()});
     reqApMode->Get();
     Btn_VlanEdit->setEnabled(false);
     Btn_VlanDelete->setEnabled(false);
 
-    reqApplySetting = makeRequest(this, {applySettingTable, SVT_SV, 0}, kSynchronous);
+    reqApplySetting = makeRequest(this, applySettingTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 
-    reqVlanStatusMode = makeRequest(this, {statusModeTable, SVT_SV, 0}, kSynchronous);
+    reqVlanStatusMode = makeRequest(this, statusModeTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqVlanStatusMode->AssociateComboBox(0, CB_VlanStatus);
     reqVlanStatusMode->AssociateComboBox(1, CB_VlanMode);
     outcome_.watch({reqVlanStatusMode.get()});
     if (reqVlanStatusMode->Get())
         LB_VlanMode->setText(CB_VlanMode->currentIndex() == 0 ? "Static" : "Dynamic");
 
-    reqPvidAuto = makeRequest(this, {pvidAutoTable, SVT_SV, 0}, kSynchronous);
+    reqPvidAuto = makeRequest(this, pvidAutoTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqPvidAuto->AssociateComboBox(0, CB_PvidAutoStatus);
     outcome_.watch({reqPvidAuto.get()});
     if (reqPvidAuto->Get()) CB_PvidAutoStatusChange();
 
-    reqPvid = makeRequest(this, {pvidTable, MVT_SV, 0}, kSynchronous);
+    reqPvid = makeRequest(this, pvidTable, MVT_SV, 0, kSynchronous, kTimeout);
     const std::vector<CvEdit*> pvids = visiblePvidEdits();
     for (int item = 0; item < static_cast<int>(pvids.size()); ++item)
         reqPvid->AssociateEdit(item, "%s", pvids[item]);
     outcome_.watch({reqPvid.get()});
     reqPvid->Get();
 
-    reqMssidNames = makeRequest(this, {mssidNamesTable, MVT_UMV, 1}, kSynchronous);
+    reqMssidNames = makeRequest(this, mssidNamesTable, MVT_UMV, 1, kSynchronous, kTimeout);
     reqMssidNames->AssociateListView(LV_MultiSSID, true);
     outcome_.watch({reqMssidNames.get()});
     if (reqMssidNames->Get()) FillPortNames();
 
-    reqPortListRefresh = makeRequest(this, {portListRefreshTable, SVT_SV, 0}, kSynchronous);
+    reqPortListRefresh = makeRequest(this, portListRefreshTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqPortListRefresh->AssociateComboBox(0, CB_PortListRefresh);
     outcome_.watch({reqPortListRefresh.get()});
-    reqPortList = makeRequest(this, {portListTable, MVT_UMV, 1}, 1);
+    reqPortList = makeRequest(this, portListTable, MVT_UMV, 1, kAsynchronous, kTimeout);
     reqPortList->AssociateListView(LV_PortList, true);
     reqPortList->OnAfterGet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
         runGuarded(StatusBar, [&] { OnPortListRead(sender, outcome); });
@@ -511,7 +502,7 @@ void TFM_VlanSetting::buildRequests() {
 }
 
 void TFM_VlanSetting::buildVlanListRequest() {
-    reqVlanList = makeRequest(this, {vlanListItems(), MVT_UMV, 1}, 1);
+    reqVlanList = makeRequest(this, vlanListItems(), MVT_UMV, 1, kAsynchronous, kTimeout);
     reqVlanList->AssociateListView(LV_VlanList, true);
     reqVlanList->AssociateLabel(0, LB_Index);
     reqVlanList->AssociateEdit(kItemVid, "%s", Ed_VlanID);

@@ -201,7 +201,11 @@ void showFailureText(CvStatusBar* statusBar, const QString& text) {
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread) {
     if (!request) return false;
     try {
-        return request->Set(reread, true, "");
+        const bool sent = request->Set(reread, true, "");
+        // Shown here too for the Saves that show nothing for a failed set.
+        if (request->Withheld() && statusBar)
+            statusBar->ShowText(QString::fromStdString(CvMessages::text(request->kUnreadCode)));
+        return sent;
     } catch (const std::exception& failure) {
         showFailureText(statusBar, QString::fromStdString(failure.what()));
         return false;

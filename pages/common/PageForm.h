@@ -53,11 +53,16 @@ void limitTyping(QLineEdit* edit, int maxLength);
 // follow another control, such as a key's length following its size. The binding's own filter
 // stays.
 void replaceTypingLimit(QLineEdit* edit, int maxLength);
-// A page's request over one of its item tables (a table ended by an empty record, or a list):
-// asynchronous (mode 1) or synchronous (0), its time-out in units of 10 ms.
+// The mode of a bound request: Get and Set block until the answer or the time-out, or return
+// once the request is issued.
+enum RequestMode : int { kSynchronous = 0, kAsynchronous = 1 };
+
+// A page's request over one of its item tables (a table ended by an empty record, or a list),
+// with its mode and its time-out in units of 10 ms. Neither has a default: a request's mode
+// and time-out differ from page to page, and a forgotten one must not compile.
 template <class Request = CvSNMPRequest2Edits, class Items>
 std::unique_ptr<Request> makeRequest(QWidget* owner, const Items& items, int itemType, int keyCount,
-                                     int mode = 1, int timeout = 100) {
+                                     RequestMode mode, int timeout) {
     auto request = std::make_unique<Request>(owner);
     request->VarList = CvSNMPVarList(items, itemType, keyCount);
     request->Mode = mode;
@@ -89,7 +94,8 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 // Sets a request as a page's Save does (collecting its controls first; reread reads a table list
 // again). A request that creation never built counts as a failed set; a failure of the access
 // layer itself (a character outside 8-bit text, an unusable address) is shown by showFailureText
-// and counts as failed, so the page's later sets still go out.
+// and counts as failed, so the page's later sets still go out. A set withheld for values never
+// read (CvSNMPRequest2Controls::Withheld) shows its text in the status bar and counts as failed.
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
 // The outcome of one action of the user on a page (its opening, a Refresh, a Save): the first of

@@ -66,7 +66,6 @@ const CvSNMPVarItem applySettingTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
 constexpr int kAddressMaxLength = 15;
 
 }  // namespace
@@ -138,27 +137,22 @@ void TFM_LanCfg::FormCreate() {
 }
 
 void TFM_LanCfg::buildRequests() {
-    reqIPFrom = makeRequest(this, ipFromTable, MVT_SV, 0);
-    reqIPFrom->Mode = kSynchronous;
-    reqIPFrom->Timeout = 1000;
+    reqIPFrom = makeRequest(this, ipFromTable, MVT_SV, 0, kSynchronous, 1000);
     reqIPFrom->AssociateComboBox(0, CB_IPFrom);
     reqIPFrom->Get();
 
-    reqLanAddress = makeRequest(this, lanAddressTable, MVT_SV, 0);
-    reqLanAddress->Mode = kSynchronous;
-    reqLanAddress->Timeout = 1000;
+    reqLanAddress = makeRequest(this, lanAddressTable, MVT_SV, 0, kSynchronous, 1000);
     reqLanAddress->AssociateEdit(0, "%s", {ED_IpAddr});
     reqLanAddress->AssociateEdit(1, "%s", {ED_SubMask});
     reqLanAddress->AssociateEdit(2, "%s", {ED_DefGw});
     reqLanAddress->SetLogTarget(StatusBar);
 
-    reqDhcpPool = makeRequest(this, dhcpPoolTable, MVT_SV, 0);
+    reqDhcpPool = makeRequest(this, dhcpPoolTable, MVT_SV, 0, kAsynchronous, 100);
     reqDhcpPool->AssociateEdit(0, "%s", {Ed_IPAF});
     reqDhcpPool->AssociateEdit(1, "%s", {Ed_IPEND});
     reqDhcpPool->Get();
 
-    reqStaticPool = makeRequest(this, staticPoolTable, MVT_UMV, 1);
-    reqStaticPool->Timeout = 10000;
+    reqStaticPool = makeRequest(this, staticPoolTable, MVT_UMV, 1, kAsynchronous, 10000);
     reqStaticPool->AssociateListView(Static_ListView, true);
 
     // The address read decides the mode the page compares with on Save; without it the page
@@ -168,9 +162,7 @@ void TFM_LanCfg::buildRequests() {
         applyRowRule();
     }
 
-    reqApplySetting = makeRequest(this, applySettingTable, SVT_SV, 0);
-    reqApplySetting->Mode = kSynchronous;
-    reqApplySetting->Timeout = 1000;
+    reqApplySetting = makeRequest(this, applySettingTable, SVT_SV, 0, kSynchronous, 1000);
     reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 }
 

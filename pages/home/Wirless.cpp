@@ -485,12 +485,11 @@ std::vector<CvEdit*> TFM_Wirless::wdsMacEdits() const {
 
 // ---- Creation -------------------------------------------------------------------------------
 
-std::unique_ptr<CvSNMPRequest2Edits> TFM_Wirless::makeRequest(const Items& items, int itemType,
-                                                              int keyCount, int timeout,
-                                                              bool synchronous) {
-    auto request = ::makeRequest(this, items, itemType, keyCount, synchronous ? 0 : 1, timeout);
+std::unique_ptr<CvSNMPRequest2Edits> TFM_Wirless::makeRequestKeepingFailure(
+    const Items& items, int itemType, int keyCount, RequestMode mode, int timeout) {
+    auto request = makeRequest(this, items, itemType, keyCount, mode, timeout);
     // A failed read gives only false; its text comes through the result routine.
-    if (synchronous)
+    if (mode == kSynchronous)
         request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
             lastReadMessage_ = QString::fromStdString(outcome.Message);
         });
@@ -529,7 +528,7 @@ void TFM_Wirless::FormCreate() {
 
 void TFM_Wirless::BuildVlanStatusRequest() {
     if (!requestsBuilt) {
-        reqVlanStatus = makeRequest(vlanStatusTable, SVT_SV, 0, 10000, true);
+        reqVlanStatus = makeRequestKeepingFailure(vlanStatusTable, SVT_SV, 0, kSynchronous, 10000);
         reqVlanStatus->AssociateComboBox(0, CB_VlanStatus);
     }
     read(built(reqVlanStatus));
@@ -537,7 +536,7 @@ void TFM_Wirless::BuildVlanStatusRequest() {
 
 void TFM_Wirless::ReadMultiSSIDTable() {
     if (!requestsBuilt) {
-        reqMssidTable = makeRequest(mssidTable, MVT_UMV, 1, 5000, true);
+        reqMssidTable = makeRequestKeepingFailure(mssidTable, MVT_UMV, 1, kSynchronous, 5000);
         reqMssidTable->AssociateListView(MssidListView, true);
     }
     read(built(reqMssidTable));
@@ -545,10 +544,11 @@ void TFM_Wirless::ReadMultiSSIDTable() {
 
 void TFM_Wirless::BuildWirelessRequests() {
     if (!requestsBuilt) {
-        reqApplySetting = makeRequest(applySettingTable, SVT_SV, 0, 5000, true);
+        reqApplySetting =
+            makeRequestKeepingFailure(applySettingTable, SVT_SV, 0, kSynchronous, 5000);
         reqApplySetting->AssociateComboBox(0, CB_DeviceApplySetting);
 
-        reqWireless = makeRequest(wirelessTable, MVT_SV, 0, 2000, true);
+        reqWireless = makeRequestKeepingFailure(wirelessTable, MVT_SV, 0, kSynchronous, 2000);
         reqWireless->AssociateEdit(0, "%s", Ed_SSID);
         reqWireless->AssociateComboBox(1, CB_SsidBroadcast);
         reqWireless->AssociateEdit(2, "%s", Ed_Channel);
@@ -564,14 +564,16 @@ void TFM_Wirless::BuildWirelessRequests() {
     savedBandIndex = CB_Band->currentIndex();
 
     if (CB_AuSc->currentIndex() == 1) {
-        reqDataBaseChannel = makeRequest(dataBaseChannelTable, MVT_SV, 0, 2000, true);
+        reqDataBaseChannel =
+            makeRequestKeepingFailure(dataBaseChannelTable, MVT_SV, 0, kSynchronous, 2000);
         reqDataBaseChannel->AssociateEdit(0, "%s", Ed_Channeldatabase);
         read(*reqDataBaseChannel);
     }
     FillChannelList(Ed_ChanListA, CB_Chanal, Ed_Channel);
 
     if (!requestsBuilt) {
-        reqChannelLists = makeRequest(channelListsTable, MVT_SV, 0, 2000, true);
+        reqChannelLists =
+            makeRequestKeepingFailure(channelListsTable, MVT_SV, 0, kSynchronous, 2000);
         reqChannelLists->AssociateEdit(0, "%s", Ed_ChanListG);
         reqChannelLists->AssociateEdit(1, "%s", Ed_ChanListW);
         reqChannelLists->SetLogTarget(StatusBar);
@@ -582,10 +584,10 @@ void TFM_Wirless::BuildWirelessRequests() {
     // The Wi-Fi mode list follows the band read at creation; an unknown band reads nothing.
     if (!requestsBuilt) {
         const int band = CB_Band->currentIndex();
-        reqWifiMode = makeRequest(band == 0   ? wifiMode24Table
-                                  : band == 1 ? wifiMode5Table
-                                              : Items{},
-                                  MVT_SV, 0, 10000, true);
+        reqWifiMode = makeRequestKeepingFailure(band == 0   ? wifiMode24Table
+                                                : band == 1 ? wifiMode5Table
+                                                            : Items{},
+                                                MVT_SV, 0, kSynchronous, 10000);
         if (band == 0) reqWifiMode->AssociateComboBox(0, CB_WMode1);
         if (band == 1) reqWifiMode->AssociateComboBox(0, CB_WMode2);
     }
@@ -597,13 +599,14 @@ void TFM_Wirless::BuildWirelessRequests() {
     savedChannelIndex = CB_Chanal->currentIndex();
 
     if (!requestsBuilt) {
-        reqMssidState = makeRequest(mssidStateTable, MVT_SV, 0, 1000, true);
+        reqMssidState = makeRequestKeepingFailure(mssidStateTable, MVT_SV, 0, kSynchronous, 1000);
         reqMssidState->AssociateComboBox(0, CB_MultEnable);
     }
     read(built(reqMssidState));
 
     if (!requestsBuilt) {
-        reqApModeStatus = makeRequest(apModeStatusTable, MVT_SV, 0, 1000, true);
+        reqApModeStatus =
+            makeRequestKeepingFailure(apModeStatusTable, MVT_SV, 0, kSynchronous, 1000);
         reqApModeStatus->AssociateEdit(0, "%s", Ed_APModeStatus);
     }
     read(built(reqApModeStatus));
@@ -613,7 +616,8 @@ void TFM_Wirless::BuildWirelessRequests() {
 
 void TFM_Wirless::BuildKeyRequests() {
     if (!requestsBuilt) {
-        reqAuthentication = makeRequest(authenticationTable, MVT_SV, 0, 5000, true);
+        reqAuthentication =
+            makeRequestKeepingFailure(authenticationTable, MVT_SV, 0, kSynchronous, 5000);
         reqAuthentication->AssociateComboBox(0, CB_dot11Authentication);
         reqAuthentication->AssociateComboBox(1, CB_DefaultKey);
         reqAuthentication->AssociateComboBox(2, CB_dot11Encryption);
@@ -629,7 +633,8 @@ void TFM_Wirless::BuildKeyRequests() {
     for (int key = 0; key < 4; ++key) {
         std::unique_ptr<CvSNMPRequest2Edits>& request = *requests[key];
         if (!requestsBuilt) {
-            request = makeRequest(wepKeyTable(key + 1), MVT_SV, 0, 1000, true);
+            request =
+                makeRequestKeepingFailure(wepKeyTable(key + 1), MVT_SV, 0, kSynchronous, 1000);
             request->AssociateEdit(1, "%s", rows[key].key);
             request->AssociateComboBox(0, rows[key].type);
         }
@@ -641,7 +646,7 @@ void TFM_Wirless::BuildKeyRequests() {
 
 void TFM_Wirless::BuildPassphraseRequest() {
     if (!requestsBuilt) {
-        reqPassphrase = makeRequest(passphraseTable, MVT_SV, 0, 1000, true);
+        reqPassphrase = makeRequestKeepingFailure(passphraseTable, MVT_SV, 0, kSynchronous, 1000);
         reqPassphrase->AssociateEdit(0, "%s", Ed_Passphrase);
         reqPassphrase->AssociateComboBox(1, CB_Clipher);
         reqPassphrase->AssociateEdit(2, "%s", Ed_UpdateInterval);
@@ -655,7 +660,7 @@ void TFM_Wirless::BuildPassphraseRequest() {
 
 void TFM_Wirless::BuildRadiusRequest() {
     if (!requestsBuilt) {
-        reqRadius = makeRequest(radiusTable, MVT_SV, 0, 1000, true);
+        reqRadius = makeRequestKeepingFailure(radiusTable, MVT_SV, 0, kSynchronous, 1000);
         reqRadius->AssociateEdit(0, "%s", Edt_RadiusServer);
         reqRadius->AssociateEdit(1, "%s", Edt_RadiusPort);
         reqRadius->AssociateEdit(2, "%s", Edt_RadiusSecret);
@@ -669,16 +674,16 @@ void TFM_Wirless::BuildRadiusRequest() {
 
 void TFM_Wirless::BuildWdsMacRequests() {
     if (!requestsBuilt) {
-        reqWdsMacAdd = makeRequest(wdsMacAddTable, MVT_SV, 0, 5000, true);
+        reqWdsMacAdd = makeRequestKeepingFailure(wdsMacAddTable, MVT_SV, 0, kSynchronous, 5000);
         const std::vector<CvEdit*> fields = wdsMacEdits();
         for (int item = 0; item < kShownWdsFields; ++item)
             reqWdsMacAdd->AssociateEdit(item, "%h", fields[item]);
 
-        reqWdsMacAddMore = makeRequest(wdsMacAddTable, MVT_SV, 0, 5000, true);
+        reqWdsMacAddMore = makeRequestKeepingFailure(wdsMacAddTable, MVT_SV, 0, kSynchronous, 5000);
         for (int item = 0; item < kShownWdsFields; ++item)
             reqWdsMacAddMore->AssociateEdit(item, "%h", fields[kShownWdsFields + item]);
 
-        reqWdsMacList = makeRequest(wdsMacListTable, MVT_UMV, 0, 5000, false);
+        reqWdsMacList = makeRequest(this, wdsMacListTable, MVT_UMV, 0, kAsynchronous, 5000);
         // The first row selected gives the list's set an instance to write.
         reqWdsMacList->AssociateListView(Lv_RemoteMac, true);
         reqWdsMacList->OnAfterGet = [this](CvSNMPRequest2Controls* sender,
@@ -686,7 +691,8 @@ void TFM_Wirless::BuildWdsMacRequests() {
             runPageRoutine([&] { OnWdsListRead(sender, error); });
         };
 
-        reqWdsMacDeleteAll = makeRequest(wdsMacDeleteAllTable, MVT_SV, 0, 100, true);
+        reqWdsMacDeleteAll =
+            makeRequestKeepingFailure(wdsMacDeleteAllTable, MVT_SV, 0, kSynchronous, 100);
         reqWdsMacDeleteAll->AssociateComboBox(0, CB_RemoveMac);
     }
     // Asynchronous: counts as sent; the fields fill when the walk ends.
@@ -1049,16 +1055,18 @@ void TFM_Wirless::showRefusal(const WirelessRefusal& refusal) {
 // ---- Site survey ----------------------------------------------------------------------------
 
 void TFM_Wirless::BuildSiteSurveyRequests() {
-    reqSiteSurveyRefresh = makeRequest(siteSurveyRefreshTable, MVT_SV, 0, 50000, false);
+    reqSiteSurveyRefresh =
+        makeRequest(this, siteSurveyRefreshTable, MVT_SV, 0, kAsynchronous, 50000);
     reqSiteSurveyRefresh->AssociateComboBox(0, CB_SiteScan);
-    reqSiteSurveyTable = makeRequest(siteSurveyTable, MVT_UMV, 1, 10000, false);
+    reqSiteSurveyTable = makeRequest(this, siteSurveyTable, MVT_UMV, 1, kAsynchronous, 10000);
     bindSurveyList(*reqSiteSurveyRefresh, *reqSiteSurveyTable, SiteServeyListView1);
 }
 
 void TFM_Wirless::BuildWdsSiteSurveyRequests() {
-    reqWdsSurveyRefresh = makeRequest(wdsSurveyRefreshTable, MVT_SV, 0, 100000, false);
+    reqWdsSurveyRefresh =
+        makeRequest(this, wdsSurveyRefreshTable, MVT_SV, 0, kAsynchronous, 100000);
     reqWdsSurveyRefresh->AssociateComboBox(0, CB_WDSSiteScan);
-    reqWdsSurveyTable = makeRequest(wdsSurveyTable, MVT_UMV, 1, 100000, false);
+    reqWdsSurveyTable = makeRequest(this, wdsSurveyTable, MVT_UMV, 1, kAsynchronous, 100000);
     bindSurveyList(*reqWdsSurveyRefresh, *reqWdsSurveyTable, wdsSiteServeyListView);
 }
 

@@ -20,6 +20,7 @@ class CvSNMPRequest2Controls;
 class CvSNMPRequest2Edits;
 struct CvSNMPError;
 struct CvSNMPVarItem;
+enum RequestMode : int;
 enum class WirelessField : int;
 enum class WirelessRequest : int;
 struct WirelessRefusal;
@@ -174,9 +175,10 @@ class TFM_Wirless : public QDialog {
     void runPageRoutine(const std::function<void()>& routine);
     // The request, or a stop of the running routine when creation never built it.
     CvSNMPRequest2Edits& built(const std::unique_ptr<CvSNMPRequest2Edits>& request) const;
-    std::unique_ptr<CvSNMPRequest2Edits> makeRequest(const std::vector<CvSNMPVarItem>& items,
-                                                     int itemType, int keyCount, int timeout,
-                                                     bool synchronous);
+    // A request whose synchronous failures leave their text for the page's outcome.
+    std::unique_ptr<CvSNMPRequest2Edits> makeRequestKeepingFailure(
+        const std::vector<CvSNMPVarItem>& items, int itemType, int keyCount, RequestMode mode,
+        int timeout);
     // A synchronous read; the first failure since the last Refresh began is kept for its text.
     bool read(CvSNMPRequest2Edits& request);
     void applyChannelWidth(bool clientStep);

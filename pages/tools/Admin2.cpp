@@ -88,8 +88,6 @@ const CvSNMPVarItem managerDeleteTable[] = {
     {},
 };
 
-constexpr int kSynchronous = 0;
-constexpr int kAsynchronous = 1;
 constexpr int kTimeout = 10000;
 constexpr int kStateItem = 0, kVlanTagItem = 1;
 constexpr int kTelnetItem = 0, kSshItem = 1, kTimeoutItem = 0;

@@ -168,7 +168,7 @@ void TFM_DevInfo::buildControls() {
 // ---- Creation -------------------------------------------------------------------------------
 
 std::unique_ptr<CvSNMPRequest2Edits> TFM_DevInfo::readRequest(const CvSNMPVarItem* table) {
-    return makeRequest(this, table, MVT_SV, 0, 0, 10000);
+    return makeRequest(this, table, MVT_SV, 0, kSynchronous, 10000);
 }
 
 void TFM_DevInfo::FormCreate() {
@@ -187,8 +187,7 @@ void TFM_DevInfo::FormCreate() {
     if (Ed_Gate->text() == "0.0.0.0") Ed_Gate->setText("N/A");
 
     // Arrives after the page is shown; the page owns the request, so closing it first cancels it.
-    reqFirmware = std::make_unique<CvSNMPRequest2Edits>(this);
-    reqFirmware->VarList = CvSNMPVarList(firmwareTable, SVT_SV, 0);
+    reqFirmware = makeRequest(this, firmwareTable, SVT_SV, 0, kAsynchronous, 100);
     reqFirmware->AssociateEdit(0, "%s", Ed_Firmware);
     reqFirmware->Get();
 

@@ -66,7 +66,6 @@ enum SntpItem {
     kLastDstItem = 13,
 };
 constexpr int kManualTimeItem = 0;
-constexpr int kSynchronous = 0;
 
 // The device takes any four-digit year. The list reaches to the last year a 32-bit clock holds,
 // since a year past it leaves the year box empty and the manual time without its year.

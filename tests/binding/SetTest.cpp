@@ -12,54 +12,83 @@ namespace {
 
 using SetTest = BindingTest;
 
-TEST_F(SetTest, PreparedSet_SendsExactlyTheItemsMarked6) {
-    std::vector<CvSNMPVarItem> items = systemGroup();
-    items.push_back(var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE));
-    auto req = request(items, SVT_SV, 0, 0);
-    std::vector<CvEdit*> edits;
-    for (int i = 0; i < 6; ++i) {
-        edits.push_back(new CvEdit(form.get()));
-        req->AssociateEdit(i, "%s", edits.back());
-    }
-    ASSERT_TRUE(req->Get());
-    edits[3]->setText("not to be sent");
-    edits[4]->setText("AP-North");
-    edits[5]->setText("Roof");
-    for (int i = 0; i < req->VarList.Count(); ++i) req->VarList.GetItem(i).access = ACC_READONLY;
-    req->VarList.GetItem(3).access = ACC_INVALID;
-    req->VarList.GetItem(4).access = ACC_READWRITE;
-    req->VarList.GetItem(5).access = ACC_READWRITE;
-    // Writable and without a control: an empty integer goes out as 0.
-    req->VarList.GetItem(6).access = ACC_READWRITE;
-    sim->clearJournal();
-
-    ASSERT_TRUE(req->Set(false, true, ""));
-    ASSERT_EQ(sim->sets().size(), 1u);
-    EXPECT_EQ(lastSet(), (std::vector<std::string>{"1.3.6.1.2.1.1.5.0=AP-North",
-                                                   "1.3.6.1.2.1.1.6.0=Roof", E + ".5.4.1.0=0"}));
-    EXPECT_EQ(sim->value("1.3.6.1.2.1.1.5.0"), "AP-North");
-}
-
-TEST_F(SetTest, ComboAndCheckBox_SendTheChosenValues) {
+// Marks 2 and 32 keep items out, and so does a control that no read filled and nobody chose.
+TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoComboOrCheckBoxThatNoReadFilledAndNobodyChose) {
     static const CvOptionList reversed{{1, "Enable"}, {0, "Disable"}};
-    std::vector<CvSNMPVarItem> items{
-        var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER, ACC_READWRITE, &reversed),
-        var(E + ".5.4.2", "systemLogWirelessLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable()),
-        var(E + ".5.4.3", "systemLogNoticeLevel", SYN_INTEGER, ACC_READWRITE, &disableEnable())};
-    auto req = request(items, SVT_SV, 0, 0);
-    auto* combo = new QComboBox(form.get());
-    auto* check = new QCheckBox(form.get());
-    auto* unselected = new QComboBox(form.get());
-    req->AssociateComboBox(0, combo);
-    req->AssociateCheckBox(1, check);
-    req->AssociateComboBox(2, unselected);
-    combo->setCurrentIndex(1);  // "Disable"
-    check->setChecked(true);
-    sim->clearJournal();
-    ASSERT_TRUE(req->Set(false, true, ""));
-    // A combo without a selection sends 0, as an empty integer does.
-    EXPECT_EQ(lastSet(),
-              (std::vector<std::string>{E + ".5.4.1.0=0", E + ".5.4.2.0=1", E + ".5.4.3.0=0"}));
+    const std::string level = E + ".5.4.1.0", location = "1.3.6.1.2.1.1.6.0";
+    enum Step { ReadOk, ReadFails, DeviceOutsideList, UserChooses, ChosenAgain, PageSelects };
+    struct Case {
+        const char* what;
+        char kind;  // c combo, x check box, w combo of a write-only item
+        std::vector<Step> steps;
+        const char* sent;  // null: left out
+    };
+    const Case cases[] = {
+        {"read", 'c', {ReadOk}, "1"},
+        {"read failed", 'c', {ReadFails}, nullptr},
+        {"never read", 'c', {}, nullptr},
+        {"read, then a read failed", 'c', {ReadOk, ReadFails}, nullptr},
+        {"user chose after the failure", 'c', {ReadFails, UserChooses}, "1"},
+        {"shown value chosen again", 'c', {ReadOk, ReadFails, ChosenAgain}, "1"},
+        {"user chose, then a read failed", 'c', {UserChooses, ReadFails}, "1"},
+        {"page selected", 'c', {ReadFails, PageSelects}, "0"},
+        {"read a value off the list", 'c', {DeviceOutsideList, ReadOk}, "0"},
+        {"write-only item the page never reads", 'w', {}, "0"},
+        {"check box read", 'x', {ReadOk}, "1"},
+        {"check box read failed", 'x', {ReadFails}, nullptr},
+        {"check box clicked after the failure", 'x', {ReadFails, UserChooses}, "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim->knob("set " + level + " 1");
+        auto req =
+            request({var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER,
+                         c.kind == 'w' ? ACC_WRITEONLY : ACC_READWRITE,
+                         c.kind == 'x' ? &disableEnable() : &reversed),
+                     systemGroup()[5],
+                     var(E + ".5.4.2", "systemLogWirelessLevel", SYN_INTEGER, ACC_READWRITE)},
+                    SVT_SV, 0, 0);
+        auto* combo = new QComboBox(form.get());
+        auto* check = new QCheckBox(form.get());
+        c.kind == 'x' ? req->AssociateCheckBox(0, check) : req->AssociateComboBox(0, combo);
+        req->AssociateEdit(1, "%s", new CvEdit(form.get()));
+        for (Step step : c.steps) {
+            if (step == ReadFails) sim->knob("fail " + location + " genErr get");
+            if (step == DeviceOutsideList) sim->knob("set " + level + " 7");
+            if (step == ReadOk || step == ReadFails) {
+                EXPECT_EQ(req->Get(), step == ReadOk);
+            }
+            sim->knob("clear");
+            if (step == UserChooses && c.kind == 'x') check->click();
+            if (step == UserChooses && c.kind == 'c') {
+                combo->setCurrentIndex(0);
+                emit combo->activated(0);
+            }
+            if (step == ChosenAgain) emit combo->activated(combo->currentIndex());
+            if (step == PageSelects) combo->setCurrentIndex(1);
+        }
+        std::string result;
+        req->request().SetResultRoutine(
+            [&](const CvSNMPError& e) { result = std::to_string(e.Code) + " " + e.Message; });
+        sim->clearJournal();
+        ASSERT_TRUE(req->Set(false, true, ""));
+        std::vector<std::string> expected{location + "=" + sim->value(location), E + ".5.4.2.0=0"};
+        if (c.sent) expected.insert(expected.begin(), level + "=" + c.sent);
+        EXPECT_EQ(lastSet(), expected);
+
+        req->VarList.GetItem(1).access = ACC_INVALID;
+        req->VarList.GetItem(2).access = ACC_READONLY;
+        EXPECT_EQ(req->Set(false, true, ""), c.sent != nullptr);
+        EXPECT_EQ(req->Withheld(), !c.sent);
+        EXPECT_EQ(sim->sets().size(), c.sent ? 2u : 1u);
+        EXPECT_EQ(result, c.sent ? "0 (ViZURU++) Ok!"
+                                 : "-513 (ViZURU++) The value could not be read, so it was not "
+                                   "saved!");
+        // Marks of the page that leave nothing to send: the set goes out empty, as ever.
+        req->VarList.GetItem(0).access = ACC_READONLY;
+        EXPECT_TRUE(req->Set(false, true, ""));
+        EXPECT_TRUE(lastSet().empty() && !req->Withheld());
+    }
 }
 
 TEST_F(SetTest, HexEdit_SendsTheOctetsOfItsDigits_UnconvertibleTextsAreNeverSent) {
@@ -89,13 +118,19 @@ TEST_F(SetTest, HexEdit_SendsTheOctetsOfItsDigits_UnconvertibleTextsAreNeverSent
 }
 
 TEST_F(SetTest, AsyncGetOrSetThatCannotStart_ReturnsFalseThenResultRoutineThenClosure) {
-    for (bool isSet : {false, true}) {
-        SCOPED_TRACE(isSet ? "set" : "get");
-        auto req = request({systemGroup()[5]}, SVT_SV, 0, 1);
+    for (const std::string what : {"get", "set", "unread set"}) {
+        SCOPED_TRACE(what);
+        const bool isSet = what != "get";
+        auto req = request({systemGroup()[5], var(E + ".5.4.1", "systemLogSystemLevel", SYN_INTEGER,
+                                                  ACC_READWRITE, &disableEnable())},
+                           SVT_SV, 0, 1);
         auto* edit = new CvEdit(form.get());
         req->AssociateEdit(0, "%h", edit);
-        edit->setText("XYZ");  // no hex: the set cannot be prepared
+        req->AssociateComboBox(1, new QComboBox(form.get()));
+        edit->setText(what == "set" ? "XYZ" : "");  // no hex: the set cannot be prepared
         if (!isSet) req->request().Settings.address = "no such host!";
+        // Left with the combo alone, which no read has filled.
+        if (what == "unread set") req->VarList.GetItem(0).access = ACC_READONLY;
         std::vector<std::string> order;
         req->request().SetResultRoutine(
             [&](const CvSNMPError& e) { order.push_back("result " + std::to_string(e.Code)); });
@@ -106,7 +141,7 @@ TEST_F(SetTest, AsyncGetOrSetThatCannotStart_ReturnsFalseThenResultRoutineThenCl
         EXPECT_FALSE(isSet ? req->Set(false, true, "") : req->Get());
         EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside the call";
         ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
-        const std::string code = isSet ? "-510" : "-407";
+        const std::string code = what == "get" ? "-407" : what == "set" ? "-510" : "-513";
         EXPECT_EQ(order, (std::vector<std::string>{"result " + code, "closure " + code}));
         EXPECT_FALSE(req->Busy());
     }

@@ -91,7 +91,7 @@ class DhcpPage : public PageHarness {
     }
 };
 
-TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressAndDisableWritesOnlyTheSwitch) {
+TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressDisableOnlyTheSwitchAndALostSwitchNothing) {
     TFM_DHCP* page = open();
     EXPECT_EQ(page->Ed_PoolRan->text(), "100");
     EXPECT_EQ(page->StatusBar1->PanelText(0), "Get Ok! ");
@@ -131,6 +131,16 @@ TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressAndDisableWritesOnlyTheSwitc
         page->Bt_Apply->click();
         EXPECT_EQ(page->StatusBar1->PanelText(0), "");
     }
+
+    setTimeScale(0.001);
+    sim().knob("silence " + kServer);
+    page = open();
+    sim().knob("clear");
+    sim().clearJournal();
+    page->Bt_Apply->click();
+    EXPECT_TRUE(sets().empty()) << "a lost switch read would be saved as Disable";
+    EXPECT_EQ(page->StatusBar1->PanelText(0),
+              "(ViZURU++) The value could not be read, so it was not saved!");
 }
 
 TEST_F(DhcpPage, EachDomainNameIsGreyedWhileTheStatusNamesTheOtherAndAStaticOneIsNotWritten) {

@@ -214,7 +214,7 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     EXPECT_TRUE(marked(page, 1));
 }
 
-TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesTheWholeRule) {
+TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNoUnreadSwitch) {
     TFM_Scheduling* page = open();
     const auto idle = [&] {
         return pumpUntil(
@@ -226,15 +226,6 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesT
     click(page->Btn_Apply);
     EXPECT_TRUE(refused());
     ASSERT_TRUE(idle());
-    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
-    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read, which
-    // fails here.
-    sim().knob("fail " + R + ".8 genErr set 1");
-    sim().knob("fail " + R + ".2 genErr get 1");
-    page->User_ListView->SelectRow(0);
-    click(page->Btn_Apply);
-    ASSERT_TRUE(idle());
-    EXPECT_EQ(nodeStatuses(), "1000") << "the mark still goes out";
     EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
     // A refused mark, and a refused delete: "Set OK!" and "Delete OK!" give way to the failure.
     sim().knob("fail " + R + ".9 genErr set 2");
@@ -248,6 +239,15 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesT
     click(page->Btn_Del);
     EXPECT_EQ(page->StatusBar->PanelText(0), "Delete OK!");
     ASSERT_TRUE(idle());
+    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
+    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read, which
+    // fails here.
+    sim().knob("fail " + R + ".8 genErr set 1");
+    sim().knob("fail " + R + ".2 genErr get 1");
+    page->User_ListView->SelectRow(0);
+    click(page->Btn_Apply);
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(nodeStatuses(), "1000") << "the mark still goes out";
     EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
     page->User_ListView->SelectRow(-1);
     click(page->Btn_Apply);
@@ -265,6 +265,15 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverTheirReReadsAndTheNextAddCarriesT
     click(page->Btn_Add);
     EXPECT_EQ(ui().boxes.back().caption, "Error");
     EXPECT_EQ(sets().size(), 1u) << "only the switch goes out";
+
+    // The switch is a cell of the rule table: its read at opening and the walk both fail.
+    sim().knob("fail " + column(8, 1) + " genErr get 2");
+    page = openPage(FM_Scheduling);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    click(page->Btn_Apply);
+    EXPECT_EQ(page->StatusBar->PanelText(0),
+              "(ViZURU++) The value could not be read, so it was not saved!");
+    EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
 }
 
 TEST_F(SchedulePage, OpeningWhileTheWalkIsHeldDoesNotCrash) {

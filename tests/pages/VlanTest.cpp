@@ -113,7 +113,7 @@ class VlanPage : public PageHarness {
     }
 };
 
-TEST_F(VlanPage, PvidSaveChecksEachEditWritesThreeRequestsAndOnlyTheStatusWhenDisabled) {
+TEST_F(VlanPage, PvidSaveChecksEachEditWritesThreeRequestsOnlyTheStatusWhenOffNoneUnread) {
     TFM_VlanSetting* page = open();
     page->PageControl1->setCurrentIndex(kPvid);
     saveScreenshot(page, "vlan-pvid");
@@ -147,6 +147,14 @@ TEST_F(VlanPage, PvidSaveChecksEachEditWritesThreeRequestsAndOnlyTheStatusWhenDi
     EXPECT_EQ(oids(log[0]), std::vector<std::string>{kStatus});
     EXPECT_EQ(log[0].vbs[0].value, "0");
     EXPECT_FALSE(page->AddButton->isEnabled());
+
+    sim().knob("fail " + kStatus + " genErr get");
+    page = open();
+    page->Button1->click();
+    EXPECT_TRUE(sets().empty()) << "VLAN would be written as status 0";
+    EXPECT_EQ(status(page), "(ViZURU++) The value could not be read, so it was not saved!");
+    page->Btn_PvidApply->click();
+    EXPECT_EQ(sets().size(), 2u) << "the auto-assign and the PVIDs without the status";
 }
 
 TEST_F(VlanPage, AutoAssignDisablesTheEditsAndRereadsWhatTheDeviceAssignedDynamicModeLocksAll) {
