@@ -424,16 +424,3 @@ QString addressOnDeviceNetwork(const std::vector<LocalAddress>& locals,
     }
     return {};
 }
-
-int lastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-}
-
-QString folderOfPath(const QString& path) {
-    const int at = lastSeparator(path);
-    return at < 0 ? QString() : path.left(at);
-}
-
-QString bareNameOfPath(const QString& path) {
-    return path.mid(lastSeparator(path) + 1);
-}

@@ -13,6 +13,8 @@
 namespace {
 
 const char* const kSystemName = "1.3.6.1.2.1.1.5.0";
+const char* const kSaved = "The configuration file saved successfully!";
+const char* const kFailed = "Fail to save the configuration file!";
 
 class CfgFile : public TransferPageTest {
   protected:
@@ -34,18 +36,25 @@ class CfgFile : public TransferPageTest {
     // Saves the device's configuration under a name and returns the received path.
     QString saveDeviceConfiguration(const QString& name) {
         saveTo(workDir() + "/" + name);
-        EXPECT_TRUE(waitForBox("The configuration file saved successfully!"));
+        EXPECT_TRUE(waitForBox(kSaved));
         // The device fetches the saved file once more on the Configsave that follows; the
-        // server must still serve this folder until it has.
-        EXPECT_TRUE(
-            pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
-        return workDir() + "/" + dcfSaveName(name);
+        // server must still serve this folder until it has. Both ways the file moves whole.
+        const QString path = workDir() + "/" + dcfSaveName(name);
+        EXPECT_TRUE(pumpUntil([&] { return !transfers("get").empty(); })) << whatHappened();
+        for (const char* direction : {"put", "get"}) {
+            const std::vector<SimEvent> moved = transfers(direction);
+            EXPECT_TRUE(!moved.empty() &&
+                        moved.back().fields.at("checksum") == checksum(readFile(path)))
+                << direction << ": " << whatHappened();
+        }
+        return path;
     }
 
-    // A copy of the device's saved configuration whose system name is changed, written under
-    // the relative path given; returns its full path.
-    QString restoreFileNaming(const QString& systemName, const QString& relativePath) {
-        QByteArray text = readFile(saveDeviceConfiguration("base"));
+    // A copy of the device's configuration, saved under a name, whose system name is changed,
+    // written under the relative path given; returns its full path.
+    QString restoreFileNaming(const QString& systemName, const QString& relativePath,
+                              const QString& savedName = "base") {
+        QByteArray text = readFile(saveDeviceConfiguration(savedName));
         const QByteArray line = QByteArray(kSystemName) + "\t";
         const int at = text.indexOf("\n" + line);
         EXPECT_GE(at, 0) << "no systemName line in the saved configuration";
@@ -58,9 +67,6 @@ class CfgFile : public TransferPageTest {
         return writeWorkFile(relativePath, text);
     }
 };
-
-const char* const kSaved = "The configuration file saved successfully!";
-const char* const kFailed = "Fail to save the configuration file!";
 
 TEST_F(CfgFile, SaveWithBareNameSendsServerAndNameThenPutThenConfigsaveAndStoresTheDcfFile) {
     open();
@@ -223,16 +229,19 @@ TEST_F(CfgFile, ServerGivesTheDeviceOnlyTheAwaitedFile) {
 
 // Only the device's own upload lands in the user's file: another machine's write before it or
 // while it runs is refused, the saved file is read only by the device's one fetch on Configsave,
-// and a device write that comes after the page gave up is refused too.
-TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse) {
-    sim().knob("tftp answer=before start=1500");
+// and a device write that comes after the page gave up is refused too. The device may begin each
+// transfer 10 s after it was told to, far past the server's 3 s per packet. A device that refuses
+// Configsave fetches nothing: the save stays a success, and the file is closed to it.
+TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse_BegunLate) {
+    setTimeScale(0.1);
+    sim().knob("tftp answer=before start=1000");
     open();
     saveTo(workDir() + "/backup");
     EXPECT_EQ(foreignTransfer("backup.dcf", true), 69) << "a write before the device's";
     ASSERT_TRUE(deviceTransferBegun(FM_CfgFile->tftpServer.get())) << whatHappened();
     EXPECT_EQ(foreignTransfer("backup.dcf", true), 69) << "a write during the device's";
     ASSERT_TRUE(waitForBox(kSaved, 20000));
-    const QByteArray saved = readFile(workDir() + "/backup.dcf");
+    QByteArray saved = readFile(workDir() + "/backup.dcf");
     ASSERT_EQ(transfers("put").size(), 1u) << whatHappened();
     EXPECT_EQ(transfers("put")[0].fields.at("checksum"), checksum(saved));
     ASSERT_TRUE(pumpUntil([&] { return !transfers("get").empty(); }, 20000)) << whatHappened();
@@ -241,12 +250,49 @@ TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse) {
     EXPECT_FALSE(QFile::exists(workDir() + "/foreign.got"));
 
     sim().clearJournal();
-    setTimeScale(0.05);
+    ui().boxes.clear();
+    sim().knob("fail " + oid::tftpUpgradeSettingCommand + " genErr set 1");
+    saveTo(workDir() + "/backup");
+    ASSERT_TRUE(waitForBox(kSaved, 20000));
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqUpgradeCommand->Busy(); }));
+    ASSERT_EQ(setsOf(oid::tftpUpgradeSettingCommand).size(), 1u) << whatHappened();
+    EXPECT_EQ(foreignTransfer("backup.dcf", false, "127.0.0.1"), 69) << "read by the device";
+    EXPECT_EQ(boxTexts(), std::vector<QString>{kSaved});
+    saved = readFile(workDir() + "/backup.dcf");
+
+    sim().clearJournal();
+    sim().knob("tftp answer=before start=1500");
+    setTimeScale(0.02);
     saveTo(workDir() + "/backup");
     ASSERT_TRUE(waitForBox(kFailed, 20000));
     ASSERT_TRUE(pumpUntil([&] { return !transfers("put").empty(); }, 20000)) << whatHappened();
     EXPECT_NE(transfers("put")[0].fields.at("result"), "ok") << "a write after the failure";
     EXPECT_EQ(readFile(workDir() + "/backup.dcf"), saved);
+}
+
+// A name with a letter outside ASCII is told to the device, which sends from an address of its
+// own, in 8-bit text; the files the user chose move byte for byte. A letter beyond 8-bit text is
+// refused before anything is sent.
+class CfgFileElsewhere : public CfgFile {
+    std::vector<std::string> deviceArguments() const override { return {"--address", "127.0.0.5"}; }
+};
+
+TEST_F(CfgFileElsewhere, AccentedNameSavesAndRestoresByteForByte) {
+    open();
+    saveTo(workDir() + "/Sicherung-\u03A9");
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->StatusBar->PanelText(0).isEmpty(); }));
+    EXPECT_TRUE(sets().empty());
+    EXPECT_TRUE(boxTexts().empty());
+    const QString restore =
+        restoreFileNaming("Restored-AP", "Sicherung-M\u00E4rz.dcf", "Sicherung-M\u00E4rz");
+    setTimeScale(0.01);
+    updateFrom(restore);
+    ASSERT_TRUE(waitForBox("The configuration file update successfully!", 20000));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName),
+              std::vector<std::string>{"Sicherung-M\xE4rz.dcf"});
+    EXPECT_EQ(sim().value(kSystemName), "Restored-AP");
+    ASSERT_EQ(transfers("get").size(), 1u) << whatHappened();
+    EXPECT_EQ(transfers("get")[0].fields.at("checksum"), checksum(readFile(restore)));
 }
 
 TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
@@ -301,6 +347,10 @@ TEST_P(CfgFileFailure, EndsWithoutSuccessOrRestartAndKeepsFilesAndSettings) {
     if (!failure.errorBox) {
         EXPECT_TRUE(valuesSentTo(oid::tftpcommand).empty() && commands.empty()) << whatHappened();
     }
+    // The page has stopped waiting: not even the device's address is admitted any more.
+    EXPECT_EQ(
+        foreignTransfer(failure.update ? "lost.dcf" : "backup.dcf", !failure.update, "127.0.0.1"),
+        69);
     if (!failure.update) {
         EXPECT_TRUE(commands.empty()) << whatHappened();
         EXPECT_EQ(readFile(existing), "precious earlier backup\n");
@@ -313,7 +363,7 @@ INSTANTIATE_TEST_SUITE_P(
     Ways, CfgFileFailure,
     ::testing::Values(
         TransferFailure{"SaveTransferFailsAfterThePutWasAccepted", false,
-                        "tftp answer=before fail=error", 0, true},
+                        "tftp answer=before fail=error", 0.05, true},
         TransferFailure{"DeviceRefusesThePut", false, "fail " + oid::tftpcommand + " genErr set", 0,
                         true},
         TransferFailure{"SaveTransferNeverComes", false, "tftp answer=before fail=never", 0.05,
@@ -328,6 +378,8 @@ INSTANTIATE_TEST_SUITE_P(
         TransferFailure{"UpdateTransferFails", true, "tftp answer=before fail=error", 0.01, true},
         TransferFailure{"ConfigsaveTimesOut", true, "silence " + oid::tftpUpgradeSettingCommand,
                         0.005, true},
+        TransferFailure{"DeviceRefusesConfigsave", true,
+                        "fail " + oid::tftpUpgradeSettingCommand + " genErr set", 0, true},
         TransferFailure{"DeviceReadsAnotherName", true, "tftp name=other.dcf", 0.01, true},
         TransferFailure{"UpdateServerAndNameSetFails", true,
                         "fail " + oid::tftpRemoteFileName + " wrongValue set", 0.01, false}),

@@ -240,6 +240,28 @@ TEST_F(Firmware, ForeignReadNeitherGetsTheFileNorCompletesTheUpload) {
     }
 }
 
+// The device sends from the address requests reach it at, which here differs from the one it
+// last reported as its own (as behind an address translation); a name with a letter outside
+// ASCII is told in 8-bit text, and the image the user chose arrives byte for byte.
+class FirmwareElsewhere : public Firmware {
+    std::vector<std::string> deviceArguments() const override { return {"--address", "127.0.0.5"}; }
+};
+
+TEST_F(FirmwareElsewhere, AccentedImageNameArrivesByteForByte) {
+    const QString image = writeImage("Sicherung-M\u00E4rz.bin", "2.00", 20000);
+    setDeviceAddress("127.0.0.9", "255.0.0.0");
+    setTimeScale(0.02);
+    open();
+    uploadFirmware(image);
+    ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
+    EXPECT_EQ(valuesSentTo(oid::tftpRemoteFileName),
+              std::vector<std::string>{"Sicherung-M\xE4rz.bin"});
+    const std::vector<SimEvent> gets = transfers("get");
+    ASSERT_EQ(gets.size(), 1u);
+    EXPECT_EQ(readFile(QString::fromStdString(gets[0].fields.at("path"))), readFile(image));
+    EXPECT_EQ(sim().value(oid::firmwareVersion), "2.00");
+}
+
 TEST_F(Firmware, LayoutShowsEveryCaptionWhole) {
     open();
     expectTidyLayout(FM_Firmware);
