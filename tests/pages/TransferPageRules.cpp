@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "library/snmp/CvSNMPSession.h"
 #include "pages/tools/TransferPage.h"
 
@@ -15,13 +17,11 @@ TEST(TransferPaths, EitherSeparatorSplitsFolderAndName) {
 // Without a main window only the address requests reach the device at counts.
 TEST(TransferPeers, TheDeviceAsRequestsReachItAndNeverAnAddressOfNoDevice) {
     const std::string saved = CvSNMPSession::Defaults().address;
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"127.0.0.5", {"127.0.0.5"}},
-        {"localhost", {"127.0.0.1"}},
-        {"0.0.0.0", {}},
-        {"no_such_host", {}},
-    };
-    for (const auto& [address, peers] : cases) {
+    for (const auto& [address, peers] :
+         std::map<std::string, std::vector<std::string>>{{"127.0.0.5", {"127.0.0.5"}},
+                                                         {"localhost", {"127.0.0.1"}},
+                                                         {"0.0.0.0", {}},
+                                                         {"no_such_host", {}}}) {
         CvSNMPSession::Defaults().address = address;
         EXPECT_EQ(deviceAddresses(), peers) << address;
     }
