@@ -225,7 +225,7 @@ void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
     }
     // The device's acceptance of Put says nothing of the file: success waits for the server to
     // have received all of it.
-    page->saveTransfer_->whenSettled(transferIdleMs(kTransferStartWait), [page](bool received) {
+    page->saveTransfer_->whenSettled(transferStartMs(kTransferStartWait), [page](bool received) {
         // This runs from a timer or a posted call: nothing may escape into the event loop.
         runGuarded(page->StatusBar, [&] { page->saveReceived(received); });
     });
@@ -240,7 +240,7 @@ void TFM_CfgFile::saveReceived(bool received) {
     // Configsave makes the device fetch the file it has just written, once; what becomes of that
     // fetch changes nothing here.
     fetchTransfer_->expect(tftpServer.get(), saveName_, kDeviceReads);
-    fetchTransfer_->whenSettled(transferIdleMs(kTransferStartWait), [](bool) {});
+    fetchTransfer_->whenSettled(transferStartMs(kTransferStartWait), [](bool) {});
     sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
@@ -320,7 +320,7 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     if (!alive || !page->updatePending) return;
     // A device that answers Configsave before it has read the file would otherwise restart
     // without it, and the update be reported done.
-    page->updateTransfer_->whenSettled(transferIdleMs(kTransferStartWait), [page](bool read) {
+    page->updateTransfer_->whenSettled(transferStartMs(kTransferStartWait), [page](bool read) {
         runGuarded(page->StatusBar, [&] {
             if (!page->updatePending) return;
             if (read)

@@ -257,7 +257,7 @@ void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
     }
     // The acknowledgement alone proves nothing about the file: the device may send it later, or
     // not at all, and an older LogFile.RD must not be shown as the new log.
-    logTransfer_->whenSettled(transferIdleMs(kServerTimeout),
+    logTransfer_->whenSettled(transferStartMs(kServerTimeout),
                               [this](bool received) { showLogResult(received); });
 }
 

@@ -41,8 +41,8 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
     }
 }
 
-int transferIdleMs(int serverTimeout10ms) {
-    return platform::scaledMs(serverTimeout10ms * 10.0);
+int transferStartMs(int wait10ms) {
+    return platform::scaledMs(wait10ms * 10.0);
 }
 
 std::vector<std::string> deviceAddresses() {

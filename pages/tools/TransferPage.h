@@ -33,9 +33,10 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
                                               std::function<void(const CvTFTPMsg&)> handler,
                                               const QString& folder);
 
-// How long a transfer page waits for news of a transfer: the server's time-out per packet, in
-// units of 10 ms, scaled like every time-out of the module.
-int transferIdleMs(int serverTimeout10ms);
+// How long a transfer page waits for the device to begin a transfer: a wait in units of 10 ms
+// (the firmware and log pages wait their server's time-out per packet), scaled like every time-out
+// of the module.
+int transferStartMs(int wait10ms);
 
 // The addresses a transfer of the device comes from, dotted: the session's device address as the
 // access layer resolves it for requests, and the device's own address as the main window last
