@@ -445,6 +445,12 @@ const std::map<QString, QStringList> AnsweredWalkTexts = {
     {"TClientInformation", {"(ViZURU++) Ok!"}},
 };
 
+// Values pages write of their own, read or not: the policy for an empty MAC list, the schedule's
+// node statuses (no control holds them), the restart.
+const std::string E = "1.3.6.1.4.1.32473.10.37.38";
+const std::vector<std::string> OwnValues = {E + ".2.1.3.3.2.3.2.1.1.1", E + ".4.11.1.1.9.",
+                                            E + ".4.2.1.0"};
+
 // An agent that is not the device: the MIB-II system group only, every set refused. Every item of
 // the menu is chosen and each page's main action pressed. Nothing the agent refused or did not
 // answer is reported as a success, and no countdown runs on after a refusal.
@@ -534,6 +540,21 @@ void expectNoSuccessFromAForeignAgent(TMainForm& form, VraSim& sim, platform::Sc
         EXPECT_EQ(pageClass, MenuTable[item].second) << "each page item opens its own page";
         EXPECT_TRUE(page.isNull()) << "the page outlived its handler";
         settle();
+        // Every enterprise read fails here: no integer a page read may go out unless the page
+        // chose it itself.
+        std::vector<std::string> read;
+        for (const SimSetRecord& get : sim.gets())
+            for (const SimVarBind& binding : get.vbs) read.push_back(binding.oid);
+        const auto under = [](const std::string& oid, const std::vector<std::string>& prefixes) {
+            return std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& prefix) {
+                return oid.rfind(prefix, 0) == 0;
+            });
+        };
+        for (const SimSetRecord& set : sim.sets())
+            for (const SimVarBind& sent : set.vbs)
+                EXPECT_FALSE(sent.type == "i" && under(sent.oid, {E}) && under(sent.oid, read) &&
+                             !under(sent.oid, OwnValues))
+                    << "sends " << sent.oid << " = " << sent.value << ", whose read failed";
         for (size_t box = boxesBefore; box < ui.boxes.size(); ++box) texts << ui.boxes[box].text;
         for (const QString& text : texts)
             EXPECT_TRUE(!success.match(text).hasMatch() || answeredWalk.contains(text))
