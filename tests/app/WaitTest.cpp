@@ -15,8 +15,6 @@
 
 namespace {
 
-const char* const FirmwareVersion = "1.3.6.1.4.1.32473.10.37.38.5.1.1.0";
-
 // The countdown against a fresh device, with 120 ms ticks and 100 ms SNMP time-outs.
 class Countdown : public ::testing::Test {
   protected:
@@ -81,30 +79,6 @@ TEST_F(Countdown, CountOfThree_ClosesItselfAfterEightTicks_AndToTheUserOnlyThree
     const Run byUser = run(closed, true);
     EXPECT_EQ(byUser.closedByUserAtTick, 5) << "1 is reached on tick 2, three ticks later is 5";
     EXPECT_EQ(byUser.ticksAtEnd, 5);
-}
-
-TEST_F(Countdown, ReadsTheFirmwareVersionOnce_RebootsByDefaultOnceOnTheSecondTick) {
-    // A busy machine may answer later than the scaled 100 ms; a retry would reach the journal
-    // as a second set.
-    CvSNMPSession::Defaults().timeout = 1000;
-    sim_->clearJournal();
-    TFM_Waiting waiting(nullptr);
-    EXPECT_FALSE(waiting.La_Firmware->text().isEmpty());
-    EXPECT_EQ(waiting.La_Firmware->text().toStdString(), sim_->value(FirmwareVersion));
-    int reads = 0;
-    for (const SimSetRecord& get : sim_->gets())
-        for (const SimVarBind& binding : get.vbs) reads += binding.oid == FirmwareVersion;
-    EXPECT_EQ(reads, 1);
-    EXPECT_TRUE(waiting.Reboot);
-    waiting.Count = 4;
-    run(waiting, false);
-    EXPECT_EQ(waiting.RebootsSent(), 1);
-    ASSERT_TRUE(VraSim::waitUntil([&] { return !sim_->sets().empty(); }, 3000));
-    const auto sets = sim_->sets();
-    ASSERT_EQ(sets.size(), 1u);
-    ASSERT_EQ(sets[0].vbs.size(), 1u);
-    EXPECT_EQ(sets[0].vbs[0].oid, "1.3.6.1.4.1.32473.10.37.38.4.3.2.5.0");
-    EXPECT_EQ(sets[0].vbs[0].value, "4");
 }
 
 TEST_F(Countdown, WithASilentDevice_TheDialogIsStillBuiltAndACountBelowOneCountsAsOne) {
