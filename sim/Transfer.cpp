@@ -168,6 +168,9 @@ void Device::transfer(const std::string& direction, const std::string& address,
     std::vector<std::string> args = {"curl",         "-q",         "--silent", "--show-error",
                                      "--path-as-is", "--max-time", "60"};
     if (!tftp_.options) args.push_back("--tftp-no-options");
+    // A device sends from its own address, which on loopback is not the one the system picks.
+    if (!listenAddress_.empty() && listenAddress_ != "0.0.0.0")
+        args.insert(args.end(), {"--interface", listenAddress_});
     // To break a transfer off, curl reads from or writes to a small pipe that stalls after a few
     // blocks, so the server sees the transfer stop in the middle; curl is killed later.
     bool stall = tftp_.fail == "timeout";

@@ -560,6 +560,14 @@ std::string Transport::resolve(const std::string& address) {
     return addresses_[address] = text;
 }
 
+std::string Transport::addressOf(const std::string& address) {
+    try {
+        return resolve(address);
+    } catch (const CvSNMPException&) {
+        return {};
+    }
+}
+
 namespace {
 
 // Opens a session with net-snmp's own engine probe kept off. net-snmp clears the flag that stops

@@ -79,6 +79,10 @@ class Transport : public QObject {
     // Runs fn later from the event loop; an exception it throws is reported, never passed on.
     void post(std::function<void()> fn);
 
+    // The dotted IPv4 address that requests to this address go to, from the same cache of host
+    // names; empty when it is no valid address or does not resolve.
+    std::string addressOf(const std::string& address);
+
     // Engine discoveries that really went to the network (tests and the benchmark).
     int discoveryCount() const { return discoveries_; }
     // Open sessions, discoveries included (tests).

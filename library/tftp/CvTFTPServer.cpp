@@ -52,6 +52,25 @@ uint64_t peerKey(uint32_t address, uint16_t port) {
     return (static_cast<uint64_t>(address) << 16) | port;
 }
 
+// A name from the network as the trace shows it: 8-bit text with backslashes and control
+// characters escaped, so that it stays on its line, and cut short, so that one request cannot
+// flood the trace.
+QString traceText(std::string_view octets) {
+    constexpr size_t shown = 80;
+    QString text;
+    for (size_t i = 0; i < std::min(octets.size(), shown); ++i) {
+        const auto c = static_cast<unsigned char>(octets[i]);
+        if (c == '\\')
+            text += QStringLiteral("\\\\");
+        else if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+            text += QStringLiteral("\\x%1").arg(c, 2, 16, QChar(u'0'));
+        else
+            text += QChar(static_cast<char16_t>(c));
+    }
+    if (octets.size() > shown) text += QStringLiteral("...");
+    return text;
+}
+
 // Packets of one session handled in a row before the event loop gets its turn, and the time
 // they may take together.
 constexpr int burstLimit = 64;
@@ -68,6 +87,7 @@ struct CvTFTPServer::Entry {
     uint32_t peerAddress = 0;  // network order
     uint16_t peerPort = 0;
     uint32_t localAddress = 0;
+    tftp::Request request;  // as the peer asked, whichever file the session opens
     int timeout10ms = 0;
     int retries = 0;
     QSocketNotifier* notifier = nullptr;
@@ -195,7 +215,7 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     const auto known = sessionByPeer_.find(peerKey(peerAddress, peerPort));
     if (known != sessionByPeer_.end()) {
         Entry& entry = *sessions_.at(known->second);
-        const tftp::Request& running = entry.session->request();
+        const tftp::Request& running = entry.request;
         // A repeated request while its session runs is answered by that session, never by a
         // second one.
         if (!entry.session->completed() && running.kind == request->kind &&
@@ -222,11 +242,16 @@ void CvTFTPServer::onRequest(std::string_view packet, uint32_t peerAddress, uint
     entry->peerAddress = peerAddress;
     entry->peerPort = peerPort;
     entry->localAddress = localAddress;
+    entry->request = *request;
     entry->timeout10ms = timeout10ms_;
     entry->retries = retries_;
     entry->folder = std::make_unique<tftp::DiskFolder>(root_);
+    // The admitted name alone may stand for a local file of another spelling: the peer names it
+    // in 8-bit text, the disk in its own encoding.
+    tftp::Request opened = *request;
+    if (admission_ && !admission_->localName.empty()) opened.fileName = admission_->localName;
     entry->session = std::make_unique<tftp::Session>(
-        *request, root_, *entry->folder, platform::scaledMs(timeout10ms_ * 10.0), retries_);
+        opened, root_, *entry->folder, platform::scaledMs(timeout10ms_ * 10.0), retries_);
     entry->notifier = new QSocketNotifier(entry->fd, QSocketNotifier::Read, this);
     connect(entry->notifier, &QSocketNotifier::activated, this, [this, id] { readSession(id); });
     entry->timer = new QTimer(this);
@@ -366,10 +391,9 @@ CvTFTPMsg CvTFTPServer::messageOf(const Entry& entry, int status) const {
     message.Status = status;
     message.StatusText = CvMessages::tftpText(status);
     if (entry.session) {
-        const tftp::Request& request = entry.session->request();
-        message.Request = request.kind;
-        message.Mode = request.mode;
-        message.FileName = request.fileName;
+        message.Request = entry.request.kind;
+        message.Mode = entry.request.mode;
+        message.FileName = entry.request.fileName;
         message.ByteCount = entry.session->byteCount();
         message.LastBlockLength = entry.session->lastBlockLength();
     }
@@ -407,8 +431,8 @@ bool CvTFTPServer::deliver(const CvTFTPMsg& message) {
 }
 
 int CvTFTPServer::Admit(const std::string& fileName, int request,
-                        const std::vector<std::string>& peers) {
-    Admission admission{++lastAdmission_, fileName, request, {}, true};
+                        const std::vector<std::string>& peers, const std::string& localName) {
+    Admission admission{++lastAdmission_, fileName, localName, request, {}, true};
     for (const std::string& peer : peers) {
         in_addr address{};
         if (::inet_pton(AF_INET, peer.c_str(), &address) == 1)
@@ -433,7 +457,7 @@ bool CvTFTPServer::admits(const tftp::Request& request, uint32_t peerAddress,
         request.kind == admitted.request)
         return true;
     qCDebug(vraTrace).noquote() << "TFTP: refused" << (request.kind == 1 ? "read" : "write") << "of"
-                                << QString::fromStdString(request.fileName) << "from"
+                                << traceText(request.fileName) << "from"
                                 << QString::fromStdString(dotted(peerAddress)) + ":" +
                                        QString::number(peerPort);
     return false;

@@ -33,12 +33,15 @@ class CvTFTPServer : public QObject {
     void Start(const std::string& folder, uint16_t port);
     // Closes the listening socket and ends every session.
     void Stop();
-    // From now on admits one transfer only: this file name in this direction (1 the peer reads
-    // it, 2 the peer writes it), asked for from one of these addresses (dotted IPv4). The first
-    // such request starts it; every other request, and every one after it, is refused as an
-    // access violation. A server never given an admission serves every plain name in the folder
-    // both ways. Returns the admission's number, from 1.
-    int Admit(const std::string& fileName, int request, const std::vector<std::string>& peers);
+    // From now on admits one transfer only: this file name (the octets the peer asks for) in this
+    // direction (1 the peer reads it, 2 the peer writes it), asked for from one of these addresses
+    // (dotted IPv4). The transfer opens localName in the folder, or the name
+    // asked for when localName is empty. The first such request starts it; every other request,
+    // and every one after it, is refused as an access violation. A server never given an
+    // admission serves every plain name in the folder both ways. Returns the admission's number,
+    // from 1.
+    int Admit(const std::string& fileName, int request, const std::vector<std::string>& peers,
+              const std::string& localName = {});
     // Ends the numbered admission when it is still the current one (0: whichever there is), so
     // that from now on every request is refused until the next admission. A transfer it started
     // runs on to its end.
@@ -85,6 +88,7 @@ class CvTFTPServer : public QObject {
     struct Admission {
         int number = 0;
         std::string fileName;
+        std::string localName;
         int request = 0;
         std::vector<uint32_t> peers;  // network order
         bool open = false;            // no transfer started under it, not withdrawn

@@ -16,7 +16,6 @@
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
-#include "pages/tools/Systemlog.h"
 #include "pages/tools/TftpObjects.h"
 #include "platform/Ui.h"
 
@@ -29,6 +28,10 @@ namespace {
 
 constexpr int kServerTimeout = 300;
 constexpr int kServerRetries = 3;
+// How long the device may take to begin a transfer it was told to make, in units of 10 ms: as
+// long as the firmware page allows, since a device may start well after the server's time-out per
+// packet.
+constexpr int kTransferStartWait = 3000;
 // The status of a request the device never answered.
 constexpr int kNoAnswer = -405;
 
@@ -171,23 +174,6 @@ void TFM_CfgFile::Bt_SavBrwClick() {
     Ed_SaveFile->SetText(OD_SaveFile.FileName);
 }
 
-bool TFM_CfgFile::prepareServer(const QString& path, const QString& name, int request,
-                                TransferWatch* watch) {
-    Ed_TfpSrv->clear();
-    if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return false;
-    if (lastSeparator(path) < 0) {
-        showWarning(this, "The file path is error.");
-        return false;
-    }
-    if (!tftpServer) return false;
-    fetchTransfer_->cancel();
-    // The folder is served only for the one transfer the device is told to make.
-    watch->expect(tftpServer.get(), name, request);
-    tftpServer->Start(folderOfPath(path).toStdString(), 69);
-    Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
-    return true;
-}
-
 bool TFM_CfgFile::setServerAndName() {
     CvSNMPError outcome;
     reqTftpServer->request().SetResultRoutine([&outcome](const CvSNMPError& e) { outcome = e; });
@@ -210,7 +196,10 @@ void TFM_CfgFile::Bt_UploadClick() {
         return;
     }
     const QString name = dcfSaveName(bareNameOfPath(path));
-    if (!reqTftpServer || !prepareServer(path, name, kDeviceWrites, saveTransfer_)) return;
+    if (!reqTftpServer) return;
+    fetchTransfer_->cancel();
+    if (!serveOneFile(tftpServer.get(), *saveTransfer_, Ed_TfpSrv, path, name, kDeviceWrites))
+        return;
     Ed_UpgFile->SetText(name);
     const bool set = setServerAndName();
     if (set) {
@@ -236,7 +225,7 @@ void TFM_CfgFile::OnCommandSet(const CvSNMPError& error) {
     }
     // The device's acceptance of Put says nothing of the file: success waits for the server to
     // have received all of it.
-    page->saveTransfer_->whenSettled(transferIdleMs(kServerTimeout), [page](bool received) {
+    page->saveTransfer_->whenSettled(transferStartMs(kTransferStartWait), [page](bool received) {
         // This runs from a timer or a posted call: nothing may escape into the event loop.
         runGuarded(page->StatusBar, [&] { page->saveReceived(received); });
     });
@@ -251,7 +240,7 @@ void TFM_CfgFile::saveReceived(bool received) {
     // Configsave makes the device fetch the file it has just written, once; what becomes of that
     // fetch changes nothing here.
     fetchTransfer_->expect(tftpServer.get(), saveName_, kDeviceReads);
-    fetchTransfer_->whenSettled(transferIdleMs(kServerTimeout), [](bool) {});
+    fetchTransfer_->whenSettled(transferStartMs(kTransferStartWait), [](bool) {});
     sendUpgradeCommand(UpgradeCommandIndex::Configsave, UpgradePurpose::SaveConfigsave);
     updatePending = false;
     platform::ui().messageBox(this, "OK", "The configuration file saved successfully!",
@@ -275,7 +264,10 @@ void TFM_CfgFile::Bt_OKClick() {
         return;
     }
     saveTransfer_->cancel();
-    if (!reqTftpServer || !prepareServer(path, bareNameOfPath(path), kDeviceReads, updateTransfer_))
+    if (!reqTftpServer) return;
+    fetchTransfer_->cancel();
+    if (!serveOneFile(tftpServer.get(), *updateTransfer_, Ed_TfpSrv, path, bareNameOfPath(path),
+                      kDeviceReads))
         return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
     savePending = false;
@@ -306,13 +298,18 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     }
     // A device restarting on the Reboot need not answer it: only a refusal is a failure.
     if (purpose == UpgradePurpose::Reboot && error.Code == kNoAnswer) return;
+    // The save has succeeded with the file in place; the device's fetch that Configsave makes, and
+    // so its answer, changes nothing of that. Refused, it fetches nothing.
+    if (purpose == UpgradePurpose::SaveConfigsave) {
+        if (error.Code != 0) page->fetchTransfer_->cancel();
+        return;
+    }
     if (error.Code != 0) {
         // A later Configsave answer must not restart the device for an update that failed.
-        if (purpose == UpgradePurpose::UpdateConfigsave) {
-            page->updatePending = false;
-            page->setBusy(false);
-        }
-        page->showError();
+        if (purpose == UpgradePurpose::UpdateConfigsave)
+            page->updateFailed();
+        else
+            page->showError();
         return;
     }
     if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
@@ -323,18 +320,23 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     if (!alive || !page->updatePending) return;
     // A device that answers Configsave before it has read the file would otherwise restart
     // without it, and the update be reported done.
-    page->updateTransfer_->whenSettled(transferIdleMs(kServerTimeout), [page](bool read) {
+    page->updateTransfer_->whenSettled(transferStartMs(kTransferStartWait), [page](bool read) {
         runGuarded(page->StatusBar, [&] {
             if (!page->updatePending) return;
-            if (read) {
+            if (read)
                 page->restartAfterUpdate();
-                return;
-            }
-            page->updatePending = false;
-            page->setBusy(false);
-            page->showError();
+            else
+                page->updateFailed();
         });
     });
+}
+
+void TFM_CfgFile::updateFailed() {
+    // The device was refused or gave up: its address may no longer read the file.
+    updateTransfer_->cancel();
+    updatePending = false;
+    setBusy(false);
+    showError();
 }
 
 void TFM_CfgFile::restartAfterUpdate() {

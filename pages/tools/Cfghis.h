@@ -73,14 +73,12 @@ class TFM_CfgFile : public QDialog {
   private:
     void buildControls();
     void buildRequests();
-    // Steps shared by both actions: the PC address, and the server's folder with the one
-    // transfer of the file the device is to read (1) or write (2) in it, followed by the watch;
-    // false has told the user why.
-    bool prepareServer(const QString& path, const QString& name, int request, TransferWatch* watch);
     // Sets the server address and file name; false shows the failure in the status bar.
     bool setServerAndName();
     void saveReceived(bool received);
     void showError();
+    // The update stops waiting without success: its admission is withdrawn, the error shown.
+    void updateFailed();
     void restartAfterUpdate();
     // One action at a time: while a save or an update runs, both file boxes and their buttons
     // are disabled.

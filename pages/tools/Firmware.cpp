@@ -15,7 +15,6 @@
 #include "library/snmp/CvStatusBar.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
-#include "pages/tools/Systemlog.h"
 #include "pages/tools/TftpObjects.h"
 #include "platform/Ui.h"
 
@@ -236,18 +235,10 @@ void TFM_Firmware::uploadSslFile(CvEdit* edit, int kind) {
 }
 
 void TFM_Firmware::sendFile(const QString& path) {
-    if (!reqTftpServer || !tftpServer) return;
-    Ed_TfpSrv->clear();
-    if (!TLogForm::GetServerIPAddress(Ed_TfpSrv)) return;
-    if (lastSeparator(path) < 0) {
-        showWarning(this, "The file path is error.");
-        return;
-    }
+    if (!reqTftpServer) return;
     fileName_ = bareNameOfPath(path);
-    // The folder is served only for the one read of the file the device is told to make.
-    fileTransfer_->expect(tftpServer.get(), fileName_, kDeviceReads);
-    tftpServer->Start(folderOfPath(path).toStdString(), 69);
-    Ed_TfpSrv->SetText(Ed_TfpSrv->text().trimmed());
+    if (!serveOneFile(tftpServer.get(), *fileTransfer_, Ed_TfpSrv, path, fileName_, kDeviceReads))
+        return;
     // The name travels through the firmware edit, which then shows what it showed before, so
     // that every edit keeps its full path until an upload has succeeded.
     const QString shown = Ed_UpgFile->text();
@@ -281,6 +272,7 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
     }
     page->StatusBar->ShowText(QString::fromStdString(error.Message) + "!");
     if (!page->transferStarted) {
+        page->fileTransfer_->cancel();
         page->setUploading(false);
         return;
     }
@@ -295,6 +287,7 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
             page->StartKeyUpdate();
             break;
         default:
+            page->fileTransfer_->cancel();
             page->setUploading(false);
             break;
     }
@@ -307,7 +300,7 @@ void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> se
     // The device may still be reading the file when the short wait ends; an update command
     // before the whole file has arrived would install a truncated one.
     fileTransfer_->whenSettled(
-        transferIdleMs(kServerTimeout), [this, sendCommand = std::move(sendCommand)](bool read) {
+        transferStartMs(kServerTimeout), [this, sendCommand = std::move(sendCommand)](bool read) {
             // This runs from a timer or a posted call: nothing may escape into the event loop.
             runGuarded(StatusBar, [&] {
                 if (!read || !reqUpgradeCommand) {

@@ -257,7 +257,7 @@ void TLogForm::OnGetLogSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
     }
     // The acknowledgement alone proves nothing about the file: the device may send it later, or
     // not at all, and an older LogFile.RD must not be shown as the new log.
-    logTransfer_->whenSettled(transferIdleMs(kServerTimeout),
+    logTransfer_->whenSettled(transferStartMs(kServerTimeout),
                               [this](bool received) { showLogResult(received); });
 }
 
@@ -423,17 +423,4 @@ QString addressOnDeviceNetwork(const std::vector<LocalAddress>& locals,
         if (networkAddress(local.address, local.mask) == deviceNetwork) return local.address;
     }
     return {};
-}
-
-int lastSeparator(const QString& path) {
-    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-}
-
-QString folderOfPath(const QString& path) {
-    const int at = lastSeparator(path);
-    return at < 0 ? QString() : path.left(at);
-}
-
-QString bareNameOfPath(const QString& path) {
-    return path.mid(lastSeparator(path) + 1);
 }

@@ -134,10 +134,3 @@ struct LocalAddress {
 // The first local address whose network equals the device's network, or an empty text.
 QString addressOnDeviceNetwork(const std::vector<LocalAddress>& locals,
                                const QString& deviceAddress, const QString& deviceMask);
-
-// Paths as the user gives them: "/" and "\" both separate folders.
-int lastSeparator(const QString& path);
-// The text before the last separator (empty without one).
-QString folderOfPath(const QString& path);
-// The text after the last separator (the whole path without one).
-QString bareNameOfPath(const QString& path);

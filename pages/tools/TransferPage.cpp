@@ -1,40 +1,20 @@
 #include "pages/tools/TransferPage.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <sys/socket.h>
-
 #include <QLabel>
+#include <algorithm>
 #include <exception>
 
 #include "app/Main.h"
 #include "app/Wait.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/SnmpTransport.h"
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/common/PageForm.h"
+#include "pages/tools/Systemlog.h"
+#include "pages/tools/TransferWatch.h"
 #include "platform/Environment.h"
 #include "platform/Ui.h"
-
-namespace {
-
-// A dotted IPv4 address or a host name as IPv4; empty when it has none.
-std::string ipv4Of(const std::string& address) {
-    in_addr parsed{};
-    if (address.empty() || ::inet_pton(AF_INET, address.c_str(), &parsed) == 1) return address;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* result = nullptr;
-    if (::getaddrinfo(address.c_str(), nullptr, &hints, &result) != 0 || !result) return {};
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr, text,
-                sizeof text);
-    ::freeaddrinfo(result);
-    return text;
-}
-
-}  // namespace
 
 bool TransferFileDialog::Execute(QWidget* parent) {
     const QString chosen = Save ? platform::ui().saveFileName(parent, Filter, QString())
@@ -61,18 +41,39 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
     }
 }
 
-int transferIdleMs(int serverTimeout10ms) {
-    return platform::scaledMs(serverTimeout10ms * 10.0);
+int transferStartMs(int wait10ms) {
+    return platform::scaledMs(wait10ms * 10.0);
 }
 
 std::vector<std::string> deviceAddresses() {
     std::vector<std::string> addresses;
-    for (const std::string& address :
-         {ipv4Of(CvSNMPSession::Defaults().address),
-          MainForm ? MainForm->IPAddressEdit->text().trimmed().toStdString() : std::string()}) {
-        if (!address.empty()) addresses.push_back(address);
+    const std::string reached =
+        snmpaccess::Transport::instance().addressOf(CvSNMPSession::Defaults().address);
+    const std::string shown =
+        MainForm ? MainForm->IPAddressEdit->text().trimmed().toStdString() : std::string();
+    for (const std::string& address : {reached, shown}) {
+        // Linux takes 0.0.0.0 for this host: no device is there.
+        if (address.empty() || address == "0.0.0.0") continue;
+        if (std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
     }
     return addresses;
+}
+
+bool serveOneFile(CvTFTPServer* server, TransferWatch& watch, CvEdit* serverEdit,
+                  const QString& path, const QString& name, int request) {
+    if (!server) return false;
+    serverEdit->clear();
+    if (!TLogForm::GetServerIPAddress(serverEdit)) return false;
+    if (lastSeparator(path) < 0) {
+        showWarning(serverEdit->window(), "The file path is error.");
+        return false;
+    }
+    // The folder is served only for the one transfer the device is told to make.
+    watch.expect(server, name, request);
+    server->Start(folderOfPath(path).toStdString(), 69);
+    serverEdit->SetText(serverEdit->text().trimmed());
+    return true;
 }
 
 void runCountdown(QWidget* page, int count, const QString& text) {
@@ -85,4 +86,17 @@ void runCountdown(QWidget* page, int count, const QString& text) {
 
 void showWarning(QWidget* parent, const QString& text) {
     platform::ui().messageBox(parent, "Warning", text, platform::BoxButtons::Ok);
+}
+
+int lastSeparator(const QString& path) {
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+}
+
+QString folderOfPath(const QString& path) {
+    const int at = lastSeparator(path);
+    return at < 0 ? QString() : path.left(at);
+}
+
+QString bareNameOfPath(const QString& path) {
+    return path.mid(lastSeparator(path) + 1);
 }

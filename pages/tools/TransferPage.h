@@ -9,7 +9,9 @@
 #include "library/tftp/CvTFTPMsg.h"
 
 class QWidget;
+class CvEdit;
 class CvTFTPServer;
+class TransferWatch;
 
 // What the pages that move files through their own TFTP server share.
 
@@ -31,13 +33,29 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
                                               std::function<void(const CvTFTPMsg&)> handler,
                                               const QString& folder);
 
-// How long a transfer page waits for news of a transfer: the server's time-out per packet, in
-// units of 10 ms, scaled like every time-out of the module.
-int transferIdleMs(int serverTimeout10ms);
+// How long a transfer page waits for the device to begin a transfer: a wait in units of 10 ms
+// (the firmware and log pages wait their server's time-out per packet), scaled like every time-out
+// of the module.
+int transferStartMs(int wait10ms);
 
-// The addresses a transfer of the device comes from, dotted: the session's device address
-// resolved to IPv4, and the device's own address as the main window last read it.
+// The addresses a transfer of the device comes from, dotted: the session's device address as the
+// access layer resolves it for requests, and the device's own address as the main window last
+// read it. An address that does not resolve, and 0.0.0.0, are left out.
 std::vector<std::string> deviceAddresses();
+
+// The step the configuration file and firmware pages take before they tell the device about a
+// file: the PC address on the device's subnet into serverEdit, then the server on the folder of
+// path, admitting and watching the one transfer of name in it that the device is to make (read 1
+// or write 2). False has told the user why and admits nothing.
+bool serveOneFile(CvTFTPServer* server, TransferWatch& watch, CvEdit* serverEdit,
+                  const QString& path, const QString& name, int request);
+
+// Paths as the user gives them: "/" and "\" both separate folders.
+int lastSeparator(const QString& path);
+// The text before the last separator (empty without one).
+QString folderOfPath(const QString& path);
+// The text after the last separator (the whole path without one).
+QString bareNameOfPath(const QString& path);
 
 // A countdown of the given count with the text as its second line. The page sends Reboot itself
 // when one is due; a dialog that sent one on its own could restart the device while it writes

@@ -1,9 +1,11 @@
 #include "pages/tools/TransferWatch.h"
 
+#include <QFile>
 #include <QTimer>
 
 #include "library/tftp/CvTFTPServer.h"
 #include "pages/tools/TransferPage.h"
+#include "platform/Environment.h"
 
 TransferWatch::TransferWatch(QObject* parent) : QObject(parent), idle_(new QTimer(this)) {
     idle_->setSingleShot(true);
@@ -16,11 +18,14 @@ TransferWatch::TransferWatch(QObject* parent) : QObject(parent), idle_(new QTime
 
 void TransferWatch::expect(CvTFTPServer* server, const QString& fileName, int request) {
     cancel();
-    fileName_ = fileName;
     request_ = request;
     session_ = 0;
     server_ = server;
-    if (server) admission_ = server->Admit(fileName.toStdString(), request, deviceAddresses());
+    std::string wireName;
+    wireName_ = platform::toLatin1(fileName, wireName) ? wireName : std::string();
+    if (server && !wireName_.empty())
+        admission_ = server->Admit(wireName_, request, deviceAddresses(),
+                                   QFile::encodeName(fileName).toStdString());
     state_ = State::Waiting;
 }
 
@@ -39,7 +44,7 @@ void TransferWatch::withdraw() {
 
 void TransferWatch::onMessage(const CvTFTPMsg& message) {
     if (state_ != State::Waiting || message.Session == 0 || message.Request != request_ ||
-        QString::fromStdString(message.FileName) != fileName_)
+        message.FileName != wireName_)
         return;
     // The server starts one session under the admission, and every session begins by reporting
     // itself connected: the first one heard is the admitted one.

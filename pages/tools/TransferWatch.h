@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "library/tftp/CvTFTPMsg.h"
 
@@ -25,7 +26,9 @@ class TransferWatch : public QObject {
 
     // Starts watching for the file, read by the device (1) or written by it (2), and admits that
     // one transfer from the device's addresses on the server; forgets any earlier transfer and
-    // any waiting routine.
+    // any waiting routine. The device asks for the name as it is told it, in 8-bit text, and the
+    // transfer opens the file of that name as the user chose it; a name outside 8-bit text cannot
+    // be told, and nothing is admitted for it.
     void expect(CvTFTPServer* server, const QString& fileName, int request);
     // Stops watching and withdraws the admission; a waiting routine is dropped.
     void cancel();
@@ -49,7 +52,7 @@ class TransferWatch : public QObject {
     State state_ = State::Idle;
     // Advanced by cancel(), so that a posted outcome of an older watch is dropped.
     int generation_ = 0;
-    QString fileName_;
+    std::string wireName_;  // the name as the device asks for it
     int request_ = 0;
     QPointer<CvTFTPServer> server_;
     int admission_ = 0;

@@ -114,13 +114,13 @@ QString TransferPageTest::captionOf(const QString& text) {
     return {};
 }
 
-int TransferPageTest::foreignTransfer(const QString& name, bool write) {
+int TransferPageTest::foreignTransfer(const QString& name, bool write, const QString& from) {
     const QString url = QString("tftp://127.0.0.1:%1/%2").arg(tftpPort()).arg(name);
     const QStringList local =
         write ? QStringList{"-T", writeWorkFile("foreign.bytes", QByteArray(1500, 'F'))}
               : QStringList{"-o", workDir() + "/foreign.got"};
     QProcess curl;
-    curl.start("curl", QStringList{"-s", "--interface", "127.0.0.2"} + local + QStringList{url});
+    curl.start("curl", QStringList{"-s", "--interface", from} + local + QStringList{url});
     EXPECT_TRUE(pumpUntil([&] { return curl.state() == QProcess::NotRunning; }, 30000));
     return curl.exitCode();
 }

@@ -50,10 +50,10 @@ class TransferPageTest : public PageHarness {
     std::string whatHappened();
     QString captionOf(const QString& text);
 
-    // curl from another machine's address (127.0.0.2) against the page's server: a write of a
-    // few blocks of forged bytes, or a read into the work folder's "foreign.got"; curl's exit
-    // code (69: refused as an access violation).
-    int foreignTransfer(const QString& name, bool write);
+    // curl from another machine's address (127.0.0.2, unless from names one) against the page's
+    // server: a write of a few blocks of forged bytes, or a read into the work folder's
+    // "foreign.got"; curl's exit code (69: refused as an access violation).
+    int foreignTransfer(const QString& name, bool write, const QString& from = "127.0.0.2");
     // Waits until the page's server runs a session: the device's transfer has begun.
     static bool deviceTransferBegun(const CvTFTPServer* server);
 

@@ -83,12 +83,3 @@ TEST(ServerAddressChoice, FirstInterfaceOnTheDeviceNetworkWins) {
     for (const auto& [device, mask, chosen] : cases)
         EXPECT_EQ(addressOnDeviceNetwork(locals, device, mask), chosen) << device << " / " << mask;
 }
-
-TEST(TransferPaths, EitherSeparatorSplitsFolderAndName) {
-    EXPECT_EQ(folderOfPath("/tmp/a/b.dcf"), "/tmp/a");
-    EXPECT_EQ(bareNameOfPath("/tmp/a/b.dcf"), "b.dcf");
-    EXPECT_EQ(folderOfPath("C:\\cfg\\b.dcf"), "C:\\cfg");
-    EXPECT_EQ(bareNameOfPath("/tmp/x\\y.bin"), "y.bin");
-    EXPECT_EQ(lastSeparator("plain.dcf"), -1);
-    EXPECT_EQ(bareNameOfPath("plain.dcf"), "plain.dcf");
-}

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/Wait.h"
 #include "library/snmp/CvSNMPSession.h"
@@ -20,12 +21,14 @@ void PageHarness::SetUp() {
     if (qEnvironmentVariableIsSet("VRA2260_TIME_SCALE"))
         savedTimeScale_ = qgetenv("VRA2260_TIME_SCALE");
     qunsetenv("VRA2260_TIME_SCALE");
-    sim_ = std::make_unique<VraSim>(deviceArguments());
+    const std::vector<std::string> arguments = deviceArguments();
+    sim_ = std::make_unique<VraSim>(arguments);
 
     CvSNMPSession::Start();
     CvSNMPSettings& defaults = CvSNMPSession::Defaults();
     defaults = CvSNMPSettings{};
-    defaults.address = "127.0.0.1";
+    const auto address = std::find(arguments.begin(), arguments.end(), "--address");
+    defaults.address = arguments.end() - address > 1 ? *(address + 1) : "127.0.0.1";
     defaults.port = sim_->port();
     defaults.version = 2;
     defaults.securityModel = 2;

@@ -283,32 +283,36 @@ TEST_F(ServerPacketTest, SpecialFilesAndLinks_AreRefusedWithoutBlockingOrFollowi
 }
 
 // A page admits the device's one transfer: a request from another address, for another name or
-// direction, a second one while it runs and every one after it are refused and touch no file.
+// direction, a second one while it runs and every one after it are refused and touch no file. The
+// device names the file in 8-bit text; the file opened is the one of the name the page gave, and
+// that spelling opens nothing by itself.
 TEST_F(ServerPacketTest, Admission_LetsOnlyTheDevicesOneTransferThrough) {
-    ASSERT_TRUE(writeFile(path("x.dcf"), "earlier"));
+    const std::string wire = "x\xE4.dcf";
+    ASSERT_TRUE(writeFile(path("xä.dcf"), "earlier"));
     ASSERT_TRUE(writeFile(path("notes.txt"), "mine"));
-    server.Admit("x.dcf", 2, {"127.0.0.1"});
+    server.Admit(wire, 2, {"127.0.0.1"}, "x\xC3\xA4.dcf");
     RawPeer stranger("127.0.0.2"), second;
     for (int kind : {1, 2})
-        EXPECT_EQ(blockOf(request(kind, "x.dcf", stranger).data), AccessViolation) << kind;
-    EXPECT_EQ(blockOf(request(1, "x.dcf").data), AccessViolation) << "served the other way";
+        EXPECT_EQ(blockOf(request(kind, wire, stranger).data), AccessViolation) << kind;
+    EXPECT_EQ(blockOf(request(1, wire).data), AccessViolation) << "served the other way";
     EXPECT_EQ(blockOf(request(2, "notes.txt").data), AccessViolation);
-    const auto ack0 = request(2, "x.dcf");
+    EXPECT_EQ(blockOf(request(2, "x\xC3\xA4.dcf").data), AccessViolation);
+    const auto ack0 = request(2, wire);
     ASSERT_EQ(ack0.data, ackPacket(0));
-    EXPECT_EQ(request(2, "x.dcf").port, ack0.port) << "the repeat was not the running session's";
+    EXPECT_EQ(request(2, wire).port, ack0.port) << "the repeat was not the running session's";
     for (RawPeer* other : {&second, &stranger})
-        EXPECT_EQ(blockOf(request(2, "x.dcf", *other).data), AccessViolation)
+        EXPECT_EQ(blockOf(request(2, wire, *other).data), AccessViolation)
             << "a second transfer began while the first ran";
     peer.send(dataPacket(1, "new"), ack0.port);
     ASSERT_EQ(peer.receive()->data, ackPacket(1));
-    EXPECT_EQ(readFile(path("x.dcf")), "new");
+    EXPECT_EQ(readFile(path("xä.dcf")), "new");
     for (int kind : {1, 2})
-        EXPECT_EQ(blockOf(request(kind, "x.dcf", second).data), AccessViolation)
-            << "admitted twice";
-    EXPECT_EQ(readFile(path("x.dcf")), "new");
+        EXPECT_EQ(blockOf(request(kind, wire, second).data), AccessViolation) << "admitted twice";
+    EXPECT_EQ(readFile(path("xä.dcf")), "new");
     EXPECT_EQ(readFile(path("notes.txt")), "mine");
-    EXPECT_EQ(folderEntries(dir.path()), (QStringList{"notes.txt", "x.dcf"}));
-    EXPECT_EQ(recorder.last("x.dcf", -1104)->Session, 0) << "a refusal passed for a session";
+    EXPECT_EQ(folderEntries(dir.path()), (QStringList{"notes.txt", "xä.dcf"}));
+    EXPECT_EQ(recorder.last(wire, -1104)->Session, 0) << "a refusal passed for a session";
+    EXPECT_TRUE(recorder.saw(wire, 3)) << "the transfer was not reported by the name asked for";
 }
 
 // Withdrawn before it was used (the page's wait ended), an admission lets nothing through; a
@@ -331,12 +335,17 @@ TEST_F(ServerPacketTest, WithdrawnAdmission_RefusesTheDeviceToo) {
     server.Withdraw(0);
     RawPeer late;
     EXPECT_EQ(blockOf(request(2, "LogFile.RD", late).data), AccessViolation);
+    // A name from the network cannot forge a trace line of its own, nor flood the trace.
+    EXPECT_EQ(blockOf(request(1, "x\nTFTP: refused" + std::string(500, 'A'), late).data),
+              AccessViolation);
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules("");
     EXPECT_EQ(readFile(path("LogFile.RD")), "old");
-    EXPECT_TRUE(trace.contains(
-        QString("TFTP: refused write of LogFile.RD from 127.0.0.1:%1").arg(late.localPort())))
-        << trace.join('\n').toStdString();
+    const QString from = QString(" from 127.0.0.1:%1").arg(late.localPort());
+    for (const QString& line :
+         {"TFTP: refused write of LogFile.RD" + from,
+          "TFTP: refused read of x\\x0aTFTP: refused" + QString(65, 'A') + "..." + from})
+        EXPECT_TRUE(trace.contains(line)) << trace.join('\n').toStdString();
 }
 
 // A process killed mid-upload leaves its temporary file; the next upload of the name removes it,
