@@ -163,6 +163,10 @@ TEST_F(SchedulePage, RowsFollowTheirInstancesAcrossAHole) {
     EXPECT_EQ(sim().value(column(2, 2)), "Sunday");
 
     page->User_ListView->SelectRow(1);  // "Night", row 3
+    click(page->Btn_Apply);
+    settle(page);
+    EXPECT_EQ(oids(sets().back()), Oids{column(9, 3)}) << "Save marks the rule's own row";
+    page->User_ListView->SelectRow(1);
     click(page->Btn_Del);
     settle(page);
     EXPECT_EQ(sim().value(column(2, 3)), "");
@@ -197,13 +201,22 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     EXPECT_EQ(nodeStatuses(), "0100");
 
     // Clear, and the switch turned off and on, ready the free row for a new rule; the rule still
-    // selected in the list is the one Save marks.
+    // selected in the list is the one Save marks, and an Add pressed before the read that follows
+    // still writes the free row.
     page->User_ListView->SelectRow(0);
     click(page->Btn_Clear);
+    fillRule(page, "Night", "22 0 23 30");
+    click(page->CheckBox_Sun);
+    sim().clearJournal();
     click(page->Btn_Apply);
+    click(page->Btn_Add);
     settle(page);
-    EXPECT_EQ(oids(sets().back()), Oids{column(9, 1)}) << "marked after Clear";
-    EXPECT_EQ(nodeStatuses(), "1000");
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(oids(log[2]), Oids{column(9, 1)}) << "marked after Clear";
+    EXPECT_EQ(oids(log[5])[0], column(2, 3)) << "the new rule goes to the free row";
+    EXPECT_EQ(sim().value(column(2, 1)) + "," + sim().value(column(2, 3)), "Office,Night");
+    EXPECT_EQ(nodeStatuses(), "0010");
     page->User_ListView->SelectRow(1);
     click(page->CheckBox_SchEnable);
     click(page->CheckBox_SchEnable);
@@ -230,11 +243,23 @@ TEST_F(SchedulePage, RefusedSetsAreReportedAndTheNextAddCarriesTheWholeRule) {
     settle(page);
     ASSERT_EQ(page->User_ListView->RowCount(), 2) << "the read after a refused mark lost names";
 
+    // No read follows a refused mark: the editor keeps the new rule readied by Clear, and the
+    // next Add carries the whole rule to the free row.
     page->User_ListView->SelectRow(0);
+    click(page->Btn_Clear);
+    fillRule(page, "Night", "");
+    click(page->CheckBox_Sun);
+    click(page->CheckBox_AllDay);
+    page->CB_Wireless->setCurrentIndex(1);
+    sim().knob("fail " + R + ".9 genErr set 2");
+    click(page->Btn_Apply);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    EXPECT_EQ(page->Ed_ScheduleName->text(), "Night");
     click(page->Btn_Add);
     settle(page);
-    const Oids sent = oids(sets().back());
-    EXPECT_EQ(sent.size(), 7u) << "name, day, all day, times, wireless and node status";
+    EXPECT_EQ(oids(sets().back()),
+              (Oids{column(2, 3), column(3, 3), column(4, 3), column(7, 3), column(9, 3)}));
+    EXPECT_EQ(sim().value(column(2, 1)) + "," + sim().value(column(7, 3)), "Office,1");
     fillRule(page, "Late", "ab 0 1 0");
     click(page->CheckBox_Fri);
     sim().clearJournal();
