@@ -231,7 +231,7 @@ TEST_F(MultissidWds, WarnsAtOpenAndOnEachCheckAndSaveForcesAccessPointThenWaits)
 }
 
 TEST_F(MultissidWds, AddOfAnUnchangedWpaPersonalSsidKeepsItsAuthentication) {
-    for (const std::string authentication : {"6", "4"}) {
+    for (const std::string authentication : {"6", "4", "8"}) {
         sim().knob("set " + kApMode + " 3");  // the add before switched it to Access Point
         sim().knob("set " + T + ".5.1.4 " + authentication);
         sim().clearJournal();

@@ -167,6 +167,10 @@ TEST_F(VlanPage, AutoAssignDisablesTheEditsAndRereadsWhatTheDeviceAssignedDynami
     EXPECT_EQ(oids(log[3]), std::vector<std::string>{kPvidAuto});
     EXPECT_EQ(status(page), "Set Error!");
     sim().knob("clear");
+    sim().knob("fail " + kPvidAuto + " genErr set");
+    page->Btn_PvidApply->click();
+    EXPECT_EQ(status(page), "Set Error!") << "the auto-assign alone refused";
+    sim().knob("clear");
 
     sim().knob("profile vlan-dynamic");
     page = open();
