@@ -159,7 +159,6 @@ class MultissidPage : public PageHarness {
     bool tableRead(Page* page) {
         return pumpUntil([page] { return status(page) == "Get OK!"; });
     }
-    static QString status(Page* page) { return page->StatusBar->PanelText(0); }
 
     // Chooses a text as the user does, which runs the combo's change handler.
     static void clickRow(Page* page, const QString& caption) {
