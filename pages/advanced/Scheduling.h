@@ -103,9 +103,9 @@ class TFM_Scheduling : public QDialog {
     // Shows the full list's selected rule in the day, all-day and time controls.
     void loadSelectedRule();
     void setRowImage(int row, int image);
-    // Node statuses all 0, then the selected full-list row's node status alone: it becomes the
+    // Node statuses all 0, then the node status of a full-list row alone: its rule becomes the
     // marked rule. False when the synchronous node-status set failed.
-    bool markSelectedRule();
+    bool markRule(int fullRow);
     void setTableItems(const std::vector<int>& items, int access);
     QString lastSyncFailure;
     bool fillingList = false;

@@ -68,8 +68,6 @@ TEST_F(SystemPage, LayoutAndBothCountdowns) {
     TFM_Sytem* page = open();
     EXPECT_FALSE(page->CB_Restart->isVisibleTo(page) || page->CB_Restore->isVisibleTo(page));
     EXPECT_EQ(page->StatusBar->PanelCount(), 0);
-    expectTidyLayout(page);
-    saveScreenshot(page, "system");
     int shots = 0;
     onCountdown = [&shots](TFM_Waiting* wait) {
         expectTidyLayout(wait);
