@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Wait.h"
+#include "library/snmp/CvSNMPRequest.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "tests/app/ModuleSetup.h"
 #include "tests/support/VraSim.h"
@@ -16,6 +17,11 @@
 namespace {
 
 const char* const FirmwareVersion = "1.3.6.1.4.1.32473.10.37.38.5.1.1.0";
+const CvSNMPVarItem FirmwareVersionItems[] = {
+    {"1.3.6.1.4.1.32473.10.37.38.5.1.1", "firmware", SYN_DISPLAYSTRING, ACC_READONLY, nullptr, "",
+     ""},
+    {},
+};
 
 // The countdown against a fresh device, with 120 ms ticks and 100 ms SNMP time-outs.
 class Countdown : public ::testing::Test {
@@ -116,10 +122,22 @@ TEST_F(Countdown, WithASilentDevice_TheDialogIsStillBuiltAndACountBelowOneCounts
     EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
 }
 
-TEST_F(Countdown, Show_IsModelessWithoutCountLabelsAndDoesNotCount) {
+TEST_F(Countdown,
+       Show_IsModelessWithoutCountLabelsAndDoesNotCount_NorRunsEventsInTheCallersAction) {
     TFM_Waiting waiting(nullptr);
     waiting.Count = 2;
-    waiting.Show();
+    CvSNMPRequest request;
+    request.VarList = CvSNMPVarList(FirmwareVersionItems, SVT_SV, 0);
+    request.Retries = 0;
+    sim_->knob("silence on");
+    {
+        const CvSNMPAction action;
+        ASSERT_EQ(request.Get().Code, -405);
+        // A timer that fires while the dialog appears asks the device itself.
+        QTimer::singleShot(0, [&] { request.Get(); });
+        waiting.Show();
+    }
+    EXPECT_EQ(sim_->events("dropped").size(), 2u);
     // The page blocks in synchronous sets next: the window must be on the screen already.
     ASSERT_NE(waiting.windowHandle(), nullptr);
     EXPECT_TRUE(waiting.windowHandle()->isExposed());
