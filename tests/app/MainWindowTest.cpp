@@ -368,9 +368,8 @@ TEST_F(MainWindow, Menu_ListsEveryItemInOrderAndEachEnabledItemOpensItsOwnPageMo
 }
 
 // How long each page may hold the window for a silent device at creation, in seconds at time
-// scale 1: the wait (time-out times two tries) of its first synchronous request, plus that of
-// each later one allowed longer than every wait before it. Pages that read nothing
-// synchronously as they open are left out (0 s).
+// scale 1: the waits (time-out times two tries) of its first synchronous request and of each
+// later one allowed longer than all before. Pages reading nothing synchronously are left out.
 const std::map<QString, double> FirstSynchronousWait = {
     {"Home > Wireless", 200},
     {"Home > LAN", 20},
