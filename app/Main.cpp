@@ -123,16 +123,16 @@ void TMainForm::buildWindow() {
     PollTimer = new QTimer(this);
     PollTimer->setInterval(PollMs);
     connect(PollTimer, &QTimer::timeout, this,
-            [this] { runGuarded([this] { PollTimerTimer(); }); });
+            [this] { runReportingFailure([this] { PollTimerTimer(); }); });
     HeartbeatTimer = new QTimer(this);
     HeartbeatTimer->setSingleShot(true);
     HeartbeatTimer->setInterval(HeartbeatMs);
     connect(HeartbeatTimer, &QTimer::timeout, this,
-            [this] { runGuarded([this] { HeartbeatTimerTimer(); }); });
+            [this] { runReportingFailure([this] { HeartbeatTimerTimer(); }); });
     LampTimer = new QTimer(this);
     LampTimer->setInterval(LampMs);
     connect(LampTimer, &QTimer::timeout, this,
-            [this] { runGuarded([this] { LampTimerTimer(); }); });
+            [this] { runReportingFailure([this] { LampTimerTimer(); }); });
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -185,13 +185,13 @@ void TMainForm::buildMenu() {
         action->setEnabled(PageBuilt(item.handler));
         const Handler handler = item.handler;
         connect(action, &QAction::triggered, this,
-                [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+                [this, handler] { runReportingFailure([this, handler] { (this->*handler)(); }); });
     }
 }
 
 bool TMainForm::FormCreate() {
     // Without a session every request reports it; the window still comes up to say so.
-    runGuarded([] { CvSNMPSession::Start(); });
+    runReportingFailure([] { CvSNMPSession::Start(); });
     CvSNMPSession::Defaults() = CvSNMPSettings{};
 
     if (auto folder = platform::registryValue("SOFTWARE/Corvane/Modules/HelpPath", ModelOid))
@@ -214,7 +214,7 @@ bool TMainForm::FormCreate() {
 
     buildRequests();
     sendHeartbeat();
-    runGuarded([this] { reqPoll_->Get(); });
+    runReportingFailure([this] { reqPoll_->Get(); });
     readBand();
     readRadio();
     PollTimer->start();
@@ -335,11 +335,11 @@ void TMainForm::LampTimerTimer() {
 }
 
 void TMainForm::readBand() {
-    if (reqBand_) runGuarded([this] { reqBand_->Get(); });
+    if (reqBand_) runReportingFailure([this] { reqBand_->Get(); });
 }
 
 void TMainForm::readRadio() {
-    if (reqRadio_) runGuarded([this] { reqRadio_->Get(); });
+    if (reqRadio_) runReportingFailure([this] { reqRadio_->Get(); });
 }
 
 void TMainForm::SaveActivate1Click() {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/Validators.h"
+
 class CvEdit;
 class CvStatusBar;
 class CvSNMPRequest;
@@ -12,13 +14,6 @@ class CvSNMPRequest2Edits;
 class QComboBox;
 class QTimer;
 class TBanner;
-
-// Dotted IPv4 host address: three dots, no leading dot, octets of decimal digits only, the first
-// 1..223, the second and third 0..255, the fourth 1..254.
-bool IsValidIPAddress(const QString& text);
-// Dotted subnet mask: the same dot rules, first octet 1..255, the others 0..255, no octet equal
-// to 1, and as 32 bits the second bit set, the last bit clear and no set bit after a clear one.
-bool IsValidSubnetMask(const QString& text);
 
 // The main window: start-up for one device, the banner with its three lamps, the heartbeat and
 // the poll that keeps the device's address and mask fresh, the menu that opens the pages, and

@@ -10,7 +10,7 @@
 // Runs a handler reached from the event loop (a menu item, a timer): an exception it lets out is
 // shown in a box captioned with the application title, never unwound through Qt.
 template <class Body>
-void runGuarded(Body body) {
+void runReportingFailure(Body body) {
     try {
         body();
     } catch (const std::exception& failure) {
@@ -29,7 +29,7 @@ void runGuarded(Body body) {
 template <class Page>
 void openPage(Page*& global) {
     const CvSNMPAction opening;
-    runGuarded([&global] {
+    runReportingFailure([&global] {
         global = new Page(nullptr);
         global->exec();
     });

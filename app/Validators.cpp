@@ -1,8 +1,9 @@
+#include "app/Validators.h"
+
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
-
-#include "app/Main.h"
 
 namespace {
 

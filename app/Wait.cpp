@@ -1,7 +1,7 @@
 #include "app/Wait.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimer>
@@ -106,12 +106,22 @@ void TFM_Waiting::Show() {
     raise();
     // The window system maps a new window only through the event loop, and the synchronous sets
     // that follow block it: let the window appear and paint now, taking no user input meanwhile.
+    // A loop of its own, not the caller's: a timer or an answer handled meanwhile runs outside
+    // the caller's action, so that action's silent-device rule neither ends its requests nor
+    // learns from them.
+    QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
-    while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < ExposeWaitMs)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QTimer check;
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < ExposeWaitMs)
+            return;
+        repaint();
+        check.stop();
+        QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    });
+    check.start(10);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TFM_Waiting::Timer1Timer() {

@@ -34,7 +34,8 @@ class TFM_Waiting : public QDialog {
     // Runs the countdown modally; returns when the dialog closes.
     int exec() override;
     // Shows the dialog without a modal loop and without counting, its count labels hidden, and
-    // paints it at once (pages that run synchronous sets meanwhile).
+    // paints it at once (pages that run synchronous sets meanwhile). The events handled while it
+    // appears run in a loop of their own, outside the caller's action (CvSNMPAction).
     void Show();
 
     void Timer1Timer();

@@ -427,6 +427,25 @@ void createUsers() {
     }
 }
 
+// The transport's own send. The agent library answers reports (an unknown engine, a discovery)
+// before any handler sees the request, so a slow link is made where datagrams leave.
+int (*sendNow)(netsnmp_transport*, const void*, int, void**, int*) = nullptr;
+
+int sendLagging(netsnmp_transport* transport, const void* packet, int length, void** opaque,
+                int* opaqueLength) {
+    const int lag = device ? device->lagMs() : 0;
+    if (lag <= 0 || !opaque || !*opaque || !opaqueLength)
+        return sendNow(transport, packet, length, opaque, opaqueLength);
+    auto bytes = std::make_shared<std::string>(static_cast<const char*>(packet), length);
+    auto peer = std::make_shared<std::string>(static_cast<const char*>(*opaque), *opaqueLength);
+    runLater(lag, [transport, bytes, peer] {
+        void* to = peer->data();
+        int toLength = static_cast<int>(peer->size());
+        sendNow(transport, bytes->data(), static_cast<int>(bytes->size()), &to, &toLength);
+    });
+    return length;
+}
+
 int openAgentPort(const Options& o) {
     std::string endpoint = "udp:" + o.address + ":" + std::to_string(o.port);
     netsnmp_transport* transport = netsnmp_transport_open_server("vra-sim", endpoint.c_str());
@@ -442,6 +461,8 @@ int openAgentPort(const Options& o) {
         return -1;
     }
     main_session->callback = onPacket;
+    sendNow = transport->f_send;
+    transport->f_send = sendLagging;
     return ntohs(bound.sin_port);
 }
 

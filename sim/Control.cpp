@@ -140,6 +140,7 @@ std::string Device::control(const std::string& line) {
         delays_.clear();
         silencedPrefixes_.clear();
         silenceAll_ = false;
+        lagMs_ = 0;
         return ok();
     }
     if (cmd == "tftp") return controlTftp(a);
@@ -149,10 +150,10 @@ std::string Device::control(const std::string& line) {
         scanMs_ = *ms;
         return ok();
     }
-    if (cmd == "downtime" && a.size() == 2) {
+    if ((cmd == "downtime" || cmd == "lag") && a.size() == 2) {
         auto ms = milliseconds(a[1]);
-        if (!ms) return error("bad downtime");
-        downtimeMs_ = *ms;
+        if (!ms) return error("bad " + cmd);
+        (cmd == "lag" ? lagMs_ : downtimeMs_) = *ms;
         return ok();
     }
     auto flag = [&](bool& target) {

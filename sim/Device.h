@@ -93,6 +93,8 @@ class Device {
     int delayFor(const std::vector<Oid>& oids, bool set) const;
     bool answersRestart(const std::vector<SetVb>& vbs) const;
     int failStatus(const Oid& oid, bool set);
+    // How much later every datagram of the agent leaves, reports and discovery answers included.
+    int lagMs() const { return lagMs_; }
 
     // One control command; returns "ok [text]" or "error text".
     std::string control(const std::string& line);
@@ -150,6 +152,7 @@ class Device {
     std::vector<FailKnob> fails_;
     TftpKnobs tftp_;
     int downtimeMs_ = 0;
+    int lagMs_ = 0;
     bool restartAnswer_ = true;
     bool holes_ = false;
     bool maskKeys_ = true;

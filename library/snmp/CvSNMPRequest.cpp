@@ -89,11 +89,11 @@ bool current(const std::weak_ptr<int>& alive, int expected) {
     return token && *token == expected;
 }
 
-// The open actions, innermost last, each with the event-loop level it belongs to and the time-out
-// that silenced its device (0 while none did).
+// The open actions, innermost last, each with the event-loop level it belongs to and the longest
+// wait (time-out times tries, in units of 10 ms) that found its device silent (-1 while none did).
 struct OpenAction {
     int loopLevel = 0;
-    int silentCode = 0;
+    long long silentWait = -1;
 };
 std::vector<OpenAction>& openActions() {
     static std::vector<OpenAction> actions;
@@ -111,14 +111,16 @@ OpenAction* currentAction() {
     return &actions.back();
 }
 
-// Runs one synchronous operation under the current action's rule.
-CvSNMPError underAction(const std::function<CvSNMPError()>& operation) {
-    if (OpenAction* action = currentAction(); action && action->silentCode)
-        return outcome(action->silentCode);
+// Runs one synchronous operation that may wait up to `wait` under the current action's rule. A
+// short time-out says nothing of a request allowed longer (a delete-all given 2 s before a peer
+// add given 100 s): only a request that an earlier silence outlasted ends unsent.
+CvSNMPError underAction(long long wait, const std::function<CvSNMPError()>& operation) {
+    if (OpenAction* action = currentAction(); action && action->silentWait >= wait)
+        return outcome(-405);
     CvSNMPError result = operation();
     // Only a time-out says the device is silent; an error answer says it is there.
     if (OpenAction* action = currentAction(); action && result.Code == -405)
-        action->silentCode = result.Code;
+        action->silentWait = std::max(action->silentWait, wait);
     return result;
 }
 
@@ -126,7 +128,7 @@ CvSNMPError underAction(const std::function<CvSNMPError()>& operation) {
 
 CvSNMPAction::CvSNMPAction() {
     if (currentAction()) return;
-    openActions().push_back(OpenAction{loopLevel(), 0});
+    openActions().push_back(OpenAction{loopLevel(), -1});
     opened_ = true;
 }
 
@@ -363,7 +365,11 @@ CvSNMPRequest::CvSNMPRequest()
 CvSNMPRequest::~CvSNMPRequest() = default;
 
 CvSNMPError CvSNMPRequest::Get() {
-    return underAction([this] { return getNow(); });
+    return underAction(wait(), [this] { return getNow(); });
+}
+
+long long CvSNMPRequest::wait() const {
+    return static_cast<long long>(Settings.timeout) * (std::max(0, Retries) + 1);
 }
 
 CvSNMPError CvSNMPRequest::getNow() {
@@ -399,7 +405,7 @@ CvSNMPError CvSNMPRequest::getNow() {
 CvSNMPError CvSNMPRequest::Set(const std::string& instance, const std::vector<int>& leftOut) {
     // A value that does not convert is the user's to mend, silent device or not.
     const Plan plan = impl_->setPlan(instance, leftOut);
-    return underAction([this, &plan] {
+    return underAction(wait(), [this, &plan] {
         int code = 0;
         Channel* channel = impl_->channel(true, code);
         if (!channel) return outcome(code);

@@ -61,6 +61,8 @@ class CvSNMPRequest {
 
   private:
     CvSNMPError getNow();
+    // How long a synchronous operation may wait for the device: time-out times tries.
+    long long wait() const;
 
     struct Impl;
     std::unique_ptr<Impl> impl_;
@@ -69,11 +71,12 @@ class CvSNMPRequest {
 
 // One action of the user on a page: its creation, a Refresh, a Save with its re-reads. Once a
 // synchronous request of the action finds the device silent (a time-out, not an error answer),
-// the action's later synchronous requests end at once with that time-out instead of each waiting
-// for it in turn, which held the window for minutes; the next action asks the device again.
-// Asynchronous requests go out as ever. Opened while an action of the same event-loop level is
-// open, it joins that one; a modal loop in between (a message box, a countdown) runs actions of
-// its own.
+// each later synchronous request of the action whose wait (time-out times tries) is no longer
+// than the longest silent wait so far ends at once with that time-out instead of waiting for it
+// in turn, which held the window for minutes; a request allowed longer is still sent. The next
+// action asks the device again. Asynchronous requests go out as ever. Opened while an action of
+// the same event-loop level is open, it joins that one; a modal loop in between (a message box,
+// a countdown) runs actions of its own.
 class CvSNMPAction {
   public:
     CvSNMPAction();

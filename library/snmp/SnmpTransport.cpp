@@ -682,21 +682,46 @@ std::string Transport::discover(const std::string& agent, int timeoutMs, int ret
     return probeResult(*probe, answer, agent, code);
 }
 
-void Transport::discoverLater(const std::string& agent, int timeoutMs, int retries) {
-    if (probes_.count(agent)) return;
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineOf(int timeoutMs, int retries) {
+    return Clock::now() +
+           std::chrono::milliseconds(static_cast<int64_t>(timeoutMs) * (std::max(0, retries) + 1));
+}
+
+// The time-out of one try that fits, with its retries, in what is left before the deadline.
+int tryMs(Clock::time_point deadline, int retries) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<int64_t>(1, left / (std::max(0, retries) + 1)));
+}
+
+// A report that says the agent no longer has the engine the request was sent to.
+bool engineChanged(const Answer& answer, const std::string& sentEngine) {
+    return answer.report &&
+           (answer.code == -305 || (answer.code == -303 && answer.engine != sentEngine));
+}
+
+}  // namespace
+
+void Transport::discoverLater(const std::string& agent, int timeoutMs, int retries,
+                              const std::shared_ptr<Attempt>& starter) {
     ++discoveries_;
     int code = 0;
+    std::weak_ptr<Attempt> started = starter;
     std::unique_ptr<Channel> probe = openProbe(agent, timeoutMs, retries, code);
     if (probe) {
         auto* pending = new Pending();
         // Runs from a posted event, so the probe's session may be closed here.
-        pending->done = [this, agent](const Answer& answer) {
+        pending->done = [this, agent, started](const Answer& answer) {
             auto found = probes_.find(agent);
             if (found == probes_.end()) return;
             int failure = 0;
             probeResult(*found->second, answer, agent, failure);
             probes_.erase(found);
-            discovered(agent, failure);
+            discovered(agent, failure, started);
         };
         if (sendPdu(probe.get(), Command::Get, {}, timeoutMs, retries, pending, code)) {
             probes_[agent] = std::move(probe);
@@ -706,15 +731,54 @@ void Transport::discoverLater(const std::string& agent, int timeoutMs, int retri
         delete pending;
         close(*probe);
     }
-    post([this, agent, code] { discovered(agent, code); });
+    post([this, agent, code, started] { discovered(agent, code, started); });
 }
 
-void Transport::discovered(const std::string& agent, int code) {
+// A discovery ended. One that timed out within the time of the request that started it says
+// nothing of the requests that joined it with time left: they discover again in what is left of
+// their own (the first starts it, the others join).
+void Transport::discovered(const std::string& agent, int code,
+                           const std::weak_ptr<Attempt>& starter) {
     auto found = waiters_.find(agent);
     if (found == waiters_.end()) return;
-    std::vector<std::function<void(int)>> waiting = std::move(found->second);
+    std::vector<std::shared_ptr<Attempt>> waiting = std::move(found->second);
     waiters_.erase(found);
-    for (auto& resume : waiting) resume(code);
+    const std::shared_ptr<Attempt> started = starter.lock();
+    for (const std::shared_ptr<Attempt>& attempt : waiting) {
+        int failure = code;
+        if (code == -405 && attempt != started && Clock::now() < attempt->deadline) failure = 0;
+        if (!failure && start(attempt, failure)) continue;
+        Answer answer;
+        answer.code = failure ? failure : -401;
+        attempt->done(answer);
+    }
+}
+
+// The agent's engine is not known yet: the request waits for a discovery that does not block the
+// window, its own or one under way, and ends at its own deadline whichever it waits on.
+void Transport::waitForEngine(const std::shared_ptr<Attempt>& attempt) {
+    const Attempt& a = *attempt;
+    waiters_[a.agent].push_back(attempt);
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(a.deadline - Clock::now());
+    QTimer::singleShot(static_cast<int>(std::max<int64_t>(0, left.count())), Qt::PreciseTimer, this,
+                       [this, waiting = std::weak_ptr<Attempt>(attempt)] { waitEnded(waiting); });
+    if (!probes_.count(a.agent))
+        discoverLater(a.agent, tryMs(a.deadline, a.retries), a.retries, attempt);
+}
+
+void Transport::waitEnded(const std::weak_ptr<Attempt>& waiting) {
+    const std::shared_ptr<Attempt> attempt = waiting.lock();
+    if (!attempt) return;
+    auto found = waiters_.find(attempt->agent);
+    if (found == waiters_.end()) return;
+    auto& list = found->second;
+    const auto entry = std::find(list.begin(), list.end(), attempt);
+    if (entry == list.end()) return;
+    list.erase(entry);
+    if (list.empty()) waiters_.erase(found);
+    Answer answer;
+    answer.code = -405;
+    attempt->done(answer);
 }
 
 std::string Transport::check(const Target& target) {
@@ -741,30 +805,6 @@ Channel* Transport::channel(const Target& target, int timeoutMs, int retries, in
     }
     return open(target, ip, key, engine, timeoutMs, retries, code);
 }
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-Clock::time_point deadlineOf(int timeoutMs, int retries) {
-    return Clock::now() +
-           std::chrono::milliseconds(static_cast<int64_t>(timeoutMs) * (std::max(0, retries) + 1));
-}
-
-// The time-out of one try that fits, with its retries, in what is left before the deadline.
-int tryMs(Clock::time_point deadline, int retries) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<int64_t>(1, left / (std::max(0, retries) + 1)));
-}
-
-// A report that says the agent no longer has the engine the request was sent to.
-bool engineChanged(const Answer& answer, const std::string& sentEngine) {
-    return answer.report &&
-           (answer.code == -305 || (answer.code == -303 && answer.engine != sentEngine));
-}
-
-}  // namespace
 
 bool Transport::sendTo(const Target& target, Command command, std::vector<Binding> bindings,
                        int timeoutMs, int retries, std::function<void(const Answer&)> done,
@@ -813,16 +853,7 @@ bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
         rearm();
         return true;
     }
-    // The agent's engine is not known yet: the request waits for a discovery that does not block
-    // the window, however long a silent agent takes.
-    waiters_[a.agent].push_back([this, attempt](int failure) {
-        int code = failure;
-        if (!code && start(attempt, code)) return;
-        Answer answer;
-        answer.code = code ? code : -401;
-        attempt->done(answer);
-    });
-    discoverLater(a.agent, timeoutMs, a.retries);
+    waitForEngine(attempt);
     return true;
 }
 

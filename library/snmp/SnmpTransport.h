@@ -105,8 +105,11 @@ class Transport : public QObject {
                                        int& code);
     std::string probeResult(Channel& probe, const Answer& answer, const std::string& agent,
                             int& code);
-    void discoverLater(const std::string& agent, int timeoutMs, int retries);
-    void discovered(const std::string& agent, int code);
+    void discoverLater(const std::string& agent, int timeoutMs, int retries,
+                       const std::shared_ptr<Attempt>& starter);
+    void discovered(const std::string& agent, int code, const std::weak_ptr<Attempt>& starter);
+    void waitForEngine(const std::shared_ptr<Attempt>& attempt);
+    void waitEnded(const std::weak_ptr<Attempt>& attempt);
     void forgetEngine(const std::string& agent);
     void learnEngine(const std::string& agent, const std::string& engine);
     bool start(const std::shared_ptr<Attempt>& attempt, int& code);
@@ -127,7 +130,7 @@ class Transport : public QObject {
 
     std::map<std::string, std::unique_ptr<Channel>> channels_;
     std::map<std::string, std::unique_ptr<Channel>> probes_;                // discoveries in flight
-    std::map<std::string, std::vector<std::function<void(int)>>> waiters_;  // their requests
+    std::map<std::string, std::vector<std::shared_ptr<Attempt>>> waiters_;  // their requests
     std::set<Pending*> outstandingAttempts_;      // asynchronous tries net-snmp still holds
     std::map<std::string, std::string> engines_;  // "ip:port" -> engine id
     std::map<std::string, std::string> addresses_;  // host name -> dotted IPv4

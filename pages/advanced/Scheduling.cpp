@@ -502,8 +502,7 @@ void TFM_Scheduling::Btn_ApplyClick() {
     if (const int row = User_ListView->SelectedRow(); row >= 0) {
         // Clear and the switch ready the free row for a new rule while the list keeps its rule
         // selected; that rule is the one marked.
-        Schedule_ListView->SelectRow(User_ListView->RowTag(row));
-        markSelectedRule();
+        markRule(User_ListView->RowTag(row));
     } else {
         reqScheduleTable->Get();
     }
@@ -573,10 +572,7 @@ void TFM_Scheduling::OnTableRead(CvSNMPRequest2Controls*, const CvSNMPError& res
     if (FRemarkPending) {
         FRemarkPending = false;
         // After a delete the last listed rule becomes the marked rule.
-        if (FRuleCount > 0) {
-            Schedule_ListView->SelectRow(User_ListView->RowTag(FRuleCount - 1));
-            markSelectedRule();
-        }
+        if (FRuleCount > 0) markRule(User_ListView->RowTag(FRuleCount - 1));
     }
     if (FRuleCount == 0) reqNodeStatus->Set(false, true, "");
     outcome_.showOk("Get OK!");
@@ -624,12 +620,25 @@ void TFM_Scheduling::setRowImage(int row, int image) {
         caption->setIcon(ImageList1[image]);
 }
 
-void TFM_Scheduling::markSelectedRule() {
+void TFM_Scheduling::markRule(int fullRow) {
+    // The mark is written through the rule's own row, and selecting a row loads it into the
+    // bound controls and makes it the row the next table set writes. Left there, the next Add
+    // would rewrite the marked rule (at once when the mark is refused, since no read follows),
+    // so the row readied before, with what the user typed, comes back once the set is issued.
+    const int readiedRow = Schedule_ListView->SelectedRow();
+    const QString name = Ed_ScheduleName->text();
+    const bool allDay = CheckBox_AllDay->isChecked();
+    const int wireless = CB_Wireless->currentIndex();
+    Schedule_ListView->SelectRow(fullRow);
     reqNodeStatus->Set(false, true, "");
     CB_NodeStatus->setCurrentIndex(1);
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless}, ACC_READONLY);
     setTableItems({kNodeStatus}, ACC_READWRITE);
     reqScheduleTable->Set(true, true, "");
+    Schedule_ListView->SelectRow(readiedRow);
+    Ed_ScheduleName->SetText(name);
+    CheckBox_AllDay->setChecked(allDay);
+    CB_Wireless->setCurrentIndex(wireless);
 }
 
 // Items are left out of a set as read-only, not invalid: a set that fails restores nothing, and

@@ -105,9 +105,9 @@ class TFM_Scheduling : public QDialog {
     // Shows the full list's selected rule in the day, all-day and time controls.
     void loadSelectedRule();
     void setRowImage(int row, int image);
-    // Node statuses all 0, then the selected full-list row's node status alone: it becomes the
+    // Node statuses all 0, then the node status of a full-list row alone: its rule becomes the
     // marked rule.
-    void markSelectedRule();
+    void markRule(int fullRow);
     void setTableItems(const std::vector<int>& items, int access);
     ActionOutcome outcome_{nullptr};
     bool fillingList = false;

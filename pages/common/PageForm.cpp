@@ -204,7 +204,8 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
         const bool sent = request->Set(reread, true, "");
         // Shown here too for the Saves that show nothing for a failed set.
         if (request->Withheld() && statusBar)
-            statusBar->ShowText(QString::fromStdString(CvMessages::text(request->kUnreadCode)));
+            statusBar->ShowText(
+                QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)));
         return sent;
     } catch (const std::exception& failure) {
         showFailureText(statusBar, QString::fromStdString(failure.what()));

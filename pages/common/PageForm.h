@@ -135,8 +135,8 @@ class ActionOutcome {
 void plainMessage(QWidget* parent, const QString& text);
 
 // Runs a page routine as one action of the user (CvSNMPAction): after a time-out its further
-// synchronous requests end at once. An exception it raises is shown by showFailureText instead
-// of leaving the routine, so none reaches the event loop.
+// synchronous requests allowed no longer end at once. An exception it raises is shown by
+// showFailureText instead of leaving the routine, so none reaches the event loop.
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine);
 
 // Connects a user-action signal to a page routine run under runGuarded.

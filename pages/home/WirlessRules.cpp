@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Main.h"
+#include "app/Validators.h"
 
 // ---- Security and channel rules -----------------------------------------------------------------
 
@@ -368,7 +368,7 @@ WirelessCheck checkPassphrase(const QString& passphrase, const QString& confirm,
 WirelessCheck checkRadius(const QString& server, const QString& port, const QString& secret,
                           bool multiSsidWriter) {
     using F = WirelessField;
-    if (!TMainForm::IsValidIPAddress(server))
+    if (!IsValidIPAddress(server))
         return WirelessRefusal{"The Radius server's IP is illegal.", "Error", F::RadiusServer};
     const qlonglong number = numberOrZero(port);
     if (port.isEmpty() || number < 1 || number > 65535)

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/Wait.h"
+#include "library/snmp/CvSNMPRequest.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "tests/app/ModuleSetup.h"
 #include "tests/support/VraSim.h"
@@ -90,10 +91,16 @@ TEST_F(Countdown, WithASilentDevice_TheDialogIsStillBuiltAndACountBelowOneCounts
     EXPECT_EQ(run(waiting, false).ticksAtEnd, 6);
 }
 
-TEST_F(Countdown, Show_IsModelessWithoutCountLabelsAndDoesNotCount) {
-    TFM_Waiting waiting(nullptr);
+TEST_F(Countdown,
+       Show_IsModelessWithoutCountLabelsAndDoesNotCount_NorRunsEventsInTheCallersAction) {
+    sim_->knob("silence on");
+    const CvSNMPAction action;
+    TFM_Waiting waiting(nullptr);  // its firmware read times out
     waiting.Count = 2;
+    // A timer that fires while the dialog appears runs outside the action: its read is asked.
+    QTimer::singleShot(0, [] { TFM_Waiting(nullptr); });
     waiting.Show();
+    EXPECT_EQ(sim_->events("dropped").size(), 4u) << "two tries of each firmware read";
     // The page blocks in synchronous sets next: the window must be on the screen already.
     ASSERT_NE(waiting.windowHandle(), nullptr);
     EXPECT_TRUE(waiting.windowHandle()->isExposed());

@@ -105,7 +105,6 @@ class AdminPage : public PageHarness {
         page->Ed_ToIP->setText(to);
         page->Btn_Add->click();
     }
-    static QString status(TFM_Admin2* page) { return page->StatusBar->SimpleText(); }
 };
 
 TEST_F(AdminPage, OpensFilledAndRefusesEachBadInputWithItsTextSendingNothing) {

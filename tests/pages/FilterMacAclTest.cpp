@@ -58,7 +58,6 @@ class MacAclPage : public PageHarness {
                 if (bind.oid == oid) values.push_back(bind.value);
         return values;
     }
-    static QString status(TFM_FilterMACACL* page) { return page->StatusBar1->PanelText(0); }
     static void pressEscape(QWidget* page) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QCoreApplication::sendEvent(page, &escape);

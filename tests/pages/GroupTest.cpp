@@ -24,7 +24,6 @@ bool greyed(QWidget* control) {
 class GroupPage : public PageHarness {
   protected:
     TFM_Group* open() { return openPage(FM_Group); }
-    static QString status(TFM_Group* page) { return page->StatusBar->SimpleText(); }
 };
 
 TEST_F(GroupPage, ApplyWritesBothSettingsThenTheApplyAndRefusesOutOfRange) {

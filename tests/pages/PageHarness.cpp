@@ -16,6 +16,7 @@
 
 #include "app/Wait.h"
 #include "library/snmp/CvSNMPSession.h"
+#include "library/snmp/CvStatusBar.h"
 
 void PageHarness::SetUp() {
     if (qEnvironmentVariableIsSet("VRA2260_TIME_SCALE"))
@@ -106,6 +107,11 @@ std::vector<QString> PageHarness::boxTexts() const {
     std::vector<QString> texts;
     for (const platform::BoxRecord& box : ui_->boxes) texts.push_back(box.text);
     return texts;
+}
+
+QString PageHarness::status(const QWidget* page) {
+    const auto* bar = page->findChild<const CvStatusBar*>();
+    return bar ? bar->ShownText() : QString("(no status bar)");
 }
 
 namespace {

@@ -84,6 +84,8 @@ class PageHarness : public ::testing::Test {
     static std::vector<std::string> oids(const SimSetRecord& set);
     // The texts of the message boxes shown so far.
     std::vector<QString> boxTexts() const;
+    // What the page's status bar shows: its first panel's text, or its simple text.
+    static QString status(const QWidget* page);
 
     // Records every countdown dialog shown from now on, and its window title; onCountdown, when
     // set, sees each one as it is first shown.

@@ -85,7 +85,6 @@ class QosPage : public PageHarness {
         EXPECT_TRUE(pumpUntil([&] { return idle(page); })) << status(page).toStdString();
         return page;
     }
-    static QString status(TFM_QosSetting* page) { return page->StatusBar->PanelText(0); }
     static bool idle(TFM_QosSetting* page) {
         return page->isEnabled() && page->Btn_Apply->isEnabled() && status(page) == "Get OK!";
     }

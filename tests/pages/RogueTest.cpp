@@ -38,7 +38,6 @@ class RoguePage : public PageHarness {
         if (!profile.empty()) sim().knob("profile " + profile);
         return openPage(FM_RogueAP);
     }
-    static QString status(TFM_RogueAP* page) { return page->StatusBar->PanelText(0); }
     // Presses Detect and waits for the survey it starts.
     static void detect(TFM_RogueAP* page, QPushButton* button = nullptr) {
         page->StatusBar->ShowText("");

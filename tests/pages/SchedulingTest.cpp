@@ -127,7 +127,7 @@ TEST_F(SchedulePage, AddChecksWritesOneRulePduMarksItAndAFullListRewritesTheSele
     EXPECT_EQ(oids(sets().back())[0], column(2, 2)) << "the selected rule is rewritten";
 }
 
-TEST_F(SchedulePage, DayValuesListAndDeleteRemarksTheLastListedRule) {
+TEST_F(SchedulePage, DayValuesListAndLoadIntoTheEditorAndDeleteNeedsASelectedRule) {
     sim().knob("profile sched-days");
     TFM_Scheduling* page = open();
     CvListView* rules = page->User_ListView;
@@ -141,17 +141,9 @@ TEST_F(SchedulePage, DayValuesListAndDeleteRemarksTheLastListedRule) {
     EXPECT_TRUE(page->RB_Week->isChecked() && page->CheckBox_AllDay->isChecked());
     for (QCheckBox* day : {page->CheckBox_Sun, page->CheckBox_Wed, page->CheckBox_Sat})
         EXPECT_TRUE(day->isChecked() && !day->isEnabled());
-    rules->SelectRow(1);
-    click(page->Btn_Del);
-    settle(page);
-    ASSERT_FALSE(sets().empty());
-    EXPECT_EQ(oids(sets()[0]), Oids{column(10, 2)});
-    EXPECT_EQ(rules->RowCount(), 2) << "a row was lost or duplicated";
-    EXPECT_EQ(nodeStatuses(), "0100");
-    EXPECT_TRUE(marked(page, 1));
 }
 
-TEST_F(SchedulePage, RowsFollowTheirInstancesAcrossAHole) {
+TEST_F(SchedulePage, RowsFollowTheirInstancesAcrossAHoleAndDeleteRemarksTheLastListedRule) {
     sim().knob("profile sched-hole");
     sim().knob("holes on");
     TFM_Scheduling* page = open();
@@ -163,16 +155,24 @@ TEST_F(SchedulePage, RowsFollowTheirInstancesAcrossAHole) {
     EXPECT_EQ(sim().value(column(2, 2)), "Sunday");
 
     page->User_ListView->SelectRow(1);  // "Night", row 3
-    click(page->Btn_Del);
+    click(page->Btn_Apply);
     settle(page);
-    EXPECT_EQ(sim().value(column(2, 3)), "");
-    EXPECT_EQ(nodeStatuses(), "0100");
+    EXPECT_EQ(oids(sets().back()), Oids{column(9, 3)}) << "Save marks the rule's own row";
 
     fillRule(page, "New", "1 0 2 0");
     click(page->CheckBox_Tue);
     click(page->Btn_Add);
     settle(page);
     EXPECT_EQ(oids(sets().back())[0], column(2, 1)) << "the hole is the first free row";
+
+    page->User_ListView->SelectRow(1);  // "Sunday", row 2
+    sim().clearJournal();
+    click(page->Btn_Del);
+    settle(page);
+    EXPECT_EQ(oids(sets().at(0)), Oids{column(10, 2)});
+    EXPECT_EQ(page->User_ListView->RowCount(), 2) << "a row was lost or duplicated";
+    EXPECT_EQ(nodeStatuses(), "0010") << "the last listed rule is marked";
+    EXPECT_TRUE(marked(page, 1));
 }
 
 TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
@@ -190,20 +190,22 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     EXPECT_EQ(oids(sets()[0]), Oids{column(8, 1)});
     EXPECT_GT(walks(), walksBefore) << "the table is read again";
 
-    page->User_ListView->SelectRow(1);
-    click(page->Btn_Apply);
-    settle(page);
-    EXPECT_EQ(oids(sets().back()), Oids{column(9, 2)});
-    EXPECT_EQ(nodeStatuses(), "0100");
-
     // Clear, and the switch turned off and on, ready the free row for a new rule; the rule still
-    // selected in the list is the one Save marks.
+    // selected in the list is the one Save marks, and an Add pressed before the read that follows
+    // still writes the free row.
     page->User_ListView->SelectRow(0);
     click(page->Btn_Clear);
+    fillRule(page, "Night", "22 0 23 30");
+    click(page->CheckBox_Sun);
+    sim().clearJournal();
     click(page->Btn_Apply);
+    click(page->Btn_Add);
     settle(page);
-    EXPECT_EQ(oids(sets().back()), Oids{column(9, 1)}) << "marked after Clear";
-    EXPECT_EQ(nodeStatuses(), "1000");
+    const auto log = sets();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(oids(log[2]), Oids{column(9, 1)}) << "marked after Clear";
+    EXPECT_EQ(oids(log[5])[0], column(2, 3)) << "the new rule goes to the free row";
+    EXPECT_EQ(sim().value(column(2, 1)) + "," + sim().value(column(2, 3)), "Office,Night");
     page->User_ListView->SelectRow(1);
     click(page->CheckBox_SchEnable);
     click(page->CheckBox_SchEnable);
@@ -254,11 +256,24 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     settle(page);
     ASSERT_EQ(page->User_ListView->RowCount(), 2) << "the read after a refused mark lost names";
 
+    // No read follows a refused mark: the editor keeps the new rule readied by Clear, and the
+    // next Add carries the whole rule to the free row.
     page->User_ListView->SelectRow(0);
+    click(page->Btn_Clear);
+    fillRule(page, "Night", "");
+    click(page->CheckBox_Sun);
+    click(page->CheckBox_AllDay);
+    page->CB_Wireless->setCurrentIndex(1);
+    sim().knob("fail " + R + ".9 genErr set 2");
+    click(page->Btn_Apply);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
     click(page->Btn_Add);
     settle(page);
-    const Oids sent = oids(sets().back());
-    EXPECT_EQ(sent.size(), 7u) << "name, day, all day, times, wireless and node status";
+    EXPECT_EQ(oids(sets().back()),
+              (Oids{column(2, 3), column(3, 3), column(4, 3), column(7, 3), column(9, 3)}));
+    EXPECT_EQ(sim().value(column(2, 1)) + "," + sim().value(column(2, 3)) + "," +
+                  sim().value(column(7, 3)),
+              "Office,Night,1");
     fillRule(page, "Late", "ab 0 1 0");
     click(page->CheckBox_Fri);
     sim().clearJournal();
@@ -276,15 +291,11 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
 }
 
-TEST_F(SchedulePage, OpeningWhileTheWalkIsHeldDoesNotCrash) {
-    sim().knob("delay 300 " + R + " get");
-    TFM_Scheduling* page = open();
-    EXPECT_EQ(page->FRuleCount, 2);
-}
-
 TEST_F(SchedulePage, WirelessClientGreysTheSwitchAndEveryFieldWithoutFocus) {
     sim().knob("profile client");
+    sim().knob("delay 300 " + R + " get");  // opening while the walk is held
     TFM_Scheduling* page = open();
+    EXPECT_EQ(page->FRuleCount, 2);
     EXPECT_FALSE(page->CheckBox_SchEnable->isEnabled() || page->CheckBox_SchEnable->isChecked());
     for (QWidget* field : std::initializer_list<QWidget*>{page->Ed_ScheduleName, page->CheckBox_Mon,
                                                           page->Ed_EndMinute, page->CB_Wireless,

@@ -73,7 +73,6 @@ TEST(StationListRules, WdsRowsKeepEveryRowAndShowOpenPeersAsNoneOnlyWithoutEncry
 class ClientInfoPage : public PageHarness {
   protected:
     TClientInformation* open() { return openPage(ClientInformation); }
-    static QString status(TClientInformation* page) { return page->StatusBar->ShownText(); }
     static bool settled(TClientInformation* page) {
         return pumpUntil([page] { return !page->detecting; });
     }
@@ -154,7 +153,6 @@ TEST_F(ClientInfoPage, SilentDeviceLetsThePageCloseOnceTheTriggerHasTimedOut) {
 class WdsInfoPage : public PageHarness {
   protected:
     TFM_WDSInfo* open() { return openPage(FM_WDSInfo); }
-    static QString status(TFM_WDSInfo* page) { return page->StatusBar1->ShownText(); }
 };
 
 class WdsInfoInWdsMode : public WdsInfoPage, public testing::WithParamInterface<const char*> {

@@ -35,8 +35,6 @@ TEST_F(SystemPage, CancelSendsNothingRestartAndRestoreSendOneItemAndCountDownUnl
     TFM_Sytem* page = open();
     EXPECT_FALSE(page->CB_Restart->isVisibleTo(page) || page->CB_Restore->isVisibleTo(page));
     EXPECT_EQ(page->StatusBar->PanelCount(), 0);
-    expectTidyLayout(page);
-    saveScreenshot(page, "system");
     onCountdown = [shots = 0](TFM_Waiting* wait) mutable {
         expectTidyLayout(wait);
         if (shots < 2) saveScreenshot(wait, shots++ == 0 ? "system-restart" : "system-restore");

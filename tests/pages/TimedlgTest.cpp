@@ -39,7 +39,6 @@ class TimePage : public PageHarness {
         ui().clock = k2026;  // the PC clock the page reads, whatever today is
     }
     TFM_Time* open() { return openPage(FM_Time); }
-    static QString status(TFM_Time* page) { return page->StatusBar->PanelText(0); }
     SimSetRecord lastSet(size_t back = 0) { return sets().at(sets().size() - 1 - back); }
 };
 

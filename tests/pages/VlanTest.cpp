@@ -83,7 +83,6 @@ class VlanPage : public PageHarness {
             return page->reqVlanList && !page->reqVlanList->Busy() && !page->reqPortList->Busy();
         });
     }
-    static QString status(TFM_VlanSetting* page) { return page->StatusBar->PanelText(0); }
     // Clicks the row of the VLAN list showing vid, or empty space for "".
     static void click(TFM_VlanSetting* page, const QString& vid) {
         int found = -1;
@@ -167,13 +166,16 @@ TEST_F(VlanPage, AutoAssignDisablesTheEditsAndRereadsWhatTheDeviceAssignedDynami
     EXPECT_EQ(sets().size(), 2u) << "status and auto-assign only";
     EXPECT_EQ(page->Ed_PvidMgmt->text(), "1");
     EXPECT_EQ(status(page), "Set OK!");
-    sim().knob("fail " + kStatus + " genErr set");
+    sim().knob("fail " + kStatus + " genErr set 1");
     page->Btn_PvidApply->click();
     const auto log = sets();
     ASSERT_EQ(log.size(), 4u) << "a refused status does not hold back the auto-assign";
     EXPECT_NE(log[2].errorStatus, 0);
     EXPECT_EQ(oids(log[3]), std::vector<std::string>{kPvidAuto});
     EXPECT_EQ(status(page), "Set Error!");
+    sim().knob("fail " + kPvidAuto + " genErr set");
+    page->Btn_PvidApply->click();
+    EXPECT_EQ(status(page), "Set Error!") << "the auto-assign alone refused";
     sim().knob("clear");
 
     sim().knob("profile vlan-dynamic");

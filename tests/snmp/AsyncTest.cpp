@@ -147,30 +147,17 @@ TEST_F(SnmpTest, SilentAgent_EachRequestTimesOutAfterItsOwnTimeoutTimesTries) {
     EXPECT_EQ(order, (std::vector<std::string>{"hasty", "patient", "slow"}));
     EXPECT_GE(slowElapsed, 800) << "a later, shorter time-out cut the first request short";
     EXPECT_EQ(sim().events("dropped").size(), 6u) << "four tries of one, one of each other";
-
-    setenv("VRA2260_TIME_SCALE", "0.2", 1);
-    CvSNMPRequest request;
-    request.VarList = systemName();
-    request.Settings.timeout = 100;  // 1 s, scaled to 200 ms
-    request.Retries = 2;
-    const auto syncStart = std::chrono::steady_clock::now();
-    const CvSNMPError result = request.Get();
-    const long long elapsed = msSince(syncStart);
-    unsetenv("VRA2260_TIME_SCALE");
-    EXPECT_EQ(result.Code, -405);
-    EXPECT_EQ(result.Message, "(ViZURU++) The device did not answer in time!");
-    EXPECT_GE(elapsed, 600);
-    EXPECT_LT(elapsed, 1500);
 }
 
-TEST_F(SnmpTest, SilentDeviceInOneAction_LaterSynchronousRequestsEndAtOnceUntilTheNextAction) {
-    setenv("VRA2260_TIME_SCALE", "0.01", 1);  // each time-out 10 ms, one try
-    CvSNMPRequest first, later, async;
-    for (CvSNMPRequest* request : {&first, &later, &async}) {
+TEST_F(SnmpTest, SilentDeviceInOneAction_LaterRequestsAllowedNoLongerEndAtOnceUntilTheNextAction) {
+    setenv("VRA2260_TIME_SCALE", "0.01", 1);  // each time-out of 100 is 10 ms
+    CvSNMPRequest first, later, longer, async;
+    for (CvSNMPRequest* request : {&first, &later, &longer, &async}) {
         request->VarList = systemName();
         request->VarList.Values() = {"name"};
         request->Retries = 0;
     }
+    longer.Settings.timeout = 300;
     sim().knob("silence on");
     {
         const CvSNMPAction action;
@@ -179,6 +166,19 @@ TEST_F(SnmpTest, SilentDeviceInOneAction_LaterSynchronousRequestsEndAtOnceUntilT
         EXPECT_EQ(skipped.Code, -405);
         EXPECT_EQ(skipped.Message, "(ViZURU++) The device did not answer in time!");
         EXPECT_EQ(later.Set().Code, -405);
+        // A request allowed longer is asked; its silence then ends those allowed up to its wait,
+        // tries counted, and no longer; a synchronous one waits its time-out times its tries.
+        EXPECT_EQ(longer.Get().Code, -405);
+        later.Settings.timeout = 150;
+        later.Retries = 1;
+        EXPECT_EQ(later.Get().Code, -405);
+        later.Settings.timeout = 2000;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(later.Get().Code, -405);
+        EXPECT_GE(msSince(start), 400);
+        EXPECT_LT(msSince(start), 1300);
+        later.Settings.timeout = 100;
+        later.Retries = 0;
         bool asyncDone = false;
         ASSERT_TRUE(async.GetAsync([&](const CvSNMPError&) { asyncDone = true; }));
         // A modal loop in between (a message box) runs an action of its own, which asks again.
@@ -207,6 +207,7 @@ TEST_F(SnmpTest, SilentDeviceInOneAction_LaterSynchronousRequestsEndAtOnceUntilT
         EXPECT_EQ(later.Get().Code, 0);
     }
     unsetenv("VRA2260_TIME_SCALE");
-    // The first read, the asynchronous one, the modal loop's and the next action's: no other.
-    EXPECT_EQ(sim().events("dropped").size(), 4u);
+    // The first read, the longer one, the longest in its two tries, the asynchronous one, the
+    // modal loop's and the next action's: no other.
+    EXPECT_EQ(sim().events("dropped").size(), 7u);
 }

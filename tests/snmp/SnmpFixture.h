@@ -15,23 +15,25 @@
 #include "tests/snmp/Items.h"
 #include "tests/support/VraSim.h"
 
-// What an asynchronous completion received.
-struct Outcome {
-    bool done = false;
-    CvSNMPError error{1, "not called"};
-    CvSNMPRequest::Completion record() {
-        return [this](const CvSNMPError& e) {
-            error = e;
-            done = true;
-        };
-    }
-};
-
 inline long long msSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start)
         .count();
 }
+
+// What an asynchronous completion received, and how long after record() it came.
+struct Outcome {
+    bool done = false;
+    CvSNMPError error{1, "not called"};
+    long long tookMs = -1;
+    CvSNMPRequest::Completion record() {
+        return [this, sent = std::chrono::steady_clock::now()](const CvSNMPError& e) {
+            error = e;
+            done = true;
+            tookMs = msSince(sent);
+        };
+    }
+};
 
 // One simulated device per test, with the session defaults pointing at it.
 class SnmpTest : public testing::Test {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include "library/snmp/SnmpTransport.h"
 #include "tests/snmp/FakeAgent.h"
@@ -63,19 +64,6 @@ TEST_F(SnmpTest, V3_EveryAuthAndPrivCombination_GetsAndSets) {
     }
 }
 
-TEST_F(SnmpTest, V3_RequestsOfThreeUsersToOneAgent_ShareOneDiscovery) {
-    const int discoveries = transport().discoveryCount();
-    CvSNMPRequest requests[3];
-    int done = 0;
-    for (int i = 0; i < 3; ++i) {
-        useUser(requests[i].Settings, users[3 + i]);
-        requests[i].VarList = systemName();
-        ASSERT_TRUE(requests[i].GetAsync([&done](const CvSNMPError& e) { done += e.Code == 0; }));
-    }
-    ASSERT_TRUE(VraSim::waitUntil([&] { return done == 3; }, 5000));
-    EXPECT_EQ(transport().discoveryCount(), discoveries + 1);
-}
-
 TEST_F(SnmpTest, V3_UsmFailures_AreTranslated) {
     const struct {
         const char* what;
@@ -120,33 +108,6 @@ TEST_F(SnmpTest, V3_RightAndWrongPasswordsOutstandingTogether_EachGetTheirOwnOut
     }
 }
 
-TEST_F(SnmpTest, V3_AgentStartedAgainWithANewEngine_IsDiscoveredAgainWithinOneTimeout) {
-    CvSNMPRequest requests[2];
-    for (int i = 0; i < 2; ++i) {
-        useUser(requests[i].Settings, users[3 + 3 * i]);
-        requests[i].VarList = systemName();
-        ASSERT_EQ(requests[i].Get().Code, 0);
-    }
-    const int discoveries = transport().discoveryCount();
-    restartSim();
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(requests[0].Get().Code, 0);
-    EXPECT_LT(msSince(start), 1000);
-    EXPECT_EQ(transport().discoveryCount(), discoveries + 1);
-
-    restartSim();
-    Outcome outcomes[2];
-    start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 2; ++i) ASSERT_TRUE(requests[i].GetAsync(outcomes[i].record()));
-    ASSERT_TRUE(VraSim::waitUntil([&] { return outcomes[0].done && outcomes[1].done; }, 5000));
-    for (const Outcome& outcome : outcomes)
-        EXPECT_EQ(outcome.error.Code, 0) << outcome.error.Message;
-    EXPECT_LT(msSince(start), 1000);
-    EXPECT_EQ(transport().discoveryCount(), discoveries + 2) << "one discovery for both";
-    EXPECT_EQ(requests[1].Get().Code, 0);
-    EXPECT_EQ(transport().discoveryCount(), discoveries + 2) << "the one after needs none";
-}
-
 TEST_F(SnmpTest, V3_RequestsOutstandingWhenTheAgentReturnsWithANewEngine_AllSucceedInTheirTime) {
     const struct {
         int count, channels;
@@ -178,6 +139,48 @@ TEST_F(SnmpTest, V3_RequestsOutstandingWhenTheAgentReturnsWithANewEngine_AllSucc
             EXPECT_EQ(outcomes[i].error.Code, 0) << "request " << i << ": "
                                                  << outcomes[i].error.Message;
     }
+}
+
+TEST_F(SnmpTest, V3_AgentStartedAgainWithANewEngine_IsDiscoveredAgainInEachRequestsOwnTime) {
+    CvSNMPRequest brief, patient;  // two users, one agent
+    CvSNMPRequest* requests[] = {&brief, &patient};
+    for (int i = 0; i < 2; ++i) {
+        useUser(requests[i]->Settings, users[3 + 3 * i]);
+        requests[i]->VarList = systemName();
+        ASSERT_EQ(requests[i]->Get().Code, 0);
+    }
+    int discoveries = transport().discoveryCount();
+    restartSim();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(brief.Get().Code, 0);
+    EXPECT_LT(msSince(start), 1000);
+    EXPECT_EQ(transport().discoveryCount(), ++discoveries);
+    // Every answer 800 ms late: the brief request (1 s, one try) learns of the new engine too late
+    // to discover it, the patient one (1.5 s x 4 tries) can. The one sent first starts the
+    // discovery in its own time; the other, sent 100 ms later, joins it.
+    brief.Settings.timeout = 100;
+    brief.Retries = 0;
+    patient.Settings.timeout = 150;
+    patient.Retries = 3;
+    for (const int first : {0, 1}) {
+        SCOPED_TRACE(first ? "patient first" : "brief first");
+        restartSim();
+        sim().knob("lag 800");
+        Outcome outcomes[2];
+        auto send = [&](int i) { EXPECT_TRUE(requests[i]->GetAsync(outcomes[i].record())); };
+        send(first);
+        QTimer::singleShot(100, [&] { send(1 - first); });
+        ASSERT_TRUE(VraSim::waitUntil([&] { return outcomes[0].done && outcomes[1].done; }, 10000));
+        EXPECT_EQ(outcomes[0].error.Code, -405);
+        EXPECT_LT(outcomes[0].tookMs, 1000 + 300) << "the brief request ends by its own deadline";
+        EXPECT_EQ(outcomes[1].error.Code, 0) << outcomes[1].error.Message;
+        EXPECT_LT(outcomes[1].tookMs, 6000);
+        discoveries += first ? 1 : 2;
+        EXPECT_EQ(transport().discoveryCount(), discoveries) << "the joined one's alone";
+    }
+    sim().knob("lag 0");
+    EXPECT_EQ(brief.Get().Code, 0);
+    EXPECT_EQ(transport().discoveryCount(), discoveries) << "the request after needs none";
 }
 
 TEST(V3Reports, AgentThatKeepsReportingItsEngineUnknown_FailsWithTheUsmCodeNotATimeOut) {
