@@ -218,39 +218,28 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
 
 TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNoUnreadSwitch) {
     TFM_Scheduling* page = open();
-    const auto idle = [&] {
-        return pumpUntil(
-            [&] { return !page->reqScheduleTable->Busy() && !page->reqScheduleDelete->Busy(); });
+    // Each text stays once the sets and reads the button started have ended.
+    const auto pressShowsRefusal = [&](QAbstractButton* button, int row) {
+        page->User_ListView->SelectRow(row);
+        click(button);
+        return pumpUntil([&] {
+                   return !page->reqScheduleTable->Busy() && !page->reqScheduleDelete->Busy();
+               }) &&
+               page->StatusBar->PanelText(0).contains("genErr");
     };
-    const auto refused = [&] { return page->StatusBar->PanelText(0).contains("genErr"); };
-    // A refused switch: the table re-read's "Get OK!" does not cover it.
+    // A refused switch, mark or delete: "Set OK!", "Delete OK!" and the re-read's "Get OK!" give
+    // way to the failure.
     sim().knob("fail " + R + ".8 genErr set 1");
-    click(page->Btn_Apply);
-    EXPECT_TRUE(refused());
-    ASSERT_TRUE(idle());
-    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
-    // A refused mark, and a refused delete: "Set OK!" and "Delete OK!" give way to the failure.
+    EXPECT_TRUE(pressShowsRefusal(page->Btn_Apply, -1));
     sim().knob("fail " + R + ".9 genErr set 2");
-    page->User_ListView->SelectRow(0);
-    click(page->Btn_Apply);
-    EXPECT_TRUE(refused());
-    ASSERT_TRUE(idle());
-    EXPECT_TRUE(refused());
+    EXPECT_TRUE(pressShowsRefusal(page->Btn_Apply, 0));
     sim().knob("fail " + R + ".10 genErr set 1");
-    page->User_ListView->SelectRow(1);
-    click(page->Btn_Del);
-    EXPECT_EQ(page->StatusBar->PanelText(0), "Delete OK!");
-    ASSERT_TRUE(idle());
-    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
-    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its re-read, which
-    // fails here.
+    EXPECT_TRUE(pressShowsRefusal(page->Btn_Del, 1));
+    // A refused switch with a rule selected: nor do the mark's "Add OK!" and its failed re-read.
     sim().knob("fail " + R + ".8 genErr set 1");
     sim().knob("fail " + R + ".2 genErr get 1");
-    page->User_ListView->SelectRow(0);
-    click(page->Btn_Apply);
-    ASSERT_TRUE(idle());
+    EXPECT_TRUE(pressShowsRefusal(page->Btn_Apply, 0));
     EXPECT_EQ(nodeStatuses(), "1000") << "the mark still goes out";
-    EXPECT_TRUE(refused()) << page->StatusBar->PanelText(0).toStdString();
     page->User_ListView->SelectRow(-1);
     click(page->Btn_Apply);
     settle(page);
