@@ -334,8 +334,8 @@ struct CvSNMPRequest2Edits::Binding {
     QPointer<QCheckBox> check;
     std::vector<QPointer<CvEdit>> edits;
     std::shared_ptr<const CvEditConstraint> constraint;
-    // Where the value a combo box or check box holds came from: nowhere yet (or its last read
-    // failed), a read, or a choice of the user or of the page.
+    // Where the value a combo box or check box holds came from: nowhere yet (no read of it has
+    // succeeded), a read, or a choice of the user or of the page.
     enum class Origin { None, Read, Chosen } origin = Origin::None;
 
     // An empty combo or a cleared box that no read filled and nobody chose: not the device's.
@@ -637,9 +637,9 @@ void CvSNMPRequest2Edits::CollectControls() {
 void CvSNMPRequest2Edits::ReadEnded(const std::vector<int>& items, bool succeeded) {
     for (const auto& binding : bindings_) {
         if (std::find(items.begin(), items.end(), binding->item) == items.end()) continue;
-        if (succeeded)
-            binding->origin = Binding::Origin::Read;
-        else if (binding->origin != Binding::Origin::Chosen)
-            binding->origin = Binding::Origin::None;
+        // A failed re-read leaves what an earlier read of this visit brought: that is still the
+        // device's value, and a page that selects it again before a set (Qt reports no change)
+        // must not find it withheld.
+        if (succeeded) binding->origin = Binding::Origin::Read;
     }
 }

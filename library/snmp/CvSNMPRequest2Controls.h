@@ -80,8 +80,8 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // controls (and the selected list-view row) into the items. reread: reads a table list again
     // afterwards. text is accepted and ignored. Results as for Get.
     // A prepared set leaves out each item bound to a combo box or check box whose value no read
-    // of this request brought (the last read of it failed, or none has come yet) and that neither
-    // the user nor the page has chosen since: an empty combo or a cleared box there is no value
+    // of this request has brought (every read of it failed, or none has come yet) and that
+    // neither the user nor the page has chosen: an empty combo or a cleared box there is no value
     // of the device's, and writing it as 0 would switch the device's function off. When that
     // leaves nothing to send, nothing is sent and the set fails with kUnreadCode.
     bool Set(bool reread, bool prepare, const char* text = "");
