@@ -95,6 +95,13 @@ QString toQtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+ScriptedUi* ScriptedUi::install() {
+    auto scripted = std::make_unique<ScriptedUi>();
+    ScriptedUi* installedOne = scripted.get();
+    installUi(std::move(scripted));
+    return installedOne;
+}
+
 BoxResult ScriptedUi::messageBox(QWidget*, const QString& caption, const QString& text,
                                  BoxButtons buttons) {
     boxes.push_back({caption, text, buttons});

@@ -54,6 +54,9 @@ QString toQtFilter(const QString& filter);
 // returns queued file names, counts beeps and records terminate() instead of exiting.
 class ScriptedUi : public Ui {
   public:
+    // Installs a fresh one in place of the current implementation and returns it.
+    static ScriptedUi* install();
+
     std::vector<BoxRecord> boxes;
     std::vector<BoxResult> answers;    // consumed front first
     QStringList openNames, saveNames;  // consumed front first; empty = cancelled

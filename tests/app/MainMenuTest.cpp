@@ -46,11 +46,7 @@ std::string FailingPage::Text;
 
 class PageOpening : public ::testing::Test {
   protected:
-    void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedUi>();
-        ui_ = scripted.get();
-        platform::installUi(std::move(scripted));
-    }
+    void SetUp() override { ui_ = platform::ScriptedUi::install(); }
     platform::ScriptedUi* ui_ = nullptr;
 };
 

@@ -91,9 +91,7 @@ inline int thrownCode(const std::function<void()>& fn) {
 class BindingTest : public testing::Test {
   protected:
     void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedUi>();
-        ui = scripted.get();
-        platform::installUi(std::move(scripted));
+        ui = platform::ScriptedUi::install();
         CvMessages::resetToBuiltIn();
         sim = std::make_unique<VraSim>();
         CvSNMPSettings& defaults = CvSNMPSession::Defaults();

@@ -18,11 +18,7 @@ namespace {
 
 class ControlsTest : public testing::Test {
   protected:
-    void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedUi>();
-        ui = scripted.get();
-        platform::installUi(std::move(scripted));
-    }
+    void SetUp() override { ui = platform::ScriptedUi::install(); }
     void TearDown() override { platform::installUi(nullptr); }
     platform::ScriptedUi* ui = nullptr;
 };

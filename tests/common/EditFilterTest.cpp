@@ -16,11 +16,7 @@ namespace {
 
 class EditFilter : public testing::Test {
   protected:
-    void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedUi>();
-        ui = scripted.get();
-        platform::installUi(std::move(scripted));
-    }
+    void SetUp() override { ui = platform::ScriptedUi::install(); }
     void TearDown() override { platform::installUi(nullptr); }
 
     // Delivers one key press and release as the keyboard would.

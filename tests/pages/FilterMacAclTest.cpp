@@ -50,14 +50,6 @@ class MacAclPage : public PageHarness {
         page->Bt_Add->click();
         settle(page);
     }
-    // The values of the sets of one OID, in order.
-    std::vector<std::string> setsOf(const std::string& oid) const {
-        std::vector<std::string> values;
-        for (const SimSetRecord& set : sets())
-            for (const SimVarBind& bind : set.vbs)
-                if (bind.oid == oid) values.push_back(bind.value);
-        return values;
-    }
     static void pressEscape(QWidget* page) {
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QCoreApplication::sendEvent(page, &escape);
@@ -68,7 +60,7 @@ TEST_F(MacAclPage, EntriesUnderRejectKeepThePolicyAndAddChecksThenFillsTheFirstF
     TFM_FilterMACACL* page = open();
     EXPECT_EQ(page->LV_UerMACAddress->RowCount(), 2);
     EXPECT_EQ(page->CB_AccessControl->currentText(), "Reject");
-    EXPECT_TRUE(setsOf(kPolicy).empty()) << "a device with entries must not be switched off";
+    EXPECT_TRUE(valuesSentTo(kPolicy).empty()) << "a device with entries must not be switched off";
     expectTidyLayout(page);
     saveScreenshot(page, "mac-acl");
 
@@ -77,8 +69,9 @@ TEST_F(MacAclPage, EntriesUnderRejectKeepThePolicyAndAddChecksThenFillsTheFirstF
                                                 "Please input a valid MAC Address.",
                                                 "Reject: The MAC already exists "}));
     add(page, "00AABBCCDD01");
-    EXPECT_EQ(setsOf(kPolicy), std::vector<std::string>(4, "2")) << "each Add sets the policy";
-    ASSERT_EQ(setsOf(kAdd), std::vector<std::string>{"00AABBCCDD01"});
+    EXPECT_EQ(valuesSentTo(kPolicy), std::vector<std::string>(4, "2"))
+        << "each Add sets the policy";
+    ASSERT_EQ(valuesSentTo(kAdd), std::vector<std::string>{"00AABBCCDD01"});
     EXPECT_EQ(oids(sets().back()), std::vector<std::string>{kAdd}) << "the policy goes first";
     EXPECT_EQ(sim().value(kAclMac + "3"), "00AABBCCDD01");
     EXPECT_EQ(page->LV_UerMACAddress->RowCount(), 3);
@@ -88,7 +81,7 @@ TEST_F(MacAclPage, EntriesUnderRejectKeepThePolicyAndAddChecksThenFillsTheFirstF
 TEST_F(MacAclPage, EmptyListWritesDisableOnceAndTheFirstAddKeepsReject) {
     sim().knob("profile acl-empty");
     TFM_FilterMACACL* page = open();
-    EXPECT_EQ(setsOf(kPolicy), std::vector<std::string>{"3"});
+    EXPECT_EQ(valuesSentTo(kPolicy), std::vector<std::string>{"3"});
     EXPECT_FALSE(page->Bt_Add->isEnabled());
     EXPECT_FALSE(page->Bt_Del->isEnabled());
     EXPECT_FALSE(page->Ed_MacAdd->isEnabled());
@@ -96,7 +89,7 @@ TEST_F(MacAclPage, EmptyListWritesDisableOnceAndTheFirstAddKeepsReject) {
     page->CB_AccessControl->setCurrentIndex(1);
     emit page->CB_AccessControl->activated(1);
     add(page, "00AABBCCDD01");
-    EXPECT_EQ(setsOf(kPolicy), (std::vector<std::string>{"3", "2"}));
+    EXPECT_EQ(valuesSentTo(kPolicy), (std::vector<std::string>{"3", "2"}));
     EXPECT_EQ(sim().value(kAclMac + "1"), "00AABBCCDD01");
     EXPECT_EQ(page->CB_AccessControl->currentText(), "Reject");
 }
@@ -115,7 +108,7 @@ TEST_F(MacAclPage, DeleteAsksFirstAndFreesTheRowOfTheExactMacInPlace) {
     EXPECT_TRUE(sets().empty()) << "Cancel sends nothing";
     page->Bt_Del->click();
     settle(page);
-    EXPECT_EQ(setsOf(kDelete), std::vector<std::string>{"001122334455"});
+    EXPECT_EQ(valuesSentTo(kDelete), std::vector<std::string>{"001122334455"});
     EXPECT_EQ(sim().value(kAclMac + "2"), "000000000000");
     EXPECT_EQ(sim().value(kAclMac + "1"), "00AABBCCDD01");
     EXPECT_EQ(page->LV_UerMACAddress->RowCount(), 1);
@@ -133,7 +126,7 @@ TEST_F(MacAclPage, FullListRefusalShowsAndClosingWaitsForTheAdd) {
     EXPECT_TRUE(page->isVisible()) << "the page closed with an add in flight";
 
     settle(page);
-    EXPECT_EQ(setsOf(kAdd), std::vector<std::string>{"00AABBCCDD09"});
+    EXPECT_EQ(valuesSentTo(kAdd), std::vector<std::string>{"00AABBCCDD09"});
     EXPECT_TRUE(status(page).contains("resourceUnavailable")) << status(page).toStdString();
     EXPECT_TRUE(page->Bt_Add->isEnabled());
     pressEscape(page);
@@ -155,11 +148,11 @@ TEST_F(MacAclPage, ClientListInWirelessClientModeAddsRejectThenTheMac) {
     clients->SelectRow(1);
     page->Btn_AddCli->click();
     settle(page);
-    EXPECT_EQ(setsOf(kPolicy), std::vector<std::string>{"2"});
-    EXPECT_EQ(setsOf(kAdd), std::vector<std::string>{"A0B1C2D3E4F5"});
+    EXPECT_EQ(valuesSentTo(kPolicy), std::vector<std::string>{"2"});
+    EXPECT_EQ(valuesSentTo(kAdd), std::vector<std::string>{"A0B1C2D3E4F5"});
     EXPECT_EQ(oids(sets().back()), std::vector<std::string>{kAdd}) << "the policy goes first";
     add(page, "00AABBCCDD01");
-    EXPECT_EQ(setsOf(kAdd).size(), 2u) << "adding stays available for a wireless client";
+    EXPECT_EQ(valuesSentTo(kAdd).size(), 2u) << "adding stays available for a wireless client";
 }
 
 TEST_F(MacAclPage, RefusedClientRefreshShowsWhyAndNoWalkFollows) {

@@ -31,15 +31,11 @@ class Firmware : public TransferPageTest {
         FM_Firmware->Ed_UpgFile->SetText(path);
         FM_Firmware->Bt_OK->click();
     }
-    void uploadCertificate(const QString& path) {
+    // Uploads an SSL certificate, or with key set an SSH key, chosen through its browse dialog.
+    void uploadSsl(const QString& path, bool key = false) {
         ui().openNames = QStringList{path};
-        FM_Firmware->Bt_CBrowse->click();
-        FM_Firmware->Bt_CUpload->click();
-    }
-    void uploadKey(const QString& path) {
-        ui().openNames = QStringList{path};
-        FM_Firmware->Bt_KBrowse->click();
-        FM_Firmware->Bt_KUpload->click();
+        (key ? FM_Firmware->Bt_KBrowse : FM_Firmware->Bt_CBrowse)->click();
+        (key ? FM_Firmware->Bt_KUpload : FM_Firmware->Bt_CUpload)->click();
     }
 
     // The values of tftpUpgradeSettingCommand sent so far.
@@ -70,7 +66,7 @@ TEST_F(FirmwareElsewhere,
     watchCountdowns();
     uploadFirmware(image);
     FM_Firmware->Bt_OK->click();
-    uploadCertificate(writeWorkFile("server.pem", "cert"));
+    uploadSsl(writeWorkFile("server.pem", "cert"));
     ASSERT_TRUE(waitForBox(kFirmwareDone, 30000));
     // None of the countdowns sends Reboot itself: the page sends the one Reboot.
     EXPECT_EQ(countdowns, (std::vector<CountdownSeen>{{5, false, "Loading firmware file..."},
@@ -162,14 +158,14 @@ TEST_F(Firmware, CertificateThenKeyThenFirmwareInOneVisit) {
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
     EXPECT_FALSE(FM_Firmware->EDT_Key->isEnabled());
 
-    uploadCertificate(certificate);
+    uploadSsl(certificate);
     ASSERT_TRUE(waitForBox(kSslDone, 20000));
     EXPECT_TRUE(FM_Firmware->EDT_Certificate->text().isEmpty());
     EXPECT_TRUE(FM_Firmware->Bt_KUpload->isEnabled());
     EXPECT_TRUE(FM_Firmware->Bt_KBrowse->isEnabled());
     EXPECT_EQ(upgradeCommands(), std::vector<std::string>{"7"});
 
-    uploadKey(key);
+    uploadSsl(key, true);
     ASSERT_TRUE(waitForBox(kKeyDone, 20000));
     EXPECT_TRUE(FM_Firmware->EDT_Key->text().isEmpty());
     EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled());
@@ -197,10 +193,10 @@ TEST_F(Firmware, InputRefusalsAndNoInterfaceOnTheDeviceSubnetSendNothing) {
     uploadFirmware(workDir() + "/");
     uploadFirmware(upper);
     uploadFirmware(workDir() + "/absent.bin");
-    uploadCertificate(workDir() + "/");
-    uploadCertificate(upperPem);
+    uploadSsl(workDir() + "/");
+    uploadSsl(upperPem);
     EXPECT_EQ(FM_Firmware->focusWidget(), FM_Firmware->EDT_Certificate);
-    uploadCertificate(workDir() + "/absent.der");
+    uploadSsl(workDir() + "/absent.der");
     setDeviceAddress("203.0.113.5", "255.255.255.0");
     uploadFirmware(writeImage("image.bin", "2.00", 2000));
     EXPECT_EQ(
@@ -237,7 +233,7 @@ TEST_F(Firmware, ForeignReadNeitherGetsTheFileNorCompletesTheUpload) {
         if (name[0] == 'i')
             uploadFirmware(writeImage(name, "2.00", 20000));
         else
-            uploadCertificate(writeWorkFile(name, "cert"));
+            uploadSsl(writeWorkFile(name, "cert"));
         ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpcommand).empty(); }));
         EXPECT_EQ(foreignTransfer(name, false), 69);
         EXPECT_FALSE(QFile::exists(workDir() + "/foreign.got"));
@@ -278,7 +274,7 @@ TEST_P(FirmwareUploadFailure, RestartsNothingKeepsThePathAndGivesTheRowsBack) {
     setTimeScale(0.005);
     open();
     if (failure.kind == 3) {
-        uploadCertificate(writeWorkFile("server.pem", "cert"));
+        uploadSsl(writeWorkFile("server.pem", "cert"));
         ASSERT_TRUE(waitForBox(kSslDone, 20000));
         ui().boxes.clear();
         sim().clearJournal();
@@ -290,8 +286,7 @@ TEST_P(FirmwareUploadFailure, RestartsNothingKeepsThePathAndGivesTheRowsBack) {
                    : failure.kind == 2 ? FM_Firmware->EDT_Certificate
                                        : FM_Firmware->EDT_Key;
     if (failure.kind == 1) uploadFirmware(path);
-    if (failure.kind == 2) uploadCertificate(path);
-    if (failure.kind == 3) uploadKey(path);
+    if (failure.kind >= 2) uploadSsl(path, failure.kind == 3);
     if (failure.box) {
         ASSERT_TRUE(waitForBox(failure.box, 20000));
         EXPECT_EQ(captionOf(failure.box), "Warning");

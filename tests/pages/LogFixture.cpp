@@ -66,14 +66,6 @@ std::vector<SimSetRecord> TransferPageTest::setsOf(const std::string& oid) const
     return found;
 }
 
-std::vector<std::string> TransferPageTest::valuesSentTo(const std::string& oid) const {
-    std::vector<std::string> values;
-    for (const SimSetRecord& set : sets())
-        for (const SimVarBind& binding : set.vbs)
-            if (binding.oid == oid) values.push_back(binding.value);
-    return values;
-}
-
 bool TransferPageTest::boxShown(const QString& text) {
     for (const platform::BoxRecord& box : ui().boxes)
         if (box.text == text) return true;

@@ -40,8 +40,6 @@ class TransferPageTest : public PageHarness {
 
     // The sets the device received whose first variable has this OID.
     std::vector<SimSetRecord> setsOf(const std::string& oid) const;
-    // The values sent to one OID, in order, over every set.
-    std::vector<std::string> valuesSentTo(const std::string& oid) const;
 
     // Message boxes shown so far: whether one with this text was, and its caption.
     bool boxShown(const QString& text);

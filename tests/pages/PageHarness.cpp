@@ -36,9 +36,7 @@ void PageHarness::SetUp() {
     defaults.readCommunity = "public";
     defaults.writeCommunity = "private";
 
-    auto scripted = std::make_unique<platform::ScriptedUi>();
-    ui_ = scripted.get();
-    platform::installUi(std::move(scripted));
+    ui_ = platform::ScriptedUi::install();
 }
 
 void PageHarness::TearDown() {
@@ -101,6 +99,14 @@ std::vector<std::string> PageHarness::oids(const SimSetRecord& set) {
     std::vector<std::string> found;
     for (const SimVarBind& binding : set.vbs) found.push_back(binding.oid);
     return found;
+}
+
+std::vector<std::string> PageHarness::valuesSentTo(const std::string& oid) const {
+    std::vector<std::string> values;
+    for (const SimSetRecord& set : sets())
+        for (const SimVarBind& binding : set.vbs)
+            if (binding.oid == oid) values.push_back(binding.value);
+    return values;
 }
 
 std::vector<QString> PageHarness::boxTexts() const {

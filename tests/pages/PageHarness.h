@@ -82,6 +82,8 @@ class PageHarness : public ::testing::Test {
     std::vector<SimSetRecord> sets() const { return sim_->sets(); }
     // The OIDs of one set request, in PDU order.
     static std::vector<std::string> oids(const SimSetRecord& set);
+    // The values sent to one OID, in order, over every set.
+    std::vector<std::string> valuesSentTo(const std::string& oid) const;
     // The texts of the message boxes shown so far.
     std::vector<QString> boxTexts() const;
     // What the page's status bar shows: its first panel's text, or its simple text.

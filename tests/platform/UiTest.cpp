@@ -75,9 +75,7 @@ TEST(QtUi, MessageBox_ShowsCaptionTextAndReportsCancel) {
 class ApplicationHandler : public testing::Test {
   protected:
     void SetUp() override {
-        auto scripted = std::make_unique<platform::ScriptedUi>();
-        ui = scripted.get();
-        platform::installUi(std::move(scripted));
+        ui = platform::ScriptedUi::install();
         QApplication::setApplicationDisplayName("VRA-2260");
     }
     void TearDown() override { platform::installUi(nullptr); }
