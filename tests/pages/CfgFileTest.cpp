@@ -214,7 +214,7 @@ TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse_BegunLate) {
     saveTo(workDir() + "/backup");
     ASSERT_TRUE(waitForBox(kSaved, 20000));
     ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqUpgradeCommand->Busy(); }));
-    ASSERT_EQ(setsOf(oid::tftpUpgradeSettingCommand).size(), 1u) << whatHappened();
+    ASSERT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand).size(), 1u) << whatHappened();
     EXPECT_EQ(foreignTransfer("backup.dcf", false, "127.0.0.1"), 69) << "read by the device";
     EXPECT_EQ(boxTexts(), std::vector<QString>{kSaved});
     saved = readFile(workDir() + "/backup.dcf");

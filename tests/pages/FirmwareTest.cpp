@@ -44,8 +44,10 @@ class Firmware : public TransferPageTest {
     }
 
     int seqOfUpgradeCommand(const std::string& value) {
-        for (const SimSetRecord& set : setsOf(oid::tftpUpgradeSettingCommand))
-            if (set.vbs[0].value == value) return set.seq;
+        for (const SimSetRecord& set : sets())
+            for (const SimVarBind& binding : set.vbs)
+                if (binding.oid == oid::tftpUpgradeSettingCommand && binding.value == value)
+                    return set.seq;
         return -1;
     }
 };

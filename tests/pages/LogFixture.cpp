@@ -59,13 +59,6 @@ void TransferPageTest::setDeviceAddress(const QString& address, const QString& m
     MainForm->SubMaskEdit->SetText(mask);
 }
 
-std::vector<SimSetRecord> TransferPageTest::setsOf(const std::string& oid) const {
-    std::vector<SimSetRecord> found;
-    for (const SimSetRecord& set : sets())
-        if (!set.vbs.empty() && set.vbs.front().oid == oid) found.push_back(set);
-    return found;
-}
-
 bool TransferPageTest::boxShown(const QString& text) {
     for (const platform::BoxRecord& box : ui().boxes)
         if (box.text == text) return true;

@@ -38,9 +38,6 @@ class TransferPageTest : public PageHarness {
     // Shows this address and mask as the device's current ones.
     void setDeviceAddress(const QString& address, const QString& mask);
 
-    // The sets the device received whose first variable has this OID.
-    std::vector<SimSetRecord> setsOf(const std::string& oid) const;
-
     // Message boxes shown so far: whether one with this text was, and its caption.
     bool boxShown(const QString& text);
     // Fails with the boxes shown and the sets sent, to tell where a flow stopped.
