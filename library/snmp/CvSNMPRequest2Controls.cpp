@@ -634,6 +634,12 @@ void CvSNMPRequest2Edits::CollectControls() {
         if (unread[i]) unread_.push_back(i);
 }
 
+void CvSNMPRequest2Edits::MarkChosen(const QWidget* control) {
+    for (const auto& binding : bindings_)
+        if (binding->combo == control || binding->check == control)
+            binding->origin = Binding::Origin::Chosen;
+}
+
 void CvSNMPRequest2Edits::ReadEnded(const std::vector<int>& items, bool succeeded) {
     for (const auto& binding : bindings_) {
         if (std::find(items.begin(), items.end(), binding->item) == items.end()) continue;

@@ -166,6 +166,9 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
     // the other bound controls and makes it the row the next Set writes. selectFirst selects
     // row 0 after each read.
     void AssociateListView(CvListView* listView, bool selectFirst);
+    // The page has given this bound combo box or check box its value itself, perhaps the one it
+    // already showed, of which Qt says nothing: later sets send it even when no read brought it.
+    void MarkChosen(const QWidget* control);
 
   protected:
     // Extension points for requests that list only some rows or caption them differently.

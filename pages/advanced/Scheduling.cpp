@@ -289,7 +289,11 @@ void TFM_Scheduling::buildRequests() {
     outcome_.watch({reqScheduleStatus.get()});
     reqScheduleStatus->Get();
     const bool wirelessClient = CB_ApMode->currentIndex() == kApModeWirelessClient;
-    if (wirelessClient) CheckBox_SchEnable->setChecked(false);
+    if (wirelessClient) {
+        // A wireless client's schedule is off whatever its read gave, so Save writes it off.
+        CheckBox_SchEnable->setChecked(false);
+        reqScheduleStatus->MarkChosen(CheckBox_SchEnable);
+    }
     CheckBox_SchEnable->setEnabled(!wirelessClient);
 
     reqScheduleDelete = makeRequest(this, deleteTable, MVT_SV, 0, kAsynchronous, kTimeout);

@@ -292,4 +292,11 @@ TEST_F(SchedulePage, WirelessClientGreysTheSwitchAndEveryFieldWithoutFocus) {
         EXPECT_FALSE(field->isEnabled());
     EXPECT_NE(page->focusWidget(), page->CheckBox_SchEnable);
     saveScreenshot(page, "schedule-off");
+
+    // The page forces a client's switch off itself, so Save writes it though its reads failed.
+    sim().knob("fail " + column(8, 1) + " genErr get 2");
+    page = openPage(FM_Scheduling);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    click(page->Btn_Apply);
+    EXPECT_EQ(valuesSentTo(column(8, 1)), std::vector<std::string>{"0"});
 }
