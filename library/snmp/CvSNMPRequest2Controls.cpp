@@ -84,8 +84,10 @@ bool CvSNMPRequest2Controls::getSync() {
     request_->Settings.timeout = Timeout;
     const std::vector<int> items = readableItems();
     CvSNMPError error = request_->Get();
-    ReadEnded(items, error.Code == 0);
-    if (error.Code == 0) FillControls();
+    if (error.Code == 0) {
+        ReadSucceeded(items);
+        FillControls();
+    }
     runHook(AfterGetHook);
     callResult(error);
     return error.Code == 0;
@@ -117,8 +119,8 @@ void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent,
     // The error box, or a page handler that the filled controls notify, may delete this request.
     QPointer<QObject> alive(this);
     CvSNMPError outcome = error;
-    ReadEnded(items, error.Code == 0);
     if (error.Code == 0) {
+        ReadSucceeded(items);
         try {
             FillControls();
         } catch (const CvException& e) {
@@ -334,14 +336,13 @@ struct CvSNMPRequest2Edits::Binding {
     QPointer<QCheckBox> check;
     std::vector<QPointer<CvEdit>> edits;
     std::shared_ptr<const CvEditConstraint> constraint;
-    // Where the value a combo box or check box holds came from: nowhere yet (no read of it has
-    // succeeded), a read, or a choice of the user or of the page.
-    enum class Origin { None, Read, Chosen } origin = Origin::None;
+    // The value a combo box or check box holds is one a read of this visit brought, or one the
+    // user or the page chose.
+    bool known = false;
 
     // An empty combo or a cleared box that no read filled and nobody chose: not the device's.
     bool unread(const CvSNMPVarItem& it) const {
-        return (kind == Combo || kind == Check) && origin == Origin::None && isReadable(it) &&
-               isSendable(it);
+        return (kind == Combo || kind == Check) && !known && isReadable(it) && isSendable(it);
     }
 
     // Writes a value into the control; display is its text through the option list.
@@ -361,8 +362,6 @@ struct CvSNMPRequest2Edits::Binding {
                 showInEdits(it, value);
                 break;
         }
-        // After the control's own change notice, which would count as a choice.
-        origin = Origin::Read;
     }
 
     // The control's content as a value of the item; the current value when it has none.
@@ -443,10 +442,9 @@ void CvSNMPRequest2Edits::AssociateComboBox(int item, QComboBox* comboBox) {
     auto binding =
         std::make_unique<Binding>(Binding{Binding::Combo, item, comboBox, {}, {}, {}, {}});
     Binding* chosen = binding.get();
-    connect(comboBox, &QComboBox::activated, this,
-            [chosen] { chosen->origin = Binding::Origin::Chosen; });
+    connect(comboBox, &QComboBox::activated, this, [chosen] { chosen->known = true; });
     connect(comboBox, &QComboBox::currentIndexChanged, this, [chosen](int index) {
-        if (index >= 0) chosen->origin = Binding::Origin::Chosen;
+        if (index >= 0) chosen->known = true;
     });
     bindings_.push_back(std::move(binding));
 }
@@ -492,8 +490,7 @@ void CvSNMPRequest2Edits::AssociateCheckBox(int item, QCheckBox* checkBox) {
     auto binding =
         std::make_unique<Binding>(Binding{Binding::Check, item, {}, {}, checkBox, {}, {}});
     Binding* chosen = binding.get();
-    connect(checkBox, &QCheckBox::toggled, this,
-            [chosen] { chosen->origin = Binding::Origin::Chosen; });
+    connect(checkBox, &QCheckBox::toggled, this, [chosen] { chosen->known = true; });
     bindings_.push_back(std::move(binding));
 }
 
@@ -636,16 +633,14 @@ void CvSNMPRequest2Edits::CollectControls() {
 
 void CvSNMPRequest2Edits::MarkChosen(const QWidget* control) {
     for (const auto& binding : bindings_)
-        if (binding->combo == control || binding->check == control)
-            binding->origin = Binding::Origin::Chosen;
+        if (binding->combo == control || binding->check == control) binding->known = true;
 }
 
-void CvSNMPRequest2Edits::ReadEnded(const std::vector<int>& items, bool succeeded) {
-    for (const auto& binding : bindings_) {
-        if (std::find(items.begin(), items.end(), binding->item) == items.end()) continue;
-        // A failed re-read leaves what an earlier read of this visit brought: that is still the
-        // device's value, and a page that selects it again before a set (Qt reports no change)
-        // must not find it withheld.
-        if (succeeded) binding->origin = Binding::Origin::Read;
-    }
+// Only a success counts: a failed re-read leaves what an earlier read of this visit brought,
+// which is still the device's value, and a page that selects it again before a set (Qt reports
+// no change) must not find it withheld.
+void CvSNMPRequest2Edits::ReadSucceeded(const std::vector<int>& items) {
+    for (const auto& binding : bindings_)
+        if (std::find(items.begin(), items.end(), binding->item) != items.end())
+            binding->known = true;
 }

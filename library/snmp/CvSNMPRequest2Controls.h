@@ -102,8 +102,8 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Copies the bound controls' contents into VarList.Values() before a set with prepare, and
     // names in unread_ the items that set leaves out (see Set).
     virtual void CollectControls() = 0;
-    // A read of these items (indexes into VarList) has ended, successfully or not.
-    virtual void ReadEnded(const std::vector<int>& items, bool succeeded) = 0;
+    // A read of these items (indexes into VarList) has succeeded.
+    virtual void ReadSucceeded(const std::vector<int>& items) = 0;
 
     // The line written to the log target for an error met while an answer was processed (UTF-8,
     // as the message texts are).
@@ -183,7 +183,7 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
 
     void FillControls() override;
     void CollectControls() override;
-    void ReadEnded(const std::vector<int>& items, bool succeeded) override;
+    void ReadSucceeded(const std::vector<int>& items) override;
 
   private:
     struct Binding;
