@@ -300,6 +300,8 @@ void TFM_MultiSSIDNewForm::buildRequests() {
     if (reqMssidState->Get()) multiSsidWarningArmed = true;
     // Only a device that answers the priority state knows priorities at all.
     prioritySupported = reqPriorityState->Get();
+    // Once it answers, a refused priority set is a failure of the Save that sends it.
+    if (prioritySupported) outcome_.watch({reqPriorityState.get()});
     for (QWidget* priority : std::initializer_list<QWidget*>{IfEnablePriority, Label4, CB_Priority})
         priority->setVisible(prioritySupported);
     if (prioritySupported) IfEnablePriorityClick();

@@ -223,10 +223,13 @@ TEST_F(MultissidWds, WarnsAtOpenAndOnEachCheckAndSaveForcesAccessPointThenWaits)
     EXPECT_EQ(valueOf(log[3], ".16"), "5");
     EXPECT_TRUE(tableRead(page));
 
+    sim().knob("fail " + kPriorityState + " genErr set 1");
+    page->ApplyBtn->click();
+    EXPECT_EQ(status(page), "(ViZURU++) SNMP error: genErr!") << "no Save OK! over it";
     sim().knob("fail " + kState + " commitFailed set");
     page->ApplyBtn->click();
     EXPECT_EQ(status(page), "Save Fail!");
-    EXPECT_EQ(ui().waits.size(), 1u) << "a failed save does not wait";
+    EXPECT_EQ(ui().waits.size(), 2u) << "a failed save does not wait";
 }
 
 TEST_F(MultissidWds, AddOfAnUnchangedWpaPersonalSsidKeepsItsAuthentication) {
