@@ -86,7 +86,6 @@ void TFM_Sytem::FormCreate() {
         // A device that answers and refuses is not restarting: its text replaces the countdown.
         reqRestartReset->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
             if (!TFM_Waiting::IsRefusal(result)) return;
-            refused_ = true;
             StatusBar->ShowText(QString::fromStdString(result.Message));
             if (countdown_) countdown_->EndRefused(QString::fromStdString(result.Message));
         };
@@ -116,16 +115,16 @@ void TFM_Sytem::runOperation(const Operation& operation) {
     if (platform::ui().messageBox(this, "Warning", "Device will reboot, continue?",
                                   platform::BoxButtons::OkCancel) != platform::BoxResult::Ok)
         return;
-    refused_ = false;
     reqRestartReset->Set(true, true, "");
 
-    // A restarting device may not answer, so the countdown runs unless the device refused.
+    // A restarting device may not answer, so the countdown runs until the device refuses; the
+    // answer comes only from the event loop, which the countdown runs.
     TFM_Waiting wait(this);
     wait.Reboot = false;
     wait.setWindowTitle(operation.title);
     if (operation.secondLine) wait.Label3->setText(operation.secondLine);
     wait.Count = kCountdownSeconds;
     countdown_ = &wait;
-    if (!refused_) wait.exec();
+    wait.exec();
     countdown_ = nullptr;
 }

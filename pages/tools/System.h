@@ -48,9 +48,8 @@ class TFM_Sytem : public QDialog {
     void buildControls();
     void runOperation(const Operation& operation);
 
-    // The countdown of the operation in flight, and whether the device refused it.
+    // The countdown of the operation in flight.
     QPointer<TFM_Waiting> countdown_;
-    bool refused_ = false;
 };
 
 extern TFM_Sytem* FM_Sytem;
