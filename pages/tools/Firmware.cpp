@@ -177,6 +177,8 @@ void TFM_Firmware::setUploading(bool uploading) {
     // file, and its update command could reach a device that is already restarting. The key
     // controls keep their own state beneath the disabled rows.
     fileRows_->setEnabled(!uploading);
+    // However an upload ends, the device's address may no longer fetch the file.
+    if (!uploading) fileTransfer_->cancel();
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
@@ -250,7 +252,6 @@ void TFM_Firmware::sendFile(const QString& path) {
 
 void TFM_Firmware::OnServerSet(const CvSNMPError& error) {
     if (error.Code != 0) {
-        fileTransfer_->cancel();
         setUploading(false);
         StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
@@ -264,7 +265,6 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
     TFM_Firmware* page = FM_Firmware;
     if (!page) return;
     if (error.Code != 0) {
-        page->fileTransfer_->cancel();
         page->setUploading(false);
         showWarning(page, "Cant Perform Operation,Please try again!");
         page->StatusBar->ShowText(QString::fromStdString(error.Message));
@@ -272,7 +272,6 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
     }
     page->StatusBar->ShowText(QString::fromStdString(error.Message) + "!");
     if (!page->transferStarted) {
-        page->fileTransfer_->cancel();
         page->setUploading(false);
         return;
     }
@@ -287,7 +286,6 @@ void TFM_Firmware::OnCommandSet(const CvSNMPError& error) {
             page->StartKeyUpdate();
             break;
         default:
-            page->fileTransfer_->cancel();
             page->setUploading(false);
             break;
     }

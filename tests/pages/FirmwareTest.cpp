@@ -6,6 +6,7 @@
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvStatusBar.h"
 #include "pages/tools/Firmware.h"
+#include "pages/tools/TransferPage.h"
 #include "tests/pages/LogFixture.h"
 
 namespace {
@@ -304,6 +305,7 @@ TEST_P(FirmwareUploadFailure, RestartsNothingKeepsThePathAndGivesTheRowsBack) {
     EXPECT_EQ(valuesSentTo(oid::tftpcommand).empty(), !failure.getSent) << whatHappened();
     EXPECT_EQ(boxTexts().size(), failure.box ? 1u : 0u) << whatHappened();
     EXPECT_EQ(edit->text(), path);
+    EXPECT_EQ(foreignTransfer(bareNameOfPath(path), false, "127.0.0.1"), 69) << "still admitted";
     if (failure.kind == 2 && failure.box) {
         EXPECT_FALSE(FM_Firmware->Bt_KUpload->isEnabled()) << "the key row waits for a certificate";
     }
