@@ -28,10 +28,6 @@ namespace {
 
 constexpr int kServerTimeout = 300;
 constexpr int kServerRetries = 3;
-// How long the device may take to begin a transfer it was told to make, in units of 10 ms: as
-// long as the firmware page allows, since a device may start well after the server's time-out per
-// packet.
-constexpr int kTransferStartWait = 3000;
 // The status of a request the device never answered.
 constexpr int kNoAnswer = -405;
 

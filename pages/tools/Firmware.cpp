@@ -298,7 +298,8 @@ void TFM_Firmware::runStage(const QString& loadingText, std::function<void()> se
     // The device may still be reading the file when the short wait ends; an update command
     // before the whole file has arrived would install a truncated one.
     fileTransfer_->whenSettled(
-        transferStartMs(kServerTimeout), [this, sendCommand = std::move(sendCommand)](bool read) {
+        transferStartMs(kTransferStartWait),
+        [this, sendCommand = std::move(sendCommand)](bool read) {
             // This runs from a timer or a posted call: nothing may escape into the event loop.
             runGuarded(StatusBar, [&] {
                 if (!read || !reqUpgradeCommand) {

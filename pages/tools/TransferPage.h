@@ -34,9 +34,11 @@ std::unique_ptr<CvTFTPServer> startPageServer(QWidget* page, int timeout10ms, in
                                               const QString& folder);
 
 // How long a transfer page waits for the device to begin a transfer: a wait in units of 10 ms
-// (the firmware and log pages wait their server's time-out per packet), scaled like every time-out
-// of the module.
+// (the log page waits its server's time-out per packet), scaled like every time-out of the module.
 int transferStartMs(int wait10ms);
+// The wait the configuration file and firmware pages give a device told to make a transfer, in
+// units of 10 ms: a device may begin well after the server's time-out per packet.
+constexpr int kTransferStartWait = 3000;
 
 // The addresses a transfer of the device comes from, dotted: the session's device address as the
 // access layer resolves it for requests, and the device's own address as the main window last
