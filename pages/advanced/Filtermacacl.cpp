@@ -187,7 +187,7 @@ void TFM_FilterMACACL::buildControls() {
 
     Bt_Apply = new QPushButton("Save", this);
     StatusBar1 = new CvStatusBar(this);
-    outcome_ = ActionOutcome(StatusBar1);
+    outcome_.attach(StatusBar1);
     addOutcomePanel(StatusBar1, -1, {});
     layOutPage(this, body, {Bt_Apply}, StatusBar1);
     centreOnMainWindow(this);
@@ -298,10 +298,7 @@ void TFM_FilterMACACL::startListReads() {
 
 void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPError& result) {
     idle = true;
-    if (outcome_.note(result)) {
-        StatusBar1->ShowText(QString::fromStdString(result.Message));
-        return;
-    }
+    if (outcome_.fail(result)) return;
     (sender == reqAclList.get() ? usedListRead : fullListRead) = true;
     // The full list usually ends first, while the visible list still shows the rows of before
     // the read (none when the page opens): judging emptiness then would switch off a device
@@ -315,8 +312,7 @@ void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPErr
 }
 
 void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (outcome_.note(result)) {
-        StatusBar1->ShowText(QString::fromStdString(result.Message));
+    if (outcome_.fail(result)) {
         idle = true;
         Bt_Add->setEnabled(true);
         return;
@@ -327,19 +323,13 @@ void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& 
 
 void TFM_FilterMACACL::OnClientRefreshSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
     const QString timedOut = "Detect timed out!" + QString::fromStdString(result.Message);
-    if (outcome_.note(result, timedOut)) {
-        StatusBar1->ShowText(timedOut);
-        return;
-    }
+    if (outcome_.fail(result, timedOut)) return;
     reqClientTable->Get();
     StatusBar1->ShowText("Get Client info...!");
 }
 
 void TFM_FilterMACACL::OnClientTableRead(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (outcome_.note(result)) {
-        StatusBar1->ShowText(QString::fromStdString(result.Message));
-        return;
-    }
+    if (outcome_.fail(result)) return;
     outcome_.showOk(QString::fromStdString(result.Message));
     FillClientList();
     Btn_AddCli->setEnabled(false);

@@ -82,7 +82,7 @@ class TFM_FilterMACACL : public QDialog {
 
   private:
     // The opening's or a change's reads and sets, those of the list completions included.
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
     void buildControls();
     void buildRequests();
     void startListReads();

@@ -238,7 +238,7 @@ void TFM_MultiSSIDNewForm::buildControls() {
     ApplyBtn = new QPushButton("Save", this);
     CancelBtn = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
-    outcome_ = ActionOutcome(StatusBar);
+    outcome_.attach(StatusBar);
     StatusBar->AddPanel(-1);
     layOutPage(this, body, {AddButton, ApplyBtn, CancelBtn}, StatusBar);
     centreOnMainWindow(this);
@@ -350,10 +350,7 @@ void TFM_MultiSSIDNewForm::UpdateIndexCombo() {
 // ---- Completions ----------------------------------------------------------------------------
 
 void TFM_MultiSSIDNewForm::OnSsidTableRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome_.note(outcome)) {
-        StatusBar->ShowText(QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome)) return;
     if (CB_ApMode->currentIndex() < 0 && reqApMode) reqApMode->Get();
     outcome_.showOk("Get OK!");
     CB_Index->setCurrentIndex(kPrimarySsid);
@@ -363,10 +360,7 @@ void TFM_MultiSSIDNewForm::OnSsidTableRead(CvSNMPRequest2Controls*, const CvSNMP
 }
 
 void TFM_MultiSSIDNewForm::OnSsidTableWritten(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome_.note(outcome)) {
-        StatusBar->ShowText(QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome)) return;
     MarkWritable(true);
     if (reqSsidTable) reqSsidTable->Get();
 }

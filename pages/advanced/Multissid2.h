@@ -95,7 +95,7 @@ class TFM_MultiSSIDNewForm : public QDialog {
 
   private:
     // The opening's, a Save's or an Add's reads and sets, its table read and write included.
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
     void buildControls();
     void connectHandlers();
     void buildRequests();

@@ -164,7 +164,7 @@ void TFM_QosSetting::buildControls() {
     Btn_Del = new QPushButton("Delete", this);
     Btn_Apply = new QPushButton("Save", this);
     StatusBar = new CvStatusBar(this);
-    outcome_ = ActionOutcome(StatusBar);
+    outcome_.attach(StatusBar);
     addOutcomePanel(StatusBar, -1, {});
     layOutPage(this, body, {Btn_Add, Btn_Clear, Btn_Del, Btn_Apply}, StatusBar);
     centreOnMainWindow(this);
@@ -476,8 +476,7 @@ void TFM_QosSetting::done(int result) {
 // ---- Completions ----------------------------------------------------------------------------
 
 void TFM_QosSetting::OnRulesRead(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (outcome_.note(error)) {
-        StatusBar->ShowText(QString::fromStdString(error.Message));
+    if (outcome_.fail(error)) {
         if (readOnce_) enableAfterFailure();
         return;
     }
@@ -493,8 +492,7 @@ void TFM_QosSetting::OnRulesRead(CvSNMPRequest2Controls*, const CvSNMPError& err
 }
 
 void TFM_QosSetting::OnRulesSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (outcome_.note(error)) {
-        StatusBar->ShowText(QString::fromStdString(error.Message));
+    if (outcome_.fail(error)) {
         enableAfterFailure();
         return;
     }

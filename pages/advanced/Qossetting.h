@@ -90,7 +90,7 @@ class TFM_QosSetting : public QDialog {
 
   private:
     // The opening's, a Save's, an Add's or a Delete's reads and sets, the rule list's included.
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
     void buildControls();
     QWidget* buildRuleEditor();
     void addRule(bool withState);

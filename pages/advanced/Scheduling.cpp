@@ -184,7 +184,7 @@ void TFM_Scheduling::buildControls() {
     Btn_Del = new QPushButton("Delete", this);
     StatusBar = new CvStatusBar(this);
     addOutcomePanel(StatusBar, -1, {});
-    outcome_ = ActionOutcome(StatusBar);
+    outcome_.attach(StatusBar);
     layOutPage(this, body, {Btn_Add, Btn_Clear, Btn_Apply, Btn_Del}, StatusBar);
     centreOnMainWindow(this);
 

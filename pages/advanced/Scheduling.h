@@ -109,7 +109,7 @@ class TFM_Scheduling : public QDialog {
     // marked rule.
     void markRule(int fullRow);
     void setTableItems(const std::vector<int>& items, int access);
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
     bool fillingList = false;
 };
 

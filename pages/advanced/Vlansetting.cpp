@@ -223,7 +223,7 @@ void TFM_VlanSetting::buildControls() {
         hidden->hide();
 
     StatusBar = new CvStatusBar(this);
-    outcome_ = ActionOutcome(StatusBar);
+    outcome_.attach(StatusBar);
     StatusBar->AddPanel(-1);
     layOutPage(this, body, {}, StatusBar);
     centreOnMainWindow(this);
@@ -649,10 +649,7 @@ void TFM_VlanSetting::FillPortNames() {
 }
 
 void TFM_VlanSetting::OnPortListRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome_.note(outcome)) {
-        StatusBar->ShowText(QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome)) return;
     FillPortVids();
     FillPortPvids();
     outcome_.showOk("Get OK!");
@@ -736,20 +733,14 @@ void TFM_VlanSetting::selectFreeRow(int limit) {
 }
 
 void TFM_VlanSetting::OnVlanListRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome_.note(outcome)) {
-        StatusBar->ShowText(QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome)) return;
     FillVlanList();
     selectFreeRow(kLimitAfterRead);
     outcome_.showOk("Get OK!");
 }
 
 void TFM_VlanSetting::OnVlanListSet(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome_.note(outcome)) {
-        StatusBar->ShowText(QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome)) return;
     for (int item = kItemVid; item <= kItemDelete; ++item)
         reqVlanList->VarList.GetItem(item).access = ACC_READWRITE;
     reqVlanList->Get();

@@ -124,7 +124,7 @@ class TFM_VlanSetting : public QDialog {
 
   private:
     // The opening's or a handler's reads and sets, those of the list completions included.
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
     void buildControls();
     QWidget* buildVlanListTab();
     QWidget* buildPortListTab();

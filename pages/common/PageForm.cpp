@@ -239,6 +239,13 @@ bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
     return true;
 }
 
+bool ActionOutcome::fail(const CvSNMPError& outcome, const QString& text) {
+    if (!note(outcome, text)) return false;
+    if (statusBar_)
+        statusBar_->ShowText(text.isEmpty() ? QString::fromStdString(outcome.Message) : text);
+    return true;
+}
+
 void ActionOutcome::showOk(const QString& okText) {
     okShown_ = failure_.value_or(okText);
     if (statusBar_) statusBar_->ShowText(*okShown_);

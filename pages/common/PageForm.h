@@ -105,7 +105,12 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 // Where the action shows no OK text, a failure shows nothing more than the page shows itself.
 class ActionOutcome {
   public:
-    explicit ActionOutcome(CvStatusBar* statusBar) : statusBar_(statusBar) {}
+    ActionOutcome() = default;
+    // The routines watch() installs refer to this object: it stays where the page made it.
+    ActionOutcome(const ActionOutcome&) = delete;
+    ActionOutcome& operator=(const ActionOutcome&) = delete;
+    // The panel its texts go to, once the page has built it.
+    void attach(CvStatusBar* statusBar) { statusBar_ = statusBar; }
     // A new action: failures of earlier ones no longer count.
     void begin() {
         failure_.reset();
@@ -118,6 +123,9 @@ class ActionOutcome {
     // OK text of the action that the panel still shows gives way to the first failure's text
     // (an error line the request wrote there stays). True when the outcome is a failure.
     bool note(const CvSNMPError& outcome, const QString& text = {});
+    // As note, and a failure's text (or its message) is shown at once, as a completion routine
+    // shows the failure it met.
+    bool fail(const CvSNMPError& outcome, const QString& text = {});
     // Shows okText, or the first failure's text when the action met one.
     void showOk(const QString& okText);
     // Shows the first failure's text, when the action met one, as showOk would.
@@ -125,7 +133,7 @@ class ActionOutcome {
     bool failed() const { return failure_.has_value(); }
 
   private:
-    CvStatusBar* statusBar_;
+    CvStatusBar* statusBar_ = nullptr;
     std::optional<QString> failure_;
     std::optional<QString> okShown_;  // the OK text the action put in the panel
 };

@@ -70,7 +70,7 @@ void TFM_Information::buildControls() {
     Btn_Re = new QPushButton("Refresh", this);
     Btn_Sa = new QPushButton("Save", this);
     StatusBar = new CvStatusBar(this);
-    outcome_ = ActionOutcome(StatusBar);
+    outcome_.attach(StatusBar);
     CB_DeviceApplySetting = makeHiddenCombo(this);
     layOutPage(this, Panel1, {Btn_Re, Btn_Sa}, StatusBar);
 

@@ -39,7 +39,7 @@ class TFM_Information : public QDialog {
 
   private:
     void buildControls();
-    ActionOutcome outcome_{nullptr};
+    ActionOutcome outcome_;
 };
 
 extern TFM_Information* FM_Information;

@@ -196,7 +196,7 @@ void TFM_Admin2::buildControls() {
     OK = new QPushButton("Save", this);
     Cancel = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
-    rangeAdd_ = ActionOutcome(StatusBar);
+    rangeAdd_.attach(StatusBar);
     layOutPage(this, body, {OK, Cancel}, StatusBar);
     centreOnMainWindow(this);
 

@@ -116,7 +116,7 @@ class TFM_Admin2 : public QDialog {
     void buildRequests();
     bool refuseSave();
     // The IP-range Add's: its set and the re-read after it.
-    ActionOutcome rangeAdd_{nullptr};
+    ActionOutcome rangeAdd_;
 };
 
 extern TFM_Admin2* FM_Admin2;
