@@ -79,9 +79,8 @@ TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoComboOrCheckBoxThatNoReadFille
         EXPECT_EQ(req->Set(false, true, ""), c.sent != nullptr);
         EXPECT_EQ(req->Withheld(), !c.sent);
         EXPECT_EQ(sim->sets().size(), c.sent ? 2u : 1u);
-        EXPECT_EQ(result, c.sent ? "0 (ViZURU++) Ok!"
-                                 : "-513 (ViZURU++) The value could not be read, so it was not "
-                                   "saved!");
+        const int code = c.sent ? 0 : CvSNMPRequest2Controls::kUnreadCode;
+        EXPECT_EQ(result, std::to_string(code) + " " + CvMessages::text(code));
         // Marks of the page that leave nothing to send: the set goes out empty, as ever.
         req->VarList.GetItem(0).access = ACC_READONLY;
         EXPECT_TRUE(req->Set(false, true, ""));
@@ -139,7 +138,9 @@ TEST_F(SetTest, AsyncGetOrSetThatCannotStart_ReturnsFalseThenResultRoutineThenCl
         EXPECT_FALSE(isSet ? req->Set(false, true, "") : req->Get());
         EXPECT_TRUE(order.empty()) << "the failure must arrive later, not inside the call";
         ASSERT_TRUE(waitFor([&] { return order.size() == 2; }));
-        const std::string code = what == "get" ? "-407" : what == "set" ? "-510" : "-513";
+        const std::string code = what == "get"   ? "-407"
+                                 : what == "set" ? "-510"
+                                                 : std::to_string(req->kUnreadCode);
         EXPECT_EQ(order, (std::vector<std::string>{"result " + code, "closure " + code}));
         EXPECT_FALSE(req->Busy());
     }

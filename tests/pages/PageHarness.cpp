@@ -15,6 +15,8 @@
 #include <algorithm>
 
 #include "app/Wait.h"
+#include "library/common/CvMessages.h"
+#include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvSNMPSession.h"
 #include "library/snmp/CvStatusBar.h"
 
@@ -99,6 +101,10 @@ std::vector<std::string> PageHarness::oids(const SimSetRecord& set) {
     std::vector<std::string> found;
     for (const SimVarBind& binding : set.vbs) found.push_back(binding.oid);
     return found;
+}
+
+QString PageHarness::unreadText() {
+    return QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode));
 }
 
 std::vector<std::string> PageHarness::valuesSentTo(const std::string& oid) const {

@@ -84,6 +84,8 @@ class PageHarness : public ::testing::Test {
     static std::vector<std::string> oids(const SimSetRecord& set);
     // The values sent to one OID, in order, over every set.
     std::vector<std::string> valuesSentTo(const std::string& oid) const;
+    // What a Save shows when each value it would send was never read.
+    static QString unreadText();
     // The texts of the message boxes shown so far.
     std::vector<QString> boxTexts() const;
     // What the page's status bar shows: its first panel's text, or its simple text.

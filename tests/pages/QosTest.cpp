@@ -186,6 +186,7 @@ TEST_F(QosPage, SaveWritesStatesStatusAndClassifiersOrOnlyTheStatusWhenOff) {
     for (const int on : {0, 1}) {
         choose(page->CB_EnableQos, on);
         sim().knob("fail " + kStatus + " notWritable set 1");
+        page->StatusBar->ShowText("");
         page->Btn_Apply->click();
         EXPECT_TRUE(pumpUntil([&] { return page->isEnabled() && !page->reqQosRules->Busy(); }));
         EXPECT_TRUE(status(page).contains("notWritable")) << on << status(page).toStdString();

@@ -221,6 +221,7 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     // Each text stays once the sets and reads the button started have ended.
     const auto pressShowsRefusal = [&](QAbstractButton* button, int row) {
         page->User_ListView->SelectRow(row);
+        page->StatusBar->ShowText("");
         click(button);
         return pumpUntil([&] {
                    return !page->reqScheduleTable->Busy() && !page->reqScheduleDelete->Busy();
@@ -275,8 +276,7 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     page = openPage(FM_Scheduling);
     ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
     click(page->Btn_Apply);
-    EXPECT_EQ(page->StatusBar->PanelText(0),
-              "(ViZURU++) The value could not be read, so it was not saved!");
+    EXPECT_EQ(page->StatusBar->PanelText(0), unreadText());
     EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
 }
 

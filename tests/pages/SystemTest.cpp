@@ -52,6 +52,7 @@ TEST_F(SystemPage, CancelSendsNothingRestartAndRestoreSendOneItemAndCountDownUnl
     sim().knob("silence on");
     page->Button1->click();
     sim().knob("silence off");
+    ASSERT_EQ(countdowns.size(), 3u) << "the silent device's restart counted down";
     // A device that refuses is not restarting: its text, and no countdown left running, which
     // at this scale would take seconds.
     setTimeScale(0.1);
@@ -77,7 +78,6 @@ TEST_F(SystemPage, CancelSendsNothingRestartAndRestoreSendOneItemAndCountDownUnl
     EXPECT_EQ(ui().boxes[0].buttons, platform::BoxButtons::OkCancel);
     const CountdownSeen restart{50, false, "The device is restarting."};
     const CountdownSeen reset{50, false, "The system IP will be 192.168.0.50 !"};
-    ASSERT_GE(countdowns.size(), 3u);
     EXPECT_EQ(std::vector<CountdownSeen>(countdowns.begin(), countdowns.begin() + 3),
               (std::vector<CountdownSeen>{restart, reset, restart}));
     EXPECT_EQ(std::vector<QString>(countdownTitles.begin(), countdownTitles.begin() + 3),

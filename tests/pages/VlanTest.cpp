@@ -151,7 +151,7 @@ TEST_F(VlanPage, PvidSaveChecksEachEditWritesThreeRequestsOnlyTheStatusWhenOffNo
     page = open();
     page->Button1->click();
     EXPECT_TRUE(sets().empty()) << "VLAN would be written as status 0";
-    EXPECT_EQ(status(page), "(ViZURU++) The value could not be read, so it was not saved!");
+    EXPECT_EQ(status(page), unreadText());
     page->Btn_PvidApply->click();
     EXPECT_EQ(sets().size(), 2u) << "the auto-assign and the PVIDs without the status";
 }
@@ -174,8 +174,12 @@ TEST_F(VlanPage, AutoAssignDisablesTheEditsAndRereadsWhatTheDeviceAssignedDynami
     EXPECT_EQ(oids(log[3]), std::vector<std::string>{kPvidAuto});
     EXPECT_EQ(status(page), "Set Error!");
     sim().knob("fail " + kPvidAuto + " genErr set");
+    page->StatusBar->ShowText("");
     page->Btn_PvidApply->click();
     EXPECT_EQ(status(page), "Set Error!") << "the auto-assign alone refused";
+    ASSERT_EQ(sets().size(), 6u);
+    EXPECT_TRUE(sets()[4].errorStatus == 0 && sets()[5].errorStatus != 0);
+    EXPECT_EQ(oids(sets()[5]), std::vector<std::string>{kPvidAuto});
     sim().knob("clear");
 
     sim().knob("profile vlan-dynamic");
