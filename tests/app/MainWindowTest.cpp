@@ -431,6 +431,7 @@ TEST_F(MainWindow, EveryMenuItem_ForeignAgentSeesNoRefusalReportedAsSuccess_Sile
             pumpUntil([] { return false; }, 120);
         }
     };
+    QStringList unpressed;  // pages whose main action was not pressed
     const QStringList v2c = {"/I127.0.0.1"},
                       v3 = {"/I127.0.0.1", "/v3",  "/nshaaes",      "/l3",
                             "/A3",         "/P19", "/aauthpass123", "/pprivpass123"};
@@ -475,6 +476,8 @@ TEST_F(MainWindow, EveryMenuItem_ForeignAgentSeesNoRefusalReportedAsSuccess_Sile
                 if (button && button->isVisibleTo(page) && button->isEnabled()) {
                     button->click();
                     settle();
+                } else if (!unpressed.contains(path)) {
+                    unpressed << path;
                 }
                 for (CvStatusBar* bar : page->findChildren<CvStatusBar*>()) {
                     texts << bar->SimpleText();
@@ -506,6 +509,9 @@ TEST_F(MainWindow, EveryMenuItem_ForeignAgentSeesNoRefusalReportedAsSuccess_Sile
             EXPECT_LT(ticks, 25) << "a countdown ran on after a refusal";
         }
     }
+    // DHCP offers Save only over settings it read; Device Information has no action.
+    EXPECT_EQ(unpressed, QStringList({"Advanced > DHCP Server", "Status > Device Infomation"}))
+        << unpressed.join(", ").toStdString();
 }
 
 TEST_F(MainWindow, SwitchesWinOverTheSettingsFile) {
