@@ -155,6 +155,7 @@ void TFM_Performace::buildControls() {
     Bt_Apply_a = new QPushButton("Save", this);
     Bt_Refresh_a = new QPushButton("Refresh", this);
     StatusBar = new CvStatusBar(this);
+    outcome_.attach(StatusBar);
     StatusBar->AddPanel(-1);
     layOutPage(this, PageControl1, {Bt_Apply_a, Bt_Refresh_a}, StatusBar);
     centreOnMainWindow(this);
@@ -172,16 +173,14 @@ void TFM_Performace::buildControls() {
 std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequestKeepingFailure(
     const CvSNMPVarItem* table, RequestMode mode, int timeout) {
     auto request = makeRequest(this, table, MVT_SV, 0, mode, timeout);
-    // A synchronous read reports its failure only here; the step's outcome text needs it.
-    request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-        if (outcome.Code != 0 && failedRead.isEmpty())
-            failedRead = QString::fromStdString(outcome.Message);
-    });
+    // A synchronous read reports its failure only to its result routine; the step's outcome
+    // text needs it.
+    outcome_.watch({request.get()});
     return request;
 }
 
 void TFM_Performace::FormCreate() {
-    failedRead.clear();
+    outcome_.begin();
     reqMain = makeRequestKeepingFailure(mainTable, kSynchronous, 10000);
     reqMain->AssociateEdit(0, "%s", Ed_BeInta);
     reqMain->AssociateEdit(1, "%s", Ed_DTIMa);
@@ -225,7 +224,7 @@ void TFM_Performace::FormCreate() {
     reqCipher->AssociateComboBox(1, CB_Clipher);
     UpdateBandControls();
 
-    showReadOutcome("Get OK!");
+    outcome_.showOk("Get OK!");
     limitTyping(Ed_ULimit, kUserLimitLength);
     limitTyping(Ed_BeInta, kBeaconLength);
     limitTyping(Ed_DTIMa, kDtimLength);
@@ -248,10 +247,6 @@ void TFM_Performace::buildWifiModeRequest() {
 
 QComboBox* TFM_Performace::modeCombo() const {
     return band == kBand24 ? CB_WMode1 : band == kBand5 ? CB_WMode2 : nullptr;
-}
-
-void TFM_Performace::showReadOutcome(const QString& success) {
-    StatusBar->ShowText(failedRead.isEmpty() ? success : failedRead);
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
@@ -329,14 +324,14 @@ bool TFM_Performace::setMain(const std::vector<int>& items) {
 }
 
 void TFM_Performace::Bt_Refresh_aClick() {
-    failedRead.clear();
+    outcome_.begin();
     if (reqMain) reqMain->Get();
     if (reqWifiMode) {
         reqWifiMode->Get();
         modeRule(modeCombo(), band);
     }
     UpdateBandControls();
-    showReadOutcome("Refresh OK!");
+    outcome_.showOk("Refresh OK!");
 }
 
 // ---- Rules on the controls ------------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -13,9 +15,7 @@ class QPushButton;
 class QTabWidget;
 class CvEdit;
 class CvStatusBar;
-class CvSNMPRequest2Edits;
 struct CvSNMPVarItem;
-enum RequestMode : int;
 
 // Advanced \ Performance: the radio's advanced settings for the band the device uses now.
 class TFM_Performace : public QDialog {
@@ -69,13 +69,12 @@ class TFM_Performace : public QDialog {
     // The mode combo of the band read at creation; null while the band is neither 0 nor 1.
     QComboBox* modeCombo() const;
     void modeRule(QComboBox* combo, int comboBand);
-    void showReadOutcome(const QString& success);
     bool setMain(const std::vector<int>& items);
 
     int band = -1;
     int apMode = -1;
-    // The message of the first read that failed since the reads of a step began.
-    QString failedRead;
+    // The first read that failed since the reads of a step began.
+    ActionOutcome outcome_;
 };
 
 extern TFM_Performace* FM_Performace;
