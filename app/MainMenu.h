@@ -14,7 +14,8 @@ void runReportingFailure(Body body) {
     try {
         body();
     } catch (const std::exception& failure) {
-        // Failure texts are message-table texts, kept as UTF-8 whatever the message files' encoding.
+        // Failure texts are message-table texts, kept as UTF-8 whatever the message files'
+        // encoding.
         platform::Application::reportEscaped(QString::fromStdString(failure.what()));
     } catch (...) {
         platform::Application::reportEscaped(QStringLiteral("(CvCommon) Internal error!"));

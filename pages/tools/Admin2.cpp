@@ -568,6 +568,7 @@ void TFM_Admin2::Btn_DelClick() {
         StatusBar->ShowText("Delete Error!");
         return;
     }
+    // A late answer to an earlier Add no longer speaks for the panel.
     rangeAdd_.begin();
     ListView_IpRange->SelectRow(row);
     Ed_Delete->SetText(LA_Index->text());
