@@ -33,40 +33,24 @@ struct Command {
     QStringList arguments;
 };
 
-Command download(Client client, uint16_t port, const QString& remote, const QString& local,
-                 const QString& mode = "binary") {
+// The client's command that reads remote into local (get) or writes local to remote (put).
+Command transfer(Client client, uint16_t port, bool put, const QString& local,
+                 const QString& remote, const QString& mode = "binary") {
     const QString host = "127.0.0.1", portText = QString::number(port);
     switch (client) {
         case Client::Curl:
         case Client::CurlNoOptions: {
-            QStringList arguments{"--silent", "--show-error", "-o", local,
+            QStringList arguments{"--silent", "--show-error", put ? "-T" : "-o", local,
                                   "tftp://" + host + ":" + portText + "/" + remote};
             if (client == Client::CurlNoOptions) arguments.prepend("--tftp-no-options");
             return {"curl", arguments};
         }
         case Client::TftpHpa:
-            return {"tftp", {"-m", mode, host, portText, "-c", "get", remote, local}};
+            return {"tftp",
+                    {"-m", mode, host, portText, "-c", put ? "put" : "get", put ? local : remote,
+                     put ? remote : local}};
         case Client::Atftp:
-            return {"atftp", {"-g", "-r", remote, "-l", local, host, portText}};
-    }
-    return {};
-}
-
-Command upload(Client client, uint16_t port, const QString& local, const QString& remote,
-               const QString& mode = "binary") {
-    const QString host = "127.0.0.1", portText = QString::number(port);
-    switch (client) {
-        case Client::Curl:
-        case Client::CurlNoOptions: {
-            QStringList arguments{"--silent", "--show-error", "-T", local,
-                                  "tftp://" + host + ":" + portText + "/" + remote};
-            if (client == Client::CurlNoOptions) arguments.prepend("--tftp-no-options");
-            return {"curl", arguments};
-        }
-        case Client::TftpHpa:
-            return {"tftp", {"-m", mode, host, portText, "-c", "put", local, remote}};
-        case Client::Atftp:
-            return {"atftp", {"-p", "-l", local, "-r", remote, host, portText}};
+            return {"atftp", {put ? "-p" : "-g", "-l", local, "-r", remote, host, portText}};
     }
     return {};
 }
@@ -88,7 +72,8 @@ struct ClientTest : ServerFixture {
         const std::string served = "served-" + std::to_string(size) + ".bin";
         ASSERT_TRUE(writeFile(path(QString::fromStdString(served)), bytes));
         const QString fetched = clientDir.filePath("fetched.bin");
-        run(download(client, port, QString::fromStdString(served), fetched), served, timeoutMs);
+        run(transfer(client, port, false, fetched, QString::fromStdString(served)), served,
+            timeoutMs);
         const auto got = readFile(fetched);
         // curl creates no output file for an empty transfer.
         EXPECT_EQ(got.value_or(std::string()), bytes) << "download differs";
@@ -98,7 +83,8 @@ struct ClientTest : ServerFixture {
         const std::string received = "received-" + std::to_string(size) + ".bin";
         const QString local = clientDir.filePath("upload.bin");
         ASSERT_TRUE(writeFile(local, bytes));
-        run(upload(client, port, local, QString::fromStdString(received)), received, timeoutMs);
+        run(transfer(client, port, true, local, QString::fromStdString(received)), received,
+            timeoutMs);
         EXPECT_EQ(readFile(path(QString::fromStdString(received))), bytes) << "upload differs";
         EXPECT_EQ(recorder.last(received, 3)->ByteCount, size);
         EXPECT_EQ(folderEntries(dir.path()).size(), 2) << "a temporary file was left behind";
@@ -143,7 +129,7 @@ struct NetasciiTest : ClientTest, ::testing::Test {};
 TEST_F(NetasciiTest, Download_ServerSendsTheFileBytesUnchanged) {
     ASSERT_TRUE(writeFile(path("log.txt"), std::string("one\r\ntwo\r\n\r\0x\xff", 14)));
     const QString fetched = clientDir.filePath("log.txt");
-    run(download(Client::TftpHpa, port, "log.txt", fetched, "netascii"), "log.txt", 30000);
+    run(transfer(Client::TftpHpa, port, false, fetched, "log.txt", "netascii"), "log.txt", 30000);
     EXPECT_EQ(readFile(fetched), std::string("one\ntwo\n\rx\xff"));
     EXPECT_EQ(recorder.last("log.txt", 3)->Mode, "netascii");
     EXPECT_EQ(recorder.last("log.txt", 3)->ByteCount, 14u);
@@ -152,18 +138,18 @@ TEST_F(NetasciiTest, Download_ServerSendsTheFileBytesUnchanged) {
 TEST_F(NetasciiTest, Upload_StoresTheWireBytesExactly) {
     const QString local = clientDir.filePath("in.txt");
     ASSERT_TRUE(writeFile(local, std::string("a\nb\rc\xfe", 6)));
-    run(upload(Client::TftpHpa, port, local, "in.txt", "netascii"), "in.txt", 30000);
+    run(transfer(Client::TftpHpa, port, true, local, "in.txt", "netascii"), "in.txt", 30000);
     EXPECT_EQ(readFile(path("in.txt")), std::string("a\r\nb\r\0c\xfe", 8));
 
     const std::string plain = "no line ends at all \x01\x02\xfe";
     ASSERT_TRUE(writeFile(local, plain));
-    run(upload(Client::TftpHpa, port, local, "plain.txt", "netascii"), "plain.txt", 30000);
+    run(transfer(Client::TftpHpa, port, true, local, "plain.txt", "netascii"), "plain.txt", 30000);
     EXPECT_EQ(readFile(path("plain.txt")), plain);
 
     // In octet mode carriage returns and line feeds arrive as sent.
     const std::string bytes = std::string("a\r\nb\nc\r\0d", 9) + patternBytes(1500, 9);
     ASSERT_TRUE(writeFile(local, bytes));
-    run(upload(Client::TftpHpa, port, local, "crlf.bin", "octet"), "crlf.bin", 30000);
+    run(transfer(Client::TftpHpa, port, true, local, "crlf.bin", "octet"), "crlf.bin", 30000);
     EXPECT_EQ(readFile(path("crlf.bin")), bytes);
 }
 
