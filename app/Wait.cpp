@@ -151,15 +151,11 @@ void TFM_Waiting::sendReboot() {
         reqReboot_->VarList = CvSNMPVarList(UpgradeCommandItems, SVT_SV, 0);
         reqReboot_->VarList.Values() = {RebootValue};
         reqReboot_->SetAsync([this](const CvSNMPError& outcome) {
-            if (IsRefusal(outcome)) EndRefused(QString::fromStdString(outcome.Message));
+            if (outcome.IsRefusal()) EndRefused(QString::fromStdString(outcome.Message));
         });
     } catch (const std::exception&) {
         // The device may already be restarting; the countdown goes on.
     }
-}
-
-bool TFM_Waiting::IsRefusal(const CvSNMPError& outcome) {
-    return outcome.Code <= -101 && outcome.Code >= -119;
 }
 
 void TFM_Waiting::EndRefused(const QString& text) {

@@ -46,11 +46,8 @@ class TFM_Waiting : public QDialog {
     // Reboot commands sent by this dialog (0 or 1).
     int RebootsSent() const { return rebootsSent_; }
 
-    // Whether the device answered a command with an error status: it is there and refused, so
-    // it is not restarting. No answer or a time-out is no refusal: a restarting device may not
-    // answer.
-    static bool IsRefusal(const CvSNMPError& outcome);
-    // Ends the countdown at once for a command the device refused, keeping its text.
+    // Ends the countdown at once for a command the device refused (CvSNMPError::IsRefusal: it is
+    // there, so it is not restarting; a restarting device may not answer), keeping its text.
     void EndRefused(const QString& text);
     // The text of the refusal that ended the countdown; empty when none did.
     const QString& RefusalText() const { return refusal_; }

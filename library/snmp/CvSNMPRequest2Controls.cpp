@@ -134,7 +134,7 @@ void CvSNMPRequest2Controls::completeGet(const CvSNMPError& error, bool sent,
         // processing the answer, not an SNMP failure.
         WriteLog(error.Message);
     }
-    if (alive) finish(outcome, sent, AfterGetHook, OnAfterGet);
+    if (alive && finish(outcome, sent, AfterGetHook, OnAfterGet)) emit Settled();
 }
 
 bool CvSNMPRequest2Controls::finish(const CvSNMPError& outcome, bool sent, Hook afterHook,
@@ -152,6 +152,7 @@ bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/
     if (!Enabled) return false;
     lastWasSet_ = true;
     withheld_ = false;
+    nothingLeft_ = false;
     if (Mode == 0) {
         runHook(BeforeSetHook);
         std::string instance = prepareSet(prepare);
@@ -165,7 +166,7 @@ bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/
         postUnsentSet({e.code(), e.what()});
         return false;
     }
-    if (withheld_) {
+    if (nothingLeft_) {
         postUnsentSet({kUnreadCode, CvMessages::text(kUnreadCode)});
         return false;
     }
@@ -190,18 +191,20 @@ std::string CvSNMPRequest2Controls::prepareSet(bool prepare) {
             isSendable(VarList.GetItem(i)) && !(VarList.IsTable() && i < VarList.KeyCount());
         anyLeft |= carried && std::find(unread_.begin(), unread_.end(), i) == unread_.end();
     }
+    withheld_ = !unread_.empty();
     // A page whose own marks leave nothing to send still sends its empty set.
-    withheld_ = !unread_.empty() && !anyLeft;
+    nothingLeft_ = withheld_ && !anyLeft;
     return instance;
 }
 
 bool CvSNMPRequest2Controls::setSync(bool reread, const std::string& instance) {
     request_->Settings.timeout = Timeout;
-    CvSNMPError error = withheld_ ? CvSNMPError{kUnreadCode, CvMessages::text(kUnreadCode)}
-                                  : request_->Set(instance, unread_);
+    CvSNMPError error = nothingLeft_ ? unreadOutcome() : request_->Set(instance, unread_);
+    const bool sent = error.Code == 0;
+    if (sent && withheld_) error = unreadOutcome();
     runHook(AfterSetHook);
     callResult(error);
-    if (reread && VarList.IsTable() && Enabled) getSync();
+    if (reread && sent && VarList.IsTable() && Enabled) getSync();
     return error.Code == 0;
 }
 
@@ -212,7 +215,14 @@ bool CvSNMPRequest2Controls::setAsync(bool reread, const std::string& instance) 
     bool issued = false;
     try {
         issued = request_->SetAsync(
-            [this, sent, reread](const CvSNMPError& error) { completeSet(error, *sent, reread); },
+            [this, sent, reread, leftOut = withheld_](const CvSNMPError& error) {
+                // What went out was accepted, but the set as a whole was not made: its result
+                // routine hears of it as of a set that could not be sent whole.
+                if (error.Code == 0 && leftOut)
+                    completeSet(unreadOutcome(), false, reread, true);
+                else
+                    completeSet(error, *sent, reread, error.Code == 0);
+            },
             instance, unread_);
     } catch (...) {
         --setsInFlight_;
@@ -226,18 +236,23 @@ void CvSNMPRequest2Controls::postUnsentSet(const CvSNMPError& error) {
     ++setsInFlight_;
     // Posted to this object, so it is dropped with the request like any other completion.
     QMetaObject::invokeMethod(
-        this, [this, error] { completeSet(error, false, false); }, Qt::QueuedConnection);
+        this, [this, error] { completeSet(error, false, false, false); }, Qt::QueuedConnection);
 }
 
-void CvSNMPRequest2Controls::completeSet(const CvSNMPError& error, bool sent, bool reread) {
+CvSNMPError CvSNMPRequest2Controls::unreadOutcome() {
+    return {kUnreadCode, CvMessages::text(kUnreadCode)};
+}
+
+void CvSNMPRequest2Controls::completeSet(const CvSNMPError& error, bool sent, bool reread,
+                                         bool accepted) {
     --setsInFlight_;
-    const bool alive = finish(error, sent, AfterSetHook, OnAfterSet);
+    QPointer<QObject> alive(this);
+    if (!finish(error, sent, AfterSetHook, OnAfterSet)) return;
     // A read the page started from its closure already brings the table; a second one would
     // only repeat it.
-    if (!alive || error.Code != 0 || !reread || !VarList.IsTable() || readsInFlight_ > 0 ||
-        !Enabled)
-        return;
-    guarded(owner_, [&] { getAsync(); });
+    if (accepted && reread && VarList.IsTable() && readsInFlight_ == 0 && Enabled)
+        guarded(owner_, [&] { getAsync(); });
+    if (alive) emit Settled();
 }
 
 std::vector<int> CvSNMPRequest2Controls::readableItems() const {
@@ -326,6 +341,19 @@ bool isHiddenKind(const CvSNMPVarItem& item) {
     return writeOnly || (item.access & (ACC_HIDDEN | ACC_INVALID));
 }
 
+// Whether a control's content is a value of the device's or a choice is kept on the control, not
+// on one binding: a page that reads a control through one request and writes it through another
+// sends what that read brought.
+const char* const kKnownProperty = "vraKnownValue";
+
+bool isKnownControl(const QWidget* control) {
+    return control && control->property(kKnownProperty).toBool();
+}
+
+void markKnownControl(QWidget* control, bool known) {
+    if (control) control->setProperty(kKnownProperty, known);
+}
+
 }  // namespace
 
 struct CvSNMPRequest2Edits::Binding {
@@ -336,13 +364,28 @@ struct CvSNMPRequest2Edits::Binding {
     QPointer<QCheckBox> check;
     std::vector<QPointer<CvEdit>> edits;
     std::shared_ptr<const CvEditConstraint> constraint;
-    // The value a combo box or check box holds is one a read of this visit brought, or one the
-    // user or the page chose.
-    bool known = false;
+    // The controls whose content is the value sent (a label's caption is the page's own).
+    std::vector<QWidget*> valueControls() const {
+        std::vector<QWidget*> controls;
+        if (combo) controls.push_back(combo);
+        if (check) controls.push_back(check);
+        for (const auto& edit : edits)
+            if (edit) controls.push_back(edit);
+        return controls;
+    }
 
-    // An empty combo or a cleared box that no read filled and nobody chose: not the device's.
+    bool known() const {
+        for (QWidget* control : valueControls())
+            if (!isKnownControl(control)) return false;
+        return true;
+    }
+    void markKnown(bool known) const {
+        for (QWidget* control : valueControls()) markKnownControl(control, known);
+    }
+
+    // Content that no read filled and nobody chose: not the device's.
     bool unread(const CvSNMPVarItem& it) const {
-        return (kind == Combo || kind == Check) && !known && isReadable(it) && isSendable(it);
+        return kind != Label && !known() && isReadable(it) && isSendable(it);
     }
 
     // Writes a value into the control; display is its text through the option list.
@@ -362,6 +405,7 @@ struct CvSNMPRequest2Edits::Binding {
                 showInEdits(it, value);
                 break;
         }
+        markKnown(true);
     }
 
     // The control's content as a value of the item; the current value when it has none.
@@ -441,10 +485,11 @@ void CvSNMPRequest2Edits::AssociateComboBox(int item, QComboBox* comboBox) {
     comboBox->setCurrentIndex(-1);
     auto binding =
         std::make_unique<Binding>(Binding{Binding::Combo, item, comboBox, {}, {}, {}, {}});
-    Binding* chosen = binding.get();
-    connect(comboBox, &QComboBox::activated, this, [chosen] { chosen->known = true; });
-    connect(comboBox, &QComboBox::currentIndexChanged, this, [chosen](int index) {
-        if (index >= 0) chosen->known = true;
+    // An index the page sets counts as chosen, as one the user picks does; a page that copies a
+    // value nobody read takes that back with MarkDerived.
+    connect(comboBox, &QComboBox::activated, this, [comboBox] { markKnownControl(comboBox, true); });
+    connect(comboBox, &QComboBox::currentIndexChanged, this, [comboBox](int index) {
+        if (index >= 0) markKnownControl(comboBox, true);
     });
     bindings_.push_back(std::move(binding));
 }
@@ -470,6 +515,9 @@ void CvSNMPRequest2Edits::AssociateEdit(int item, const char* format,
         auto* filter = new CvEditFilter(edit, specifier);
         if (previousFilter) previousFilter->setNext(edit);
         edit->SetConstraint(constraint, index);
+        // Only the user's typing makes an edit's text chosen: a text the page writes may be a
+        // copy of one nobody read.
+        connect(edit, &QLineEdit::textEdited, this, [edit] { markKnownControl(edit, true); });
         binding.edits.emplace_back(edit);
         previousFilter = filter;
         ++index;
@@ -489,8 +537,7 @@ void CvSNMPRequest2Edits::AssociateCheckBox(int item, QCheckBox* checkBox) {
     if (!it.options && it.syntax != SYN_BOOLEAN) fail(-517);
     auto binding =
         std::make_unique<Binding>(Binding{Binding::Check, item, {}, {}, checkBox, {}, {}});
-    Binding* chosen = binding.get();
-    connect(checkBox, &QCheckBox::toggled, this, [chosen] { chosen->known = true; });
+    connect(checkBox, &QCheckBox::toggled, this, [checkBox] { markKnownControl(checkBox, true); });
     bindings_.push_back(std::move(binding));
 }
 
@@ -631,9 +678,16 @@ void CvSNMPRequest2Edits::CollectControls() {
         if (unread[i]) unread_.push_back(i);
 }
 
-void CvSNMPRequest2Edits::MarkChosen(const QWidget* control) {
-    for (const auto& binding : bindings_)
-        if (binding->combo == control || binding->check == control) binding->known = true;
+void CvSNMPRequest2Edits::MarkChosen(QWidget* control) {
+    MarkDerived(control, true);
+}
+
+void CvSNMPRequest2Edits::MarkDerived(QWidget* control, bool fromKnownValues) {
+    markKnownControl(control, fromKnownValues);
+}
+
+bool CvSNMPRequest2Edits::IsKnown(const QWidget* control) {
+    return isKnownControl(control);
 }
 
 // Only a success counts: a failed re-read leaves what an earlier read of this visit brought,
@@ -642,5 +696,5 @@ void CvSNMPRequest2Edits::MarkChosen(const QWidget* control) {
 void CvSNMPRequest2Edits::ReadSucceeded(const std::vector<int>& items) {
     for (const auto& binding : bindings_)
         if (std::find(items.begin(), items.end(), binding->item) != items.end())
-            binding->known = true;
+            binding->markKnown(true);
 }

@@ -79,14 +79,15 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // Writes the writable items. prepare: first clears every value and collects the bound
     // controls (and the selected list-view row) into the items. reread: reads a table list again
     // afterwards. text is accepted and ignored. Results as for Get.
-    // A prepared set leaves out each item bound to a combo box or check box whose value no read
-    // of this request has brought (every read of it failed, or none has come yet) and that
-    // neither the user nor the page has chosen: an empty combo or a cleared box there is no value
-    // of the device's, and writing it as 0 would switch the device's function off. When that
-    // leaves nothing to send, nothing is sent and the set fails with kUnreadCode.
+    // A prepared set leaves out each item bound to an edit, combo box or check box whose content
+    // no read of this visit has brought (every read of it failed, or none has come yet) and that
+    // neither the user nor the page has chosen: an empty edit, combo or box there is no value of
+    // the device's, and writing it as "", 0 or 0.0.0.0 would overwrite the device's setting.
+    // The rest goes out; the set then ends with kUnreadCode unless the rest failed. When nothing
+    // is left to send, nothing is sent.
     bool Set(bool reread, bool prepare, const char* text = "");
     static constexpr int kUnreadCode = -513;
-    // The last Set sent nothing because every item it would carry was left out as unread.
+    // The last Set left out an item as unread (and perhaps sent the rest).
     bool Withheld() const { return withheld_; }
 
     // Where error lines of asynchronous answers go; null shows them in a message box captioned
@@ -95,6 +96,11 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
 
     // The table row (index into VarList.Rows()) that the next Set writes; -1 when none is.
     int SelectedTableRow() const { return selectedRow_; }
+
+  signals:
+    // An asynchronous Get or Set has ended and its routines, closure and any re-read it started
+    // have run: Busy() now tells whether more answers are still out.
+    void Settled();
 
   protected:
     // Shows the values just read in the bound controls (or rows in the list view).
@@ -123,7 +129,9 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     void postUnsentSet(const CvSNMPError& error);
     std::vector<int> readableItems() const;
     void completeGet(const CvSNMPError& error, bool sent, const std::vector<int>& items);
-    void completeSet(const CvSNMPError& error, bool sent, bool reread);
+    // accepted: the device took what was sent (the table may be read again).
+    void completeSet(const CvSNMPError& error, bool sent, bool reread, bool accepted);
+    static CvSNMPError unreadOutcome();
     void callResult(const CvSNMPError& error);
     // The after hook and result routine (on success, or when nothing was sent), then the
     // closure; false when one of them destroyed this request.
@@ -136,6 +144,7 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     int setsInFlight_ = 0;
     bool lastWasSet_ = false;
     bool withheld_ = false;
+    bool nothingLeft_ = false;
 };
 
 // The request bound to edits, combo boxes, labels, check boxes and one list view, each control
@@ -166,9 +175,17 @@ class CvSNMPRequest2Edits : public CvSNMPRequest2Controls {
     // the other bound controls and makes it the row the next Set writes. selectFirst selects
     // row 0 after each read.
     void AssociateListView(CvListView* listView, bool selectFirst);
-    // The page has given this bound combo box or check box its value itself, perhaps the one it
-    // already showed, of which Qt says nothing: later sets send it even when no read brought it.
-    void MarkChosen(const QWidget* control);
+    // The page has given this bound control its value itself (a fixed value, or one it decided
+    // from read or chosen values), perhaps the one it already showed: later sets send it even
+    // when no read brought it. A text the page writes into an edit is not chosen until marked; an
+    // index it sets in a combo box and a box it checks are.
+    static void MarkChosen(QWidget* control);
+    // The page has written into this bound control a value it copied or computed from others:
+    // it counts as known only when those were (IsKnown), so a copy of a value nobody read is
+    // never sent.
+    static void MarkDerived(QWidget* control, bool fromKnownValues);
+    // The control's content came from a read of this visit, the user or the page's choice.
+    static bool IsKnown(const QWidget* control);
 
   protected:
     // Extension points for requests that list only some rows or caption them differently.

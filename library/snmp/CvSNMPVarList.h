@@ -55,6 +55,9 @@ inline bool isSendable(const CvSNMPVarItem& item) {
 struct CvSNMPError {
     int Code = 0;
     std::string Message;
+    // The device answered with an error status (or named no such object): it is there and said
+    // no. No answer, a time-out or a failure of our own is no refusal.
+    bool IsRefusal() const { return Code <= -101 && Code >= -119; }
 };
 
 // One table row read by a walk: its instance suffix (dotted, no leading dot) and one value text

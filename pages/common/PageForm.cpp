@@ -231,9 +231,22 @@ void ActionOutcome::watch(std::initializer_list<CvSNMPRequest2Controls*> request
                 [this](const CvSNMPError& outcome) { note(outcome); });
 }
 
+ActionOutcome::~ActionOutcome() {
+    dropWaiting();
+}
+
+void ActionOutcome::begin() {
+    dropWaiting();
+    if (okShown_ && statusBar_ && statusBar_->ShownText() == *okShown_) statusBar_->ShowText({});
+    failure_.reset();
+    okShown_.reset();
+}
+
 bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
     if (outcome.Code == 0) return false;
-    if (!failure_) failure_ = text.isEmpty() ? QString::fromStdString(outcome.Message) : text;
+    // The user must learn that a value was held back, not that the page's set went wrong.
+    const bool ownWords = text.isEmpty() || outcome.Code == CvSNMPRequest2Controls::kUnreadCode;
+    if (!failure_) failure_ = ownWords ? QString::fromStdString(outcome.Message) : text;
     if (okShown_ && statusBar_ && statusBar_->ShownText() == *okShown_)
         statusBar_->ShowText(*failure_);
     return true;
@@ -242,13 +255,41 @@ bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
 bool ActionOutcome::fail(const CvSNMPError& outcome, const QString& text) {
     if (!note(outcome, text)) return false;
     if (statusBar_)
-        statusBar_->ShowText(text.isEmpty() ? QString::fromStdString(outcome.Message) : text);
+        statusBar_->ShowText(text.isEmpty() || outcome.Code == CvSNMPRequest2Controls::kUnreadCode
+                                 ? QString::fromStdString(outcome.Message)
+                                 : text);
     return true;
 }
 
-void ActionOutcome::showOk(const QString& okText) {
-    okShown_ = failure_.value_or(okText);
-    if (statusBar_) statusBar_->ShowText(*okShown_);
+void ActionOutcome::showOk(const QString& okText,
+                           std::initializer_list<CvSNMPRequest2Controls*> answersFirst) {
+    dropWaiting();
+    for (CvSNMPRequest2Controls* request : answersFirst)
+        if (request && request->Busy()) awaited_.emplace_back(request);
+    if (awaited_.empty()) {
+        okShown_ = failure_.value_or(okText);
+        if (statusBar_) statusBar_->ShowText(*okShown_);
+        return;
+    }
+    pendingOk_ = okText;
+    for (const auto& request : awaited_)
+        settledWatch_.push_back(QObject::connect(request.data(), &CvSNMPRequest2Controls::Settled,
+                                                 request.data(), [this] { showWhenSettled(); }));
+}
+
+void ActionOutcome::showWhenSettled() {
+    for (const auto& request : awaited_)
+        if (request && request->Busy()) return;
+    const QString okText = *pendingOk_;
+    dropWaiting();
+    showOk(okText);
+}
+
+void ActionOutcome::dropWaiting() {
+    for (const auto& connection : settledWatch_) QObject::disconnect(connection);
+    settledWatch_.clear();
+    awaited_.clear();
+    pendingOk_.reset();
 }
 
 void ActionOutcome::showFailure() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "library/snmp/CvSNMPRequest2Controls.h"
 
@@ -100,22 +102,23 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 
 // The outcome of one action of the user on a page (its opening, a Refresh, a Save): the first of
 // its reads and sets that failed, those its completion routines run included. The action's OK
-// texts stand only while none has failed: the first failure's text takes their place, also when
-// the failure comes after an OK text is shown, and no later OK text of the action covers it.
-// Where the action shows no OK text, a failure shows nothing more than the page shows itself.
+// texts stand only while none has failed and only once the answers they report on are in: the
+// first failure's text takes their place, also when the failure comes after an OK text is shown,
+// and no later OK text of the action covers it. A value left out as unread is reported in the
+// access layer's own words, never under a page's text. Where the action shows no OK text, a
+// failure shows nothing more than the page shows itself.
 class ActionOutcome {
   public:
     ActionOutcome() = default;
+    ~ActionOutcome();
     // The routines watch() installs refer to this object: it stays where the page made it.
     ActionOutcome(const ActionOutcome&) = delete;
     ActionOutcome& operator=(const ActionOutcome&) = delete;
     // The panel its texts go to, once the page has built it.
     void attach(CvStatusBar* statusBar) { statusBar_ = statusBar; }
-    // A new action: failures of earlier ones no longer count.
-    void begin() {
-        failure_.reset();
-        okShown_.reset();
-    }
+    // A new action: failures of earlier ones no longer count, an OK text still waiting for its
+    // answers is dropped and one the panel shows is taken away.
+    void begin();
     // Notes what the requests' result routines receive: their synchronous reads and sets, and an
     // asynchronous one that cannot be sent. Replaces their result routines.
     void watch(std::initializer_list<CvSNMPRequest2Controls*> requests);
@@ -126,16 +129,27 @@ class ActionOutcome {
     // As note, and a failure's text (or its message) is shown at once, as a completion routine
     // shows the failure it met.
     bool fail(const CvSNMPError& outcome, const QString& text = {});
-    // Shows okText, or the first failure's text when the action met one.
-    void showOk(const QString& okText);
+    // Shows okText, or the first failure's text when the action met one. With answers of the
+    // given requests still out, the text waits for the last of them (their closures note their
+    // failures), so that an OK never stands over a request that may yet fail.
+    void showOk(const QString& okText,
+                std::initializer_list<CvSNMPRequest2Controls*> answersFirst = {});
     // Shows the first failure's text, when the action met one, as showOk would.
     void showFailure();
     bool failed() const { return failure_.has_value(); }
+    // An OK text is waiting for answers still out.
+    bool waiting() const { return pendingOk_.has_value(); }
 
   private:
+    void dropWaiting();
+    void showWhenSettled();
+
     CvStatusBar* statusBar_ = nullptr;
     std::optional<QString> failure_;
     std::optional<QString> okShown_;  // the OK text the action put in the panel
+    std::optional<QString> pendingOk_;
+    std::vector<QPointer<CvSNMPRequest2Controls>> awaited_;
+    std::vector<QMetaObject::Connection> settledWatch_;
 };
 
 // The box the pages show without a caption of their own: captioned with the program's title, an

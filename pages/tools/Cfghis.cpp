@@ -162,12 +162,14 @@ void TFM_CfgFile::Bt_BrowseClick() {
     if (!OD_File.Execute(this)) return;
     Ed_SaveFile->clear();
     Ed_UpgFile->SetText(OD_File.FileName);
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
 }
 
 void TFM_CfgFile::Bt_SavBrwClick() {
     if (!OD_SaveFile.Execute(this)) return;
     Ed_SaveFile->clear();
     Ed_SaveFile->SetText(OD_SaveFile.FileName);
+    CvSNMPRequest2Edits::MarkChosen(Ed_SaveFile);
 }
 
 bool TFM_CfgFile::setServerAndName() {
@@ -197,6 +199,7 @@ void TFM_CfgFile::Bt_UploadClick() {
     if (!serveOneFile(tftpServer.get(), *saveTransfer_, Ed_TfpSrv, path, name, kDeviceWrites))
         return;
     Ed_UpgFile->SetText(name);
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
     const bool set = setServerAndName();
     if (set) {
         setBusy(true);
@@ -266,6 +269,7 @@ void TFM_CfgFile::Bt_OKClick() {
                       kDeviceReads))
         return;
     Ed_UpgFile->SetText(bareNameOfPath(path));
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
     savePending = false;
     const bool set = setServerAndName();
     if (set) {
@@ -276,6 +280,7 @@ void TFM_CfgFile::Bt_OKClick() {
         updateTransfer_->cancel();
     }
     Ed_UpgFile->SetText(path);
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
 }
 
 void TFM_CfgFile::sendUpgradeCommand(int index, UpgradePurpose purpose) {

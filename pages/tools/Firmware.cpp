@@ -184,15 +184,24 @@ void TFM_Firmware::setUploading(bool uploading) {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_Firmware::Bt_BrowseClick() {
-    if (OD_File.Execute(this)) Ed_UpgFile->SetText(OD_File.FileName);
+    if (OD_File.Execute(this)) {
+        Ed_UpgFile->SetText(OD_File.FileName);
+        CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
+    }
 }
 
 void TFM_Firmware::Bt_CBrowseClick() {
-    if (ODSSL_File.Execute(this)) EDT_Certificate->SetText(ODSSL_File.FileName);
+    if (ODSSL_File.Execute(this)) {
+        EDT_Certificate->SetText(ODSSL_File.FileName);
+        CvSNMPRequest2Edits::MarkChosen(EDT_Certificate);
+    }
 }
 
 void TFM_Firmware::Bt_KBrowseClick() {
-    if (ODSSL_File.Execute(this)) EDT_Key->SetText(ODSSL_File.FileName);
+    if (ODSSL_File.Execute(this)) {
+        EDT_Key->SetText(ODSSL_File.FileName);
+        CvSNMPRequest2Edits::MarkChosen(EDT_Key);
+    }
 }
 
 void TFM_Firmware::Bt_OKClick() {
@@ -245,9 +254,11 @@ void TFM_Firmware::sendFile(const QString& path) {
     // that every edit keeps its full path until an upload has succeeded.
     const QString shown = Ed_UpgFile->text();
     Ed_UpgFile->SetText(fileName_);
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
     setUploading(true);
     reqTftpServer->Set(true, true, "");
     Ed_UpgFile->SetText(shown);
+    CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
 }
 
 void TFM_Firmware::OnServerSet(const CvSNMPError& error) {

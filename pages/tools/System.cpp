@@ -85,7 +85,7 @@ void TFM_Sytem::FormCreate() {
         reqRestartReset->SetLogTarget(StatusBar);
         // A device that answers and refuses is not restarting: its text replaces the countdown.
         reqRestartReset->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
-            if (!TFM_Waiting::IsRefusal(result)) return;
+            if (!result.IsRefusal()) return;
             StatusBar->ShowText(QString::fromStdString(result.Message));
             if (countdown_) countdown_->EndRefused(QString::fromStdString(result.Message));
         };

@@ -219,6 +219,7 @@ void TLogForm::GetBtnClick() {
     if (!requestsBuilt_) return;
     StatusBar1->ShowText("Refresh...!");
     FileNameEdit->SetText(kLogFileName);
+    CvSNMPRequest2Edits::MarkChosen(FileNameEdit);
     ServerEdit->clear();
     if (!GetServerIPAddress(ServerEdit)) return;
     logTransfer_->cancel();
@@ -332,6 +333,8 @@ bool TLogForm::GetServerIPAddress(QLineEdit* edit) {
     const QString deviceMask = MainForm ? MainForm->SubMaskEdit->text() : QString();
     const QString chosen = addressOnDeviceNetwork(locals, deviceAddress, deviceMask);
     if (!chosen.isEmpty()) edit->setText(chosen);
+    // The module's own address, decided here: the device must be told it.
+    CvSNMPRequest2Edits::MarkChosen(edit);
     if (edit->text().isEmpty()) {
         plainMessage(edit->window(), "Invalid Server IP Address or SNMP timed out!");
         return false;
