@@ -204,7 +204,7 @@ bool CvSNMPRequest2Controls::setSync(bool reread, const std::string& instance) {
     if (sent && withheld_) error = unreadOutcome();
     runHook(AfterSetHook);
     callResult(error);
-    if (reread && sent && VarList.IsTable() && Enabled) getSync();
+    if (reread && VarList.IsTable() && Enabled) getSync();
     return error.Code == 0;
 }
 

@@ -12,30 +12,36 @@ namespace {
 
 using SetTest = BindingTest;
 
-// Marks 2 and 32 keep items out, and so does a control that no read filled and nobody chose.
-TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoComboOrCheckBoxThatNoReadFilledAndNobodyChose) {
+// Marks 2 and 32 keep items out, and so does a control that no read filled and nobody chose; a
+// text the page writes into an edit is not chosen until it marks it.
+TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoControlThatNoReadFilledAndNobodyChose) {
     static const CvOptionList reversed{{1, "Enable"}, {0, "Disable"}};
     const std::string level = E + ".5.4.1.0", location = "1.3.6.1.2.1.1.6.0";
-    enum Step { ReadOk, ReadFails, DeviceOutsideList, UserChooses, PageSelects };
+    enum Step { ReadOk, ReadFails, DeviceOutsideList, UserChooses, PageSelects, Typed, Written,
+                Marked };
     struct Case {
         const char* what;
         char kind;  // c combo, x check box, w combo of a write-only item
         std::vector<Step> steps;
-        const char* sent;  // null: left out
+        const char* sent;      // null: left out
+        const char* location;  // the edit's: null left out, "" the device's value
     };
     const Case cases[] = {
-        {"read", 'c', {ReadOk}, "1"},
-        {"read failed", 'c', {ReadFails}, nullptr},
-        {"never read", 'c', {}, nullptr},
-        {"read, then a read failed", 'c', {ReadOk, ReadFails}, "1"},
-        {"user chose after the failure", 'c', {ReadFails, UserChooses}, "1"},
-        {"user chose, then a read failed", 'c', {UserChooses, ReadFails}, "1"},
-        {"page selected", 'c', {ReadFails, PageSelects}, "0"},
-        {"read a value off the list", 'c', {DeviceOutsideList, ReadOk}, "0"},
-        {"write-only item the page never reads", 'w', {}, "0"},
-        {"check box read", 'x', {ReadOk}, "1"},
-        {"check box read failed", 'x', {ReadFails}, nullptr},
-        {"check box clicked after the failure", 'x', {ReadFails, UserChooses}, "1"},
+        {"read", 'c', {ReadOk}, "1", ""},
+        {"read failed", 'c', {ReadFails}, nullptr, nullptr},
+        {"never read", 'c', {}, nullptr, nullptr},
+        {"read, then a read failed", 'c', {ReadOk, ReadFails}, "1", ""},
+        {"user chose after the failure", 'c', {ReadFails, UserChooses}, "1", nullptr},
+        {"user chose, then a read failed", 'c', {UserChooses, ReadFails}, "1", nullptr},
+        {"page selected", 'c', {ReadFails, PageSelects}, "0", nullptr},
+        {"read a value off the list", 'c', {DeviceOutsideList, ReadOk}, "0", ""},
+        {"write-only item the page never reads", 'w', {}, "0", nullptr},
+        {"check box read", 'x', {ReadOk}, "1", ""},
+        {"check box read failed", 'x', {ReadFails}, nullptr, nullptr},
+        {"check box clicked after the failure", 'x', {ReadFails, UserChooses}, "1", nullptr},
+        {"edit typed after the failure", 'c', {ReadFails, PageSelects, Typed}, "0", "Roof"},
+        {"edit the page wrote", 'c', {ReadFails, PageSelects, Written}, "0", nullptr},
+        {"edit the page wrote and chose", 'c', {ReadFails, PageSelects, Marked}, "0", "Roof"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -49,8 +55,10 @@ TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoComboOrCheckBoxThatNoReadFille
                     SVT_SV, 0, 0);
         auto* combo = new QComboBox(form.get());
         auto* check = new QCheckBox(form.get());
+        auto* edit = new CvEdit(form.get());
         c.kind == 'x' ? req->AssociateCheckBox(0, check) : req->AssociateComboBox(0, combo);
-        req->AssociateEdit(1, "%s", new CvEdit(form.get()));
+        req->AssociateEdit(1, "%s", edit);
+        const std::string deviceLocation = sim->value(location);
         for (Step step : c.steps) {
             if (step == ReadFails) sim->knob("fail " + location + " genErr get");
             if (step == DeviceOutsideList) sim->knob("set " + level + " 7");
@@ -64,15 +72,26 @@ TEST_F(SetTest, PreparedSet_SendsItemsMarked6ButNoComboOrCheckBoxThatNoReadFille
                 emit combo->activated(0);
             }
             if (step == PageSelects) combo->setCurrentIndex(1);
+            if (step == Typed) {
+                edit->setText("Roof");
+                emit edit->textEdited("Roof");
+            }
+            if (step == Written || step == Marked) edit->SetText("Roof");
+            if (step == Marked) CvSNMPRequest2Edits::MarkChosen(edit);
         }
         std::string result;
         req->request().SetResultRoutine(
             [&](const CvSNMPError& e) { result = std::to_string(e.Code) + " " + e.Message; });
         sim->clearJournal();
-        ASSERT_TRUE(req->Set(false, true, ""));
-        std::vector<std::string> expected{location + "=" + sim->value(location), E + ".5.4.2.0=0"};
+        // What is left goes out; the set as a whole fails when anything was left out.
+        EXPECT_EQ(req->Set(false, true, ""), c.sent && c.location);
+        std::vector<std::string> expected{E + ".5.4.2.0=0"};
+        if (c.location)
+            expected.insert(expected.begin(),
+                            location + "=" + (*c.location ? c.location : deviceLocation));
         if (c.sent) expected.insert(expected.begin(), level + "=" + c.sent);
         EXPECT_EQ(lastSet(), expected);
+        EXPECT_EQ(req->Withheld(), !(c.sent && c.location));
 
         req->VarList.GetItem(1).access = ACC_INVALID;
         req->VarList.GetItem(2).access = ACC_READONLY;
