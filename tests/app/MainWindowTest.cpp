@@ -407,6 +407,13 @@ void typeInto(CvEdit* edit, const QString& text) {
     emit edit->textEdited(text);
 }
 
+void pick(QComboBox* combo, const QString& text) {
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString() << " is not offered";
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
 const std::string R = E + ".2.1.3.3.1.1.1.", S = E + ".2.1.3.3.2.1.1.";
 const std::map<QString, PageInput> InputsOfPages = {
     {"TFM_Admin2",
@@ -414,12 +421,12 @@ const std::map<QString, PageInput> InputsOfPages = {
       {E + ".4.1.1.1.2."}}},
     {"TFM_Wirless",
      {[](QDialog* page) {
-          QComboBox* authentication = static_cast<TFM_Wirless*>(page)->CB_dot11Authentication;
-          const int openSystem = authentication->findText("Open System");
-          authentication->setCurrentIndex(openSystem);
-          emit authentication->activated(openSystem);
+          auto* wireless = static_cast<TFM_Wirless*>(page);
+          typeInto(wireless->Ed_SSID, "Office");
+          pick(wireless->CB_APMode, "Access Point");
+          pick(wireless->CB_SecurityMode, "Open System");
       },
-      {S + "1."}}},
+      {R + "1.", R + "28.", S + "1."}}},
     {"TFM_Performace",
      {[](QDialog* page) {
           auto* performance = static_cast<TFM_Performace*>(page);
