@@ -2,6 +2,7 @@
 
 #include <QThread>
 #include <algorithm>
+#include <utility>
 
 #include "library/common/CvException.h"
 #include "library/common/CvMessages.h"
@@ -162,9 +163,11 @@ struct CvSNMPRequest::Impl {
     }
     int timeoutMs() const { return platform::scaledMs(owner->Settings.timeout * 10.0); }
 
-    // The open channel; an SNMP failure while opening it (v3 discovery) comes back as code.
-    Channel* channel(bool write, int& code) {
-        return Transport::instance().channel(target(write), timeoutMs(), owner->Retries, code);
+    // The open channel; an SNMP failure while opening it (v3 discovery) comes back as code, and
+    // tryMs as the time-out of the first try, in what a discovery left of the request's time.
+    Channel* channel(bool write, int& tryMs, int& code) {
+        tryMs = timeoutMs();
+        return Transport::instance().channel(target(write), tryMs, owner->Retries, code);
     }
 
     Plan getPlan() const {
@@ -374,7 +377,7 @@ long long CvSNMPRequest::wait() const {
 
 CvSNMPError CvSNMPRequest::getNow() {
     Transport& transport = Transport::instance();
-    int code = 0;
+    int code = 0, tryMs = 0;
     if (VarList.IsTable()) {
         Walk walk = impl_->startWalk();
         if (walk.items.empty()) {
@@ -382,12 +385,14 @@ CvSNMPError CvSNMPRequest::getNow() {
             VarList.Rows().clear();
             return outcome(0);
         }
-        Channel* channel = impl_->channel(false, code);
+        Channel* channel = impl_->channel(false, tryMs, code);
         if (!channel) return outcome(code);
         Step step = Step::More;
         while (step == Step::More) {
-            const Answer answer = transport.exchange(channel, Command::GetNext, walk.next(),
-                                                     impl_->timeoutMs(), Retries);
+            // Each row is a request of its own, with a whole time-out.
+            const Answer answer =
+                transport.exchange(channel, Command::GetNext, walk.next(),
+                                   std::exchange(tryMs, impl_->timeoutMs()), Retries);
             step = impl_->takeRow(walk, answer, code);
         }
         if (!code) VarList.Rows() = std::move(walk.rows);
@@ -395,10 +400,9 @@ CvSNMPError CvSNMPRequest::getNow() {
     }
     const Plan plan = impl_->getPlan();
     if (plan.items.empty()) return outcome(0);
-    Channel* channel = impl_->channel(false, code);
+    Channel* channel = impl_->channel(false, tryMs, code);
     if (!channel) return outcome(code);
-    const Answer answer =
-        transport.exchange(channel, Command::Get, plan.bindings, impl_->timeoutMs(), Retries);
+    const Answer answer = transport.exchange(channel, Command::Get, plan.bindings, tryMs, Retries);
     return outcome(impl_->takeGet(plan, answer));
 }
 
@@ -406,11 +410,11 @@ CvSNMPError CvSNMPRequest::Set(const std::string& instance, const std::vector<in
     // A value that does not convert is the user's to mend, silent device or not.
     const Plan plan = impl_->setPlan(instance, leftOut);
     return underAction(wait(), [this, &plan] {
-        int code = 0;
-        Channel* channel = impl_->channel(true, code);
+        int code = 0, tryMs = 0;
+        Channel* channel = impl_->channel(true, tryMs, code);
         if (!channel) return outcome(code);
-        const Answer answer = Transport::instance().exchange(channel, Command::Set, plan.bindings,
-                                                             impl_->timeoutMs(), Retries);
+        const Answer answer =
+            Transport::instance().exchange(channel, Command::Set, plan.bindings, tryMs, Retries);
         return outcome(answer.code);
     });
 }

@@ -71,6 +71,7 @@ struct Transport::Attempt {
     int timeoutMs = 0, retries = 0;
     std::chrono::steady_clock::time_point deadline;
     bool rediscovered = false;
+    bool waited = false;  // for a discovery: its tries share what is left of its time
     std::function<void(const Answer&)> done;
 };
 
@@ -698,6 +699,13 @@ int tryMs(Clock::time_point deadline, int retries) {
     return static_cast<int>(std::max<int64_t>(1, left / (std::max(0, retries) + 1)));
 }
 
+// Whether the deadline is still ahead; once it has passed, code is the time-out.
+bool timeLeft(Clock::time_point deadline, int& code) {
+    if (Clock::now() < deadline) return true;
+    code = -405;
+    return false;
+}
+
 // A report that says the agent no longer has the engine the request was sent to.
 bool engineChanged(const Answer& answer, const std::string& sentEngine) {
     return answer.report &&
@@ -747,7 +755,9 @@ void Transport::discovered(const std::string& agent, int code,
     for (const std::shared_ptr<Attempt>& attempt : waiting) {
         int failure = code;
         if (code == -405 && attempt != started && Clock::now() < attempt->deadline) failure = 0;
-        if (!failure && start(attempt, failure)) continue;
+        // A window held by a synchronous call may hand the discovery over only after a waiting
+        // request's deadline: that request ends as its own timer would have ended it, unsent.
+        if (!failure && timeLeft(attempt->deadline, failure) && start(attempt, failure)) continue;
         Answer answer;
         answer.code = failure ? failure : -401;
         attempt->done(answer);
@@ -793,15 +803,19 @@ Channel* Transport::find(const std::string& key) {
     return found == channels_.end() ? nullptr : found->second.get();
 }
 
-Channel* Transport::channel(const Target& target, int timeoutMs, int retries, int& code) {
+Channel* Transport::channel(const Target& target, int& timeoutMs, int retries, int& code) {
     code = 0;
     const std::string ip = check(target);
     const std::string key = channelKey(target, ip, retries);
     if (Channel* open = find(key)) return open;
+    const std::string agent = ip + ":" + std::to_string(target.port);
     std::string engine;
     if (target.version == 3) {
-        engine = discover(ip + ":" + std::to_string(target.port), timeoutMs, retries, code);
-        if (engine.empty()) return nullptr;
+        const bool known = engines_.count(agent);
+        const auto deadline = deadlineOf(timeoutMs, retries);
+        engine = discover(agent, timeoutMs, retries, code);
+        if (engine.empty() || !timeLeft(deadline, code)) return nullptr;
+        if (!known) timeoutMs = tryMs(deadline, retries);
     }
     return open(target, ip, key, engine, timeoutMs, retries, code);
 }
@@ -827,7 +841,7 @@ bool Transport::sendTo(const Target& target, Command command, std::vector<Bindin
 // Sends one try of the request, opening its channel or waiting for the agent's engine first.
 bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
     const Attempt& a = *attempt;
-    const int timeoutMs = a.rediscovered ? tryMs(a.deadline, a.retries) : a.timeoutMs;
+    const int timeoutMs = a.rediscovered || a.waited ? tryMs(a.deadline, a.retries) : a.timeoutMs;
     const bool engineKnown = a.target.version != 3 || engines_.count(a.agent);
     const bool v3 = a.target.version == 3;
     Channel* ready = engineKnown ? find(a.key) : nullptr;
@@ -853,6 +867,7 @@ bool Transport::start(const std::shared_ptr<Attempt>& attempt, int& code) {
         rearm();
         return true;
     }
+    attempt->waited = true;
     waitForEngine(attempt);
     return true;
 }
@@ -1008,7 +1023,8 @@ Answer Transport::exchange(Channel* channel, Command command, const std::vector<
         known != engines_.end() && known->second == sent)
         forgetEngine(channel->agent);
     int code = 0;
-    if (discover(channel->agent, tryMs(deadline, retries), retries, code).empty()) {
+    if (discover(channel->agent, tryMs(deadline, retries), retries, code).empty() ||
+        !timeLeft(deadline, code)) {
         answer = Answer();
         answer.code = code ? code : -405;
         return answer;

@@ -61,8 +61,10 @@ class Transport : public QObject {
     // use. Throws CvSNMPException for the access layer's own failures (-407 invalid address, -501
     // lookup failure, -311 empty password, -524, -525); an SNMP failure of the discovery
     // (time-out, no engine) comes back as a null channel and the code. The channel is for the
-    // synchronous call at hand: an idle one is closed from the event loop.
-    Channel* channel(const Target& target, int timeoutMs, int retries, int& code);
+    // synchronous call at hand: an idle one is closed from the event loop. A discovery spends the
+    // request's own time: timeoutMs comes back as the try that fits in what it left, and a request
+    // it left none ends with -405 unsent.
+    Channel* channel(const Target& target, int& timeoutMs, int retries, int& code);
 
     // One request and its answer, blocking. Answers of asynchronous requests that arrive
     // meanwhile are posted and run after this returns. An agent that answers from another engine
