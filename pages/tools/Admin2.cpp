@@ -16,6 +16,7 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "app/Newrequest.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -99,6 +100,19 @@ const QString kFreeAddress = "0.0.0.0";
 int sentOrRead(bool sent) {
     return sent ? ACC_READWRITE : ACC_READONLY;
 }
+
+// Whether a set of these items would carry any value: an empty one is not sent.
+bool carriesItem(const CvSNMPVarList& items) {
+    for (int item = 0; item < items.Count(); ++item)
+        if (isSendable(items.GetItem(item))) return true;
+    return false;
+}
+
+QString unreadText() {
+    return QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode));
+}
+
+using Known = CvSNMPRequest2Edits;
 
 // The start and end texts of each row of a range list.
 std::vector<RangeRow> rangeRows(const CvListView* list) {
@@ -196,13 +210,24 @@ void TFM_Admin2::buildControls() {
     OK = new QPushButton("Save", this);
     Cancel = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
-    rangeAdd_.attach(StatusBar);
+    opening_.attach(StatusBar);
+    ranges_.attach(StatusBar);
     layOutPage(this, body, {OK, Cancel}, StatusBar);
     centreOnMainWindow(this);
 
-    connectGuarded(CheckBox_VID, &QCheckBox::clicked, StatusBar, [this] { CheckBox_VIDClick(); });
-    connectGuarded(CkBx_ManagerState, &QCheckBox::clicked, StatusBar,
-                   [this] { CkBx_ManagerStateClick(); });
+    // A limit box the user clicked holds a choice, whatever the state read gave it.
+    connectGuarded(CheckBox_VID, &QCheckBox::clicked, StatusBar, [this] {
+        Known::MarkChosen(CheckBox_VID);
+        CheckBox_VIDClick();
+    });
+    connectGuarded(CkBx_ManagerState, &QCheckBox::clicked, StatusBar, [this] {
+        Known::MarkChosen(CkBx_ManagerState);
+        CkBx_ManagerStateClick();
+    });
+    // The new password is the user's only when typed: the page fills it with the one it read.
+    for (CvEdit* password : {Ed_NPwd, Ed_CNP})
+        connect(password, &QLineEdit::textEdited, password,
+                [password] { Known::MarkChosen(password); });
     connectGuarded(ListView_User, &CvListView::cellClicked, StatusBar,
                    [this] { ListView_UserClick(); });
     connectGuarded(ListView_User, &CvListView::SelectionCleared, StatusBar,
@@ -311,8 +336,10 @@ void TFM_Admin2::buildHidden() {
 // ---- Creation -------------------------------------------------------------------------------
 
 void TFM_Admin2::FormCreate() {
+    opening_.begin();
     try {
         buildRequests();
+        opening_.showFailure();
     } catch (const std::exception& failure) {
         showFailureText(StatusBar, QString::fromStdString(failure.what()));
     }
@@ -333,6 +360,7 @@ void TFM_Admin2::buildRequests() {
     reqManagerState = makeRequest(this, managerStateTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqManagerState->AssociateComboBox(kStateItem, CB_managerIpAddressStatus);
     reqManagerState->AssociateEdit(kVlanTagItem, "%s", Ed_VID);
+    opening_.watch({reqManagerState.get()});
     reqManagerState->Get();
     StateToCheckBoxes();
     CheckBox_VIDClick();
@@ -340,20 +368,24 @@ void TFM_Admin2::buildRequests() {
     reqConsole = makeRequest(this, consoleTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqConsole->AssociateComboBox(kTelnetItem, CB_Telnet);
     reqConsole->AssociateComboBox(kSshItem, CB_SHH);
+    opening_.watch({reqConsole.get()});
     reqConsole->Get();
 
     reqConsoleTimeout = makeRequest(this, consoleTimeoutTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqConsoleTimeout->AssociateComboBox(kTimeoutItem, CB_Timeout);
+    opening_.watch({reqConsoleTimeout.get()});
     reqConsoleTimeout->Get();
 
     reqSystemName = makeRequest(this, systemNameTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqSystemName->AssociateEdit(0, "%s", Ed_SysName);
     reqSystemName->AssociateEdit(1, "%s", Ed_Location);
+    opening_.watch({reqSystemName.get()});
     reqSystemName->Get();
 
     reqLogin = makeRequest(this, loginTable, MVT_SV, 0, kSynchronous, kTimeout);
     reqLogin->AssociateEdit(0, "%s", Ed_Usr);
     reqLogin->AssociateEdit(1, "%s", Ed_Pwd);
+    opening_.watch({reqLogin.get()});
     reqLogin->Get();
 
     reqIpRanges = makeRequest(this, ipRangesTable, MVT_UMV, 1, kAsynchronous, kTimeout);
@@ -364,12 +396,13 @@ void TFM_Admin2::buildRequests() {
     reqIpRanges->AfterGetHook = AdminIpRangesAfterGet;
     reqIpRanges->AfterSetHook = AdminIpRangesAfterSet;
     reqIpRanges->SetLogTarget(StatusBar);
-    // "Set OK!" is shown when the Add's set is issued; a refusal or time-out reaches only here.
-    const auto noted = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
-        rangeAdd_.note(result);
+    // A refusal, a time-out or a failed read of the lists reaches only these closures.
+    reqIpRanges->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        ranges_.fail(result);
     };
-    reqIpRanges->OnAfterSet = noted;
-    reqIpRanges->OnAfterGet = noted;
+    reqIpRanges->OnAfterGet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        if (!ranges_.fail(result)) rangeTableRead_ = true;
+    };
     reqIpRanges->Get();
 
     reqIpRangeList =
@@ -378,6 +411,9 @@ void TFM_Admin2::buildRequests() {
     reqIpRangeList->KeyColumn = 1;
     reqIpRangeList->RowCounter = 1;
     reqIpRangeList->AssociateListView(ListView_User, true);
+    reqIpRangeList->OnAfterGet = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        ranges_.fail(result);
+    };
     reqIpRangeList->Get();
 
     reqManagerDelete = makeRequest(this, managerDeleteTable, SVT_SV, 0, kAsynchronous, kTimeout);
@@ -404,11 +440,17 @@ void TFM_Admin2::StateToCheckBoxes() {
     const auto [vid, ip] = limitChecks(CB_managerIpAddressStatus->currentIndex());
     CheckBox_VID->setChecked(vid);
     CkBx_ManagerState->setChecked(ip);
+    const bool read = Known::IsKnown(CB_managerIpAddressStatus);
+    for (QCheckBox* limit : {CheckBox_VID, CkBx_ManagerState}) Known::MarkDerived(limit, read);
 }
 
+// A state computed from a box that was neither read nor clicked would lift or set a limit the
+// device has otherwise.
 void TFM_Admin2::CheckBoxesToState() {
     CB_managerIpAddressStatus->setCurrentIndex(
         limitState(CheckBox_VID->isChecked(), CkBx_ManagerState->isChecked()));
+    Known::MarkDerived(CB_managerIpAddressStatus,
+                       Known::IsKnown(CheckBox_VID) && Known::IsKnown(CkBx_ManagerState));
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
@@ -449,6 +491,9 @@ void TFM_Admin2::OKClick() {
     if (refuseSave()) return;
 
     Ed_Pwd->SetText(Ed_NPwd->text());
+    // A password that was never read goes out only as one the user typed.
+    Known::MarkDerived(Ed_Pwd, Known::IsKnown(Ed_Pwd) || Known::IsKnown(Ed_NPwd) ||
+                                   Known::IsKnown(Ed_CNP));
     const int choice = RadioGroup1->ItemIndex();
     if (choice >= 0) {
         const ConsoleSetting setting = consoleSetting(choice);
@@ -456,17 +501,20 @@ void TFM_Admin2::OKClick() {
         reqConsole->VarList.GetItem(kSshItem).access = sentOrRead(setting.sshSent);
         reqConsoleTimeout->VarList.GetItem(kTimeoutItem).access = sentOrRead(setting.timeoutSent);
     }
-    bool saved = setRequest(reqConsole.get(), StatusBar, true);
-    saved = setRequest(reqConsoleTimeout.get(), StatusBar, true) && saved;
     CheckBoxesToState();
     reqManagerState->VarList.GetItem(kStateItem).access = ACC_READWRITE;
     reqManagerState->VarList.GetItem(kVlanTagItem).access =
         CheckBox_VID->isChecked() ? ACC_READWRITE : ACC_INVALID;
-    saved = setRequest(reqLogin.get(), StatusBar, true) && saved;
-    saved = setRequest(reqSystemName.get(), StatusBar, true) && saved;
-    saved = setRequest(reqManagerState.get(), StatusBar, true) && saved;
+    bool saved = true, withheld = false;
+    for (CvSNMPRequest2Edits* request : {reqConsole.get(), reqConsoleTimeout.get(), reqLogin.get(),
+                                         reqSystemName.get(), reqManagerState.get()}) {
+        if (!carriesItem(request->VarList)) continue;
+        saved = setRequest(request, StatusBar, true) && saved;
+        withheld = withheld || request->Withheld();
+    }
     if (!saved) {
-        StatusBar->ShowText("Setting Error!");
+        // The user must learn that a value was kept back, not that a set went wrong.
+        StatusBar->ShowText(withheld ? unreadText() : "Setting Error!");
         return;
     }
     ClearIpRangeInput();
@@ -527,6 +575,12 @@ void TFM_Admin2::Btn_AddClick() {
         Ed_FromIP->setFocus();
         return;
     }
+    // The duplicate check and the free row both come from the range table.
+    if (!rangeTableRead_) {
+        ranges_.begin();
+        StatusBar->ShowText(unreadText());
+        return;
+    }
     const AddRowChoice choice =
         chooseAddRow(rangeRows(ListView_IpRange), Ed_FromIP->text(), Ed_ToIP->text());
     if (choice.duplicate) {
@@ -538,6 +592,7 @@ void TFM_Admin2::Btn_AddClick() {
         ListView_IpRange->SelectRow(choice.row);
         Ed_From->SetText(Ed_FromIP->text());
         Ed_To->SetText(Ed_ToIP->text());
+        for (CvEdit* typed : {Ed_From, Ed_To}) Known::MarkChosen(typed);
     }
     if (NetworkAddressText(Ed_FromIP->text(), NetMask->text()) !=
         NetworkAddressText(Ed_ToIP->text(), NetMask->text())) {
@@ -545,7 +600,7 @@ void TFM_Admin2::Btn_AddClick() {
         Ed_FromIP->setFocus();
         return;
     }
-    rangeAdd_.begin();
+    ranges_.begin();
     // Without a free row the selected row would be written, overwriting a range in use.
     const bool sent =
         choice.row >= 0 && reqIpRanges && setRequest(reqIpRanges.get(), StatusBar, true);
@@ -555,12 +610,19 @@ void TFM_Admin2::Btn_AddClick() {
     }
     Ed_FromIP->clear();
     Ed_ToIP->clear();
-    rangeAdd_.showOk("Set OK!");
+    ranges_.showOk("Set OK!", {reqIpRanges.get()});
 }
 
 void TFM_Admin2::Btn_DelClick() {
     const int selected = ListView_User->SelectedRow();
     if (selected < 0) return;
+    // A late answer to an earlier Add or Delete no longer speaks for the panel.
+    ranges_.begin();
+    // The row's index comes from the range table.
+    if (!rangeTableRead_) {
+        StatusBar->ShowText(unreadText());
+        return;
+    }
     const int row = findRangeRow(rangeRows(ListView_IpRange), ListView_User->SubItem(selected, 0),
                                  ListView_User->SubItem(selected, 1));
     // Only the row found may be deleted: an index left from an earlier delete names another one.
@@ -568,25 +630,22 @@ void TFM_Admin2::Btn_DelClick() {
         StatusBar->ShowText("Delete Error!");
         return;
     }
-    // A late answer to an earlier Add no longer speaks for the panel.
-    rangeAdd_.begin();
     ListView_IpRange->SelectRow(row);
     Ed_Delete->SetText(LA_Index->text());
-    const bool sent = setRequest(reqManagerDelete.get(), StatusBar, false);
-    StatusBar->ShowText(sent ? "Delete OK!" : "Delete Error!");
+    Known::MarkChosen(Ed_Delete);
+    if (!setRequest(reqManagerDelete.get(), StatusBar, false)) {
+        StatusBar->ShowText("Delete Error!");
+        return;
+    }
+    ranges_.showOk("Delete OK!", {reqManagerDelete.get()});
 }
 
 void TFM_Admin2::OnManagerDeleteDone(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (error.Code != 0)
-        StatusBar->ShowText(QString::fromStdString(error.Message));
-    else
-        ReloadIpRanges();
+    if (!ranges_.fail(error)) ReloadIpRanges();
 }
 
 void TFM_Admin2::ReloadIpRanges() {
-    ListView_IpRange->ClearRows();
     if (reqIpRanges) reqIpRanges->Get();
-    ListView_User->ClearRows();
     if (reqIpRangeList) {
         reqIpRangeList->RowCounter = 1;
         reqIpRangeList->PlaceHolder = kFreeAddress.toStdString();

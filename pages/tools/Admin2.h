@@ -103,7 +103,8 @@ class TFM_Admin2 : public QDialog {
     void StateToCheckBoxes();
     void CheckBoxesToState();
     void OnManagerDeleteDone(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
-    // Empties both range lists and reads them again (after an add or a delete).
+    // Reads both range lists again (after an add or a delete); each keeps its rows until its
+    // read answers, so a failed read leaves what the device was last seen to hold.
     void ReloadIpRanges();
 
   private:
@@ -115,8 +116,12 @@ class TFM_Admin2 : public QDialog {
     void buildHidden();
     void buildRequests();
     bool refuseSave();
-    // The IP-range Add's: its set and the re-read after it.
-    ActionOutcome rangeAdd_;
+    // The first of the reads at creation that failed.
+    ActionOutcome opening_;
+    // The latest range Add or Delete: its set and the reads after it.
+    ActionOutcome ranges_;
+    // A read of the range table has succeeded: only then can Add and Delete find their row.
+    bool rangeTableRead_ = false;
 };
 
 extern TFM_Admin2* FM_Admin2;

@@ -92,12 +92,12 @@ class AdminPage : public PageHarness {
             return page->reqIpRanges && !page->reqIpRanges->Busy() && !page->reqIpRangeList->Busy();
         })) << "the range lists were never read";
     }
-    // The sets of the last Save, one per request.
-    std::vector<Oids> lastSave() {
+    // Presses Save; the sets it sent.
+    std::vector<Oids> save(TFM_Admin2* page) {
+        const size_t before = sets().size();
+        page->OK->click();
         std::vector<Oids> found;
-        const auto log = sets();
-        for (size_t i = log.size() >= 5 ? log.size() - 5 : 0; i < log.size(); ++i)
-            found.push_back(oids(log[i]));
+        for (size_t i = before; i < sets().size(); ++i) found.push_back(oids(sets()[i]));
         return found;
     }
     void add(TFM_Admin2* page, const QString& from, const QString& to) {
@@ -166,12 +166,11 @@ TEST_F(AdminPage, SaveWritesConsoleByTheRadioItemThenLoginNameAndLimitState) {
     page->Ed_VID->setText("4094");
     page->Ed_NPwd->setText("secret");
     page->Ed_CNP->setText("secret");
-    page->OK->click();
     const Oids login = {kUser, kPassword}, system = {kName, kLocation};
-    EXPECT_EQ(lastSave(),
-              (std::vector<Oids>{{kTelnet, kSsh}, {}, login, system, {kState, kVlanTag}}));
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kTelnet, kSsh}, login, system, {kState, kVlanTag}}))
+        << "the timeout's set would carry nothing";
     EXPECT_EQ(sets()[0].vbs[0].value + sets()[0].vbs[1].value, "00");
-    EXPECT_EQ(sets()[4].vbs[0].value + "/" + sets()[4].vbs[1].value, "1/4094");
+    EXPECT_EQ(sets()[3].vbs[0].value + "/" + sets()[3].vbs[1].value, "1/4094");
     EXPECT_EQ(sim().value(kPassword), "secret");
     EXPECT_EQ(status(page), "Set OK!");
 
@@ -179,14 +178,10 @@ TEST_F(AdminPage, SaveWritesConsoleByTheRadioItemThenLoginNameAndLimitState) {
     page->CheckBox_VID->click();
     page->Ed_VID->setText("1a");  // not looked at while unchecked
     page->Ed_OPwd->setText("secret");
-    page->OK->click();
-    EXPECT_EQ(lastSave(), (std::vector<Oids>{{kSsh}, {kTimeout}, login, system, {kState}}));
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kSsh}, {kTimeout}, login, system, {kState}}));
     EXPECT_EQ(sets().back().vbs[0].value, "0");
     page->RadioGroup1->Buttons()->button(1)->click();
-    page->OK->click();
-    EXPECT_EQ(lastSave()[0], Oids{kTelnet});
-    EXPECT_EQ(lastSave()[1], Oids{kTimeout});
-    EXPECT_EQ(sets().size(), 15u);
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kTelnet}, {kTimeout}, login, system, {kState}}));
 }
 
 TEST_F(AdminPage, BothConsolesSelectNoItemAndAreWrittenAsReadAndOneRefusedSetIsSettingError) {
@@ -194,12 +189,36 @@ TEST_F(AdminPage, BothConsolesSelectNoItemAndAreWrittenAsReadAndOneRefusedSetIsS
     TFM_Admin2* page = open();
     EXPECT_EQ(page->RadioGroup1->ItemIndex(), -1);
     sim().knob("fail " + kName + " notWritable set");
-    page->OK->click();
-    EXPECT_EQ(lastSave()[0], (Oids{kTelnet, kSsh}));
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kTelnet, kSsh}, {kTimeout}, {kUser, kPassword},
+                                             {kName, kLocation}, {kState}}))
+        << "every set goes out whatever the ones before returned";
     EXPECT_EQ(sets()[0].vbs[0].value + sets()[0].vbs[1].value, "11");
-    EXPECT_EQ(lastSave()[1], Oids{kTimeout});
-    EXPECT_EQ(sets().size(), 5u) << "every set goes out whatever the ones before returned";
     EXPECT_EQ(status(page), "Setting Error!");
+}
+
+// With the reads failed only what the user typed or clicked goes out, and the text says why the
+// rest did not.
+TEST_F(AdminPage, UnreadPasswordNamesAndLimitStateAreNotWrittenUntilTheUserChoosesThem) {
+    for (const std::string& oid : {kPassword, kName, kState}) sim().knob("fail " + oid + " genErr get");
+    TFM_Admin2* page = open();
+    EXPECT_TRUE(status(page).contains("genErr")) << status(page).toStdString();
+    typeText(page->Ed_Usr, "admin");
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kTelnet}, {kTimeout}, {kUser}}));
+    EXPECT_EQ(status(page), unreadText());
+
+    typeText(page->Ed_NPwd, "pw");
+    typeText(page->Ed_CNP, "pw");
+    page->CheckBox_VID->click();
+    typeText(page->Ed_VID, "7");
+    EXPECT_EQ(save(page), (std::vector<Oids>{{kTelnet}, {kTimeout}, {kUser, kPassword}, {kVlanTag}}))
+        << "a state from one box clicked and one never read";
+    EXPECT_EQ(sim().value(kPassword), "pw");
+    EXPECT_EQ(status(page), unreadText());
+    page->CkBx_ManagerState->click();
+    page->CkBx_ManagerState->click();
+    page->Ed_OPwd->setText("pw");
+    EXPECT_EQ(save(page).back(), (Oids{kState, kVlanTag}));
+    EXPECT_EQ(sim().value(kState), "1");
 }
 
 TEST_F(AdminPage, UnreachableAddressIsShownAndSaveSendsNothing) {
@@ -229,7 +248,7 @@ TEST_F(AdminPage, AddChecksInOrderWritesTheFirstFreeRowAndBothListsFollow) {
     EXPECT_TRUE(sets().empty());
 
     add(page, "192.168.0.30", "192.168.0.30");
-    EXPECT_EQ(status(page), "Set OK!");
+    EXPECT_EQ(status(page), "") << "an OK before the device answered";
     EXPECT_EQ(page->Ed_FromIP->text() + page->Ed_ToIP->text(), "");
     ASSERT_TRUE(pumpUntil([&] { return sets().size() == 1; }));
     EXPECT_EQ(oids(sets()[0]), (Oids{kStart + "2", kEnd + "2"}));
@@ -238,11 +257,11 @@ TEST_F(AdminPage, AddChecksInOrderWritesTheFirstFreeRowAndBothListsFollow) {
     waitForLists(page);
     EXPECT_EQ(page->ListView_User->SubItems(1), (QStringList{"192.168.0.30", "192.168.0.30"}));
     EXPECT_EQ(page->ListView_IpRange->RowCount(), 4);
+    EXPECT_EQ(status(page), "Set OK!");
 
-    // A refused Add: "Set OK!" gives way to the device's text.
     sim().knob("fail " + kStart + "3 notWritable set 1");
     add(page, "192.168.0.40", "192.168.0.41");
-    EXPECT_EQ(status(page), "Set OK!");
+    EXPECT_EQ(status(page), "");
     EXPECT_TRUE(pumpUntil([&] { return status(page).contains("notWritable"); }))
         << status(page).toStdString();
 }
@@ -272,8 +291,9 @@ TEST_F(AdminPage, DeleteWritesTheDevicesRowIndexAndADuplicateBehindAFreeRowIsWri
     emit page->ListView_User->cellClicked(0, 0);
     EXPECT_TRUE(page->Btn_Del->isEnabled());
     page->Btn_Del->click();
-    EXPECT_EQ(status(page), "Delete OK!");
+    EXPECT_EQ(status(page), "") << "an OK before the device answered";
     ASSERT_TRUE(pumpUntil([page] { return page->ListView_User->RowCount() == 0; }));
+    EXPECT_EQ(status(page), "Delete OK!");
     EXPECT_EQ(oids(sets().at(0)), Oids{kDelete});
     EXPECT_EQ(sets()[0].vbs[0].value, "2") << "the range shown as 1 lies in row 2";
     closePage();
@@ -284,17 +304,30 @@ TEST_F(AdminPage, DeleteWritesTheDevicesRowIndexAndADuplicateBehindAFreeRowIsWri
     add(page, "192.168.0.30", "192.168.0.40");
     ASSERT_TRUE(pumpUntil([&] { return sets().size() == 2; }));
     EXPECT_EQ(oids(sets()[1]), (Oids{kStart + "1", kEnd + "1"}));
+
+    // The range is deleted but the lists cannot be read again: they show what was last read.
+    waitForLists(page);
+    sim().knob("fail managerIpAddressPoolStart genErr get");
+    emit page->ListView_User->cellClicked(0, 0);
+    page->Btn_Del->click();
+    ASSERT_TRUE(pumpUntil([&] { return status(page).contains("genErr"); }));
+    EXPECT_EQ(sets().at(2).vbs.at(0).value, "1");
+    waitForLists(page);
+    EXPECT_EQ(page->ListView_User->RowCount() * 10 + page->ListView_IpRange->RowCount(), 24);
 }
 
-TEST_F(AdminPage, DeleteWithoutTheHiddenRowSendsNothing) {
+TEST_F(AdminPage, AddAndDeleteWithoutTheRangeTableSendNothing) {
     sim().knob("fail managerIpAddressPoolStart genErr get 1");
     TFM_Admin2* page = open();
     ASSERT_EQ(page->ListView_IpRange->RowCount(), 0);
     ASSERT_EQ(page->ListView_User->RowCount(), 1);
+    EXPECT_TRUE(status(page).contains("genErr")) << "the failed read is shown";
     page->ListView_User->SelectRow(0);
     emit page->ListView_User->cellClicked(0, 0);
     page->Btn_Del->click();
-    EXPECT_EQ(status(page), "Delete Error!");
+    EXPECT_EQ(status(page), unreadText());
+    add(page, "192.168.0.30", "192.168.0.40");
+    EXPECT_EQ(status(page), unreadText());
     EXPECT_TRUE(sets().empty());
 }
 
