@@ -115,6 +115,8 @@ void TFM_Sytem::runOperation(const Operation& operation) {
     if (platform::ui().messageBox(this, "Warning", "Device will reboot, continue?",
                                   platform::BoxButtons::OkCancel) != platform::BoxResult::Ok)
         return;
+    // A refusal of an earlier operation must not stand over this one.
+    StatusBar->ShowText("");
     reqRestartReset->Set(true, true, "");
 
     // A restarting device may not answer, so the countdown runs until the device refuses; the

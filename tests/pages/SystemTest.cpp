@@ -82,4 +82,10 @@ TEST_F(SystemPage, CancelSendsNothingRestartAndRestoreSendOneItemAndCountDownUnl
               (std::vector<CountdownSeen>{restart, reset, restart}));
     EXPECT_EQ(std::vector<QString>(countdownTitles.begin(), countdownTitles.begin() + 3),
               (std::vector<QString>{kRestartTitle, kResetTitle, kRestartTitle}));
+
+    setTimeScale(0.005);
+    sim().knob("clear");
+    page->Button1->click();
+    EXPECT_EQ(sets().back().errorStatus, 0);
+    EXPECT_EQ(page->StatusBar->SimpleText(), "") << "the earlier refusal stands over a restart";
 }
