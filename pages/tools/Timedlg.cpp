@@ -15,6 +15,7 @@
 
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
@@ -77,6 +78,10 @@ const QString ntpServerAddresses[] = {kDefaultNtpServerAddress};
 
 int accessFor(bool sent) {
     return sent ? ACC_READWRITE : ACC_INVALID;
+}
+
+QString unreadText() {
+    return QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode));
 }
 
 // Numbers from first to last as texts of the given width, zero-padded.
@@ -314,11 +319,13 @@ void TFM_Time::CB_TimeZoneChange() {
     CheckBox_Daylight->setEnabled(zoneAllowsDaylight(CB_TimeZone->currentIndex() + 1));
 }
 
+// The server the user picked from the list, or none, is the user's choice.
 void TFM_Time::Btn_ConvertClick() {
     const int row = CB_ServerName->currentIndex();
     if (row == 0) Ed_ServerIp->SetText("");
     if (row >= 1 && row <= static_cast<int>(std::size(ntpServerAddresses)))
         Ed_ServerIp->SetText(ntpServerAddresses[row - 1]);
+    CvSNMPRequest2Edits::MarkChosen(Ed_ServerIp);
 }
 
 void TFM_Time::Btn_CopyClick() {
@@ -355,6 +362,12 @@ void TFM_Time::Btn_ApplyClick() {
         Ed_ServerIp->setFocus();
         return;
     }
+    // Whether the manual time or the server goes out rests on the NTP switch: a guess at it
+    // could set the clock by hand while the device keeps following its server.
+    if (!CvSNMPRequest2Edits::IsKnown(CheckBox_NTP)) {
+        StatusBar->ShowText(unreadText());
+        return;
+    }
     if (server.isEmpty()) Ed_ServerIp->SetText("0.0.0.0");
 
     const TimeSavePlan plan = planTimeSave(
@@ -365,17 +378,24 @@ void TFM_Time::Btn_ApplyClick() {
         sntp.GetItem(item).access = accessFor(plan.dstRowsSent);
     sntp.GetItem(kServerItem).access = accessFor(plan.serverSent);
     reqManualTime->VarList.GetItem(kManualTimeItem).access = accessFor(plan.manualTimeSent);
-    if (plan.manualTimeSent) Ed_DateTime->SetText(manualText());
+    if (plan.manualTimeSent) {
+        // The time the six boxes show, the PC's or the user's, is the one the page sets.
+        Ed_DateTime->SetText(manualText());
+        CvSNMPRequest2Edits::MarkChosen(Ed_DateTime);
+    }
 
     // Every step runs whatever the one before gave; the outcome shown counts all four, so a set
     // the device refused is not reported as a success because the reads that follow it worked.
+    // With NTP on the manual time's set would carry nothing, so it is not sent.
     const bool sntpSet = setOrGet(reqSntp.get(), true);
-    const bool manualSet = setOrGet(reqManualTime.get(), true);
+    bool withheld = reqSntp->Withheld();
+    const bool manualSet = !plan.manualTimeSent || setOrGet(reqManualTime.get(), true);
+    withheld = withheld || (plan.manualTimeSent && reqManualTime->Withheld());
     const bool sntpRead = setOrGet(reqSntp.get(), false);
     const bool manualRead = setOrGet(reqManualTime.get(), false);
     if (Ed_ServerIp->text() == "0.0.0.0") Ed_ServerIp->clear();
     const bool saved = sntpSet && manualSet && sntpRead && manualRead;
-    StatusBar->ShowText(saved ? "Setting Success" : "Setting Error");
+    StatusBar->ShowText(withheld ? unreadText() : saved ? "Setting Success" : "Setting Error");
 }
 
 // A failure of the access layer counts as a failed step and is shown; the steps after it run.

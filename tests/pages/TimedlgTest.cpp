@@ -29,7 +29,6 @@ TEST(TimeRules, SetPlanDaylightZonesAndClockTexts) {
     EXPECT_TRUE(zoneAllowsDaylight(4) && zoneAllowsDaylight(73) && !zoneAllowsDaylight(75));
     EXPECT_EQ(manualTimeText(manualTimeTexts(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 0)))),
               "12/31/2026 23:59:00");
-    EXPECT_EQ(manualTimeText({"", "01", "02", "03", "04", "05"}), "01/02/ 03:04:05");
 }
 
 class TimePage : public PageHarness {
@@ -62,18 +61,34 @@ TEST_F(TimePage, OpensWithTheDevicesValuesNtpOnSendsServerZoneStatusAndSuccessNe
     page->Btn_Convert->click();
     page->Btn_Apply->click();
 
-    ASSERT_EQ(sets().size(), 2u);
+    ASSERT_EQ(sets().size(), 1u) << "with NTP on the manual time's set would carry nothing";
     EXPECT_EQ(oids(sets()[0]), (std::vector<std::string>{kServer, kZone, kDaylight, kStatus}));
-    EXPECT_EQ(sets()[0].vbs[0].value, "0.0.0.0");
-    EXPECT_EQ(sets()[0].vbs[3].value, "1");
-    EXPECT_TRUE(sets()[1].vbs.empty()) << "with NTP on the manual time stays out";
+    EXPECT_EQ(sets()[0].vbs[0].value + "/" + sets()[0].vbs[3].value, "0.0.0.0/1");
     EXPECT_EQ(status(page), "Setting Success");
     EXPECT_EQ(page->Ed_ServerIp->text(), "") << "the saved 0.0.0.0 is shown empty again";
 
     sim().knob("fail " + kZone + " wrongValue set");
     page->Btn_Apply->click();
-    EXPECT_NE(lastSet(1).errorStatus, 0);
+    EXPECT_NE(lastSet().errorStatus, 0);
     EXPECT_EQ(status(page), "Setting Error") << "although both reads succeed";
+}
+
+TEST_F(TimePage, WithTheNtpSwitchUnreadSaveSendsNoTimeUntilTheUserSetsTheSwitch) {
+    for (const std::string& oid : {kStatus, kManual}) sim().knob("fail " + oid + " genErr get");
+    TFM_Time* page = open();
+    page->Btn_Apply->click();
+    EXPECT_TRUE(sets().empty()) << "the PC's time went out while NTP may be on";
+    EXPECT_EQ(status(page), unreadText());
+    page->CheckBox_NTP->click();
+    page->CB_ServerName->setCurrentIndex(1);
+    page->Btn_Convert->click();
+    page->Btn_Apply->click();
+    page->CheckBox_NTP->click();
+    page->Btn_Apply->click();
+    EXPECT_EQ(oids(sets().at(1)), std::vector<std::string>{kStatus}) << "the rest was never read";
+    EXPECT_EQ(valuesSentTo(kServer).at(0), kDefaultNtpServerAddress.toStdString()) << "picked";
+    EXPECT_EQ(sets().at(2).vbs.at(0).value, "03/04/2026 05:06:07") << "the time the boxes show";
+    EXPECT_EQ(status(page), unreadText());
 }
 
 TEST_F(TimePage, ManualTimeFromThePcClockAndItsRefusalsDaylightRowsAndBadServer) {
