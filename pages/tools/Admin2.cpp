@@ -492,8 +492,8 @@ void TFM_Admin2::OKClick() {
 
     Ed_Pwd->SetText(Ed_NPwd->text());
     // A password that was never read goes out only as one the user typed.
-    Known::MarkDerived(Ed_Pwd, Known::IsKnown(Ed_Pwd) || Known::IsKnown(Ed_NPwd) ||
-                                   Known::IsKnown(Ed_CNP));
+    Known::MarkDerived(Ed_Pwd,
+                       Known::IsKnown(Ed_Pwd) || Known::IsKnown(Ed_NPwd) || Known::IsKnown(Ed_CNP));
     const int choice = RadioGroup1->ItemIndex();
     if (choice >= 0) {
         const ConsoleSetting setting = consoleSetting(choice);
