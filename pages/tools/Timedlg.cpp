@@ -388,9 +388,8 @@ void TFM_Time::Btn_ApplyClick() {
     // the device refused is not reported as a success because the reads that follow it worked.
     // With NTP on the manual time's set would carry nothing, so it is not sent.
     const bool sntpSet = setOrGet(reqSntp.get(), true);
-    bool withheld = reqSntp->Withheld();
+    const bool withheld = reqSntp->Withheld();
     const bool manualSet = !plan.manualTimeSent || setOrGet(reqManualTime.get(), true);
-    withheld = withheld || (plan.manualTimeSent && reqManualTime->Withheld());
     const bool sntpRead = setOrGet(reqSntp.get(), false);
     const bool manualRead = setOrGet(reqManualTime.get(), false);
     if (Ed_ServerIp->text() == "0.0.0.0") Ed_ServerIp->clear();
