@@ -233,7 +233,6 @@ TEST_F(LanPage, FailedAddressReadAtCreationLeavesStaticAndTheRowsShownButSavesNo
     EXPECT_EQ(page->savedIPFrom, kIPFromStatic);
     EXPECT_TRUE(rowsVisible(page));
     EXPECT_EQ(page->ED_IpAddr->text(), "   .   .   .   ");
-    // The static mode the page starts from is not the device's: no set may be chosen by it.
     for (int chosen : {kIPFromDhcp, kIPFromStatic}) {
         choose(page, chosen);
         page->ED_IpAddr->clear();
