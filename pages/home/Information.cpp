@@ -96,18 +96,13 @@ void TFM_Information::FormCreate() {
     reqSystem->AssociateEdit(4, "%s", {Ed_SN});
     reqSystem->AssociateEdit(5, "%s", {Ed_SL});
     reqSystem->SetLogTarget(StatusBar);
-    // A read or save that cannot even be sent reaches only the result routine; without its
-    // message an earlier "Save OK!" would stand for a save that never left.
-    reqSystem->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-        if (outcome.Code != 0) StatusBar->ShowText(QString::fromStdString(outcome.Message));
-    });
-    // "Get OK!" and "Save OK!" are shown when the request is issued; a refusal or time-out
-    // reaches only the completions.
-    const auto failed = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
-        outcome_.note(result);
+    // Every completion reports its failure, a read's at opening too: fields left empty by a
+    // failed read must not look like a device without names.
+    const auto report = [this](CvSNMPRequest2Controls*, const CvSNMPError& result) {
+        reportFailure(result);
     };
-    reqSystem->OnAfterGet = failed;
-    reqSystem->OnAfterSet = failed;
+    reqSystem->OnAfterGet = report;
+    reqSystem->OnAfterSet = report;
     reqSystem->Get();
 
     for (CvEdit* text : {Ed_SC, Ed_SN, Ed_SL}) limitTyping(text, kSystemTextMaxLength);
@@ -117,7 +112,7 @@ void TFM_Information::FormCreate() {
 
 void TFM_Information::Btn_ReClick() {
     outcome_.begin();
-    if (reqSystem && reqSystem->Get()) outcome_.showOk("Get OK!");
+    if (reqSystem && reqSystem->Get()) outcome_.showOk("Get OK!", {reqSystem.get()});
 }
 
 void TFM_Information::Btn_SaClick() {
@@ -127,7 +122,21 @@ void TFM_Information::Btn_SaClick() {
         return;
     }
     outcome_.begin();
-    if (reqSystem && reqSystem->Set(true, true, "")) outcome_.showOk("Save OK!");
+    if (reqSystem && reqSystem->Set(true, true, "")) outcome_.showOk("Save OK!", {reqSystem.get()});
+}
+
+// ---- Completion routines --------------------------------------------------------------------
+
+void TFM_Information::reportFailure(const CvSNMPError& result) {
+    if (result.Code == 0) return;
+    // An answer the edits could not take is already in the bar as the request's error line,
+    // which names the items and the time: it stands for the failure instead of the bare message.
+    const QString shown = StatusBar->ShownText();
+    const QString message = QString::fromStdString(result.Message);
+    if (shown != message && shown.contains(message))
+        outcome_.note(result, shown);
+    else
+        outcome_.fail(result);
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

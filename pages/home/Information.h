@@ -39,6 +39,7 @@ class TFM_Information : public QDialog {
 
   private:
     void buildControls();
+    void reportFailure(const CvSNMPError& result);
     ActionOutcome outcome_;
 };
 

@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -159,6 +160,7 @@ void TFM_LanCfg::buildRequests() {
     // treats the device as static and keeps every row in view.
     if (reqLanAddress->Get()) {
         savedIPFrom = CB_IPFrom->currentIndex();
+        savedIPFromRead_ = CvSNMPRequest2Edits::IsKnown(CB_IPFrom);
         applyRowRule();
     }
 
@@ -186,8 +188,16 @@ void TFM_LanCfg::done(int result) {
 }
 
 void TFM_LanCfg::BT_LanCfgOkClick() {
+    // Without the read, savedIPFrom is the page's starting value, not the device's mode, and
+    // the sets must not be chosen by it.
     const LanSavePlan plan =
-        planLanSave(CB_IPFrom->currentIndex(), savedIPFrom, ED_IpAddr->text(), ED_SubMask->text());
+        planLanSave(CB_IPFrom->currentIndex(), savedIPFromRead_ ? savedIPFrom : kIPFromUnread,
+                    ED_IpAddr->text(), ED_SubMask->text());
+    if (plan.unread) {
+        StatusBar->ShowText(
+            QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)));
+        return;
+    }
     if (plan.refusal != LanRefusal::None) {
         platform::ui().messageBox(this, "Warning", lanRefusalMessage(plan.refusal),
                                   platform::BoxButtons::Ok);
@@ -231,7 +241,9 @@ bool lanAddressRowsVisible(int chosenIPFrom) {
 LanSavePlan planLanSave(int chosenIPFrom, int savedIPFrom, const QString& address,
                         const QString& mask) {
     LanSavePlan plan;
-    if (chosenIPFrom == kIPFromStatic) {
+    if (chosenIPFrom == kIPFromUnread || savedIPFrom == kIPFromUnread) {
+        plan.unread = true;
+    } else if (chosenIPFrom == kIPFromStatic) {
         if (!TMainForm::IsValidIPAddress(address)) {
             plan.refusal = LanRefusal::Address;
         } else if (!TMainForm::IsValidSubnetMask(mask)) {

@@ -60,11 +60,14 @@ class TFM_LanCfg : public QDialog {
     std::vector<QWidget*> addressRows() const;
     void applyRowRule();
     bool setAddressRequest();
+    // savedIPFrom is the mode the device was read in, not the page's starting value.
+    bool savedIPFromRead_ = false;
 };
 
 extern TFM_LanCfg* FM_LanCfg;
 
-// CB_IPFrom's item indexes.
+// CB_IPFrom's item indexes; a mode never read is none of them.
+constexpr int kIPFromUnread = -1;
 constexpr int kIPFromStatic = 0;
 constexpr int kIPFromDhcp = 1;
 
@@ -77,10 +80,13 @@ enum class LanRefusal { None, Address, Mask };
 struct LanSavePlan {
     LanRefusal refusal = LanRefusal::None;
     std::vector<LanRequest> sets;  // empty: nothing is sent and nothing is shown
+    // The sets would rest on a mode never read: nothing is sent, and the user is told why.
+    bool unread = false;
 };
 
 // What Save does for the mode chosen now and the mode read when the page was built. The address
-// and mask are checked only when a static address is chosen; the gateway never is.
+// and mask are checked only when a static address is chosen; the gateway never is. Either mode
+// unread (kIPFromUnread) decides nothing.
 LanSavePlan planLanSave(int chosenIPFrom, int savedIPFrom, const QString& address,
                         const QString& mask);
 

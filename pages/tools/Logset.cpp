@@ -77,6 +77,7 @@ void TLogSetForm::buildControls() {
     Bt_Apply = new QPushButton("Save", this);
     Bt_Cancel = new QPushButton("Cancel", this);
     StatusBar = new CvStatusBar(this);
+    outcome_.attach(StatusBar);
     layOutPage(this, Panel1, {Bt_Apply, Bt_Cancel}, StatusBar);
 
     connectGuarded(Bt_Apply, &QPushButton::clicked, StatusBar, [this] { Bt_ApplyClick(); });
@@ -96,6 +97,8 @@ void TLogSetForm::FormCreate() {
         reqLogSettings->AssociateCheckBox(2, CheckBox_Notice);
         reqLogSettings->AssociateEdit(3, "%s", Ed_LogServerIp);
         reqLogSettings->Get();
+        reqLogSettings->request().SetResultRoutine(
+            [this](const CvSNMPError& outcome) { outcome_.note(outcome, "Set Error!"); });
     } catch (const std::exception&) {
         // A device that cannot be read leaves the boxes unfilled; Save still tries.
     }
@@ -107,8 +110,10 @@ void TLogSetForm::FormCreate() {
 
 void TLogSetForm::Bt_ApplyClick() {
     if (!reqLogSettings) return;
-    const bool saved = reqLogSettings->Set(true, true, "");
-    StatusBar->ShowText(saved ? "Set Success!" : "Set Error!");
+    outcome_.begin();
+    // A failure of the access layer itself reaches no result routine: setRequest has shown it.
+    if (setRequest(reqLogSettings.get(), StatusBar, true) || outcome_.failed())
+        outcome_.showOk("Set Success!");
 }
 
 void TLogSetForm::Bt_CancelClick() {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "pages/common/PageForm.h"
+
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -45,6 +47,7 @@ class TLogSetForm : public QDialog {
 
   private:
     void buildControls();
+    ActionOutcome outcome_;
 };
 
 extern TLogSetForm* LogSetForm;

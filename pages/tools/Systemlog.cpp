@@ -185,6 +185,9 @@ void TLogForm::buildRequests() {
     reqClearLog->Timeout = 1000;
     reqClearLog->VarList = CvSNMPVarList(clearLogTable, SVT_SV, 0);
     reqClearLog->AssociateComboBox(0, Bt_Clear);
+    reqClearLog->OnAfterSet = [this](CvSNMPRequest2Controls* sender, const CvSNMPError& error) {
+        runGuarded(StatusBar1, [&] { OnClearSet(sender, error); });
+    };
 }
 
 void TLogForm::FormCreate() {
@@ -273,8 +276,19 @@ void TLogForm::OnTftpMessage(const CvTFTPMsg& message) {
 
 void TLogForm::Clear_BtnClick() {
     if (!requestsBuilt_) return;
+    // An earlier refusal must not stand over this clear's outcome.
+    StatusBar1->ShowText({});
     Bt_Clear->setCurrentIndex(1);
-    if (reqClearLog->Set(true, true, "")) ViewListView->ClearRows();
+    reqClearLog->Set(true, true, "");
+}
+
+void TLogForm::OnClearSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
+    // The rows go only with the device's log: after a refusal they are still what it holds.
+    if (error.Code != 0) {
+        StatusBar1->ShowText(QString::fromStdString(error.Message));
+        return;
+    }
+    ViewListView->ClearRows();
 }
 
 void TLogForm::CloseBtnClick() {

@@ -65,6 +65,7 @@ class TLogForm : public QDialog {
 
     void OnServerAddressSet(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
     void OnGetLogSet(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
+    void OnClearSet(CvSNMPRequest2Controls* sender, const CvSNMPError& error);
     void OnTftpMessage(const CvTFTPMsg& message);
 
     // Fills the list from the file; true when the file exists and could be read.

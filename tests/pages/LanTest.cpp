@@ -30,7 +30,7 @@ const QString kGoodMask = "255.255.255.0";
 
 // ---- Save rule ----------------------------------------------------------------------------
 
-TEST(LanSaveRule, UnknownModeSendsNothingAndOnlyAStaticChoiceChecksAddressThenMask) {
+TEST(LanSaveRule, UnreadModeSendsNothingAndOnlyAStaticChoiceChecksAddressThenMask) {
     using R = LanRequest;
     using X = LanRefusal;
     struct Case {
@@ -38,11 +38,13 @@ TEST(LanSaveRule, UnknownModeSendsNothingAndOnlyAStaticChoiceChecksAddressThenMa
         QString address, mask;
         X refusal;
         std::vector<R> sets;
+        bool unread = false;
     };
     // The summary rows and the refusals are pinned down against the device below.
     const Case cases[] = {
-        {-1, kIPFromStatic, kGoodAddress, kGoodMask, X::None, {}},   // mode never read
-        {kIPFromStatic, -1, kGoodAddress, kGoodMask, X::None, {}},   // no mode chosen
+        {kIPFromUnread, kIPFromStatic, "", kGoodMask, X::None, {}, true},  // checks nothing
+        {kIPFromUnread, kIPFromDhcp, kGoodAddress, kGoodMask, X::None, {}, true},
+        {kIPFromStatic, kIPFromUnread, kGoodAddress, kGoodMask, X::None, {}, true},
         {kIPFromStatic, kIPFromDhcp, "", "", X::None, {R::IPFrom}},  // DHCP checks nothing
         {kIPFromStatic, kIPFromStatic, "   .   .   .   ", kGoodMask, X::Address, {}},
         {kIPFromDhcp, kIPFromStatic, kGoodAddress, "255.0.255.0", X::Mask, {}},
@@ -54,6 +56,7 @@ TEST(LanSaveRule, UnknownModeSendsNothingAndOnlyAStaticChoiceChecksAddressThenMa
         const LanSavePlan plan = planLanSave(c.chosen, c.saved, c.address, c.mask);
         EXPECT_EQ(plan.refusal, c.refusal);
         EXPECT_EQ(plan.sets, c.sets);
+        EXPECT_EQ(plan.unread, c.unread);
     }
     EXPECT_TRUE(lanAddressRowsVisible(-1)) << "rows hide for a DHCP choice only";
 }
@@ -223,13 +226,22 @@ TEST_F(LanPage, DhcpToStaticWithTheModeRefusedStillSendsTheAddressAndShowsSetErr
     EXPECT_EQ(status(page), "Set Error!");
 }
 
-TEST_F(LanPage, FailedAddressReadAtCreationLeavesStaticAndTheRowsShown) {
+TEST_F(LanPage, FailedAddressReadAtCreationLeavesStaticAndTheRowsShownButSavesNothing) {
     deviceOnDhcp();
     sim().knob("fail " + kAddress + " genErr get");
     TFM_LanCfg* page = open();
     EXPECT_EQ(page->savedIPFrom, kIPFromStatic);
     EXPECT_TRUE(rowsVisible(page));
     EXPECT_EQ(page->ED_IpAddr->text(), "   .   .   .   ");
+    for (int chosen : {kIPFromDhcp, kIPFromStatic}) {
+        choose(page, chosen);
+        page->ED_IpAddr->clear();
+        typeText(page->ED_IpAddr, kGoodAddress);
+        page->BT_LanCfgOk->click();
+        EXPECT_EQ(status(page), unreadText());
+    }
+    EXPECT_TRUE(sets().empty());
+    EXPECT_TRUE(ui().boxes.empty());
 }
 
 TEST_F(LanPage, LayoutShowsEveryCaptionWholeAndInLine) {
@@ -245,7 +257,7 @@ TEST_F(LanPage, LayoutShowsEveryCaptionWholeAndInLine) {
     saveScreenshot(page, "lan-dhcp");
 }
 
-TEST_F(LanPage, PageThatCouldNotBeBuiltShowsWhyAndSaveReportsSetError) {
+TEST_F(LanPage, PageThatCouldNotBeBuiltShowsWhyAndSaveSendsNothing) {
     CvSNMPSession::Defaults().address = "300.1.1.1";
     TFM_LanCfg* page = open();
     ASSERT_EQ(ui().boxes.size(), 1u) << "the failure must be shown, not hidden behind the panel";
@@ -256,5 +268,5 @@ TEST_F(LanPage, PageThatCouldNotBeBuiltShowsWhyAndSaveReportsSetError) {
     choose(page, kIPFromStatic);
     page->ED_IpAddr->setText(kGoodAddress);
     page->BT_LanCfgOk->click();
-    EXPECT_EQ(status(page), "Set Error!");
+    EXPECT_EQ(status(page), unreadText());
 }

@@ -32,7 +32,7 @@ TEST_F(LogSettings, ReadsTheThreeLevelsAndTheAddressShowingZeroEmptyInABoxOfFift
     EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "192.168.100.200") << "fifteen characters";
 }
 
-TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledWithoutAMessage) {
+TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledAndSaveSendsOnlyWhatTheUserChose) {
     sim().knob("set " + oid::systemLogServerIPAddress + " 192.168.0.77");
     sim().knob("fail " + oid::systemLogNoticeLevel + " genErr get");
     open();
@@ -42,7 +42,17 @@ TEST_F(LogSettings, FailedReadLeavesTheControlsUnfilledWithoutAMessage) {
     EXPECT_EQ(LogSetForm->Ed_LogServerIp->text(), "");
     EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), "");
     EXPECT_TRUE(boxTexts().empty());
-    EXPECT_TRUE(LogSetForm->isVisible());
+
+    // The empty address is none of the device's: it must not go out as 0.0.0.0.
+    LogSetForm->Bt_Apply->click();
+    EXPECT_TRUE(sets().empty());
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), unreadText());
+    LogSetForm->CheckBox_System->click();
+    LogSetForm->Bt_Apply->click();
+    ASSERT_EQ(sets().size(), 1u);
+    EXPECT_EQ(oids(sets()[0]), std::vector<std::string>{oid::systemLogSystemLevel});
+    EXPECT_EQ(LogSetForm->StatusBar->SimpleText(), unreadText());
+    EXPECT_EQ(sim().value(oid::systemLogServerIPAddress), "192.168.0.77");
 }
 
 TEST_F(LogSettings, SavesLevelsAndAddressInOneSetAnEmptyAddressAsTheZeroAddress) {
