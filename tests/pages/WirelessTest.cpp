@@ -422,6 +422,23 @@ TEST(WirelessSaveRules, EachWriterModeAndBranchSendsItsSetsInOrder) {
     EXPECT_FALSE(planWirelessSave(shared).sharedKeyWarning);
     shared.mssidRows.push_back({"Enable", "opensystem", "Second"});
     EXPECT_TRUE(planWirelessSave(shared).sharedKeyWarning);
+    // A save resting on a value nobody read or chose sends nothing, not even the Multi-SSID
+    // state; the WDS WPA-Personal save keeps the device's cipher and rests on no key or encryption.
+    using K = WirelessSaveKnown;
+    const WirelessSaveInput open = saveInput(kWds, "Open System", true);
+    const std::pair<WirelessSaveInput, bool K::*> unread[] = {
+        {open, &K::mode},     {open, &K::multiSsid},
+        {open, &K::security}, {open, &K::encryption},
+        {open, &K::peers},    {wep(saveInput(kAccessPoint, "Shared Key")), &K::defaultKey},
+        {saveInput(kAccessPoint, "WPA-Enterprise"), &K::cipher}};
+    for (auto [input, value] : unread) {
+        input.known.*value = false;
+        const WirelessSavePlan plan = planWirelessSave(input);
+        EXPECT_TRUE(plan.unread && plan.sets.empty() && !plan.disableMultiSsid);
+    }
+    WirelessSaveInput wdsWpa = saveInput(kWds, "WPA-Personal");
+    wdsWpa.known = {.encryption = false, .defaultKey = false, .cipher = false};
+    EXPECT_FALSE(planWirelessSave(wdsWpa).unread);
     // A refused branch sends nothing of its own, the Multi-SSID state still goes first.
     const WirelessSavePlan refused = planWirelessSave(
         with(saveInput(kWds, "WPA-Personal", true), [](auto& in) { in.passphrase = "short"; }));
@@ -555,6 +572,26 @@ TEST_F(WirelessSave, AccessPointOpenThenWpaPersonalSendTheirSetsAndCipherAndRefu
     saveScreenshot(page, "wireless-save-error");
 }
 
+TEST_F(WirelessSave, WithTheEncryptionUnreadNeitherAccessPointNorClientSendsAnything) {
+    sim().knob("fail " + kSecurity + ".2.1 genErr get");
+    for (bool client : {false, true}) {
+        if (client) sim().knob("profile client");
+        TFM_Wirless* page = open();
+        // The Access Point offers no security for an unread authentication: the user's Open
+        // System and key index leave the encryption unread. The client's fallback to Open System
+        // is no choice, even with the encryption chosen.
+        if (client) {
+            choose(page->CB_dot11Encryption, "Disable");
+        } else {
+            choose(page->CB_SecurityMode, "Open System");
+            choose(page->CB_DefaultKey, 0);
+        }
+        page->Bt_Apply->click();
+        EXPECT_EQ(status(page), unreadText()) << (client ? "client" : "access point");
+    }
+    EXPECT_TRUE(sets().empty());
+}
+
 TEST_F(WirelessSave, WepSendsTheMaskedDefaultKeysMethodAfterTheSharedKeyWarning) {
     sim().knob("profile ap-wep");
     TFM_Wirless* page = open();
@@ -619,7 +656,13 @@ TEST_F(WirelessSave, WdsSavesEndWithTheirPeersAndEightPeersAreKept) {
     for (const SimSetRecord& get : sim().gets()) reads.push_back(get.vbs.front().oid);
     EXPECT_EQ(std::count(reads.begin(), reads.end(), kSecurity + ".1.1"), 1);
     EXPECT_EQ(std::count(reads.begin(), reads.end(), kApModeStatus), 0);
+    // Peers deleted and their add refused: the fields show the device's empty list.
     sim().knob("delay off");
+    setTimeScale(1);
+    sim().knob("fail " + kPeerAdd + " genErr set 1");
+    page->Bt_Apply->click();
+    EXPECT_EQ(status(page), "Setting error!");
+    EXPECT_TRUE(pumpUntil([&] { return page->Ed_ReMAddra0->text().isEmpty(); }));
     closePage();
     sim().knob("profile wds8");
     page = open();
@@ -640,21 +683,26 @@ TEST_F(WirelessSave, MultiSsidWriterDisablesMultiSsidFirstAndLeavesNoDeleteAllAr
     sim().knob("profile mssid-on");
     TFM_Wirless* page = open();
     ASSERT_TRUE(waitForPeers(page, "001122AABB01"));
+    // The Access Point writer's peer list and delete-all go out unarmed from a visit's start.
+    choose(page->CB_SecurityMode, "WPA-Personal");
+    page->Bt_Apply->click();
+    ASSERT_EQ(setSizesSince(0), (std::vector<size_t>{6, 2, 1, 1, 1}));
+    EXPECT_EQ(sent(sets()[4], kDeleteAll), "0");
     choose(page->CB_APMode, "WDS");
     EXPECT_EQ(boxTexts(), std::vector<QString>{"Multi-SSID will be disabled when VRA-2260 is "
                                                "configured in 'WDS' or 'Wireless Client'."});
     choose(page->CB_SecurityMode, "WPA-Personal");
     typePassphrase(page, "short", "short");
     page->Bt_Apply->click();
-    ASSERT_EQ(sets().size(), 1u);
-    EXPECT_EQ(sent(sets()[0], kMssidState), "0") << "sent before the refusal";
+    ASSERT_EQ(sets().size(), 6u);
+    EXPECT_EQ(sent(sets()[5], kMssidState), "0") << "sent before the refusal";
     typePassphrase(page, "longer123", "longer123");
     page->Bt_Apply->click();
     auto log = sets();
-    ASSERT_EQ(setSizesSince(1), (std::vector<size_t>{5, 2, 1, 1, 3}));
-    EXPECT_EQ(sent(log[2], kSecurity + ".4.1"), "longer123");
-    EXPECT_EQ(sent(log[3], kSecurity + ".1.1"), "6");
-    EXPECT_EQ(sent(log[3], kSecurity + ".2.1"), "-");
+    ASSERT_EQ(setSizesSince(6), (std::vector<size_t>{5, 2, 1, 1, 3}));
+    EXPECT_EQ(sent(log[7], kSecurity + ".4.1"), "longer123");
+    EXPECT_EQ(sent(log[8], kSecurity + ".1.1"), "6");
+    EXPECT_EQ(sent(log[8], kSecurity + ".2.1"), "-");
     closePage();
 
     sim().knob("set dot11ApMode.1 1");
