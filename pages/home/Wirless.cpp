@@ -759,7 +759,7 @@ void TFM_Wirless::OnWdsListRead(CvSNMPRequest2Controls* /*sender*/, const CvSNMP
     }
     if (error.Code == 0)
         RefreshWdsMacEdits();
-    else
+    else if (!outcome_.failed())  // the action's first failure stays in view
         outcome_.fail(error);
 }
 
@@ -1289,12 +1289,11 @@ void TFM_Wirless::ShowSecurityGroups() {
     setShown(GroupBox5, groups.keys);
     setShown(GroupBox6, groups.passphrase);
     if (!groups.wdsCaption.isEmpty()) GroupBox3->setTitle(groups.wdsCaption);
-    const auto force = forceChoice;
-    if (groups.autoScanForcedOff) force(CB_AuSc, 0);
-    if (groups.ssidBroadcastForcedOn) force(CB_SsidBroadcast, 1);
+    if (groups.autoScanForcedOff) forceChoice(CB_AuSc, 0);
+    if (groups.ssidBroadcastForcedOn) forceChoice(CB_SsidBroadcast, 1);
     if (groups.channelGreyed) CB_Chanal->setEnabled(false);
-    if (groups.widthForcedAuto) force(CB_ChannelWidth, 1);
-    if (groups.encryptionForcedOn) force(CB_dot11Encryption, 1);
+    if (groups.widthForcedAuto) forceChoice(CB_ChannelWidth, 1);
+    if (groups.encryptionForcedOn) forceChoice(CB_dot11Encryption, 1);
     if (!groups.passphraseCaption.isEmpty()) {
         GroupBox6->setTitle(groups.passphraseCaption);
         for (QWidget* row :
@@ -1304,7 +1303,7 @@ void TFM_Wirless::ShowSecurityGroups() {
         GroupBox2->setVisible(groups.radius);
     }
     if (groups.fillCipher) fillCipherChoices();
-    if (groups.wpaModeForcedFirst) force(CB_WPAMode, 0);
+    if (groups.wpaModeForcedFirst) forceChoice(CB_WPAMode, 0);
     if (groups.intervalGreyed) Ed_UpdateInterval->setEnabled(false);
 }
 

@@ -578,11 +578,12 @@ TEST_F(WirelessSave, WithTheEncryptionUnreadNeitherAccessPointNorClientSendsAnyt
         if (client) sim().knob("profile client");
         TFM_Wirless* page = open();
         // The Access Point offers no security for an unread authentication: the user's Open
-        // System and key index leave the encryption unread. The client's fallback to Open System
-        // is no choice, even with the encryption chosen.
+        // System and key index leave the encryption unread, also after Shared Key forced it on.
+        // The client's fallback to Open System is no choice, even with the encryption chosen.
         if (client) {
             choose(page->CB_dot11Encryption, "Disable");
         } else {
+            choose(page->CB_SecurityMode, "Shared Key");
             choose(page->CB_SecurityMode, "Open System");
             choose(page->CB_DefaultKey, 0);
         }
