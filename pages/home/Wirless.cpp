@@ -231,12 +231,43 @@ void setShown(QWidget* widget, Shown shown) {
     if (shown != Shown::Keep) widget->setVisible(shown == Shown::Show);
 }
 
+using Binding = CvSNMPRequest2Edits;
+
+// A value a read of this visit gave or someone chose; a combo showing no item holds none.
+bool known(const QComboBox* combo) {
+    return Binding::IsKnown(combo) && combo->currentIndex() >= 0;
+}
+
+// Set on a combo while the page forces its value: whether it held no value read or chosen before.
+const char* const kForcedOverUnread = "wirelessForcedOverUnread";
+
+// The page's own value for a mode or a security choice, greyed.
+void forceChoice(QComboBox* combo, int index) {
+    if (!combo->property(kForcedOverUnread).isValid())
+        combo->setProperty(kForcedOverUnread, !known(combo));
+    combo->setCurrentIndex(index);
+    combo->setEnabled(false);
+    Binding::MarkChosen(combo);
+}
+
+// Ends a force: a value forced over one nobody read goes with its rule, so that another mode or
+// security choice does not send it as if the device had given it.
+void liftForce(QComboBox* combo) {
+    combo->setEnabled(true);
+    if (combo->property(kForcedOverUnread).toBool()) {
+        combo->setCurrentIndex(-1);
+        Binding::MarkDerived(combo, false);
+    }
+    combo->setProperty(kForcedOverUnread, QVariant());
+}
+
 }  // namespace
 
 // ---- Controls -------------------------------------------------------------------------------
 
 TFM_Wirless::TFM_Wirless(QWidget* owner) : QDialog(owner) {
     buildControls();
+    outcome_.attach(StatusBar);
     runGuarded(StatusBar, [this] { FormCreate(); });
 }
 
@@ -421,6 +452,11 @@ QWidget* TFM_Wirless::buildSurveyGroup() {
 }
 
 void TFM_Wirless::connectHandlers() {
+    // Picked by the user, these combos the page fills hold a choice; connected ahead of their
+    // handlers, which read it. The bound ones mark themselves.
+    for (QComboBox* combo : {CB_SecurityMode, CB_WPAMode, CB_CipherType, CB_Chanal})
+        QObject::connect(combo, &QComboBox::activated, combo,
+                         [combo] { Binding::MarkChosen(combo); });
     auto on = [this](auto* sender, auto signal, void (TFM_Wirless::*handler)()) {
         QObject::connect(sender, signal, this, [this, handler] {
             runPageRoutine([this, handler] { (this->*handler)(); });
@@ -488,21 +524,21 @@ std::vector<CvEdit*> TFM_Wirless::wdsMacEdits() const {
 std::unique_ptr<CvSNMPRequest2Edits> TFM_Wirless::makeRequestKeepingFailure(
     const Items& items, int itemType, int keyCount, RequestMode mode, int timeout) {
     auto request = makeRequest(this, items, itemType, keyCount, mode, timeout);
-    // A failed read gives only false; its text comes through the result routine.
+    // A failed read or set gives only false; its code and text come through the result routine.
     if (mode == kSynchronous)
-        request->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-            lastReadMessage_ = QString::fromStdString(outcome.Message);
-        });
+        request->request().SetResultRoutine(
+            [this](const CvSNMPError& outcome) { lastOutcome_ = outcome; });
     return request;
 }
 
+CvSNMPError TFM_Wirless::lastFailure() const {
+    return lastOutcome_.Code != 0 ? lastOutcome_ : CvSNMPError{-528, CvMessages::text(-528)};
+}
+
 bool TFM_Wirless::read(CvSNMPRequest2Edits& request) {
-    lastReadMessage_.clear();
+    lastOutcome_ = {};
     const bool succeeded = request.Get();
-    if (!succeeded && firstReadFailure_.isEmpty())
-        firstReadFailure_ = lastReadMessage_.isEmpty()
-                                ? QString::fromStdString(CvMessages::text(-528))
-                                : lastReadMessage_;
+    if (!succeeded) outcome_.note(lastFailure());
     return succeeded;
 }
 
@@ -520,6 +556,7 @@ void TFM_Wirless::FormCreate() {
         ShowSecurityGroups();
         SetInputLimits();
         showSurveyListFor(CB_APMode->currentIndex());
+        outcome_.showFailure();
     } catch (const std::exception& failure) {
         creationFailure_ = QString::fromStdString(failure.what());
         throw;
@@ -595,8 +632,8 @@ void TFM_Wirless::BuildWirelessRequests() {
     CB_ChanalChange();
 
     savedApModeIndex = CB_APMode->currentIndex();
-    savedSsidBroadcastIndex = CB_SsidBroadcast->currentIndex();
-    savedChannelIndex = CB_Chanal->currentIndex();
+    savedSsidBroadcastIndex = known(CB_SsidBroadcast) ? CB_SsidBroadcast->currentIndex() : -1;
+    savedChannelIndex = known(CB_Chanal) ? CB_Chanal->currentIndex() : -1;
 
     if (!requestsBuilt) {
         reqMssidState = makeRequestKeepingFailure(mssidStateTable, MVT_SV, 0, kSynchronous, 1000);
@@ -654,7 +691,9 @@ void TFM_Wirless::BuildPassphraseRequest() {
     }
     read(built(reqPassphrase));
     savedPassphraseText = Ed_Passphrase->text();
-    savedUpdateIntervalText = Ed_UpdateInterval->text();
+    savedUpdateInterval = Binding::IsKnown(Ed_UpdateInterval)
+                              ? std::optional<QString>(Ed_UpdateInterval->text())
+                              : std::nullopt;
     Ed_ConfirmPass->SetText(Ed_Passphrase->text());
 }
 
@@ -694,6 +733,8 @@ void TFM_Wirless::BuildWdsMacRequests() {
         reqWdsMacDeleteAll =
             makeRequestKeepingFailure(wdsMacDeleteAllTable, MVT_SV, 0, kSynchronous, 100);
         reqWdsMacDeleteAll->AssociateComboBox(0, CB_RemoveMac);
+        // Disarmed: a delete-all the page sends unarmed deletes nothing.
+        CB_RemoveMac->setCurrentIndex(0);
     }
     // Asynchronous: counts as sent; the fields fill when the walk ends.
     built(reqWdsMacList).Get();
@@ -711,9 +752,15 @@ void TFM_Wirless::SetInputLimits() {
 void TFM_Wirless::OnWdsListRead(CvSNMPRequest2Controls* /*sender*/, const CvSNMPError& error) {
     const std::vector<CvEdit*> fields = wdsMacEdits();
     const int rows = error.Code == 0 ? Lv_RemoteMac->RowCount() : 0;
-    for (int field = 0; field < kWdsFields; ++field)
+    for (int field = 0; field < kWdsFields; ++field) {
         fields[field]->SetText(field < rows ? Lv_RemoteMac->Caption(field) : QString());
-    if (error.Code == 0) RefreshWdsMacEdits();
+        // Emptied by a failed walk, a field holds no peer of the device's.
+        Binding::MarkDerived(fields[field], error.Code == 0);
+    }
+    if (error.Code == 0)
+        RefreshWdsMacEdits();
+    else if (!outcome_.failed())  // the action's first failure stays in view
+        outcome_.fail(error);
 }
 
 void TFM_Wirless::showEvent(QShowEvent* event) {
@@ -732,7 +779,22 @@ void TFM_Wirless::FormShow() {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_Wirless::Bt_RefreshClick() {
-    firstReadFailure_.clear();
+    outcome_.begin();
+    RefreshSettings();
+    showOutcome("Refresh Ok!");
+}
+
+void TFM_Wirless::showOutcome(const QString& okText) {
+    if (outcome_.failed())
+        outcome_.showFailure();
+    else
+        outcome_.showOk(okText, {reqWdsMacList.get()});
+}
+
+void TFM_Wirless::RefreshSettings() {
+    // The reads decide anew what the page forces.
+    for (QComboBox* combo : {CB_dot11Encryption, CB_AuSc, CB_SsidBroadcast, CB_ChannelWidth})
+        liftForce(combo);
     // A refused or failed Save left items out; they are read again, not kept as typed.
     SetItemsWritable(true);
     requestsBuilt = true;
@@ -751,8 +813,6 @@ void TFM_Wirless::Bt_RefreshClick() {
     ClearZeroWdsMacs();
     UpdateChannelWidth();
     CB_dot11EncryptionChange();
-    // Only a Refresh whose every read succeeded says so; otherwise the first failure is shown.
-    StatusBar->ShowText(firstReadFailure_.isEmpty() ? "Refresh Ok!" : firstReadFailure_);
 }
 
 void TFM_Wirless::Bt_CloseClick() {
@@ -782,10 +842,14 @@ void TFM_Wirless::CB_APModeChange() {
     CB_BandChange();
     GroupBox3->setTitle(mode == kWdsWithAp ? "WDS with AP" : "WDS");
     if (mode >= kAccessPoint && mode <= kWds) {
+        // The values as read come back, unread where they were.
         CB_SsidBroadcast->setCurrentIndex(savedSsidBroadcastIndex);
+        Binding::MarkDerived(CB_SsidBroadcast, savedSsidBroadcastIndex >= 0);
         CB_Chanal->setCurrentIndex(savedChannelIndex);
+        Binding::MarkDerived(CB_Chanal, savedChannelIndex >= 0);
         Ed_UpdateInterval->setEnabled(true);
-        Ed_UpdateInterval->SetText(savedUpdateIntervalText);
+        Ed_UpdateInterval->SetText(savedUpdateInterval.value_or(QString()));
+        Binding::MarkDerived(Ed_UpdateInterval, savedUpdateInterval.has_value());
     }
     UpdateChannelWidth();
 }
@@ -797,12 +861,6 @@ void TFM_Wirless::CB_SecurityModeChange() {
      : mode == kWds     ? securityIndexWds
                         : securityIndexAp) = chosen;
     const QString security = CB_SecurityMode->currentText();
-    if (security.contains("Share")) {
-        CB_dot11Encryption->setCurrentIndex(1);
-        CB_dot11Encryption->setEnabled(false);
-    } else {
-        CB_dot11Encryption->setEnabled(true);
-    }
     if (mode == kAccessPoint || mode == kWirelessClient)
         CB_CipherType->setCurrentIndex(savedCipherIndex);
     if (mode == kAccessPoint && savedSecurityText == "WPA-Enterprise" &&
@@ -871,6 +929,7 @@ void TFM_Wirless::CB_CipherTypeChange() {
 // ---- Saving ---------------------------------------------------------------------------------
 
 void TFM_Wirless::Bt_ApplyClick() {
+    outcome_.begin();
     if (const WirelessCheck refusal = checkWirelessSsid(Ed_SSID->text())) {
         showRefusal(*refusal);
         return;
@@ -903,6 +962,11 @@ void TFM_Wirless::SaveWithMultiSSID() {
 
 void TFM_Wirless::save(bool multiSsidWriter) {
     const WirelessSavePlan plan = planWirelessSave(saveInput(multiSsidWriter));
+    if (plan.unread) {
+        outcome_.fail({CvSNMPRequest2Controls::kUnreadCode,
+                       CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)});
+        return;
+    }
     if (plan.disableMultiSsid) {
         CB_MultEnable->setCurrentIndex(0);
         CvSNMPRequest2Edits& state = built(reqMssidState);
@@ -911,7 +975,6 @@ void TFM_Wirless::save(bool multiSsidWriter) {
     }
     if (plan.peerRefusal) return showRefusal(*plan.peerRefusal);
     if (plan.branch == WirelessBranch::None) return;
-    if (plan.branch == WirelessBranch::Wep) CB_dot11Encryption->setCurrentIndex(1);
     if (plan.sharedKeyWarning)
         platform::ui().messageBox(
             this, "Warning",
@@ -921,23 +984,29 @@ void TFM_Wirless::save(bool multiSsidWriter) {
     if (plan.copyChannel) CopyChannelText(CB_Chanal, Ed_Channel);
     if (plan.storeCipher) StoreCipherChoice();
 
-    bool allSucceeded = true;
+    bool peersDeleted = false;
     for (const WirelessSet& set : plan.sets) {
         CvSNMPRequest2Edits& request = requestFor(set.request);
         for (int item = 0; item < request.VarList.Count(); ++item)
             request.VarList.GetItem(item).access = ACC_INVALID;
         for (int item : set.items) request.VarList.GetItem(item).access = ACC_READWRITE;
         if (set.deletesAll) CB_RemoveMac->setCurrentIndex(1);
+        lastOutcome_ = {};
         const bool succeeded = setRequest(&request, StatusBar, true);
         // Disarmed again, so that no later delete-all of this visit carries "deleteall" unasked.
         if (set.deletesAll) CB_RemoveMac->setCurrentIndex(0);
-        if (set.counted) allSucceeded = allSucceeded && succeeded;
+        peersDeleted = peersDeleted || (set.deletesAll && set.counted);
+        if (set.counted && !succeeded) outcome_.note(lastFailure(), "Setting error!");
     }
-    if (!allSucceeded) return StatusBar->ShowText("Setting error!");
+    if (outcome_.failed()) {
+        // The peers the delete-all took may not have come back: the fields show what is left.
+        if (peersDeleted) built(reqWdsMacList).Get();
+        return outcome_.showFailure();
+    }
     // The re-read also makes the save requests' items readable again and sets the Wireless
-    // Client flag from the mode the device now reports.
-    Bt_RefreshClick();
-    StatusBar->ShowText("Setting Success!");
+    // Client flag from the mode the device now reports; its failures are the save's.
+    RefreshSettings();
+    showOutcome("Setting Success!");
 }
 
 WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
@@ -965,6 +1034,13 @@ WirelessSaveInput TFM_Wirless::saveInput(bool multiSsidWriter) const {
     for (int field = 0; field < kWdsFields; ++field) input.macs[field] = fields[field]->text();
     input.band = CB_Band->currentIndex();
     input.bandAsRead = savedBandIndex;
+    input.known = {known(CB_APMode),
+                   known(CB_MultEnable),
+                   securityKnown(),
+                   known(CB_dot11Encryption),
+                   known(CB_DefaultKey),
+                   known(CB_CipherType),
+                   std::all_of(fields.begin(), fields.end(), Binding::IsKnown)};
     // The columns are found by their titles, the items' names.
     auto column = [this](const QString& title) {
         for (int c = 0; c < MssidListView->ColumnCount(); ++c)
@@ -1093,6 +1169,7 @@ void TFM_Wirless::enableButtons(bool enabled) {
 }
 
 void TFM_Wirless::SiteScanClick() {
+    outcome_.begin();
     StatusBar->ShowText("Detecting...");
     const SurveyKind survey = surveyFor(CB_APMode->currentIndex());
     if (survey == SurveyKind::Wds) {
@@ -1128,6 +1205,8 @@ void TFM_Wirless::SiteServeyListView1Click() {
     if (row < 0 || CB_APMode->currentIndex() != kWirelessClient) return;
     Ed_SSID->SetText(SiteServeyListView1->SubItem(row, kSurveySsid));
     Ed_Channel->SetText(SiteServeyListView1->SubItem(row, kSurveyChannel));
+    Binding::MarkChosen(Ed_SSID);
+    Binding::MarkChosen(Ed_Channel);
     FillChannelList(Ed_ChanListA, CB_Chanal, Ed_Channel);
 }
 
@@ -1148,6 +1227,7 @@ bool TFM_Wirless::AddSurveyMacToWds(const QString& mac) {
                                   platform::BoxButtons::Ok);
     if (place.field < 0) return false;
     wdsMacEdits()[place.field]->SetText(QString(mac).remove(':'));
+    Binding::MarkChosen(wdsMacEdits()[place.field]);
     return true;
 }
 
@@ -1169,14 +1249,24 @@ void TFM_Wirless::FillSecurityModes() {
                                 : choice->wpaMode.isEmpty()
                                     ? 0
                                     : CB_WPAMode->findText(choice->wpaMode));
+    // A fallback for an authentication nobody read is no choice.
+    for (QComboBox* combo : {CB_SecurityMode, CB_WPAMode})
+        Binding::MarkDerived(combo, Binding::IsKnown(CB_dot11Authentication));
+}
+
+bool TFM_Wirless::securityKnown() const {
+    return known(CB_SecurityMode) &&
+           (!CB_SecurityMode->currentText().startsWith("WPA") || known(CB_WPAMode));
 }
 
 void TFM_Wirless::StoreSecurityChoice() {
     const QString authentication = wirelessAuthenticationFromChoice(
         CB_APMode->currentIndex(), CB_MultEnable->currentIndex() == 1,
         CB_SecurityMode->currentText(), CB_WPAMode->currentText());
-    if (!authentication.isEmpty())
+    if (!authentication.isEmpty()) {
         CB_dot11Authentication->setCurrentIndex(CB_dot11Authentication->findText(authentication));
+        Binding::MarkDerived(CB_dot11Authentication, securityKnown());
+    }
 }
 
 void TFM_Wirless::RestoreSecurityChoice() {
@@ -1184,28 +1274,26 @@ void TFM_Wirless::RestoreSecurityChoice() {
     CB_SecurityMode->setCurrentIndex(mode == kWdsWithAp ? securityIndexWdsAp
                                      : mode == kWds     ? securityIndexWds
                                                         : securityIndexAp);
+    // The page's choice for a mode the user picked.
+    Binding::MarkChosen(CB_SecurityMode);
 }
 
 void TFM_Wirless::ShowSecurityGroups() {
     const int mode = CB_APMode->currentIndex();
     const SecurityGroups groups = wirelessSecurityGroups(mode, CB_SecurityMode->currentText());
-    for (QComboBox* control : {CB_dot11Encryption, CB_AuSc, CB_SsidBroadcast, CB_Chanal})
-        control->setEnabled(true);
+    for (QComboBox* control : {CB_dot11Encryption, CB_AuSc, CB_SsidBroadcast}) liftForce(control);
+    CB_Chanal->setEnabled(true);
     if (groups.autoScanRule) CB_AuScClick();
     setShown(GroupBox3, groups.wds);
     setShown(GroupBox4, groups.survey);
     setShown(GroupBox5, groups.keys);
     setShown(GroupBox6, groups.passphrase);
     if (!groups.wdsCaption.isEmpty()) GroupBox3->setTitle(groups.wdsCaption);
-    auto force = [](QComboBox* combo, int index) {
-        combo->setCurrentIndex(index);
-        combo->setEnabled(false);
-    };
-    if (groups.autoScanForcedOff) force(CB_AuSc, 0);
-    if (groups.ssidBroadcastForcedOn) force(CB_SsidBroadcast, 1);
+    if (groups.autoScanForcedOff) forceChoice(CB_AuSc, 0);
+    if (groups.ssidBroadcastForcedOn) forceChoice(CB_SsidBroadcast, 1);
     if (groups.channelGreyed) CB_Chanal->setEnabled(false);
-    if (groups.widthForcedAuto) force(CB_ChannelWidth, 1);
-    if (groups.encryptionForcedOn) force(CB_dot11Encryption, 1);
+    if (groups.widthForcedAuto) forceChoice(CB_ChannelWidth, 1);
+    if (groups.encryptionForcedOn) forceChoice(CB_dot11Encryption, 1);
     if (!groups.passphraseCaption.isEmpty()) {
         GroupBox6->setTitle(groups.passphraseCaption);
         for (QWidget* row :
@@ -1215,7 +1303,7 @@ void TFM_Wirless::ShowSecurityGroups() {
         GroupBox2->setVisible(groups.radius);
     }
     if (groups.fillCipher) fillCipherChoices();
-    if (groups.wpaModeForcedFirst) force(CB_WPAMode, 0);
+    if (groups.wpaModeForcedFirst) forceChoice(CB_WPAMode, 0);
     if (groups.intervalGreyed) Ed_UpdateInterval->setEnabled(false);
 }
 
@@ -1226,11 +1314,13 @@ void TFM_Wirless::fillCipherChoices() {
     CB_CipherType->setEnabled(wirelessCipherEnabled(mode));
     const int match = CB_CipherType->findText(CB_Clipher->currentText(), Qt::MatchFixedString);
     CB_CipherType->setCurrentIndex(match >= 0 ? match : 0);
+    Binding::MarkDerived(CB_CipherType, known(CB_Clipher));
 }
 
 void TFM_Wirless::StoreCipherChoice() {
     const int index = wirelessCipherIndex(CB_CipherType->currentText());
     if (index >= 0) CB_Clipher->setCurrentIndex(index);
+    Binding::MarkDerived(CB_Clipher, index >= 0 && known(CB_CipherType));
 }
 
 bool TFM_Wirless::FillChannelList(CvEdit* listEdit, QComboBox* channelCombo, CvEdit* channelEdit) {
@@ -1238,6 +1328,8 @@ bool TFM_Wirless::FillChannelList(CvEdit* listEdit, QComboBox* channelCombo, CvE
     channelCombo->clear();
     channelCombo->addItems(channels.items);
     channelCombo->setCurrentIndex(channels.selected);
+    Binding::MarkDerived(channelCombo,
+                         Binding::IsKnown(listEdit) && Binding::IsKnown(channelEdit));
     return channels.matched;
 }
 
@@ -1246,18 +1338,26 @@ void TFM_Wirless::UpdateChannelWidth() {
 }
 
 void TFM_Wirless::applyChannelWidth(bool clientStep) {
+    const QString security = CB_SecurityMode->currentText();
     if (channelWidthForced20(CB_WMode1->currentIndex(), CB_WMode2->currentIndex(),
-                             CB_Chanal->currentText(), CB_SecurityMode->currentText(),
+                             CB_Chanal->currentText(), security,
                              CB_dot11Encryption->currentIndex())) {
-        CB_ChannelWidth->setCurrentIndex(0);
-        CB_ChannelWidth->setEnabled(false);
+        forceChoice(CB_ChannelWidth, 0);
+        // Decided only when a reason for 20 MHz still holds on the values read or chosen.
+        const auto ifKnown = [](const QComboBox* combo) {
+            return known(combo) ? combo->currentIndex() : -1;
+        };
+        Binding::MarkDerived(
+            CB_ChannelWidth,
+            channelWidthForced20(ifKnown(CB_WMode1), ifKnown(CB_WMode2),
+                                 known(CB_Chanal) ? CB_Chanal->currentText() : QString(),
+                                 securityKnown() ? security : QString(),
+                                 ifKnown(CB_dot11Encryption)));
     } else {
-        CB_ChannelWidth->setEnabled(true);
+        liftForce(CB_ChannelWidth);
     }
-    if (clientStep && CB_APMode->currentIndex() == kWirelessClient) {
-        CB_ChannelWidth->setCurrentIndex(1);
-        CB_ChannelWidth->setEnabled(false);
-    }
+    if (clientStep && CB_APMode->currentIndex() == kWirelessClient)
+        forceChoice(CB_ChannelWidth, 1);
 }
 
 void TFM_Wirless::ApplyKeyLengths() {
@@ -1296,6 +1396,7 @@ void TFM_Wirless::CopyKeyToConfirm() {
 
 void TFM_Wirless::CopyChannelText(QComboBox* from, CvEdit* to) {
     to->SetText(from->currentText());
+    Binding::MarkDerived(to, known(from));
 }
 
 void TFM_Wirless::ClearZeroWdsMacs() {

@@ -4,7 +4,10 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include "pages/common/PageForm.h"
 
 class QComboBox;
 class QGroupBox;
@@ -16,11 +19,6 @@ class QWidget;
 class CvEdit;
 class CvListView;
 class CvStatusBar;
-class CvSNMPRequest2Controls;
-class CvSNMPRequest2Edits;
-struct CvSNMPError;
-struct CvSNMPVarItem;
-enum RequestMode : int;
 enum class WirelessField : int;
 enum class WirelessRequest : int;
 struct WirelessRefusal;
@@ -90,10 +88,12 @@ class TFM_Wirless : public QDialog {
     bool requestsBuilt = false;
     int savedBandIndex = -1;
     int savedApModeIndex = 0;
-    int savedSsidBroadcastIndex = 0, savedChannelIndex = 0;
+    // -1 (and nullopt) when no read of this visit gave the value nor anyone chose it.
+    int savedSsidBroadcastIndex = -1, savedChannelIndex = -1;
     bool readAsWirelessClient = false;
     QString savedSecurityText;
-    QString savedPassphraseText, savedUpdateIntervalText, savedRadiusSecretText;
+    QString savedPassphraseText, savedRadiusSecretText;
+    std::optional<QString> savedUpdateInterval;
     int securityIndexAp = 0, securityIndexWdsAp = 0, securityIndexWds = 0;
     int savedCipherIndex = 0, savedAutherIndex = 0;
     bool vlanWarned = false;
@@ -101,6 +101,8 @@ class TFM_Wirless : public QDialog {
     void FormCreate();
     void FormShow();
     void Bt_RefreshClick();
+    // Reads every setting again, as Refresh and a successful Save do.
+    void RefreshSettings();
     void Bt_CloseClick();
     void Bt_ApplyClick();
     void SetItemsWritable(bool writable);
@@ -179,8 +181,15 @@ class TFM_Wirless : public QDialog {
     std::unique_ptr<CvSNMPRequest2Edits> makeRequestKeepingFailure(
         const std::vector<CvSNMPVarItem>& items, int itemType, int keyCount, RequestMode mode,
         int timeout);
-    // A synchronous read; the first failure since the last Refresh began is kept for its text.
+    // A synchronous read; a failure counts for the action's outcome.
     bool read(CvSNMPRequest2Edits& request);
+    // What the last synchronous request reported; a failure of the access layer that reported
+    // nothing counts as -528.
+    CvSNMPError lastFailure() const;
+    // The action's OK text once the peer list's answer is in, or the failure it met, at once.
+    void showOutcome(const QString& okText);
+    // The security choice, and for WPA its mode, came from the authentication read or the user.
+    bool securityKnown() const;
     void applyChannelWidth(bool clientStep);
     void showSurveyListFor(int apMode);
     void setScanButtonFromStatus();
@@ -205,8 +214,8 @@ class TFM_Wirless : public QDialog {
     std::vector<QWidget*> keyControls() const;
 
     QString creationFailure_;
-    QString firstReadFailure_;
-    QString lastReadMessage_;
+    ActionOutcome outcome_;
+    CvSNMPError lastOutcome_;
     bool shownOnce_ = false;
 };
 

@@ -267,6 +267,25 @@ WirelessBranch branchOf(const QString& securityMode, int encryption, int apMode)
     return WirelessBranch::None;
 }
 
+bool storesCipher(WirelessBranch branch, int apMode) {
+    return (branch == WirelessBranch::WpaPersonal && apMode != kWds) ||
+           branch == WirelessBranch::WpaEnterprise;
+}
+
+// Which sets go out, or with which values, would be guessed from a value nobody read or chose:
+// the delete-all of the WDS peers would drop those the fields never showed, an Open System with no
+// encryption known would start encrypting with a key nobody set.
+bool restsOnUnread(const WirelessSaveInput& input) {
+    const WirelessSaveKnown& known = input.known;
+    const int mode = input.apMode;
+    const WirelessBranch branch = branchOf(input.securityMode, input.encryption, mode);
+    return !known.mode || !known.multiSsid || !known.security ||
+           (input.securityMode == "Open System" && !known.encryption) ||
+           ((mode == kWdsWithAp || mode == kWds) && !known.peers) ||
+           (branch == WirelessBranch::Wep && !known.defaultKey) ||
+           (storesCipher(branch, mode) && !known.cipher);
+}
+
 // The items of the fields from `first` on (four of them) that hold a peer.
 std::vector<int> peerItems(const QStringList& macs, int first) {
     std::vector<int> items;
@@ -396,6 +415,10 @@ bool sharedKeyInUse(const std::vector<MssidRowTexts>& rows, const QString& defau
 WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
     using R = WirelessRequest;
     WirelessSavePlan plan;
+    if (restsOnUnread(input)) {
+        plan.unread = true;
+        return plan;
+    }
     const int mode = input.apMode;
     plan.disableMultiSsid = input.multiSsidWriter && mode > kWdsWithAp;
     if (mode < kAccessPoint || mode > kWirelessClient) return plan;
@@ -408,6 +431,7 @@ WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
     plan.branch = branchOf(input.securityMode, input.encryption, mode);
     if (plan.branch == WirelessBranch::None) return plan;
     plan.copyChannel = mode != kWirelessClient;
+    plan.storeCipher = storesCipher(plan.branch, mode);
 
     // Item 3, the channel list, is never sent; the band only when it changed.
     std::vector<int> wireless = {0, 1, 2, 4, 5, 6, 7};
@@ -452,7 +476,6 @@ WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
             if (input.passphrase != input.passphraseAsRead) passphrase.push_back(0);
             if (mode != kWds) passphrase.push_back(1);
             if (mode != kWirelessClient) passphrase.push_back(2);
-            plan.storeCipher = mode != kWds;
             sets = {{R::Wireless, wireless}, {R::Passphrase, passphrase}, {R::Authentication, {0}}};
             break;
         }
@@ -463,7 +486,6 @@ WirelessSavePlan planWirelessSave(const WirelessSaveInput& input) {
                                            input.multiSsidWriter);
             std::vector<int> radius = {0, 1, 2, 3};
             if (input.radiusSecret == input.radiusSecretAsRead) std::erase(radius, 2);
-            plan.storeCipher = true;
             sets = {{R::Wireless, wireless},
                     {R::Radius, radius},
                     {R::Passphrase, {1, 2}},

@@ -174,6 +174,15 @@ struct WirelessSet {
 };
 enum class WirelessBranch { None, Open, Wep, WpaPersonal, WpaEnterprise };
 
+// Which values a Save decides by came from a read of this visit or a choice: the mode and the
+// Multi-SSID state pick the writer, the security choice (for Open System with the encryption) the
+// branch, the default key the key's set, the cipher its value, and the eight peer fields what a WDS
+// save deletes and adds again.
+struct WirelessSaveKnown {
+    bool mode = true, multiSsid = true, security = true, encryption = true, defaultKey = true,
+         cipher = true, peers = true;
+};
+
 // What Save reads of the page.
 struct WirelessSaveInput {
     bool multiSsidWriter = false;  // Multi-SSID showed Enable
@@ -189,8 +198,10 @@ struct WirelessSaveInput {
     QStringList macs = QStringList(8, QString());
     int band = -1, bandAsRead = -1;
     std::vector<MssidRowTexts> mssidRows;
+    WirelessSaveKnown known;
 };
 struct WirelessSavePlan {
+    bool unread = false;            // the sets rest on a value never read: none is sent
     bool disableMultiSsid = false;  // sent first, whatever follows; not counted
     WirelessCheck peerRefusal;      // the WDS peers, checked before the security branch
     WirelessBranch branch = WirelessBranch::None;
