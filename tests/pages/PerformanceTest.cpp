@@ -205,6 +205,6 @@ TEST_F(PerformancePage, RefusedReadsShowTheirTextAndAnUnusableAddressSendsNothin
         << "the user limit page shows why";
     group->Bt_Refresh->click();
     group->Bt_Apply->click();
-    EXPECT_EQ(group->StatusBar->SimpleText(), "Setting Error!");
+    EXPECT_EQ(group->StatusBar->SimpleText(), unreadText());
     EXPECT_TRUE(sets().empty());
 }
