@@ -134,6 +134,8 @@ void TFM_Group::Bt_RefreshClick() {
 }
 
 void TFM_Group::Bt_ApplyClick() {
+    // Not marked as chosen: a field that no read filled and nobody typed in stays out of the set
+    // instead of going out as 0.
     if (Ed_UsrL->text().isEmpty()) Ed_UsrL->SetText("0");
     if (!wholeNumberIn(Ed_UsrL->text(), 0, 64)) {
         platform::ui().messageBox(this, "Error", "Please input a number between 0 and 64.",
@@ -151,11 +153,13 @@ void TFM_Group::Bt_ApplyClick() {
 
     setEnabled(false);
     const bool limitSet = setRequest(reqUserLimit.get(), StatusBar, false);
+    const bool withheld = reqUserLimit && reqUserLimit->Withheld();
     // The apply goes out even when the limit was refused, as the device expects it after a save.
     const bool applied = setRequest(reqApply.get(), StatusBar, false);
     waiting.reset();
     setEnabled(true);
-    StatusBar->ShowText(limitSet && applied ? "Setting OK!" : "Setting Error!");
+    // setRequest has shown why a value was left out; no text of the page's covers it.
+    if (!withheld) StatusBar->ShowText(limitSet && applied ? "Setting OK!" : "Setting Error!");
 }
 
 // ---- Rules ----------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
@@ -92,6 +93,7 @@ constexpr int kBeaconLength = 3;
 constexpr int kDtimLength = 2;
 const QString kAck24Caption = "Ack Time Out (2.4GHz, 64~200)";
 const QString kAck5Caption = "Ack Time Out (5GHz, 50~200)";
+const QString kSetError = "Set Error!";
 
 // Adds a unit caption to the right of the grid's last row.
 void addUnit(QGridLayout* rows, const QString& unit) {
@@ -173,9 +175,10 @@ void TFM_Performace::buildControls() {
 std::unique_ptr<CvSNMPRequest2Edits> TFM_Performace::makeRequestKeepingFailure(
     const CvSNMPVarItem* table, RequestMode mode, int timeout) {
     auto request = makeRequest(this, table, MVT_SV, 0, mode, timeout);
-    // A synchronous read reports its failure only to its result routine; the step's outcome
-    // text needs it.
-    outcome_.watch({request.get()});
+    // A synchronous read or set reports its failure only to its result routine; the step's
+    // outcome text needs it.
+    request->request().SetResultRoutine(
+        [this](const CvSNMPError& outcome) { outcome_.note(outcome, failureText_); });
     return request;
 }
 
@@ -265,9 +268,18 @@ void TFM_Performace::CB_GroupingChange() {
 
 void TFM_Performace::CB_DRateChange() {
     Ed_TRate->SetText(CB_DRate->currentText());
+    CvSNMPRequest2Edits::MarkChosen(Ed_TRate);
 }
 
 void TFM_Performace::Bt_Apply_aClick() {
+    // The AP mode decides which items and whether the mode go out: a guess would write settings
+    // of another mode over the device's.
+    if (apMode < 0 || !CvSNMPRequest2Edits::IsKnown(CB_ApMode)) {
+        outcome_.begin();
+        outcome_.fail({CvSNMPRequest2Controls::kUnreadCode,
+                       CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)});
+        return;
+    }
     const PerformanceRefusal refusal =
         checkPerformanceInput(apMode, band, Ed_ULimit->text(), Ed_BeInta->text(), Ed_DTIMa->text(),
                               Ed_AckTimeOut->text());
@@ -289,38 +301,48 @@ void TFM_Performace::Bt_Apply_aClick() {
 
     const PerformanceSavePlan plan = planPerformanceSave(apMode, CB_Grouping->currentIndex());
     QComboBox* combo = modeCombo();
-    if (apMode != kApModeClient && combo && combo->currentIndex() != 1)
+    if (apMode != kApModeClient && combo && combo->currentIndex() != 1) {
         Ed_TRate->SetText(CB_DRate->currentText());
-    const bool saved = setMain(plan.mainItems);
-    if (reqWifiMode) {
-        reqWifiMode->VarList.GetItem(0).access = plan.wifiMode ? ACC_READWRITE : ACC_INVALID;
-        // Its outcome is not shown, and a failure the main set met is already on screen.
-        try {
-            reqWifiMode->Set(false, true, "");
-        } catch (const CvException&) {
-        }
-        reqWifiMode->VarList.GetItem(0).access = ACC_READWRITE;
+        // The rate follows the mode: "Best" is the device's only when the mode is.
+        CvSNMPRequest2Edits::MarkDerived(Ed_TRate, CvSNMPRequest2Edits::IsKnown(combo));
+    } else if (!CvSNMPRequest2Edits::IsKnown(CB_Wireless)) {
+        // Without the band there is no rate list and no mode to tell whether the rate stands.
+        CvSNMPRequest2Edits::MarkDerived(Ed_TRate, false);
     }
-    StatusBar->ShowText(saved ? "Save OK!" : "Set Error!");
+    outcome_.begin();
+    failureText_ = kSetError;
+    setMain(plan.mainItems);
+    // A mode set with its item left out would carry nothing.
+    if (reqWifiMode && plan.wifiMode) setStep(reqWifiMode.get());
+    failureText_.clear();
+    outcome_.showOk("Save OK!");
 }
 
 // Sets the chosen main items only; every item takes part again afterwards. A main request that
 // creation never built counts as a failed set.
-bool TFM_Performace::setMain(const std::vector<int>& items) {
-    if (!reqMain) return false;
+void TFM_Performace::setMain(const std::vector<int>& items) {
+    if (!reqMain) {
+        outcome_.note({-1, {}}, kSetError);
+        return;
+    }
     for (int item = 0; item < kMainItemCount; ++item) {
         const bool included = std::find(items.begin(), items.end(), item) != items.end();
         reqMain->VarList.GetItem(item).access = included ? ACC_READWRITE : ACC_INVALID;
     }
-    bool saved = false;
-    try {
-        saved = reqMain->Set(false, true, "");
-    } catch (const CvException& failure) {
-        showFailureText(StatusBar, QString::fromStdString(failure.what()));
-    }
+    setStep(reqMain.get());
     for (int item = 0; item < kMainItemCount; ++item)
         reqMain->VarList.GetItem(item).access = ACC_READWRITE;
-    return saved;
+}
+
+// The request's result routine notes an answer's failure; one the access layer raises instead
+// of sending reaches no result routine.
+void TFM_Performace::setStep(CvSNMPRequest2Edits* request) {
+    try {
+        request->Set(false, true, "");
+    } catch (const CvException& failure) {
+        showFailureText(StatusBar, QString::fromStdString(failure.what()));
+        outcome_.note({failure.code(), failure.what()}, kSetError);
+    }
 }
 
 void TFM_Performace::Bt_Refresh_aClick() {
@@ -343,12 +365,16 @@ void TFM_Performace::UpdateBandControls() {
     QComboBox* combo = modeCombo();
     if (combo) {
         const QString remembered = combo->currentText();
+        const bool known = CvSNMPRequest2Edits::IsKnown(combo);
         if (band == kBand24 &&
             wepRestrictsModes(CB_SecurityMode->currentText(), CB_dot11Encryption->currentText())) {
             combo->clear();
             combo->addItems(wepModeItems());
         }
         combo->setCurrentIndex(std::max(0, combo->findText(remembered)));
+        // The first item stands in for a mode nobody read; the WEP rule's choice is the device's
+        // when the mode it replaces was.
+        CvSNMPRequest2Edits::MarkDerived(combo, known);
         combo->setEnabled(true);
     }
     for (QWidget* control : std::initializer_list<QWidget*>{CB_DRate, Ed_BeInta, Ed_DTIMa})
@@ -367,16 +393,25 @@ void TFM_Performace::UpdateBandControls() {
     if (apMode == kApModeClient) {
         CB_ShortGI->setEnabled(false);
         CB_ShortGI->setCurrentIndex(CB_ChanWidth->currentIndex() != 0 ? 1 : 0);
+        CvSNMPRequest2Edits::MarkDerived(CB_ShortGI, CvSNMPRequest2Edits::IsKnown(CB_ChanWidth) &&
+                                                         CB_ChanWidth->currentIndex() >= 0);
     }
 }
 
 void TFM_Performace::modeRule(QComboBox* combo, int comboBand) {
-    if (combo->currentIndex() < 0 && combo->count() > 0) combo->setCurrentIndex(0);
+    if (combo->currentIndex() < 0 && combo->count() > 0) {
+        combo->setCurrentIndex(0);
+        // Shown for want of a mode the device gave; not one to write.
+        CvSNMPRequest2Edits::MarkDerived(combo, false);
+    }
     const bool client = apMode == kApModeClient;
     const bool without80211n = combo->currentIndex() == 1;
     FillDataRateList(CB_DRate, comboBand, !without80211n);
     CB_ShortGI->setEnabled(!without80211n && !client);
-    if (without80211n || client) CB_ShortGI->setCurrentIndex(0);
+    if (without80211n || client) {
+        CB_ShortGI->setCurrentIndex(0);
+        CvSNMPRequest2Edits::MarkDerived(CB_ShortGI, client || CvSNMPRequest2Edits::IsKnown(combo));
+    }
 
     if (comboBand != band) return;
     if (client) {

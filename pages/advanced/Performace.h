@@ -69,12 +69,15 @@ class TFM_Performace : public QDialog {
     // The mode combo of the band read at creation; null while the band is neither 0 nor 1.
     QComboBox* modeCombo() const;
     void modeRule(QComboBox* combo, int comboBand);
-    bool setMain(const std::vector<int>& items);
+    void setMain(const std::vector<int>& items);
+    void setStep(CvSNMPRequest2Edits* request);
 
     int band = -1;
     int apMode = -1;
-    // The first read that failed since the reads of a step began.
+    // The first read or set that failed since the step began.
     ActionOutcome outcome_;
+    // What a failed set of a Save shows; a failed read shows its own message.
+    QString failureText_;
 };
 
 extern TFM_Performace* FM_Performace;

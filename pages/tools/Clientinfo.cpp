@@ -134,6 +134,7 @@ void TClientInformation::buildControls() {
     StatusBar = new CvStatusBar(this);
     // The one panel stretches over the bar, so that a failure's reason is shown whole.
     StatusBar->AddPanel(-1);
+    outcome_.attach(StatusBar);
     layOutPage(this, body, {Bt_Rfrsh, Bt_Close}, StatusBar);
 
     connectGuarded(Bt_Rfrsh, &QPushButton::clicked, StatusBar, [this] { Bt_RfrshClick(); });
@@ -181,6 +182,7 @@ void TClientInformation::FormCreate() {
 }
 
 void TClientInformation::startDetection() {
+    outcome_.begin();
     IfGetInfo0->setCurrentIndex(1);
     StatusBar->ShowText(kDetecting);
     User_ListView->ClearRows();
@@ -209,21 +211,25 @@ void TClientInformation::done(int result) {
     QDialog::done(result);
 }
 
+// Refresh's walk and the trigger answer in either order: a failure of either stands over the
+// other's success.
 void TClientInformation::OnDetectSet(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
-        StatusBar->ShowText(kDetectFailed + QString::fromStdString(outcome.Message));
+    if (outcome_.fail(outcome, kDetectFailed + QString::fromStdString(outcome.Message))) {
         showRecordCount();
         detecting = false;
         return;
     }
     reqClientTable->Get();
-    StatusBar->ShowText(kReading);
+    if (!outcome_.failed()) StatusBar->ShowText(kReading);
 }
 
 void TClientInformation::OnTableRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
     detecting = false;
-    StatusBar->ShowText(QString::fromStdString(outcome.Message));
-    if (outcome.Code == 0) FillClientList();
+    if (!outcome_.fail(outcome)) {
+        FillClientList();
+        outcome_.showOk(QString::fromStdString(outcome.Message),
+                        {reqDetect.get(), reqClientTable.get()});
+    }
     showRecordCount();
 }
 

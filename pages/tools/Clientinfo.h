@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -56,6 +58,9 @@ class TClientInformation : public QDialog {
     void buildControls();
     void startDetection();
     void showRecordCount();
+
+    // A detection's trigger and walks: their first failure.
+    ActionOutcome outcome_;
 };
 
 extern TClientInformation* ClientInformation;

@@ -46,12 +46,19 @@ TFM_Static::TFM_Static(QWidget* owner) : TrafficCounterPage(owner, ethernetConfi
     FormCreate();
     reqClear->Mode = 0;
     reqClear->Timeout = 1000;
+    clear_.attach(StatusBar1);
+    clear_.watch({reqClear.get()});
 }
 
 void TFM_Static::Btn_ClearClick() {
     CB_Clear->setCurrentIndex(1);
     StatusBar1->ShowText("Ethernet Info is Clearing!");
+    clear_.begin();
     const bool cleared = reqClear->Set(true, true, "");
     Btn_RefreshClick();
-    if (cleared) StatusBar1->ShowText("Clear Ethernet Info is OK!");
+    // The refresh's text must not stand for a clear the device refused.
+    if (cleared)
+        StatusBar1->ShowText("Clear Ethernet Info is OK!");
+    else
+        clear_.showFailure();
 }

@@ -64,7 +64,6 @@ TFM_StatWLAN::TFM_StatWLAN(QWidget* owner) : TrafficCounterPage(owner, wlanConfi
 void TFM_StatWLAN::Btn_ClearClick() {
     Btn_Refresh->setEnabled(false);
     Btn_Clear->setEnabled(false);
-    for (CvEdit* edit : counterEdits) edit->setText("0");
     CB_Clear->setCurrentIndex(1);
     reqClear->Set(true, true, "");
 }
@@ -73,6 +72,8 @@ void TFM_StatWLAN::OnClearSet(CvSNMPRequest2Controls*, const CvSNMPError& outcom
     if (outcome.Code != 0) {
         StatusBar1->ShowText(QString::fromStdString(outcome.Message));
     } else {
+        // Only now are the counters 0 on the device: a refused clear leaves them standing.
+        for (CvEdit* edit : counterEdits) edit->setText("0");
         StatusBar1->ShowText("Clear OK");
         Btn_RefreshClick();
     }

@@ -6,7 +6,7 @@ class CvSNMPRequest2Controls;
 struct CvSNMPError;
 
 // Status \ Stats \ WLAN: the wireless interface's counters. Clear runs without holding the
-// window: the counters show 0 at once and the buttons wait for the device's answer.
+// window: the buttons wait for the device's answer, and the counters show 0 once it accepted.
 class TFM_StatWLAN : public TrafficCounterPage {
     Q_OBJECT
 

@@ -131,6 +131,7 @@ void TFM_WDSInfo::buildControls() {
     StatusBar1 = new CvStatusBar(this);
     // The one panel stretches over the bar, so that a failure's reason is shown whole.
     StatusBar1->AddPanel(-1);
+    outcome_.attach(StatusBar1);
     layOutPage(this, body, {Btn_Refresh, Btn_Close}, StatusBar1);
 
     connectGuarded(Btn_Refresh, &QPushButton::clicked, StatusBar1, [this] { Btn_RefreshClick(); });
@@ -164,8 +165,7 @@ void TFM_WDSInfo::FormCreate() {
 
     const int mode = CB_APMode->currentIndex();
     if (mode == kWdsWithAp || mode == kWds) buildWdsRequests();
-    IfGetInfo1->setCurrentIndex(1);
-    if (reqWdsRefresh) reqWdsRefresh->Set(true, true, "");
+    Btn_RefreshClick();
 }
 
 void TFM_WDSInfo::buildWdsRequests() {
@@ -190,6 +190,7 @@ void TFM_WDSInfo::buildWdsRequests() {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_WDSInfo::Btn_RefreshClick() {
+    outcome_.begin();
     IfGetInfo1->setCurrentIndex(1);
     // The mode read at creation decides for the page's whole life: the WDS requests exist only
     // when it was a WDS mode.
@@ -201,17 +202,17 @@ void TFM_WDSInfo::Btn_CloseClick() {
 }
 
 void TFM_WDSInfo::OnWdsRefreshSet(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
-        StatusBar1->ShowText("Get timed out!" + QString::fromStdString(outcome.Message));
-        return;
-    }
+    if (outcome_.fail(outcome, "Get timed out!" + QString::fromStdString(outcome.Message))) return;
     reqWdsTable->Get();
-    StatusBar1->ShowText("Get Ok!");
+    // The list is not got until the walk has answered.
+    outcome_.showOk("Get Ok!", {reqWdsTable.get()});
 }
 
 void TFM_WDSInfo::OnWdsTableRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    StatusBar1->ShowText(QString::fromStdString(outcome.Message));
-    if (outcome.Code == 0) FillWdsList();
+    if (outcome_.fail(outcome)) return;
+    FillWdsList();
+    // The trigger's "Get Ok!" follows when it waits for this answer.
+    if (!outcome_.waiting()) outcome_.showOk(QString::fromStdString(outcome.Message));
 }
 
 void TFM_WDSInfo::FillWdsList() {

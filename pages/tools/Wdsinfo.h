@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
 #include "pages/tools/Clientinfo.h"
 
 class QComboBox;
@@ -53,6 +54,9 @@ class TFM_WDSInfo : public QDialog {
   private:
     void buildControls();
     void buildWdsRequests();
+
+    // A refresh's trigger and walk: their first failure.
+    ActionOutcome outcome_;
 };
 
 extern TFM_WDSInfo* FM_WDSInfo;

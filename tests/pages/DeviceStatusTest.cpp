@@ -156,29 +156,25 @@ TEST_F(DeviceInfoPage, RefusedReadsLeaveTheirFieldsAndAnUnusableAddressShowsWhy)
 
 class CounterPages : public PageHarness {};
 
-TEST_F(CounterPages, WlanClearShowsZerosAtOnceAndHoldsTheButtonsUntilTheAnswer) {
+TEST_F(CounterPages, WlanClearHoldsTheButtonsUntilTheAnswerAndShowsZerosOnlyOnceAccepted) {
     TFM_StatWLAN* page = openPage(FM_StatWLAN);
     EXPECT_EQ(page->StatusBar1->ShownText(), "Wlan Info Get OK!");
     CvEdit* transmitted = page->counterEdit("Ed_TranPCount");
-    EXPECT_EQ(transmitted->text(), "54321");
     EXPECT_EQ(page->counterEdit("Edt_RecPHYCount")->text(), "4");
 
+    sim().knob("fail " + kWlanClear + " genErr set 1");
     sim().knob("delay 500 " + kWlanClear + " set");
-    page->Btn_Clear->click();
-    EXPECT_EQ(transmitted->text(), "0");
-    EXPECT_FALSE(page->Btn_Refresh->isEnabled() || page->Btn_Clear->isEnabled());
-    ASSERT_TRUE(pumpUntil([&] { return page->Btn_Clear->isEnabled(); }));
-    EXPECT_EQ(page->StatusBar1->ShownText(), "Refresh Wlan Info OK!");
+    for (const auto& [shown, text] :
+         {std::pair{"54321", "(ViZURU++)"}, {"0", "Refresh Wlan Info OK!"}}) {
+        page->Btn_Clear->click();
+        EXPECT_EQ(transmitted->text(), "54321") << "nothing cleared before the answer";
+        EXPECT_FALSE(page->Btn_Refresh->isEnabled() || page->Btn_Clear->isEnabled());
+        ASSERT_TRUE(pumpUntil([&] { return page->Btn_Clear->isEnabled(); }));
+        EXPECT_EQ(transmitted->text(), shown) << "a refused clear leaves the counters";
+        EXPECT_TRUE(page->StatusBar1->ShownText().startsWith(text));
+    }
     EXPECT_TRUE(page->Btn_Refresh->isEnabled());
     EXPECT_EQ(sim().value(E + ".5.2.2.1.1.1.19.1"), "0") << "the device cleared its counters";
-
-    sim().knob("clear");
-    sim().knob("set " + E + ".5.2.2.1.1.1.19.1 7");
-    sim().knob("fail " + kWlanClear + " genErr set");
-    page->Btn_Clear->click();
-    ASSERT_TRUE(pumpUntil([&] { return page->Btn_Clear->isEnabled(); }));
-    EXPECT_TRUE(page->StatusBar1->ShownText().startsWith("(ViZURU++)"));
-    EXPECT_EQ(transmitted->text(), "0") << "stays until the next successful read";
 }
 
 TEST_F(CounterPages, EthernetClearWaitsForTheDeviceThenReadsAgain) {
@@ -188,7 +184,7 @@ TEST_F(CounterPages, EthernetClearWaitsForTheDeviceThenReadsAgain) {
     EXPECT_EQ(transmitted->text(), "152340");
     sim().knob("fail " + kEthernetClear + " genErr set 1");
     page->Btn_Clear->click();
-    EXPECT_EQ(page->StatusBar1->ShownText(), "Refresh Ethernet Info OK!");
+    EXPECT_TRUE(page->StatusBar1->ShownText().contains("genErr")) << "not the refresh's OK";
     EXPECT_EQ(transmitted->text(), "152340");
 
     page->Btn_Clear->click();

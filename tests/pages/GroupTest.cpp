@@ -57,7 +57,7 @@ TEST_F(GroupPage, ApplyWritesBothSettingsThenTheApplyAndRefusesOutOfRange) {
     EXPECT_EQ(status(page), "Setting OK!");
 }
 
-TEST_F(GroupPage, RefusedLimitStillAppliesAndOtherModesGreyTheLoadBalance) {
+TEST_F(GroupPage, RefusedOrUnreadLimitStillAppliesAndOtherModesGreyTheLoadBalance) {
     sim().knob("profile wds");
     sim().knob("fail " + kUserLimit + " wrongValue set");
     TFM_Group* page = open();
@@ -72,4 +72,11 @@ TEST_F(GroupPage, RefusedLimitStillAppliesAndOtherModesGreyTheLoadBalance) {
     EXPECT_TRUE(page->isEnabled());
     for (QWidget* shown : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<TFM_Waiting*>(shown), nullptr) << "the waiting dialog is gone";
+
+    sim().knob("fail " + kUserLimit + " genErr get");
+    page = open();
+    page->Bt_Apply->click();  // an empty field nobody read or typed in is no 0
+    ASSERT_EQ(sets().size(), 3u);
+    EXPECT_EQ(oids(sets()[2]), std::vector<std::string>{kApply});
+    EXPECT_EQ(status(page), unreadText());
 }

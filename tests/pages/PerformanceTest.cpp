@@ -98,6 +98,9 @@ TEST_F(PerformancePage, AccessPointSendsTheItemsLoadBalanceAllowsAndEachSaveMark
     EXPECT_EQ(log[2].vbs[9].value, "64");
     EXPECT_EQ(log[2].vbs[7].value, "Best(up to 300)");
     EXPECT_EQ(status(page), "Save OK!");
+    sim().knob("fail " + kWifiMode + " genErr set 1");
+    page->Bt_Apply_a->click();
+    EXPECT_EQ(status(page), "Set Error!") << "a refused mode is no saved mode";
 }
 
 TEST_F(PerformancePage, WdsModesLeaveOutLoadBalanceAndUserLimit) {
@@ -113,7 +116,7 @@ TEST_F(PerformancePage, WdsModesLeaveOutLoadBalanceAndUserLimit) {
     }
 }
 
-TEST_F(PerformancePage, WirelessClientChecksOnlyTheAckAndSendsFiveItemsAndAnEmptyModeSet) {
+TEST_F(PerformancePage, WirelessClientChecksOnlyTheAckAndSendsFiveItemsAndNoModeSet) {
     sim().knob("profile client");
     EXPECT_EQ(open()->CB_ShortGI->currentText(), "Enable") << "by the Auto 20/40 MHz width";
     sim().knob("set " + R + "29.1 1");
@@ -133,14 +136,16 @@ TEST_F(PerformancePage, WirelessClientChecksOnlyTheAckAndSendsFiveItemsAndAnEmpt
     EXPECT_EQ(page->Ed_AckTimeOut->text(), "");
     page->Ed_AckTimeOut->setText("64");
     page->Bt_Apply_a->click();
-    const auto log = sets();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(mainItems(log[0]), (std::vector<int>{2, 3, 4, 6, 10}));
-    EXPECT_TRUE(log[1].vbs.empty()) << "the Wi-Fi mode set carries no variable";
+    ASSERT_EQ(sets().size(), 1u) << "no Wi-Fi mode set without its variable";
+    EXPECT_EQ(mainItems(sets()[0]), (std::vector<int>{2, 3, 4, 6, 10}));
     EXPECT_EQ(status(page), "Save OK!");
-
     page->Bt_Refresh_a->click();
     EXPECT_EQ(status(page), "Refresh OK!");
+
+    sim().knob("fail " + R + "29.1 genErr get");  // Short GI follows the unread channel width
+    page = open();
+    page->Bt_Apply_a->click();
+    EXPECT_EQ(mainItems(sets().at(1)), (std::vector<int>{2, 3, 6, 10}));
 }
 
 TEST_F(PerformancePage, WepNarrowsOnly24GHzModesAndRatesWithout80211nFollowTheDevice) {
@@ -171,7 +176,7 @@ TEST_F(PerformancePage, WepNarrowsOnly24GHzModesAndRatesWithout80211nFollowTheDe
     saveScreenshot(page, "performance-5");
 }
 
-TEST_F(PerformancePage, UnknownBandHidesBothModesAndSendsNoModeSet) {
+TEST_F(PerformancePage, UnknownBandHidesBothModesAndAnUnreadBandModeOrApModeSendsNoGuess) {
     sim().knob("set " + kBand + " 2");
     TFM_Performace* page = open();
     EXPECT_FALSE(page->CB_WMode1->isVisibleTo(page));
@@ -179,6 +184,21 @@ TEST_F(PerformancePage, UnknownBandHidesBothModesAndSendsNoModeSet) {
     page->Bt_Apply_a->click();
     ASSERT_EQ(sets().size(), 1u);
     EXPECT_EQ(status(page), "Save OK!");
+
+    sim().knob("set " + kBand + " 0");
+    const std::vector<int> withoutRate = {0, 1, 2, 3, 4, 5, 6, 8, 10};
+    for (const auto& [unread, items] : {std::pair{kBand, withoutRate},
+                                        {kWifiMode, withoutRate},
+                                        {R + "28.1", std::vector<int>{}}}) {
+        sim().knob("clear");
+        sim().knob("fail " + unread + " genErr get");
+        sim().clearJournal();
+        page = open();
+        page->Bt_Apply_a->click();
+        EXPECT_EQ(sets().empty() ? std::vector<int>{} : mainItems(sets()[0]), items) << unread;
+        EXPECT_LE(sets().size(), 1u) << "no mode set";
+        EXPECT_EQ(status(page), unreadText()) << unread;
+    }
 }
 
 TEST_F(PerformancePage, RefusedReadsShowTheirTextAndAnUnusableAddressSendsNothingOnBothPages) {
@@ -198,13 +218,13 @@ TEST_F(PerformancePage, RefusedReadsShowTheirTextAndAnUnusableAddressSendsNothin
         edit->setText("64");
     page->Ed_DTIMa->setText("1");
     page->Bt_Apply_a->click();
-    EXPECT_EQ(status(page), "Set Error!");
+    EXPECT_EQ(status(page), unreadText()) << "no AP mode was read";
 
     TFM_Group* group = openPage(FM_Group);
     EXPECT_EQ(group->StatusBar->SimpleText(), ui().boxes[0].text)
         << "the user limit page shows why";
     group->Bt_Refresh->click();
     group->Bt_Apply->click();
-    EXPECT_EQ(group->StatusBar->SimpleText(), "Setting Error!");
+    EXPECT_EQ(group->StatusBar->SimpleText(), unreadText());
     EXPECT_TRUE(sets().empty());
 }
