@@ -73,7 +73,8 @@ class DhcpPage : public PageHarness {
         page->ED_StaticAssignIP->setText(ip);
         page->ED_StaticAssignMAC->setText(mac);
         page->ED_ComputerName->setText("host");
-        page->ED_StaticSubMask->setText("255.255.255.0");
+        page->ED_StaticSubMask->clear();
+        typeText(page->ED_StaticSubMask, "255.255.255.0");
     }
     // Picks an entry of the static list, which loads it; the device's entries have no mask.
     static void pick(TFM_DHCP* page, int row) {
@@ -197,6 +198,15 @@ TEST_F(DhcpPage, NewEntryGoesToTheFirstFreeRowAndPickedEntriesKeepTheirOwnRow) {
     page->Btn_Add->click();
     EXPECT_EQ(oids(sets().back()), std::vector<std::string>{kStaticControl});
     EXPECT_EQ(sets().back().vbs[0].value, "0");
+}
+
+TEST_F(DhcpPage, NewStaticEntrySendsNoCopyOfADynamicValueNobodyRead) {
+    sim().knob("fail " + kPoolEnd + " genErr get");
+    TFM_DHCP* page = open();
+    enterStatic(page, "192.168.0.20", "0011223344D1");
+    page->Btn_Add->click();
+    ASSERT_TRUE(pumpUntil([page] { return page->StatusBar2->PanelText(0) == unreadText(); }));
+    EXPECT_EQ(sets().back().vbs.size(), 5u) << "status, IP, MAC, mask and host name only";
 }
 
 TEST_F(DhcpPage, EntriesSharingAnIpOrBehindAHoleAreWrittenAtTheirOwnRow) {

@@ -286,8 +286,7 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     EXPECT_EQ(page->StatusBar->PanelText(0), unreadText());
     EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
 
-    // Without the rule table an Add has no row to write: nothing goes out, not even the node
-    // statuses that would switch off the marked rule.
+    // Without the rule table an Add has no row to write and sends nothing, node statuses included.
     sim().knob("fail " + R + ".2 genErr get");
     page = openPage(FM_Scheduling);
     ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
