@@ -119,6 +119,16 @@ constexpr int kColumnMAC = 2;
 constexpr int kColumnHost = 8;
 const QString kFreeAddress = "0.0.0.0";
 
+// After a Save's synchronous sets: okText, or the failure they met; "Setting Error!" in errorBar
+// (when given) where the access layer sent nothing and has shown why itself.
+void showSetOutcome(ActionOutcome& outcome, bool sent, const QString& okText,
+                    CvStatusBar* errorBar = nullptr) {
+    if (sent || outcome.failed())
+        outcome.showOk(okText);
+    else if (errorBar)
+        errorBar->ShowText("Setting Error!");
+}
+
 QVBoxLayout* tabColumn(QWidget* tab) {
     auto* column = new QVBoxLayout(tab);
     column->setContentsMargins(10, 10, 10, 4);
@@ -336,16 +346,18 @@ void TFM_DHCP::buildRequests() {
          {Ed_IPAF, Ed_PoolRan, Ed_SubMask, Ed_Gateway, Ed_Wins, Ed_DNS, Ed_DomNa, Ed_Lease})
         reqDynamicPool->AssociateEdit(item++, "%s", edit);
     reqDynamicPool->SetLogTarget(StatusBar1);
-    reqDynamicPool->request().SetResultRoutine([this](const CvSNMPError& outcome) {
-        if (outcome.Code != 0) failedRead = QString::fromStdString(outcome.Message);
-    });
-    StatusBar1->ShowText("Listing data ... ");
-    failedRead.clear();
-    if (reqDynamicPool->Get()) ConvertPoolRange(false);
-    StatusBar1->ShowText(failedRead.isEmpty() ? "Get Ok! " : failedRead);
-
     reqServerControl = makeRequest(this, serverControlTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqServerControl->AssociateComboBox(0, CB_Fuction1);
+    reqDomainNameStatus =
+        makeRequest(this, domainNameStatusTable, SVT_SV, 0, kSynchronous, kTimeout);
+    reqDomainNameStatus->AssociateComboBox(0, CB_DNStatus);
+    // A failed read of what the pool's Save sends or rests on does not stand under "Get Ok! ".
+    poolOutcome_.attach(StatusBar1);
+    poolOutcome_.watch({reqDynamicPool.get(), reqServerControl.get(), reqDomainNameStatus.get()});
+    StatusBar1->ShowText("Listing data ... ");
+    if (reqDynamicPool->Get()) ConvertPoolRange(false);
+    poolOutcome_.showOk("Get Ok! ");
+
     const bool serverRead = reqServerControl->Get();
     reqStaticControl = makeRequest(this, staticControlTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqStaticControl->AssociateComboBox(0, CB_Fuction2);
@@ -353,9 +365,6 @@ void TFM_DHCP::buildRequests() {
         CB_Fuction2->setCurrentIndex(CB_Fuction1->currentIndex());
         UpdateControls();
     }
-    reqDomainNameStatus =
-        makeRequest(this, domainNameStatusTable, SVT_SV, 0, kSynchronous, kTimeout);
-    reqDomainNameStatus->AssociateComboBox(0, CB_DNStatus);
     reqDomainNameStatus->Get();
 
     buildStaticRequests();
@@ -383,6 +392,11 @@ void TFM_DHCP::buildStaticRequests() {
 
     reqStaticDelete = makeRequest(this, staticDeleteTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqStaticDelete->AssociateLabel(0, Lb_Index);
+    // The static tab's sets fail in its own words, which a later read's "Get OK!" does not cover.
+    staticOutcome_.attach(StatusBar2);
+    for (CvSNMPRequest2Edits* set : {reqStaticControl.get(), reqStaticDelete.get()})
+        set->request().SetResultRoutine(
+            [this](const CvSNMPError& outcome) { staticOutcome_.note(outcome, "Setting Error!"); });
     for (CvEdit* address :
          {ED_StaticAssignIP, ED_StaticSubMask, ED_StaticGateway, ED_StaticWins, ED_StaticDNS})
         limitTyping(address, kAddressLength);
@@ -394,6 +408,8 @@ void TFM_DHCP::buildStaticRequests() {
     reqDynamicListRefresh->OnAfterSet = [this](CvSNMPRequest2Controls*, const CvSNMPError& e) {
         runGuarded(StatusBar3, [&] { onLeaseTriggerSet(reqDynamicLeases.get(), StatusBar3, e); });
     };
+    dynamicLeaseOutcome_.attach(StatusBar3);
+    staticLeaseOutcome_.attach(StatusBar4);
     reqStaticListRefresh =
         makeRequest(this, staticRefreshTable, SVT_SV, 0, kAsynchronous, kTimeout);
     reqStaticListRefresh->AssociateComboBox(0, CoboxStatic);
@@ -419,13 +435,19 @@ void TFM_DHCP::buildStaticRequests() {
 // ---- Dynamic pool tab -----------------------------------------------------------------------
 
 void TFM_DHCP::CB_Fuction1Change() {
-    CB_Fuction2->setCurrentIndex(CB_Fuction1->currentIndex());
+    mirrorSwitch(CB_Fuction1, CB_Fuction2);
     UpdateControls();
 }
 
 void TFM_DHCP::CB_Fuction2Change() {
-    CB_Fuction1->setCurrentIndex(CB_Fuction2->currentIndex());
+    mirrorSwitch(CB_Fuction2, CB_Fuction1);
     UpdateControls();
+}
+
+// The mirror of a switch nobody read is no more known than its original.
+void TFM_DHCP::mirrorSwitch(QComboBox* from, QComboBox* to) {
+    to->setCurrentIndex(from->currentIndex());
+    CvSNMPRequest2Edits::MarkDerived(to, CvSNMPRequest2Edits::IsKnown(from));
 }
 
 void TFM_DHCP::UpdateControls() {
@@ -457,14 +479,17 @@ void TFM_DHCP::EnableStaticLists(bool enabled) {
 void TFM_DHCP::ConvertPoolRange(bool towardsDevice) {
     Ed_PoolRan->SetText(towardsDevice ? poolEndAddress(Ed_IPAF->text(), Ed_PoolRan->text())
                                       : poolCount(Ed_IPAF->text(), Ed_PoolRan->text()));
+    CvSNMPRequest2Edits::MarkDerived(Ed_PoolRan, CvSNMPRequest2Edits::IsKnown(Ed_IPAF) &&
+                                                     CvSNMPRequest2Edits::IsKnown(Ed_PoolRan));
 }
 
 void TFM_DHCP::Bt_ApplyClick() {
-    // A failed Save shows nothing: an earlier action's text must not stand for it.
+    poolOutcome_.begin();
+    // An earlier action's text must not stand for this Save while it is under way.
     if (CB_Fuction1->currentIndex() != kEnable) {
         StatusBar1->ShowText("");
-        if (setRequest(reqServerControl.get(), StatusBar1, false))
-            StatusBar1->ShowText("Setting Success!");
+        showSetOutcome(poolOutcome_, setRequest(reqServerControl.get(), StatusBar1, false),
+                       "Setting Success!");
         return;
     }
     const DhcpRefusal refusal =
@@ -477,16 +502,24 @@ void TFM_DHCP::Bt_ApplyClick() {
         edit->setFocus();
         return;
     }
+    // Whether the domain name goes out rests on its status.
+    if (!CvSNMPRequest2Edits::IsKnown(CB_DNStatus)) {
+        poolOutcome_.fail(unreadOutcome());
+        return;
+    }
     StatusBar1->ShowText("");
     ConvertPoolRange(true);
-    const bool switched = setRequest(reqServerControl.get(), StatusBar1, false);
-    // The device keeps a domain name of its own while its status is "static".
-    if (reqDynamicPool)
-        reqDynamicPool->VarList.GetItem(kDomainNameItem).access =
-            CB_DNStatus->currentIndex() == kDomainStatic ? ACC_INVALID : ACC_READWRITE;
-    const bool pool = setRequest(reqDynamicPool.get(), StatusBar1, false);
+    // A pool for a server the device would not switch on is not written.
+    bool saved = setRequest(reqServerControl.get(), StatusBar1, false);
+    if (saved) {
+        // The device keeps a domain name of its own while its status is "static".
+        if (reqDynamicPool)
+            reqDynamicPool->VarList.GetItem(kDomainNameItem).access =
+                CB_DNStatus->currentIndex() == kDomainStatic ? ACC_INVALID : ACC_READWRITE;
+        saved = setRequest(reqDynamicPool.get(), StatusBar1, false);
+    }
     ConvertPoolRange(false);
-    if (switched && pool) StatusBar1->ShowText("Setting Success!");
+    showSetOutcome(poolOutcome_, saved, "Setting Success!");
 }
 
 void TFM_DHCP::Bt_CancelClick() {
@@ -532,13 +565,13 @@ void TFM_DHCP::OnStaticPoolRead(CvSNMPRequest2Controls*, const CvSNMPError& outc
     ED_StaticAssignMAC->clear();
     allowClosing();
     EnableStaticLists(true);
-    CB_Fuction2->setCurrentIndex(CB_Fuction1->currentIndex());
+    mirrorSwitch(CB_Fuction1, CB_Fuction2);
     Bt_Apply->setEnabled(true);
     Btn_Add->setEnabled(true);
     Bt_Edit->setEnabled(false);
     UpdateControls();
     FillStaticList();
-    StatusBar2->ShowText("Get OK!");
+    staticOutcome_.showOk("Get OK!");
 }
 
 void TFM_DHCP::FillStaticList() {
@@ -552,11 +585,15 @@ void TFM_DHCP::FillStaticList() {
                               {ip, LV_StaticPoolSet->SubItem(row, kColumnHost)}, row);
     }
     for (CvEdit* edit : {ED_StaticAssignIP, ED_StaticAssignMAC, ED_ComputerName}) edit->clear();
-    ED_StaticSubMask->SetText(Ed_SubMask->text());
-    ED_StaticDNS->SetText(Ed_DNS->text());
-    ED_StaticGateway->SetText(Ed_Gateway->text());
-    ED_StaticWins->SetText(Ed_Wins->text());
-    ED_StaticDoname->SetText(Ed_DomNa->text());
+    const std::pair<CvEdit*, CvEdit*> copies[] = {{ED_StaticSubMask, Ed_SubMask},
+                                                  {ED_StaticDNS, Ed_DNS},
+                                                  {ED_StaticGateway, Ed_Gateway},
+                                                  {ED_StaticWins, Ed_Wins},
+                                                  {ED_StaticDoname, Ed_DomNa}};
+    for (const auto& [copy, original] : copies) {
+        copy->SetText(original->text());
+        CvSNMPRequest2Edits::MarkDerived(copy, CvSNMPRequest2Edits::IsKnown(original));
+    }
 }
 
 void TFM_DHCP::User_ListViewSelectItem() {
@@ -582,9 +619,15 @@ void TFM_DHCP::Bt_EditClick() {
 
 void TFM_DHCP::Btn_AddClick() {
     newEntry = true;
+    staticOutcome_.begin();
+    // Which sets this Save sends rests on the switch.
+    if (!CvSNMPRequest2Edits::IsKnown(CB_Fuction2)) {
+        staticOutcome_.fail(unreadOutcome());
+        return;
+    }
     if (CB_Fuction2->currentIndex() == kDisable) {
-        const bool switched = setRequest(reqStaticControl.get(), StatusBar1, false);
-        StatusBar2->ShowText(switched ? "Setting Success!" : "Setting Error!");
+        showSetOutcome(staticOutcome_, setRequest(reqStaticControl.get(), StatusBar1, false),
+                       "Setting Success!", StatusBar2);
         CB_Fuction1Change();
         return;
     }
@@ -617,9 +660,13 @@ void TFM_DHCP::SaveStaticEntry() {
                                   "Reject: The MAC has already existed in IP Static pool.",
                                   platform::BoxButtons::Ok);
     }
-    // Without a free row (or a request to write with) no used row may be overwritten.
+    // Without a free row (or a request to write with) no used row may be overwritten; without
+    // the pool read there is no row to choose.
     if (duplicate || target < 0 || !reqStaticPool) {
-        if (!duplicate) StatusBar2->ShowText("Setting Error!");
+        if (LV_StaticPoolSet->RowCount() == 0)
+            staticOutcome_.fail(unreadOutcome());
+        else if (!duplicate)
+            StatusBar2->ShowText("Setting Error!");
         Btn_Del->setEnabled(true);
         enableStaticEditing(true);
         ED_StaticAssignMAC->setFocus();
@@ -641,12 +688,9 @@ void TFM_DHCP::OnStaticPoolSet(CvSNMPRequest2Controls*, const CvSNMPError& outco
     const QString text = QString::fromStdString(outcome.Message);
     StatusBar1->ShowText(text);
     StatusBar2->ShowText(text);
-    if (outcome.Code != 0) {
-        StatusBar2->ShowText("Setting Error!");
-        return;
-    }
+    if (staticOutcome_.fail(outcome, "Setting Error!")) return;
     staticPending = true;
-    StatusBar2->ShowText("Setting Success!");
+    staticOutcome_.showOk("Setting Success!");
 }
 
 void TFM_DHCP::Bt_DelClick() {
@@ -656,9 +700,10 @@ void TFM_DHCP::Bt_DelClick() {
             this, "Warning", "Are you sure that you want to delete this entry?",
             platform::BoxButtons::OkCancel);
         if (answer == platform::BoxResult::Ok) {
+            staticOutcome_.begin();
             const bool deleted = setRequest(reqStaticDelete.get(), StatusBar1, false);
             reqStaticPool->Get();
-            StatusBar2->ShowText(deleted ? "Delete OK!" : "Setting Error!");
+            showSetOutcome(staticOutcome_, deleted, "Delete OK!", StatusBar2);
         }
     }
     firstReadPending = false;
@@ -677,8 +722,13 @@ void TFM_DHCP::Bt_RefreshStaticPoolClick() {
     refreshLeases(reqStaticListRefresh.get(), CoboxStatic, reqStaticLeases.get(), StatusBar4);
 }
 
+ActionOutcome& TFM_DHCP::leaseOutcome(const CvStatusBar* statusBar) {
+    return statusBar == StatusBar3 ? dynamicLeaseOutcome_ : staticLeaseOutcome_;
+}
+
 void TFM_DHCP::refreshLeases(CvSNMPRequest2Edits* trigger, QComboBox* choice, New_req2Edit* list,
                              CvStatusBar* statusBar) {
+    leaseOutcome(statusBar).begin();
     try {
         if (trigger && list) {
             choice->setCurrentIndex(1);
@@ -698,22 +748,22 @@ void TFM_DHCP::refreshLeases(CvSNMPRequest2Edits* trigger, QComboBox* choice, Ne
 
 void TFM_DHCP::onLeaseTriggerSet(New_req2Edit* list, CvStatusBar* statusBar,
                                  const CvSNMPError& outcome) {
-    if (outcome.Code != 0 || !list) {
-        statusBar->ShowText("Setting Error!");
-        return;
-    }
-    statusBar->ShowText("Setting Sucess!");
+    ActionOutcome& refresh = leaseOutcome(statusBar);
+    if (refresh.fail(outcome, "Setting Error!") || !list) return;
+    refresh.showOk("Setting Sucess!");
     list->RowCounter = 1;
     list->Get();
-    statusBar->ShowText("Get OK");
+    refresh.showOk("Get OK", {list});
 }
 
-void TFM_DHCP::OnLeaseListRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
-    if (outcome.Code != 0) {
-        StatusBar4->ShowText("Setting Error!");
-    } else {
+// Each list reports on its own tab.
+void TFM_DHCP::OnLeaseListRead(CvSNMPRequest2Controls* sender, const CvSNMPError& outcome) {
+    ActionOutcome& read = leaseOutcome(sender == reqDynamicLeases.get() ? StatusBar3 : StatusBar4);
+    if (!read.fail(outcome, "Setting Error!")) {
         CopyLeaseLists();
-        StatusBar4->ShowText("Get OK");
+        // Not while the device may yet refuse to have refreshed the list.
+        read.showOk("Get OK", {sender == reqDynamicLeases.get() ? reqDynamicListRefresh.get()
+                                                                : reqStaticListRefresh.get()});
     }
     Bt_RefreshDynamicPool->setEnabled(true);
     Bt_RefreshStaticPool->setEnabled(true);

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -109,8 +111,12 @@ class TFM_DHCP : public QDialog {
     void onLeaseTriggerSet(New_req2Edit* list, CvStatusBar* statusBar, const CvSNMPError& outcome);
     void enableStaticEditing(bool enabled);
     void allowClosing();
+    void mirrorSwitch(QComboBox* from, QComboBox* to);
+    // The outcome shown in a lease list's status bar (StatusBar3 or StatusBar4).
+    ActionOutcome& leaseOutcome(const CvStatusBar* statusBar);
 
-    QString failedRead;
+    // One per status bar: the dynamic pool, the static pool and the two lease lists.
+    ActionOutcome poolOutcome_, staticOutcome_, dynamicLeaseOutcome_, staticLeaseOutcome_;
 };
 
 extern TFM_DHCP* FM_DHCP;

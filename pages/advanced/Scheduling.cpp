@@ -459,10 +459,17 @@ void TFM_Scheduling::Btn_ClearClick() {
 void TFM_Scheduling::Btn_AddClick() {
     if (!reqScheduleTable || !reqNodeStatus) return;
     outcome_.begin();
+    // The row an Add writes is a free row of the table as read, or the rule picked from it.
+    // Without one, clearing every node status first would only switch off the marked rule.
+    if (reqScheduleTable->SelectedTableRow() < 0) {
+        outcome_.fail(unreadOutcome());
+        return;
+    }
     reqScheduleStatus->Set(false, true, "");
     const auto refuse = [this](const QString& text, CvEdit* edit) {
         platform::ui().messageBox(this, "Warning", text, platform::BoxButtons::Ok);
         if (edit) edit->setFocus();
+        outcome_.showFailure();  // of the switch written before the checks
     };
     if (Ed_ScheduleName->text().isEmpty())
         return refuse("The Name field can not be blank.", Ed_ScheduleName);
@@ -492,9 +499,12 @@ void TFM_Scheduling::Btn_AddClick() {
                               Ed_StartMinute->text().trimmed());
         Ed_EndTime->SetText(Ed_EndHour->text().trimmed() + ":" + Ed_EndMinute->text().trimmed());
     }
+    // Computed from the row as read and what the user chose in the day and time controls.
+    for (CvEdit* computed : {Ed_day, Ed_StartTime, Ed_EndTime})
+        CvSNMPRequest2Edits::MarkChosen(computed);
     CB_NodeStatus->setCurrentIndex(1);
-    reqScheduleTable->Set(true, true, "");
     StatusBar->ShowText("Adding schedule!");
+    reqScheduleTable->Set(true, true, "");
 }
 
 void TFM_Scheduling::Btn_ApplyClick() {
@@ -503,14 +513,16 @@ void TFM_Scheduling::Btn_ApplyClick() {
     // cover a failed switch or mark.
     outcome_.begin();
     reqScheduleStatus->Set(false, true, "");
-    if (const int row = User_ListView->SelectedRow(); row >= 0) {
+    const int row = User_ListView->SelectedRow();
+    if (row >= 0) {
         // Clear and the switch ready the free row for a new rule while the list keeps its rule
         // selected; that rule is the one marked.
         markRule(User_ListView->RowTag(row));
     } else {
         reqScheduleTable->Get();
     }
-    outcome_.showOk("Set OK!");
+    // With a rule marked, the text waits for the mark's answer; the read after it has its own.
+    outcome_.showOk("Set OK!", {row >= 0 ? reqScheduleTable.get() : nullptr});
 }
 
 void TFM_Scheduling::Btn_DelClick() {
@@ -528,7 +540,7 @@ void TFM_Scheduling::Btn_DelClick() {
     reqScheduleDelete->VarList.GetItem(index - 1).access = ACC_READWRITE;
     CB_DeleteSchdule[index - 1]->setCurrentIndex(1);
     reqScheduleDelete->Set(false, true, "");
-    outcome_.showOk("Delete OK!");
+    outcome_.showOk("Delete OK!", {reqScheduleDelete.get()});
 }
 
 void TFM_Scheduling::SetButtonMode(int mode) {
@@ -541,7 +553,8 @@ void TFM_Scheduling::SetButtonMode(int mode) {
 // ---- Completion routines --------------------------------------------------------------------
 
 void TFM_Scheduling::OnTableSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (outcome_.note(result)) return;
+    // "Adding schedule!" is no OK text that a noted failure would replace.
+    if (outcome_.fail(result)) return;
     outcome_.showOk("Add OK!");
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_READWRITE);
     // The request's own re-read is skipped while this one is in flight.
@@ -549,7 +562,7 @@ void TFM_Scheduling::OnTableSet(CvSNMPRequest2Controls*, const CvSNMPError& resu
 }
 
 void TFM_Scheduling::OnDeleteSet(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (outcome_.note(result)) return;
+    if (outcome_.fail(result)) return;
     outcome_.showOk("Set OK!");
     setTableItems({kName, kDay, kAllDay, kStart, kEnd, kWireless, kNodeStatus}, ACC_READWRITE);
     reqScheduleTable->Get();
@@ -557,7 +570,7 @@ void TFM_Scheduling::OnDeleteSet(CvSNMPRequest2Controls*, const CvSNMPError& res
 }
 
 void TFM_Scheduling::OnTableRead(CvSNMPRequest2Controls*, const CvSNMPError& result) {
-    if (outcome_.note(result)) return;
+    if (outcome_.fail(result)) return;
     FMarkedRow = -1;
     reqScheduleStatus->Get();
     // The re-read switch would otherwise come back checked for a wireless client.

@@ -575,20 +575,30 @@ void TFM_VlanSetting::Btn_VlanApplyClick() {
     Ed_VlanID->clear();
     Ed_VlanName->clear();
     outcome_.begin();
-    // A refused status set shows nothing: an earlier action's text must not stand for it.
+    // An earlier action's text must not stand for this Save while it is under way.
     StatusBar->ShowText("");
-    if (!setStatus()) return;
+    if (!setStatus()) {
+        outcome_.showFailure();
+        return;
+    }
     const bool reading = sendPortListRefresh() && reqPortList && reqPortList->Get();
     if (reading)
-        outcome_.showOk("Set OK!");
+        outcome_.showOk("Set OK!", {reqPortList.get()});
     else
         StatusBar->ShowText("Set Error!");
 }
 
 void TFM_VlanSetting::Btn_PvidApplyClick() {
     outcome_.begin();
-    if (CB_VlanStatus->currentIndex() == 0) {
-        StatusBar->ShowText(setStatus() ? "Set OK!" : "Set Error!");
+    // The status, and with VLAN on the auto-assign, decide which sets this Save sends.
+    const bool vlanOn = CB_VlanStatus->currentIndex() != 0;
+    if (!CvSNMPRequest2Edits::IsKnown(CB_VlanStatus) ||
+        (vlanOn && !CvSNMPRequest2Edits::IsKnown(CB_PvidAutoStatus))) {
+        outcome_.fail(unreadOutcome());
+        return;
+    }
+    if (!vlanOn) {
+        showPvidSaveOutcome(setStatus(), {reqVlanStatusMode.get()});
         return;
     }
     const bool byHand = CB_PvidAutoStatus->currentIndex() == 0;
@@ -606,6 +616,19 @@ void TFM_VlanSetting::Btn_PvidApplyClick() {
     const bool pvids = !byHand || setRequest(reqPvid.get(), StatusBar, true);
     const bool saved = status && automatic && pvids && reqPvid->Get();
     if (saved && byHand) FillPortPvids();
+    showPvidSaveOutcome(
+        saved, {reqVlanStatusMode.get(), reqPvidAuto.get(), byHand ? reqPvid.get() : nullptr});
+}
+
+// "Set Error!" names a refused or lost set; a value held back as never read is told in the
+// access layer's words, not covered by it.
+void TFM_VlanSetting::showPvidSaveOutcome(bool saved,
+                                          std::initializer_list<CvSNMPRequest2Controls*> sets) {
+    for (CvSNMPRequest2Controls* set : sets)
+        if (set && set->Withheld()) {
+            outcome_.fail(unreadOutcome());
+            return;
+        }
     StatusBar->ShowText(saved ? "Set OK!" : "Set Error!");
 }
 
@@ -744,7 +767,7 @@ void TFM_VlanSetting::OnVlanListSet(CvSNMPRequest2Controls*, const CvSNMPError& 
     for (int item = kItemVid; item <= kItemDelete; ++item)
         reqVlanList->VarList.GetItem(item).access = ACC_READWRITE;
     reqVlanList->Get();
-    outcome_.showOk("Get OK!");
+    outcome_.showOk("Get OK!", {reqVlanList.get()});
 }
 
 void TFM_VlanSetting::LV_VlanListUserClick() {
@@ -799,6 +822,12 @@ void TFM_VlanSetting::Btn_VlanEditClick() {
 
 void TFM_VlanSetting::AddButtonClick() {
     if (!reqVlanList) return;
+    // A new VLAN goes into a free row of the list as read: without a read there is none to pick.
+    if (LV_VlanList->RowCount() == 0) {
+        outcome_.begin();
+        outcome_.fail(unreadOutcome());
+        return;
+    }
     const bool freeRowChosen =
         vlanEditState != 3 && isFreeRow(LV_VlanList->RowTag(LV_VlanList->SelectedRow()));
     const VlanRefusal refusal =

@@ -144,6 +144,8 @@ class TFM_VlanSetting : public QDialog {
     std::vector<CvEdit*> visiblePvidEdits() const;
     std::vector<CvEdit*> allPvidEdits() const;
     bool setStatus();
+    // "Set OK!" or "Set Error!" after the PVID Save's sets, unless one of them withheld a value.
+    void showPvidSaveOutcome(bool saved, std::initializer_list<CvSNMPRequest2Controls*> sets);
     void switchTab(int index);
 
     bool pageSwitchesTab = false;

@@ -204,13 +204,17 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
         const bool sent = request->Set(reread, true, "");
         // Shown here too for the Saves that show nothing for a failed set.
         if (request->Withheld() && statusBar)
-            statusBar->ShowText(
-                QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)));
+            statusBar->ShowText(QString::fromStdString(unreadOutcome().Message));
         return sent;
     } catch (const std::exception& failure) {
         showFailureText(statusBar, QString::fromStdString(failure.what()));
         return false;
     }
+}
+
+CvSNMPError unreadOutcome() {
+    return {CvSNMPRequest2Controls::kUnreadCode,
+            CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)};
 }
 
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {

@@ -100,6 +100,10 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 // read (CvSNMPRequest2Controls::Withheld) shows its text in the status bar and counts as failed.
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
+// The outcome of a Save that sends nothing because which sets it sends, or at which row, rests on
+// a value never read: the access layer's own words for a withheld value.
+CvSNMPError unreadOutcome();
+
 // The outcome of one action of the user on a page (its opening, a Refresh, a Save): the first of
 // its reads and sets that failed, those its completion routines run included. The action's OK
 // texts stand only while none has failed and only once the answers they report on are in: the

@@ -73,7 +73,8 @@ class DhcpPage : public PageHarness {
         page->ED_StaticAssignIP->setText(ip);
         page->ED_StaticAssignMAC->setText(mac);
         page->ED_ComputerName->setText("host");
-        page->ED_StaticSubMask->setText("255.255.255.0");
+        page->ED_StaticSubMask->clear();
+        typeText(page->ED_StaticSubMask, "255.255.255.0");
     }
     // Picks an entry of the static list, which loads it; the device's entries have no mask.
     static void pick(TFM_DHCP* page, int row) {
@@ -121,13 +122,14 @@ TEST_F(DhcpPage, DynamicPoolWritesTheWholeEndAddressDisableOnlyTheSwitchAndALost
     EXPECT_EQ(log[2].vbs[0].value, "0");
     EXPECT_EQ(page->StatusBar1->PanelText(0), "Setting Success!");
 
-    // A refused Save of either branch shows nothing: no earlier success stands for it.
+    // A refused switch of either branch shows its refusal, and no pool follows it.
     for (const int server : {0, 1}) {
         choose(page->CB_Fuction1, server);
         page->Bt_Apply->click();
         sim().knob("fail " + kServer + " notWritable set 1");
         page->Bt_Apply->click();
-        EXPECT_EQ(page->StatusBar1->PanelText(0), "") << server;
+        EXPECT_TRUE(page->StatusBar1->PanelText(0).contains("notWritable")) << server;
+        EXPECT_EQ(oids(sets().back()), std::vector<std::string>{kServer}) << server;
     }
 
     setTimeScale(0.001);
@@ -196,6 +198,15 @@ TEST_F(DhcpPage, NewEntryGoesToTheFirstFreeRowAndPickedEntriesKeepTheirOwnRow) {
     page->Btn_Add->click();
     EXPECT_EQ(oids(sets().back()), std::vector<std::string>{kStaticControl});
     EXPECT_EQ(sets().back().vbs[0].value, "0");
+}
+
+TEST_F(DhcpPage, NewStaticEntrySendsNoCopyOfADynamicValueNobodyRead) {
+    sim().knob("fail " + kPoolEnd + " genErr get");
+    TFM_DHCP* page = open();
+    enterStatic(page, "192.168.0.20", "0011223344D1");
+    page->Btn_Add->click();
+    ASSERT_TRUE(pumpUntil([page] { return page->StatusBar2->PanelText(0) == unreadText(); }));
+    EXPECT_EQ(sets().back().vbs.size(), 5u) << "status, IP, MAC, mask and host name only";
 }
 
 TEST_F(DhcpPage, EntriesSharingAnIpOrBehindAHoleAreWrittenAtTheirOwnRow) {
@@ -269,6 +280,15 @@ TEST_F(DhcpPage, LeaseRefreshListsUsedRowsWithTheLeaseAsTimeTicks) {
     page->PageControl1->setCurrentIndex(2);
     expectTidyLayout(page);
     saveScreenshot(page, "dhcp-leases");
+
+    // "Get OK" waits for the list; a failed dynamic read shows on its own tab.
+    sim().knob("delay 300 " + E + ".3.1.4.2 get");
+    page->Bt_RefreshDynamicPool->click();
+    EXPECT_TRUE(pumpUntil([page] { return page->StatusBar3->PanelText(0) == "Setting Sucess!"; }));
+    sim().knob("clear");
+    sim().knob("fail " + E + ".3.1.4.2 genErr get");
+    page->Bt_RefreshDynamicPool->click();
+    EXPECT_TRUE(pumpUntil([page] { return page->StatusBar3->PanelText(0) == "Setting Error!"; }));
 
     sim().knob("fail " + E + ".3.1.4.3.0 genErr set");
     page->Bt_RefreshStaticPool->click();

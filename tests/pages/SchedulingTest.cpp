@@ -167,7 +167,9 @@ TEST_F(SchedulePage, RowsFollowTheirInstancesAcrossAHoleAndDeleteRemarksTheLastL
 
     page->User_ListView->SelectRow(1);  // "Sunday", row 2
     sim().clearJournal();
+    sim().knob("delay 200 " + R + ".10 set");
     click(page->Btn_Del);
+    EXPECT_EQ(page->StatusBar->PanelText(0), "") << "an OK text before the delete's answer";
     settle(page);
     EXPECT_EQ(oids(sets().at(0)), Oids{column(10, 2)});
     EXPECT_EQ(page->User_ListView->RowCount(), 2) << "a row was lost or duplicated";
@@ -209,7 +211,9 @@ TEST_F(SchedulePage, SaveWritesTheSwitchAndMarksOnlyASelectedRule) {
     page->User_ListView->SelectRow(1);
     click(page->CheckBox_SchEnable);
     click(page->CheckBox_SchEnable);
+    sim().knob("delay 200 " + R + ".9 set");
     click(page->Btn_Apply);
+    EXPECT_EQ(page->StatusBar->PanelText(0), "") << "an OK text before the mark's answer";
     settle(page);
     EXPECT_EQ(oids(sets().back()), Oids{column(9, 2)}) << "marked after the switch went off and on";
     EXPECT_EQ(nodeStatuses(), "0100");
@@ -236,6 +240,9 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     EXPECT_TRUE(pressShowsRefusal(page->Btn_Apply, 0));
     sim().knob("fail " + R + ".10 genErr set 1");
     EXPECT_TRUE(pressShowsRefusal(page->Btn_Del, 1));
+    // A refused Add ends under its failure, not under "Adding schedule!".
+    sim().knob("fail " + R + ".2 genErr set 1");
+    EXPECT_TRUE(pressShowsRefusal(page->Btn_Add, 0));
     // A refused switch with a rule selected: nor do the mark's "Add OK!" and its failed re-read.
     sim().knob("fail " + R + ".8 genErr set 1");
     sim().knob("fail " + R + ".2 genErr get 1");
@@ -278,6 +285,16 @@ TEST_F(SchedulePage, RefusedSetsAreReportedOverReReadsTheNextAddCarriesTheRuleNo
     click(page->Btn_Apply);
     EXPECT_EQ(page->StatusBar->PanelText(0), unreadText());
     EXPECT_EQ(sets().size(), 1u) << "the schedule would be switched off";
+
+    // Without the rule table an Add has no row to write and sends nothing, node statuses included.
+    sim().knob("fail " + R + ".2 genErr get");
+    page = openPage(FM_Scheduling);
+    ASSERT_TRUE(pumpUntil([&] { return !page->reqScheduleTable->Busy(); }));
+    fillRule(page, "Night", "1 0 2 0");
+    click(page->CheckBox_Sun);
+    click(page->Btn_Add);
+    EXPECT_EQ(page->StatusBar->PanelText(0), unreadText());
+    EXPECT_EQ(sets().size(), 1u);
 }
 
 TEST_F(SchedulePage, WirelessClientGreysTheSwitchAndEveryFieldWithoutFocus) {
