@@ -46,7 +46,8 @@ class MacAclPage : public PageHarness {
             << status(page).toStdString();
     }
     void add(TFM_FilterMACACL* page, const QString& mac) {
-        page->Ed_MacAdd->setText(mac);
+        page->Ed_MacAdd->clear();
+        typeText(page->Ed_MacAdd, mac);
         page->Bt_Add->click();
         settle(page);
     }
@@ -119,7 +120,7 @@ TEST_F(MacAclPage, FullListRefusalShowsAndClosingWaitsForTheAdd) {
     sim().knob("profile acl-full");
     TFM_FilterMACACL* page = open();
     sim().knob("delay 400 " + kAdd + " set");
-    page->Ed_MacAdd->setText("00AABBCCDD09");
+    typeText(page->Ed_MacAdd, "00AABBCCDD09");
     page->Bt_Add->click();
     page->close();
     pressEscape(page);
@@ -179,4 +180,14 @@ TEST_F(MacAclPage, UnusableDeviceAddressOpensClosableAndSendsNothing) {
     page = openPage(FM_FilterMACACL);
     page->close();
     EXPECT_FALSE(page->isVisible());
+}
+
+TEST_F(MacAclPage, UnreadPolicyIsNeitherSavedNorSetByAddAndSaysWhy) {
+    sim().knob("fail " + kPolicy + " genErr get");
+    TFM_FilterMACACL* page = open();
+    for (QPushButton* button : {page->Bt_Apply, page->Bt_Add}) {
+        button->click();
+        EXPECT_EQ(status(page), unreadText());
+    }
+    EXPECT_TRUE(valuesSentTo(kPolicy).empty());
 }
