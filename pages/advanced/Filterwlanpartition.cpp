@@ -132,9 +132,14 @@ void TFM_WLANPart::buildRequests() {
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_WLANPart::Btn_ApplyClick() {
-    const bool partitionSet = setRequest(reqPartition.get(), nullptr, true);
-    const bool linkSet = setRequest(reqLinkIntegrity.get(), nullptr, true);
-    StatusBar->ShowText(partitionSet && linkSet ? "Setting Success!" : "Setting Error!");
+    const bool partitionSet = setRequest(reqPartition.get(), StatusBar, true);
+    const bool linkSet = setRequest(reqLinkIntegrity.get(), StatusBar, true);
+    // A set that held back a value never read has said so; that is the reason the user needs.
+    const auto withheld = [](const auto& request) { return request && request->Withheld(); };
+    if (partitionSet && linkSet)
+        StatusBar->ShowText("Setting Success!");
+    else if (!withheld(reqPartition) && !withheld(reqLinkIntegrity))
+        StatusBar->ShowText("Setting Error!");
 }
 
 void TFM_WLANPart::Btn_RefreshClick() {

@@ -64,6 +64,16 @@ TEST_F(WlanPartitionPage, DisableReadShowsNoWarningAndARefusedPartitionStillSend
     EXPECT_NE(sets()[0].errorStatus, 0);
     EXPECT_EQ(oids(sets()[1]), std::vector<std::string>{kLink});
     EXPECT_EQ(status(page), "Setting Error!");
+
+    // A link whose read failed is left out, and the page tells why.
+    sim().knob("clear");
+    sim().knob("fail " + kLink + " genErr get");
+    page = openPage(FM_WLANPart);
+    sim().clearJournal();
+    page->Btn_Apply->click();
+    EXPECT_EQ(sentValues(), (std::vector<std::vector<std::string>>{
+                                {kStations + "=1", kEthernet + "=0"}}));
+    EXPECT_EQ(status(page), unreadText());
 }
 
 TEST_F(WlanPartitionPage, WirelessClientGreysEveryComboAndSaveWritesWhatWasRead) {
