@@ -108,9 +108,16 @@ TEST_F(RoguePage, MarkingWritesEachCheckedRowsIndexThenSurveysAgain) {
     EXPECT_EQ(setOids(), (std::vector<std::string>{kValid + "=1", kValid + "=3", kTrigger + "=1"}));
     EXPECT_EQ(page->AP_UserListView->Caption(0), "valid");
     EXPECT_EQ(page->AP_UserListView->Caption(2), "valid");
+
+    sim().knob("fail " + kValid + " genErr set 1");
+    page->AP_UserListView->SetChecked(0, true);
+    page->Btn_SetValid->click();
+    EXPECT_TRUE(pumpUntil([&] { return page->Btn_Detect->isEnabled(); }));
+    EXPECT_TRUE(status(page).contains("genErr")) << "the survey covers a refused mark";
 }
 
 TEST_F(RoguePage, SaveSendsTheChosenSwitchAloneThenBothAndAFailureSurveysNothing) {
+    sim().knob("fail " + kNew + " genErr get");  // the index written is the survey's, not read
     TFM_RogueAP* page = open();
     detect(page);
     page->AP_UserListView->SetChecked(3, true);
@@ -135,6 +142,18 @@ TEST_F(RoguePage, SaveSendsTheChosenSwitchAloneThenBothAndAFailureSurveysNothing
     page->Btn_Apply->click();
     EXPECT_EQ(status(page), "Set Error!");
     EXPECT_EQ(sets().size(), 2u) << "no new survey";
+
+    // The second Save leaves out a switch whose read failed, and says why.
+    sim().knob("clear");
+    sim().knob("fail " + kAllRogue + " genErr get");
+    detect(page = open());
+    page->AP_UserListView->SetChecked(3, true);
+    detect(page, page->Btn_Apply);
+    page->AP_UserListView->SetChecked(3, true);
+    sim().clearJournal();
+    page->Btn_Apply->click();
+    EXPECT_EQ(status(page), unreadText());
+    EXPECT_EQ(setOids(), (std::vector<std::string>{kNew + "=4", kAllValid + "=1"}));
 }
 
 TEST_F(RoguePage, RefusedTriggerKeepsTheRowsAndAnEmptySurveyLeavesSelectAllOff) {
