@@ -207,10 +207,14 @@ void TFM_RogueAP::FormCreate() {
     reqSwitches = makeRequest(this, switchesTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqSwitches->AssociateCheckBox(kValidSwitch, CheckBox_MarkAllValid);
     reqSwitches->AssociateCheckBox(kRogueSwitch, CheckBox_MarkAllRogue);
+    // A switch that could not be read is not saved: the user learns why now. The marks need no
+    // read, so theirs are not watched until they are written.
+    outcome_.watch({reqSwitches.get()});
     reqSwitches->Get();
-    // A refused mark or switch set is a failure of the action that sent it.
+    outcome_.showFailure();
+    // A refused mark is a failure of the action that sent it.
     outcome_.watch({reqAddtoValid.get(), reqAddtoNeighbor.get(), reqAddtoRogue.get(),
-                    reqAddtoNew.get(), reqSwitches.get()});
+                    reqAddtoNew.get()});
 
     CB_OperatorType->setCurrentIndex(0);
     RB_MarkAllValidClick();
