@@ -308,7 +308,7 @@ void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPErr
         setPolicy();
     }
     CB_AccessControlChange();
-    outcome_.showOk("Get OK!");
+    outcome_.showOk("Get OK!", {reqAclFull.get(), reqAclList.get()});
 }
 
 void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& result) {
