@@ -309,10 +309,12 @@ void TFM_CfgFile::OnUpgradeCommandSet(UpgradePurpose purpose, const CvSNMPError&
     }
     if (error.Code != 0) {
         // A later Configsave answer must not restart the device for an update that failed.
-        if (purpose == UpgradePurpose::UpdateConfigsave)
+        if (purpose == UpgradePurpose::UpdateConfigsave) {
             page->updateFailed();
-        else
+        } else {
+            page->rebootRefused_ = true;
             page->showError();
+        }
         return;
     }
     if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
@@ -344,12 +346,15 @@ void TFM_CfgFile::updateFailed() {
 
 void TFM_CfgFile::restartAfterUpdate() {
     QPointer<TFM_CfgFile> alive(this);
+    rebootRefused_ = false;
     sendUpgradeCommand(UpgradeCommandIndex::Reboot, UpgradePurpose::Reboot);
     updatePending = false;
     runCountdown(this, 50, "Device is restarting...");
     if (!alive) return;
-    platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
-                              platform::BoxButtons::Ok);
+    // A Reboot refused meanwhile has shown its failure: the restored file is not in use.
+    if (!rebootRefused_)
+        platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
+                                  platform::BoxButtons::Ok);
     setBusy(false);
 }
 

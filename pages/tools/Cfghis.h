@@ -85,6 +85,7 @@ class TFM_CfgFile : public QDialog {
     // The update stops waiting without success: its admission is withdrawn, the error shown.
     void updateFailed();
     void restartAfterUpdate();
+    bool rebootRefused_ = false;  // the device refused the Reboot of the update
     // One action at a time: while a save or an update runs, both file boxes and their buttons
     // are disabled.
     void setBusy(bool busy);

@@ -137,6 +137,20 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
         << "the unanswered Reboot is the restart, no failure";
 }
 
+TEST_F(CfgFile, ARefusedRebootEndsTheUpdateWithItsFailureAlone) {
+    open();
+    const QString restore = restoreFileNaming("Restored-AP", "restore.dcf");
+    setTimeScale(0.01);
+    watchCountdowns();
+    // Set once the Configsave has answered, so that the Reboot alone is refused.
+    onCountdown = [&](TFM_Waiting*) {
+        sim().knob("fail " + oid::tftpUpgradeSettingCommand + " genErr set 1");
+    };
+    updateFrom(restore);
+    ASSERT_TRUE(pumpUntil([&] { return countdowns.size() == 2 && FM_CfgFile->Bt_OK->isEnabled(); }));
+    EXPECT_EQ(boxTexts(), std::vector<QString>{kFailed});
+}
+
 TEST_F(CfgFile, InputRefusalsSendNothing) {
     open();
     // Choosing an update file empties the save box.
