@@ -213,8 +213,8 @@ void TFM_RogueAP::FormCreate() {
     reqSwitches->Get();
     outcome_.showFailure();
     // A refused mark is a failure of the action that sent it.
-    outcome_.watch({reqAddtoValid.get(), reqAddtoNeighbor.get(), reqAddtoRogue.get(),
-                    reqAddtoNew.get()});
+    outcome_.watch(
+        {reqAddtoValid.get(), reqAddtoNeighbor.get(), reqAddtoRogue.get(), reqAddtoNew.get()});
 
     CB_OperatorType->setCurrentIndex(0);
     RB_MarkAllValidClick();

@@ -101,13 +101,12 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
     ASSERT_FALSE(restore.isEmpty());
     setTimeScale(0.01);
     // A save just before, whose Configsave the device refuses after the update's has answered.
-    sim().knob("fail " + oid::tftpUpgradeSettingCommand + " genErr set 1");
+    const std::string refuseOnce = "fail " + oid::tftpUpgradeSettingCommand + " genErr set 1";
+    sim().knob(refuseOnce);
     sim().knob("delay 1500 " + oid::tftpUpgradeSettingCommand + " set");
     saveTo(workDir() + "/again");
     ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
     sim().knob("delay off");
-    sim().clearJournal();
-    ui().boxes.clear();
     // A device may restart before it answers the Reboot; its time-out comes soon here.
     sim().knob("restart-answer off");
     FM_CfgFile->reqReboot->Timeout = 5000;
@@ -124,34 +123,30 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
     ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqReboot->Busy(); }, 10000));
     ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqSaveConfigsave->Busy(); }));
-    const std::vector<SimSetRecord> all = sets();
-    ASSERT_GE(all.size(), 3u);
-    EXPECT_EQ(oids(all[0]),
+    const std::vector<SimSetRecord> all = sets();  // the save's server, name, Put, Configsave
+    ASSERT_GE(all.size(), 6u);
+    EXPECT_EQ(oids(all[3]),
               (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
-    EXPECT_EQ(all[0].vbs[1].value, "Einstellungen-M\xE4rz.txt");
-    EXPECT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
-    EXPECT_EQ(all[1].vbs[0].value, "3");
+    EXPECT_EQ(all[3].vbs[1].value, "Einstellungen-M\xE4rz.txt");
+    EXPECT_EQ(oids(all[4]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
+    EXPECT_EQ(all[4].vbs[0].value, "3");
     // The Reboot, and its repeat by the request's own retry.
-    for (size_t i = 2; i < all.size(); ++i) EXPECT_EQ(all[i].vbs[0].value, "4") << i;
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"The configuration file update successfully!"})
+    for (size_t i = 5; i < all.size(); ++i) EXPECT_EQ(all[i].vbs[0].value, "4") << i;
+    EXPECT_EQ(boxTexts(),
+              (std::vector<QString>{kSaved, "The configuration file update successfully!"}))
         << "the unanswered Reboot is the restart, no failure";
+
+    // Again, the Reboot alone refused (the knob comes once the Configsave has answered).
+    ui().boxes.clear();
+    sim().knob("restart-answer on");
+    onCountdown = [&](TFM_Waiting*) { sim().knob(refuseOnce); };
+    FM_CfgFile->Bt_OK->click();
+    ASSERT_TRUE(
+        pumpUntil([&] { return countdowns.size() == 4 && FM_CfgFile->Bt_OK->isEnabled(); }));
+    EXPECT_EQ(boxTexts(), std::vector<QString>{kFailed}) << "no success over the failure";
 }
 
-TEST_F(CfgFile, ARefusedRebootEndsTheUpdateWithItsFailureAlone) {
-    open();
-    const QString restore = restoreFileNaming("Restored-AP", "restore.dcf");
-    setTimeScale(0.01);
-    watchCountdowns();
-    // Set once the Configsave has answered, so that the Reboot alone is refused.
-    onCountdown = [&](TFM_Waiting*) {
-        sim().knob("fail " + oid::tftpUpgradeSettingCommand + " genErr set 1");
-    };
-    updateFrom(restore);
-    ASSERT_TRUE(pumpUntil([&] { return countdowns.size() == 2 && FM_CfgFile->Bt_OK->isEnabled(); }));
-    EXPECT_EQ(boxTexts(), std::vector<QString>{kFailed});
-}
-
-TEST_F(CfgFile, InputRefusalsSendNothing) {
+TEST_F(CfgFile, InputRefusalsSendNothingAndTheLayoutShowsEveryCaptionWhole) {
     open();
     // Choosing an update file empties the save box.
     ui().saveNames = QStringList{workDir() + "/backup"};
@@ -162,6 +157,8 @@ TEST_F(CfgFile, InputRefusalsSendNothing) {
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
+    expectTidyLayout(FM_CfgFile);
+    saveScreenshot(FM_CfgFile, "configuration-file");
     FM_CfgFile->Ed_UpgFile->clear();
 
     FM_CfgFile->Bt_Upload->click();
@@ -250,13 +247,6 @@ TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse_BegunLate) {
     ASSERT_TRUE(pumpUntil([&] { return !transfers("put").empty(); }, 20000)) << whatHappened();
     EXPECT_NE(transfers("put")[0].fields.at("result"), "ok") << "a write after the failure";
     EXPECT_EQ(readFile(workDir() + "/backup.dcf"), saved);
-}
-
-TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
-    open();
-    FM_CfgFile->Ed_UpgFile->SetText(workDir() + "/backup.dcf");
-    expectTidyLayout(FM_CfgFile);
-    saveScreenshot(FM_CfgFile, "configuration-file");
 }
 
 // A save or an update that fails on its way ends in the ERROR box alone (or, refused before the

@@ -78,8 +78,8 @@ TEST_F(WlanPartitionPage, WirelessClientGreysEveryComboAndSaveWritesWhatWasRead)
          {page->CB_WBand, page->CB_Link, page->CB_StationConnection, page->CB_WLANAccess})
         EXPECT_FALSE(combo->isEnabled());
     page->Btn_Apply->click();
-    EXPECT_EQ(sentValues(), (std::vector<std::vector<std::string>>{
-                                {kStations + "=1", kEthernet + "=1"}}));
+    EXPECT_EQ(sentValues(),
+              (std::vector<std::vector<std::string>>{{kStations + "=1", kEthernet + "=1"}}));
     EXPECT_EQ(status(page), unreadText()) << "the link was never read";
 }
 
