@@ -308,7 +308,7 @@ void TFM_FilterMACACL::OnAclRead(CvSNMPRequest2Controls* sender, const CvSNMPErr
         setPolicy();
     }
     CB_AccessControlChange();
-    outcome_.showOk("Get OK!");
+    outcome_.showOk("Get OK!", {reqAclFull.get(), reqAclList.get()});
 }
 
 void TFM_FilterMACACL::OnAclChanged(CvSNMPRequest2Controls*, const CvSNMPError& result) {
@@ -362,13 +362,21 @@ void TFM_FilterMACACL::LV_UerMACAddressClick() {
 
 void TFM_FilterMACACL::LV_ClientUserClick() {
     const int row = LV_ClientUser->SelectedRow();
-    if (row >= 0) Ed_ClientInfoMac->SetText(LV_ClientUser->Caption(row));
+    if (row >= 0) {
+        // A station the device listed, picked by the user: the MAC the client add sends.
+        Ed_ClientInfoMac->SetText(LV_ClientUser->Caption(row));
+        CvSNMPRequest2Edits::MarkChosen(Ed_ClientInfoMac);
+    }
     Btn_AddCli->setEnabled(row >= 0);
 }
 
 bool TFM_FilterMACACL::setPolicy() {
-    if (!reqAccessControl) return false;  // creation stopped before it was built
-    return reqAccessControl->Set(true, true, "");
+    return setRequest(reqAccessControl.get(), StatusBar1, true);
+}
+
+// A policy held back because its read failed has already said so; "Set error!" would hide why.
+void TFM_FilterMACACL::showPolicyFailure() {
+    if (!reqAccessControl || !reqAccessControl->Withheld()) StatusBar1->ShowText("Set error!");
 }
 
 bool TFM_FilterMACACL::selectFullRow(const QString& mac) {
@@ -417,7 +425,7 @@ void refuseDuplicate(QWidget* page) {
 void TFM_FilterMACACL::Bt_AddClick() {
     outcome_.begin();
     if (!setPolicy()) {
-        StatusBar1->ShowText("Set error!");
+        showPolicyFailure();
         return;
     }
     if (CB_AccessControl->currentIndex() == kPolicyDisable || Ed_MacAdd->text().isEmpty()) {
@@ -472,7 +480,11 @@ void TFM_FilterMACACL::Bt_DelClick() {
 }
 
 void TFM_FilterMACACL::Bt_ApplyClick() {
-    StatusBar1->ShowText(setPolicy() ? "Save OK!" : "Set error!");
+    outcome_.begin();
+    if (setPolicy())
+        outcome_.showOk("Save OK!");
+    else
+        showPolicyFailure();
 }
 
 void TFM_FilterMACACL::FormClose() {

@@ -89,6 +89,7 @@ class TFM_FilterMACACL : public QDialog {
     // Selects the first row of the full list whose MAC is `mac`; false when there is none.
     bool selectFullRow(const QString& mac);
     bool setPolicy();
+    void showPolicyFailure();
     // List reads of the current round that have succeeded; the empty-list rule waits for both.
     bool fullListRead = false, usedListRead = false;
 };

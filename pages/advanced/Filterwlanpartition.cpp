@@ -80,6 +80,7 @@ void TFM_WLANPart::buildControls() {
     Btn_Refresh = new QPushButton("Refresh", this);
     Btn_Close = new QPushButton("Close", this);
     StatusBar = new CvStatusBar(this);
+    outcome_.attach(StatusBar);
     addOutcomePanel(StatusBar, 120, {"Setting Success!", "Setting Error!", "Refresh OK!"});
     layOutPage(this, Panel1, {Btn_Apply, Btn_Refresh, Btn_Close}, StatusBar);
     centreOnMainWindow(this);
@@ -94,8 +95,11 @@ void TFM_WLANPart::buildControls() {
 // ---- Creation -------------------------------------------------------------------------------
 
 void TFM_WLANPart::FormCreate() {
+    outcome_.begin();
     try {
         buildRequests();
+        // A combo left empty by a failed read says why.
+        outcome_.showFailure();
     } catch (const std::exception& failure) {
         StatusBar->ShowText(QString::fromStdString(failure.what()));
     }
@@ -109,36 +113,50 @@ void TFM_WLANPart::buildRequests() {
     const int sessionTimeout = CvSNMPSession::Defaults().timeout;
     reqWlanBand = makeRequest(this, bandTable, MVT_SV, 0, kSynchronous, sessionTimeout);
     reqWlanBand->AssociateComboBox(0, CB_WBand);
+    outcome_.watch({reqWlanBand.get()});
     reqWlanBand->Get();
     CB_WBand->setEnabled(false);
 
     reqWlanApMode = makeRequest(this, apModeTable, MVT_SV, 0, kSynchronous, sessionTimeout);
     reqWlanApMode->AssociateComboBox(0, CB_ApMode);
     reqWlanApMode->SetLogTarget(StatusBar);
+    outcome_.watch({reqWlanApMode.get()});
     reqWlanApMode->Get();
 
     reqPartition = makeRequest(this, partitionTable, MVT_SV, 0, kSynchronous, 500);
     reqPartition->AssociateComboBox(0, CB_StationConnection);
     reqPartition->AssociateComboBox(1, CB_WLANAccess);
     reqPartition->SetLogTarget(StatusBar);
+    outcome_.watch({reqPartition.get()});
     reqPartition->Get();
 
     reqLinkIntegrity = makeRequest(this, linkIntegrityTable, MVT_SV, 0, kSynchronous, 500);
     reqLinkIntegrity->AssociateComboBox(0, CB_Link);
     reqLinkIntegrity->SetLogTarget(StatusBar);
+    outcome_.watch({reqLinkIntegrity.get()});
     reqLinkIntegrity->Get();
 }
 
 // ---- Handlers -------------------------------------------------------------------------------
 
 void TFM_WLANPart::Btn_ApplyClick() {
-    const bool partitionSet = setRequest(reqPartition.get(), nullptr, true);
-    const bool linkSet = setRequest(reqLinkIntegrity.get(), nullptr, true);
-    StatusBar->ShowText(partitionSet && linkSet ? "Setting Success!" : "Setting Error!");
+    outcome_.begin();
+    const bool partitionSet = setRequest(reqPartition.get(), StatusBar, true);
+    const bool linkSet = setRequest(reqLinkIntegrity.get(), StatusBar, true);
+    // A set that held back a value never read has said so; that is the reason the user needs.
+    const auto withheld = [](const auto& request) { return request && request->Withheld(); };
+    if (partitionSet && linkSet)
+        StatusBar->ShowText("Setting Success!");
+    else if (!withheld(reqPartition) && !withheld(reqLinkIntegrity))
+        StatusBar->ShowText("Setting Error!");
 }
 
 void TFM_WLANPart::Btn_RefreshClick() {
-    if (reqPartition && reqPartition->Get()) StatusBar->ShowText("Refresh OK!");
+    outcome_.begin();
+    if (reqPartition && reqPartition->Get())
+        outcome_.showOk("Refresh OK!");
+    else
+        outcome_.showFailure();
 }
 
 void TFM_WLANPart::Btn_CloseClick() {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+#include "pages/common/PageForm.h"
+
 class QComboBox;
 class QFrame;
 class QPushButton;
@@ -39,6 +41,8 @@ class TFM_WLANPart : public QDialog {
     void CB_WLANAccessChange();
 
   private:
+    // The reads of the opening or of a Refresh.
+    ActionOutcome outcome_;
     void buildControls();
     void buildRequests();
 };

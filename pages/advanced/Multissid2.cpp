@@ -17,6 +17,7 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
+#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -352,7 +353,8 @@ void TFM_MultiSSIDNewForm::UpdateIndexCombo() {
 void TFM_MultiSSIDNewForm::OnSsidTableRead(CvSNMPRequest2Controls*, const CvSNMPError& outcome) {
     if (outcome_.fail(outcome)) return;
     if (CB_ApMode->currentIndex() < 0 && reqApMode) reqApMode->Get();
-    outcome_.showOk("Get OK!");
+    // The read that follows a Save's write ends under that Save's own text.
+    if (!outcome_.waiting()) outcome_.showOk("Get OK!");
     CB_Index->setCurrentIndex(kPrimarySsid);
     CB_IndexChange();
     DelButton->setEnabled(false);
@@ -390,10 +392,13 @@ void TFM_MultiSSIDNewForm::IfEnabMuSSIDClick() {
     if (!IfEnabMuSSID->isChecked()) {
         CB_Index->setEnabled(false);
         AddButton->setEnabled(false);
-        if (prioritySupported) {
-            IfEnablePriority->setEnabled(false);
+        if (prioritySupported && IfEnablePriority->isChecked()) {
             IfEnablePriority->setChecked(false);
+            // Off because Multi-SSID is: a value of the device's only when that one is.
+            CvSNMPRequest2Edits::MarkDerived(IfEnablePriority,
+                                             CvSNMPRequest2Edits::IsKnown(IfEnabMuSSID));
         }
+        if (prioritySupported) IfEnablePriority->setEnabled(false);
         LV_MultiSSID_User->ClearRows();
         multiSsidWarningArmed = true;
     } else {
@@ -470,6 +475,7 @@ void TFM_MultiSSIDNewForm::DelButtonClick() {
 void TFM_MultiSSIDNewForm::ApplyBtnClick() {
     if (!reqMssidState) return;
     outcome_.begin();
+    if (apModeUndecided()) return;
     MarkWritable(false);
     if (IfEnabMuSSID->isChecked() && apModeIndex() > 1) {
         CB_ApMode->setCurrentIndex(Lists::ApModeAlt.IndexOfValue("1"));
@@ -489,16 +495,18 @@ void TFM_MultiSSIDNewForm::ApplyBtnClick() {
     // beyond the handler that needed it.
     MarkWritable(true);
     if (!saved) {
-        StatusBar->ShowText("Save Fail!");
+        // A state held back for want of a read has said so instead.
+        if (!reqMssidState->Withheld()) StatusBar->ShowText("Save Fail!");
         return;
     }
     platform::ui().blockingWait(kSaveWaitMs);
-    outcome_.showOk("Save OK!");
+    outcome_.showOk("Save OK!", {reqSsidTable.get()});
 }
 
 void TFM_MultiSSIDNewForm::AddButtonClick() {
     if (!reqMssidState || !reqSsidTable) return;
     outcome_.begin();
+    if (apModeUndecided()) return;
     MarkWritable(false);
     struct IncludeAgain {
         TFM_MultiSSIDNewForm* page;
@@ -562,6 +570,15 @@ bool TFM_MultiSSIDNewForm::primaryShown() const {
 
 int TFM_MultiSSIDNewForm::apModeIndex() const {
     return CB_ApMode->currentIndex();
+}
+
+// Multi-SSID on takes a WDS or client device to Access Point first: with the mode never read the
+// page cannot tell whether it must, so nothing of the action goes out.
+bool TFM_MultiSSIDNewForm::apModeUndecided() {
+    if (!IfEnabMuSSID->isChecked() || CvSNMPRequest2Edits::IsKnown(CB_ApMode)) return false;
+    const int unread = CvSNMPRequest2Controls::kUnreadCode;
+    outcome_.fail({unread, CvMessages::text(unread)});
+    return true;
 }
 
 void TFM_MultiSSIDNewForm::FillSecurityModes() {

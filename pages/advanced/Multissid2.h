@@ -101,6 +101,7 @@ class TFM_MultiSSIDNewForm : public QDialog {
     void buildRequests();
     bool primaryShown() const;
     int apModeIndex() const;
+    bool apModeUndecided();
     void setStateRequests();
     bool setSsidTable();
     void warnOfSharedKey();

@@ -386,8 +386,9 @@ void TFM_QosSetting::Btn_DelClick() {
         return;
     outcome_.begin();
     // The arrow keys move the highlight without a click, so the index a click left behind may
-    // name another rule than the one just asked about.
+    // name another rule than the one just asked about. The index is the page's own choice.
     Ed_QosRuleDel->setText(LV_QosRules->Caption(LV_QosRulesUser->RowTag(row)));
+    CvSNMPRequest2Edits::MarkChosen(Ed_QosRuleDel);
     if (!reqQosRuleDelete->Set(true, true, "")) {
         StatusBar->ShowText("Delete Fail!");
         return;

@@ -156,6 +156,7 @@ void TFM_RogueAP::buildControls() {
 
     Btn_Apply = new QPushButton("Save", this);
     StatusBar = new CvStatusBar(this);
+    outcome_.attach(StatusBar);
     addOutcomePanel(StatusBar, -1, {});
     layOutPage(this, PageControl, {Btn_Apply}, StatusBar);
     centreOnMainWindow(this);
@@ -206,7 +207,14 @@ void TFM_RogueAP::FormCreate() {
     reqSwitches = makeRequest(this, switchesTable, SVT_SV, 0, kSynchronous, kTimeout);
     reqSwitches->AssociateCheckBox(kValidSwitch, CheckBox_MarkAllValid);
     reqSwitches->AssociateCheckBox(kRogueSwitch, CheckBox_MarkAllRogue);
+    // A switch that could not be read is not saved: the user learns why now. The marks need no
+    // read, so theirs are not watched until they are written.
+    outcome_.watch({reqSwitches.get()});
     reqSwitches->Get();
+    outcome_.showFailure();
+    // A refused mark is a failure of the action that sent it.
+    outcome_.watch(
+        {reqAddtoValid.get(), reqAddtoNeighbor.get(), reqAddtoRogue.get(), reqAddtoNew.get()});
 
     CB_OperatorType->setCurrentIndex(0);
     RB_MarkAllValidClick();
@@ -225,6 +233,7 @@ void TFM_RogueAP::FormShow() {
 // ---- Survey ---------------------------------------------------------------------------------
 
 void TFM_RogueAP::Btn_DetectClick() {
+    outcome_.begin();
     Redetect();
 }
 
@@ -237,25 +246,24 @@ void TFM_RogueAP::Redetect() {
 }
 
 void TFM_RogueAP::OnRefreshSet(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (error.Code != 0 || !reqSurvey->Get()) {
+    if (outcome_.fail(error) || !reqSurvey->Get()) {
         enableSurveySet(true);
-        if (error.Code != 0) StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
     StatusBar->ShowText("Refresh...!");
 }
 
 void TFM_RogueAP::OnSurveyRead(CvSNMPRequest2Controls*, const CvSNMPError& error) {
-    if (error.Code != 0) {
+    if (outcome_.fail(error)) {
         enableSurveySet(true);
-        StatusBar->ShowText(QString::fromStdString(error.Message));
         return;
     }
     // A new survey shows every row, whatever the filter reads.
     FillSurveyList("all");
     enableSurveySet(true);
     CheckBox_SelectAll->setChecked(false);
-    StatusBar->ShowText("Get OK!");
+    // A mark refused before the survey stays in view.
+    outcome_.showOk("Get OK!");
 }
 
 void TFM_RogueAP::enableSurveySet(bool enabled) {
@@ -306,18 +314,20 @@ bool TFM_RogueAP::markChecked(CvSNMPRequest2Edits* request, CvEdit* index) {
         platform::ui().messageBox(this, "Waring", "No entry click!", platform::BoxButtons::Ok);
         return false;
     }
-    // One set per checked row that the survey still holds; a failed set is not reported.
+    // One set per checked row that the survey still holds, of the index the survey gave it.
     for (int row = 0; row < AP_UserListView->RowCount(); ++row) {
         if (!AP_UserListView->Checked(row)) continue;
         const QString surveyIndex = FindSurveyIndex(AP_UserListView->SubItem(row, kShownBssid));
         if (surveyIndex.isEmpty() || !request) continue;
         index->setText(surveyIndex);
+        CvSNMPRequest2Edits::MarkChosen(index);
         request->Set(true, true, "");
     }
     return true;
 }
 
 void TFM_RogueAP::markAndRedetect(CvSNMPRequest2Edits* request, CvEdit* index) {
+    outcome_.begin();
     if (markChecked(request, index)) Redetect();
 }
 
@@ -335,14 +345,16 @@ void TFM_RogueAP::Btn_SetNewClick() {
 }
 
 void TFM_RogueAP::Btn_ApplyClick() {
+    outcome_.begin();
     if (!markChecked(reqAddtoNew.get(), Ed_New) || !reqSwitches) return;
-    const bool saved = reqSwitches->Set(true, true, "");
+    const bool saved = setRequest(reqSwitches.get(), StatusBar, true);
     for (int item : {kValidSwitch, kRogueSwitch})
         reqSwitches->VarList.GetItem(item).access = ACC_READWRITE;
     if (saved) {
         Redetect();
-        StatusBar->ShowText("Set OK!");
-    } else {
+        outcome_.showOk("Set OK!");
+    } else if (!reqSwitches->Withheld()) {
+        // A switch held back for want of a read has said so instead.
         StatusBar->ShowText("Set Error!");
     }
 }

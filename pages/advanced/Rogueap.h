@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "pages/common/PageForm.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -74,6 +76,8 @@ class TFM_RogueAP : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // The reads and sets of one Detect, marking or Save, the survey that follows included.
+    ActionOutcome outcome_;
     void buildControls();
     void enableSurveySet(bool enabled);
     // Writes each checked row's survey index through one of the four marking requests.

@@ -123,15 +123,17 @@ void TFM_CfgFile::buildRequests() {
     reqTftpServer->AssociateEdit(0, "%s", Ed_TfpSrv);
     reqTftpServer->AssociateEdit(1, "%s", Ed_UpgFile);
 
-    // Every outcome of the two command sets reaches its routine, refusals and time-outs too, so
-    // that a save or update the device did not take is never left without a word.
-    reqUpgradeCommand = std::make_unique<CvSNMPRequest2Edits>(this);
-    reqUpgradeCommand->Timeout = 30000;
-    reqUpgradeCommand->VarList = CvSNMPVarList(upgradeCommandTable, SVT_SV, 0);
-    reqUpgradeCommand->AssociateComboBox(0, CB_UpgCom);
-    reqUpgradeCommand->OnAfterSet = [](CvSNMPRequest2Controls*, const CvSNMPError& error) {
-        OnUpgradeCommandSet(error);
-    };
+    // Every outcome of the command sets reaches its routine, refusals and time-outs too, so that
+    // a save or update the device did not take is never left without a word.
+    for (const UpgradePurpose purpose : {UpgradePurpose::UpdateConfigsave,
+                                         UpgradePurpose::SaveConfigsave, UpgradePurpose::Reboot}) {
+        auto request = makeRequest(this, upgradeCommandTable, SVT_SV, 0, kAsynchronous, 30000);
+        request->AssociateComboBox(0, CB_UpgCom);
+        request->OnAfterSet = [purpose](CvSNMPRequest2Controls*, const CvSNMPError& error) {
+            OnUpgradeCommandSet(purpose, error);
+        };
+        upgradeRequest(purpose) = std::move(request);
+    }
 
     reqTftpCommand = std::make_unique<CvSNMPRequest2Edits>(this);
     reqTftpCommand->Timeout = 10000;
@@ -283,20 +285,20 @@ void TFM_CfgFile::Bt_OKClick() {
     CvSNMPRequest2Edits::MarkChosen(Ed_UpgFile);
 }
 
-void TFM_CfgFile::sendUpgradeCommand(int index, UpgradePurpose purpose) {
-    CB_UpgCom->setCurrentIndex(index);
-    upgradesInFlight_.push_back(purpose);
-    reqUpgradeCommand->Set(true, true, "");
+std::unique_ptr<CvSNMPRequest2Edits>& TFM_CfgFile::upgradeRequest(UpgradePurpose purpose) {
+    if (purpose == UpgradePurpose::SaveConfigsave) return reqSaveConfigsave;
+    if (purpose == UpgradePurpose::Reboot) return reqReboot;
+    return reqUpgradeCommand;
 }
 
-void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
+void TFM_CfgFile::sendUpgradeCommand(int index, UpgradePurpose purpose) {
+    CB_UpgCom->setCurrentIndex(index);
+    upgradeRequest(purpose)->Set(true, true, "");
+}
+
+void TFM_CfgFile::OnUpgradeCommandSet(UpgradePurpose purpose, const CvSNMPError& error) {
     TFM_CfgFile* page = FM_CfgFile;
     if (!page) return;
-    UpgradePurpose purpose = UpgradePurpose::UpdateConfigsave;
-    if (!page->upgradesInFlight_.empty()) {
-        purpose = page->upgradesInFlight_.front();
-        page->upgradesInFlight_.pop_front();
-    }
     // A device restarting on the Reboot need not answer it: only a refusal is a failure.
     if (purpose == UpgradePurpose::Reboot && error.Code == kNoAnswer) return;
     // The save has succeeded with the file in place; the device's fetch that Configsave makes, and
@@ -307,10 +309,12 @@ void TFM_CfgFile::OnUpgradeCommandSet(const CvSNMPError& error) {
     }
     if (error.Code != 0) {
         // A later Configsave answer must not restart the device for an update that failed.
-        if (purpose == UpgradePurpose::UpdateConfigsave)
+        if (purpose == UpgradePurpose::UpdateConfigsave) {
             page->updateFailed();
-        else
+        } else {
+            page->rebootRefused_ = true;
             page->showError();
+        }
         return;
     }
     if (purpose != UpgradePurpose::UpdateConfigsave || !page->updatePending) return;
@@ -342,12 +346,15 @@ void TFM_CfgFile::updateFailed() {
 
 void TFM_CfgFile::restartAfterUpdate() {
     QPointer<TFM_CfgFile> alive(this);
+    rebootRefused_ = false;
     sendUpgradeCommand(UpgradeCommandIndex::Reboot, UpgradePurpose::Reboot);
     updatePending = false;
     runCountdown(this, 50, "Device is restarting...");
     if (!alive) return;
-    platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
-                              platform::BoxButtons::Ok);
+    // A Reboot refused meanwhile has shown its failure: the restored file is not in use.
+    if (!rebootRefused_)
+        platform::ui().messageBox(this, "OK", "The configuration file update successfully!",
+                                  platform::BoxButtons::Ok);
     setBusy(false);
 }
 

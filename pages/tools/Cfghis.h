@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <deque>
 #include <memory>
 
 #include "library/snmp/CvSNMPVarList.h"
@@ -49,7 +48,12 @@ class TFM_CfgFile : public QDialog {
     TransferFileDialog OD_SaveFile;
 
     std::unique_ptr<CvSNMPRequest2Edits> reqTftpServer;
-    std::unique_ptr<CvSNMPRequest2Edits> reqUpgradeCommand;
+    // tftpUpgradeSettingCommand goes out on one request per purpose, whose routine knows what its
+    // answer is for: a save's Configsave may answer long after an update's, and an update's
+    // Reboot after the next update's Configsave.
+    std::unique_ptr<CvSNMPRequest2Edits> reqUpgradeCommand;  // an update's Configsave
+    std::unique_ptr<CvSNMPRequest2Edits> reqSaveConfigsave;
+    std::unique_ptr<CvSNMPRequest2Edits> reqReboot;
     std::unique_ptr<CvSNMPRequest2Edits> reqTftpCommand;
     std::unique_ptr<CvTFTPServer> tftpServer;
 
@@ -64,9 +68,10 @@ class TFM_CfgFile : public QDialog {
     bool FormCloseQuery();
     void OnTftpMessage(const CvTFTPMsg& message);
 
-    // The outcomes of the two command sets; they reach the page through FM_CfgFile.
+    enum class UpgradePurpose { SaveConfigsave, UpdateConfigsave, Reboot };
+    // The outcomes of the command sets; they reach the page through FM_CfgFile.
     static void OnCommandSet(const CvSNMPError& error);
-    static void OnUpgradeCommandSet(const CvSNMPError& error);
+    static void OnUpgradeCommandSet(UpgradePurpose purpose, const CvSNMPError& error);
 
     void done(int result) override;
 
@@ -80,16 +85,14 @@ class TFM_CfgFile : public QDialog {
     // The update stops waiting without success: its admission is withdrawn, the error shown.
     void updateFailed();
     void restartAfterUpdate();
+    bool rebootRefused_ = false;  // the device refused the Reboot of the update
     // One action at a time: while a save or an update runs, both file boxes and their buttons
     // are disabled.
     void setBusy(bool busy);
     QString saveName_;  // the name the device writes the save under
 
-    // What each tftpUpgradeSettingCommand set in flight was sent for, oldest first, so that an
-    // answer is taken for the action that sent it.
-    enum class UpgradePurpose { SaveConfigsave, UpdateConfigsave, Reboot };
+    std::unique_ptr<CvSNMPRequest2Edits>& upgradeRequest(UpgradePurpose purpose);
     void sendUpgradeCommand(int index, UpgradePurpose purpose);
-    std::deque<UpgradePurpose> upgradesInFlight_;
 
     TransferWatch* saveTransfer_ = nullptr;
     TransferWatch* updateTransfer_ = nullptr;

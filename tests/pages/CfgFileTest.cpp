@@ -100,9 +100,16 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
                                               "Sicherung-M\u00E4rz");
     ASSERT_FALSE(restore.isEmpty());
     setTimeScale(0.01);
+    // A save just before, whose Configsave the device refuses after the update's has answered.
+    const std::string refuseOnce = "fail " + oid::tftpUpgradeSettingCommand + " genErr set 1";
+    sim().knob(refuseOnce);
+    sim().knob("delay 1500 " + oid::tftpUpgradeSettingCommand + " set");
+    saveTo(workDir() + "/again");
+    ASSERT_TRUE(pumpUntil([&] { return !valuesSentTo(oid::tftpUpgradeSettingCommand).empty(); }));
+    sim().knob("delay off");
     // A device may restart before it answers the Reboot; its time-out comes soon here.
     sim().knob("restart-answer off");
-    FM_CfgFile->reqUpgradeCommand->Timeout = 5000;
+    FM_CfgFile->reqReboot->Timeout = 5000;
     watchCountdowns();
     updateFrom(restore);
     FM_CfgFile->Bt_OK->click();
@@ -114,21 +121,31 @@ TEST_F(CfgFileElsewhere, UpdateRestoresTheFileOnTheDeviceAfterTheCountdowns_Once
     ASSERT_EQ(transfers("get").size(), 1u) << whatHappened();
     EXPECT_EQ(transfers("get")[0].fields.at("checksum"), checksum(readFile(restore)));
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), restore);
-    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqUpgradeCommand->Busy(); }, 10000));
-    const std::vector<SimSetRecord> all = sets();
-    ASSERT_GE(all.size(), 3u);
-    EXPECT_EQ(oids(all[0]),
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqReboot->Busy(); }, 10000));
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqSaveConfigsave->Busy(); }));
+    const std::vector<SimSetRecord> all = sets();  // the save's server, name, Put, Configsave
+    ASSERT_GE(all.size(), 6u);
+    EXPECT_EQ(oids(all[3]),
               (std::vector<std::string>{oid::tftpServerIPAddress, oid::tftpRemoteFileName}));
-    EXPECT_EQ(all[0].vbs[1].value, "Einstellungen-M\xE4rz.txt");
-    EXPECT_EQ(oids(all[1]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
-    EXPECT_EQ(all[1].vbs[0].value, "3");
+    EXPECT_EQ(all[3].vbs[1].value, "Einstellungen-M\xE4rz.txt");
+    EXPECT_EQ(oids(all[4]), std::vector<std::string>{oid::tftpUpgradeSettingCommand});
+    EXPECT_EQ(all[4].vbs[0].value, "3");
     // The Reboot, and its repeat by the request's own retry.
-    for (size_t i = 2; i < all.size(); ++i) EXPECT_EQ(all[i].vbs[0].value, "4") << i;
-    EXPECT_EQ(boxTexts(), std::vector<QString>{"The configuration file update successfully!"})
+    for (size_t i = 5; i < all.size(); ++i) EXPECT_EQ(all[i].vbs[0].value, "4") << i;
+    EXPECT_EQ(boxTexts(),
+              (std::vector<QString>{kSaved, "The configuration file update successfully!"}))
         << "the unanswered Reboot is the restart, no failure";
+
+    // Again, the Reboot alone refused (the knob comes once the Configsave has answered).
+    sim().knob("restart-answer on");
+    onCountdown = [&](TFM_Waiting*) { sim().knob(refuseOnce); };
+    FM_CfgFile->Bt_OK->click();
+    ASSERT_TRUE(
+        pumpUntil([&] { return countdowns.size() == 4 && FM_CfgFile->Bt_OK->isEnabled(); }));
+    EXPECT_EQ(boxTexts().back(), kFailed) << "no success over the failure";
 }
 
-TEST_F(CfgFile, InputRefusalsSendNothing) {
+TEST_F(CfgFile, InputRefusalsSendNothingAndTheLayoutShowsEveryCaptionWhole) {
     open();
     // Choosing an update file empties the save box.
     ui().saveNames = QStringList{workDir() + "/backup"};
@@ -139,6 +156,8 @@ TEST_F(CfgFile, InputRefusalsSendNothing) {
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->text().isEmpty());
     EXPECT_EQ(FM_CfgFile->Ed_UpgFile->text(), workDir() + "/x.dcf");
     EXPECT_TRUE(FM_CfgFile->Ed_SaveFile->isReadOnly());
+    expectTidyLayout(FM_CfgFile);
+    saveScreenshot(FM_CfgFile, "configuration-file");
     FM_CfgFile->Ed_UpgFile->clear();
 
     FM_CfgFile->Bt_Upload->click();
@@ -213,7 +232,7 @@ TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse_BegunLate) {
     sim().knob("fail " + oid::tftpUpgradeSettingCommand + " genErr set 1");
     saveTo(workDir() + "/backup");
     ASSERT_TRUE(waitForBox(kSaved, 20000));
-    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqUpgradeCommand->Busy(); }));
+    ASSERT_TRUE(pumpUntil([] { return !FM_CfgFile->reqSaveConfigsave->Busy(); }));
     ASSERT_EQ(valuesSentTo(oid::tftpUpgradeSettingCommand).size(), 1u) << whatHappened();
     EXPECT_EQ(foreignTransfer("backup.dcf", false, "127.0.0.1"), 69) << "read by the device";
     EXPECT_EQ(boxTexts(), std::vector<QString>{kSaved});
@@ -227,13 +246,6 @@ TEST_F(CfgFile, SaveTakesTheDevicesOneUploadAndNothingElse_BegunLate) {
     ASSERT_TRUE(pumpUntil([&] { return !transfers("put").empty(); }, 20000)) << whatHappened();
     EXPECT_NE(transfers("put")[0].fields.at("result"), "ok") << "a write after the failure";
     EXPECT_EQ(readFile(workDir() + "/backup.dcf"), saved);
-}
-
-TEST_F(CfgFile, LayoutShowsEveryCaptionWhole) {
-    open();
-    FM_CfgFile->Ed_UpgFile->SetText(workDir() + "/backup.dcf");
-    expectTidyLayout(FM_CfgFile);
-    saveScreenshot(FM_CfgFile, "configuration-file");
 }
 
 // A save or an update that fails on its way ends in the ERROR box alone (or, refused before the

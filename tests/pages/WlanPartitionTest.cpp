@@ -46,6 +46,9 @@ TEST_F(WlanPartitionPage, ArpWarningOnEachDisableChoiceAndSaveSendsPartitionThen
     EXPECT_EQ(status(page), "Setting Success!");
 
     choose(page->CB_Link, "Disable");
+    sim().knob("fail " + kStations + " genErr get 1");
+    page->Btn_Refresh->click();
+    EXPECT_TRUE(status(page).contains("genErr")) << status(page).toStdString();
     sim().knob("set " + kEthernet + " 1");
     page->Btn_Refresh->click();
     EXPECT_EQ(status(page), "Refresh OK!");
@@ -68,13 +71,16 @@ TEST_F(WlanPartitionPage, DisableReadShowsNoWarningAndARefusedPartitionStillSend
 
 TEST_F(WlanPartitionPage, WirelessClientGreysEveryComboAndSaveWritesWhatWasRead) {
     sim().knob("profile client");
+    sim().knob("fail " + kLink + " genErr get");
     TFM_WLANPart* page = openPage(FM_WLANPart);
+    EXPECT_TRUE(status(page).contains("genErr")) << "the link's read failed";
     for (QComboBox* combo :
          {page->CB_WBand, page->CB_Link, page->CB_StationConnection, page->CB_WLANAccess})
         EXPECT_FALSE(combo->isEnabled());
     page->Btn_Apply->click();
-    EXPECT_EQ(sentValues(), (std::vector<std::vector<std::string>>{
-                                {kStations + "=1", kEthernet + "=1"}, {kLink + "=0"}}));
+    EXPECT_EQ(sentValues(),
+              (std::vector<std::vector<std::string>>{{kStations + "=1", kEthernet + "=1"}}));
+    EXPECT_EQ(status(page), unreadText()) << "the link was never read";
 }
 
 TEST_F(WlanPartitionPage, UnusableDeviceAddressSaveFailsAndRefreshDoesNothing) {
