@@ -87,6 +87,8 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     // is left to send, nothing is sent.
     bool Set(bool reread, bool prepare, const char* text = "");
     static constexpr int kUnreadCode = -513;
+    // The outcome of a set that left a value out as unread: kUnreadCode and its text.
+    static CvSNMPError unreadOutcome();
     // The last Set left out an item as unread (and perhaps sent the rest).
     bool Withheld() const { return withheld_; }
 
@@ -131,7 +133,6 @@ class CvSNMPRequest2Controls : public QObject, private cv_detail::RequestHolder 
     void completeGet(const CvSNMPError& error, bool sent, const std::vector<int>& items);
     // accepted: the device took what was sent (the table may be read again).
     void completeSet(const CvSNMPError& error, bool sent, bool reread, bool accepted);
-    static CvSNMPError unreadOutcome();
     void callResult(const CvSNMPError& error);
     // The after hook and result routine (on success, or when nothing was sent), then the
     // closure; false when one of them destroyed this request.

@@ -213,8 +213,7 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 }
 
 CvSNMPError unreadOutcome() {
-    return {CvSNMPRequest2Controls::kUnreadCode,
-            CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)};
+    return CvSNMPRequest2Controls::unreadOutcome();
 }
 
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
