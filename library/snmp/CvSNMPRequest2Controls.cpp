@@ -167,7 +167,7 @@ bool CvSNMPRequest2Controls::Set(bool reread, bool prepare, const char* /*text*/
         return false;
     }
     if (nothingLeft_) {
-        postUnsentSet({kUnreadCode, CvMessages::text(kUnreadCode)});
+        postUnsentSet(unreadOutcome());
         return false;
     }
     return setAsync(reread, instance);

@@ -17,7 +17,6 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
-#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -576,8 +575,7 @@ int TFM_MultiSSIDNewForm::apModeIndex() const {
 // page cannot tell whether it must, so nothing of the action goes out.
 bool TFM_MultiSSIDNewForm::apModeUndecided() {
     if (!IfEnabMuSSID->isChecked() || CvSNMPRequest2Edits::IsKnown(CB_ApMode)) return false;
-    const int unread = CvSNMPRequest2Controls::kUnreadCode;
-    outcome_.fail({unread, CvMessages::text(unread)});
+    outcome_.fail(unreadOutcome());
     return true;
 }
 

@@ -13,7 +13,6 @@
 
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
-#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
@@ -276,8 +275,7 @@ void TFM_Performace::Bt_Apply_aClick() {
     // of another mode over the device's.
     if (apMode < 0 || !CvSNMPRequest2Edits::IsKnown(CB_ApMode)) {
         outcome_.begin();
-        outcome_.fail({CvSNMPRequest2Controls::kUnreadCode,
-                       CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)});
+        outcome_.fail(unreadOutcome());
         return;
     }
     const PerformanceRefusal refusal =

@@ -204,7 +204,7 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
         const bool sent = request->Set(reread, true, "");
         // Shown here too for the Saves that show nothing for a failed set.
         if (request->Withheld() && statusBar)
-            statusBar->ShowText(QString::fromStdString(unreadOutcome().Message));
+            statusBar->ShowText(unreadText());
         return sent;
     } catch (const std::exception& failure) {
         showFailureText(statusBar, QString::fromStdString(failure.what()));
@@ -214,6 +214,10 @@ bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool rerea
 
 CvSNMPError unreadOutcome() {
     return CvSNMPRequest2Controls::unreadOutcome();
+}
+
+QString unreadText() {
+    return QString::fromStdString(unreadOutcome().Message);
 }
 
 void runGuarded(CvStatusBar* statusBar, const std::function<void()>& routine) {
@@ -245,11 +249,19 @@ void ActionOutcome::begin() {
     okShown_.reset();
 }
 
+namespace {
+// The page's text for a failure, unless it has none or a value was held back: the user must
+// learn that, not that the page's set went wrong.
+QString failureText(const CvSNMPError& outcome, const QString& text) {
+    return text.isEmpty() || outcome.Code == CvSNMPRequest2Controls::kUnreadCode
+               ? QString::fromStdString(outcome.Message)
+               : text;
+}
+}  // namespace
+
 bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
     if (outcome.Code == 0) return false;
-    // The user must learn that a value was held back, not that the page's set went wrong.
-    const bool ownWords = text.isEmpty() || outcome.Code == CvSNMPRequest2Controls::kUnreadCode;
-    if (!failure_) failure_ = ownWords ? QString::fromStdString(outcome.Message) : text;
+    if (!failure_) failure_ = failureText(outcome, text);
     if (okShown_ && statusBar_ && statusBar_->ShownText() == *okShown_)
         statusBar_->ShowText(*failure_);
     return true;
@@ -257,10 +269,7 @@ bool ActionOutcome::note(const CvSNMPError& outcome, const QString& text) {
 
 bool ActionOutcome::fail(const CvSNMPError& outcome, const QString& text) {
     if (!note(outcome, text)) return false;
-    if (statusBar_)
-        statusBar_->ShowText(text.isEmpty() || outcome.Code == CvSNMPRequest2Controls::kUnreadCode
-                                 ? QString::fromStdString(outcome.Message)
-                                 : text);
+    if (statusBar_) statusBar_->ShowText(failureText(outcome, text));
     return true;
 }
 

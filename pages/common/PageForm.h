@@ -101,8 +101,9 @@ void showFailureText(CvStatusBar* statusBar, const QString& text);
 bool setRequest(CvSNMPRequest2Edits* request, CvStatusBar* statusBar, bool reread);
 
 // The outcome of a Save that sends nothing because which sets it sends, or at which row, rests on
-// a value never read: the access layer's own words for a withheld value.
+// a value never read: the access layer's own words for a withheld value, and their text.
 CvSNMPError unreadOutcome();
+QString unreadText();
 
 // The outcome of one action of the user on a page (its opening, a Refresh, a Save): the first of
 // its reads and sets that failed, those its completion routines run included. The action's OK

@@ -8,7 +8,6 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "library/common/CvException.h"
-#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -194,8 +193,7 @@ void TFM_LanCfg::BT_LanCfgOkClick() {
         planLanSave(CB_IPFrom->currentIndex(), savedIPFromRead_ ? savedIPFrom : kIPFromUnread,
                     ED_IpAddr->text(), ED_SubMask->text());
     if (plan.unread) {
-        StatusBar->ShowText(
-            QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)));
+        StatusBar->ShowText(unreadText());
         return;
     }
     if (plan.refusal != LanRefusal::None) {

@@ -963,8 +963,7 @@ void TFM_Wirless::SaveWithMultiSSID() {
 void TFM_Wirless::save(bool multiSsidWriter) {
     const WirelessSavePlan plan = planWirelessSave(saveInput(multiSsidWriter));
     if (plan.unread) {
-        outcome_.fail({CvSNMPRequest2Controls::kUnreadCode,
-                       CvMessages::text(CvSNMPRequest2Controls::kUnreadCode)});
+        outcome_.fail(unreadOutcome());
         return;
     }
     if (plan.disableMultiSsid) {

@@ -16,7 +16,6 @@
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
 #include "app/Newrequest.h"
-#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvListView.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
@@ -106,10 +105,6 @@ bool carriesItem(const CvSNMPVarList& items) {
     for (int item = 0; item < items.Count(); ++item)
         if (isSendable(items.GetItem(item))) return true;
     return false;
-}
-
-QString unreadText() {
-    return QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode));
 }
 
 using Known = CvSNMPRequest2Edits;

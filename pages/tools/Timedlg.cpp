@@ -15,7 +15,6 @@
 
 #include "app/Main.h"
 #include "app/MibEnumerationLists.h"
-#include "library/common/CvMessages.h"
 #include "library/snmp/CvEdit.h"
 #include "library/snmp/CvSNMPRequest2Controls.h"
 #include "library/snmp/CvStatusBar.h"
@@ -78,10 +77,6 @@ const QString ntpServerAddresses[] = {kDefaultNtpServerAddress};
 
 int accessFor(bool sent) {
     return sent ? ACC_READWRITE : ACC_INVALID;
-}
-
-QString unreadText() {
-    return QString::fromStdString(CvMessages::text(CvSNMPRequest2Controls::kUnreadCode));
 }
 
 // Numbers from first to last as texts of the given width, zero-padded.
